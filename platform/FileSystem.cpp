@@ -1,0 +1,132 @@
+#include "platform/FileSystem.h"
+
+#include "platform/Exception.h"
+#include "platform/Stream.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace vorlin {
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t FileSizeOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return st.st_size;
+}
+
+bool ForceDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    if (DirectoryExists(p)) return true;
+    auto slash = p.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !ForceDirectories(p.substr(0, slash)))
+        return false;
+    return ::mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && DirectoryExists(p));
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveDir(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+bool RenameFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    if (failIfExists && FileExists(to)) return false;
+    try {
+        TFileStream src(from, fmOpenRead);
+        TFileStream dst(to, fmCreate);
+        char buffer[65536];
+        for (;;) {
+            int64_t n = src.Read(buffer, sizeof buffer);
+            if (n <= 0) break;
+            dst.WriteBuffer(buffer, n);
+        }
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+int64_t DiskFree(const std::string& path) {
+    struct statvfs vfs {};
+    if (::statvfs(path.c_str(), &vfs) != 0) return -1;
+    return static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string ExtractFileExt(const std::string& path) {
+    auto p = path.find_last_of("./");
+    return p == std::string::npos || path[p] != '.' ? std::string() : path.substr(p);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+    auto p = path.find_last_of("./");
+    if (p == std::string::npos || path[p] != '.') return path + ext;
+    return path.substr(0, p) + ext;
+}
+
+std::string IncludeTrailingSlash(const std::string& path) {
+    return !path.empty() && path.back() == '/' ? path : path + "/";
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return names;
+    while (dirent* e = ::readdir(dir.get())) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    return names;
+}
+
+void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer) {
+    std::string temp = path + ".tmp" + std::to_string(::getpid());
+    try {
+        {
+            TFileStream out(temp, fmCreate);
+            writer(out);
+            out.Sync();
+        }
+        if (!RenameFile(temp, path))
+            throw EStreamError("Cannot replace \"" + path + "\" with its new copy");
+    } catch (...) {
+        DeleteFile(temp);
+        throw;
+    }
+}
+
+std::string ExecutableDirectory() {
+    char buffer[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return "./";
+    return ExtractFilePath(std::string(buffer, static_cast<size_t>(n)));
+}
+
+} // namespace vorlin

@@ -1,0 +1,155 @@
+#include "platform/Stream.h"
+
+#include "platform/Exception.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorlin {
+
+void TStream::ReadBuffer(void* buffer, int64_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EStreamError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    char buffer[65536];
+    int64_t done = 0;
+    while (done < count) {
+        int64_t n = std::min<int64_t>(sizeof buffer, count - done);
+        source.ReadBuffer(buffer, n);
+        WriteBuffer(buffer, n);
+        done += n;
+    }
+    return done;
+}
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+    if (count <= 0 || FPosition >= Size()) return 0;
+    int64_t n = std::min(count, Size() - FPosition);
+    std::memcpy(buffer, FData.data() + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+    if (count <= 0) return 0;
+    int64_t end = FPosition + count;
+    if (end > Size()) FData.resize(static_cast<size_t>(end));
+    std::memcpy(FData.data() + FPosition, buffer, static_cast<size_t>(count));
+    FPosition = end;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? FPosition
+                                                      : Size();
+    FPosition = std::max<int64_t>(0, base + offset);
+    return FPosition;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+    FData.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
+    if (FPosition > size) FPosition = size;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& hostPath) {
+    TFileStream f(hostPath, fmOpenRead);
+    int64_t size = f.Size();
+    FData.resize(static_cast<size_t>(size));
+    f.ReadBuffer(FData.data(), size);
+    FPosition = 0;
+}
+
+void TMemoryStream::SaveToFile(const std::string& hostPath) const {
+    TFileStream f(hostPath, fmCreate);
+    f.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+}
+
+TFileStream::TFileStream(const std::string& hostPath, unsigned mode) : FFileName(hostPath) {
+    int flags = O_CLOEXEC;
+    if (mode & fmCreate)
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+    else if (mode & fmOpenReadWrite)
+        flags |= O_RDWR;
+    else
+        flags |= O_RDONLY;
+    do {
+        FFd = ::open(hostPath.c_str(), flags, 0644);
+    } while (FFd < 0 && errno == EINTR);
+    if (FFd < 0)
+        throw EStreamError("Cannot open file \"" + hostPath + "\". " + std::strerror(errno));
+    if ((mode & fmShareDenyWrite) && ::flock(FFd, LOCK_SH | LOCK_NB) != 0) {
+        int e = errno;
+        ::close(FFd);
+        FFd = -1;
+        throw EStreamError("Cannot open file \"" + hostPath + "\". " + std::strerror(e));
+    }
+}
+
+TFileStream::~TFileStream() {
+    if (FFd >= 0) ::close(FFd);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(FFd, static_cast<char*>(buffer) + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        ssize_t n =
+            ::write(FFd, static_cast<const char*>(buffer) + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
+                 : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+                                                    : SEEK_END;
+    off_t r = ::lseek(FFd, static_cast<off_t>(offset), whence);
+    if (r < 0) throw EStreamError("Seek error in \"" + FFileName + "\"");
+    return r;
+}
+
+int64_t TFileStream::Size() {
+    struct stat st {};
+    if (::fstat(FFd, &st) != 0) return 0;
+    return st.st_size;
+}
+
+void TFileStream::SetSize(int64_t size) {
+    if (::ftruncate(FFd, static_cast<off_t>(size)) != 0)
+        throw EStreamError("Cannot resize \"" + FFileName + "\"");
+    if (Position() > size) SetPosition(size);
+}
+
+void TFileStream::Sync() {
+    if (::fsync(FFd) != 0) throw EStreamError("Cannot flush \"" + FFileName + "\"");
+}
+
+} // namespace vorlin

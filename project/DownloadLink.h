@@ -1,0 +1,88 @@
+// One known URL of a project: where it lives on the server, where its file
+// goes on disk, what kind of object it is, how deep it lies, what the server
+// said about it and whether it has been downloaded or filtered out. It also
+// carries the admission checks that apply the project's limits and rules.
+#pragma once
+
+#include "platform/DateTime.h"
+#include "project/LinkTypes.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vorlin {
+
+class TDownloadProject;
+struct TLinkTreeNode;
+
+class TDownloadLink {
+public:
+    explicit TDownloadLink(TDownloadProject* project) : Project(project) {}
+    TDownloadLink(const TDownloadLink&) = delete;
+    TDownloadLink& operator=(const TDownloadLink&) = delete;
+
+    // Fields in their stored order; see the link data file.
+    TDownloadProject* Project;    // owner, not owned
+    std::string LocalDir;         // host part of Server + "\"
+    std::string Server;           // "http://host/"; the whole URL for other kinds
+    bool Forced = false;          // load whatever the limits and filters say
+    std::string Path;             // after the root's "/", percent-encoded, query included
+    std::string LocalFileName;    // below LocalDir, "\" separated
+    std::string MimeType;         // content type of the last response
+    std::string ScopeDir;         // start directory bounding the scope
+    std::string TagName;          // upper-case tag the link was found in
+    TDateTime LastModified = 0;   // as the server reported it
+    int32_t Slot = 0;             // 0 unclaimed, -1 claimed, n > 0 fetched by client n
+    int32_t Size = 0;             // bytes
+    int32_t Level = 0;            // 0 for the start link
+    int32_t ExternalLevel = 0;    // depth outside the scope
+    TLinkType LinkType = ltSource;
+    bool BaseResolved = false;    // resolved against a BASE reference: inside the scope
+    bool Invalid = false;         // local name holds characters a file name can't
+    bool SendCredentials = false;
+    TLinkState State = lsPending;
+    TLinkKind Kind = lkHttp;
+    std::vector<TDownloadLink*> References;  // links found on this page (not owned)
+    std::vector<TDownloadLink*> Referrers;   // pages this link was found on (not owned)
+    bool Excluded = false;        // set by a rule action
+    std::string Anchor;           // "#..." cut from the URL
+    void* StructureNode = nullptr;     // the main window's view node; not stored
+    TLinkTreeNode* TreeNode = nullptr; // URL tree node holding the link
+    bool OpenAfterDownload = false;    // open the file once it has been downloaded
+
+    void Lock() { FLock.lock(); }
+    void Unlock() { FLock.unlock(); }
+
+    // Sets Server and derives LocalDir from its host.
+    void SetServer(const std::string& server);
+    // Server + Path.
+    std::string FullURL() const { return Server + Path; }
+
+    // Forced, or any plugin forces the link.
+    bool IsForced();
+    // The link lies outside the project's scope (plugins confirming).
+    bool IsOutOfScope();
+    // May the link be requested? Runs the rules of phase 0.
+    bool AcceptBeforeRequest();
+    // May the response be stored? (MimeType and Size known.) Runs phase 1.
+    bool AcceptAfterHeaders();
+
+private:
+    std::recursive_mutex FLock;
+};
+
+// Locks a link for the scope of a block.
+class TLinkLock {
+public:
+    explicit TLinkLock(TDownloadLink& link) : FLink(link) { FLink.Lock(); }
+    ~TLinkLock() { FLink.Unlock(); }
+    TLinkLock(const TLinkLock&) = delete;
+    TLinkLock& operator=(const TLinkLock&) = delete;
+
+private:
+    TDownloadLink& FLink;
+};
+
+} // namespace vorlin

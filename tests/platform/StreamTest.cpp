@@ -1,0 +1,59 @@
+#include "platform/FileSystem.h"
+#include "platform/Stream.h"
+
+#include "platform/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+using namespace vorlin;
+
+namespace {
+std::string TempDir() {
+    char pattern[] = "/tmp/vorlin-stream-XXXXXX";
+    return std::string(mkdtemp(pattern)) + "/";
+}
+} // namespace
+
+TEST(Stream, MemoryStreamReadsWritesAndSeeks) {
+    TMemoryStream m;
+    m.WriteBuffer("hello", 5);
+    EXPECT_EQ(m.Size(), 5);
+    m.SetPosition(1);
+    char b[4] = {};
+    EXPECT_EQ(m.Read(b, 10), 4);
+    EXPECT_EQ(std::string(b, 4), "ello");
+    m.SetPosition(3);
+    m.WriteBuffer("LOWORLD", 7);
+    EXPECT_EQ(m.ToString(), "helLOWORLD");
+    EXPECT_THROW(m.ReadBuffer(b, 1), EStreamError);
+}
+
+TEST(Stream, AtomicWriteKeepsOldFileWhenWriterFails) {
+    std::string dir = TempDir();
+    std::string path = dir + "data.bin";
+    WriteFileAtomically(path, [](TFileStream& f) { f.WriteBuffer("old", 3); });
+    EXPECT_THROW(WriteFileAtomically(path,
+                                     [](TFileStream& f) {
+                                         f.WriteBuffer("new", 3);
+                                         throw EStreamError("disk full");
+                                     }),
+                 EStreamError);
+    TMemoryStream m;
+    m.LoadFromFile(path);
+    EXPECT_EQ(m.ToString(), "old");
+    EXPECT_EQ(ListDirectory(dir).size(), 1u);  // no temporary left behind
+}
+
+TEST(Stream, FileHelpers) {
+    std::string dir = TempDir();
+    EXPECT_TRUE(ForceDirectories(dir + "a/b/c/"));
+    EXPECT_TRUE(DirectoryExists(dir + "a/b/c"));
+    EXPECT_EQ(ExtractFileExt("x/y.tar.gz"), ".gz");
+    EXPECT_EQ(ExtractFileExt("x.d/y"), "");
+    EXPECT_EQ(ChangeFileExt("p/name.dat", ".prj.rules"), "p/name.prj.rules");
+    EXPECT_GT(DiskFree(dir), 0);
+    EXPECT_THROW(TFileStream(dir + "missing", fmOpenRead), EStreamError);
+}
