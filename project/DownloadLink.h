@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/DateTime.h"
-#include "project/LinkTypes.h"
+#include "links/LinkTypes.h"
 
 #include <cstdint>
 #include <mutex>
