@@ -33,3 +33,17 @@ TEST(StringUtils, FormatAcceptsStrings) {
     EXPECT_EQ(Format("%s (%d Bytes)", std::string("a"), 5), "a (5 Bytes)");
     EXPECT_EQ(Format("%.3d", 7), "007");
 }
+
+#include "platform/Base64.h"
+
+TEST(Base64, RoundTripsAndRejectsBadText) {
+    EXPECT_EQ(EncodeBase64("user:pass"), "dXNlcjpwYXNz");
+    EXPECT_EQ(EncodeBase64("a"), "YQ==");
+    EXPECT_EQ(EncodeBase64("ab"), "YWI=");
+    EXPECT_EQ(EncodeBase64(""), "");
+    EXPECT_EQ(DecodeBase64("YWI="), "ab");
+    EXPECT_EQ(DecodeBase64(EncodeBase64(std::string("\0\xff\x10", 3))), std::string("\0\xff\x10", 3));
+    EXPECT_THROW(DecodeBase64("abc"), Exception);
+    EXPECT_THROW(DecodeBase64("a=bc"), Exception);
+    EXPECT_THROW(DecodeBase64("ab!c"), Exception);
+}

@@ -1,0 +1,42 @@
+#include "rules/ComStream.h"
+#include "rules/PluginStrings.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlin;
+using namespace vorlin_sdk;
+
+TEST(PluginStrings, RoundTripAndMalformedInput) {
+    std::string text = "Gr\xc3\xbc\xc3\x9f" "e \xf0\x9f\x98\x80";
+    TBstr b(text);
+    EXPECT_EQ(VorlinStringLen(b.Get()), 8u);  // the surrogate pair counts two
+    EXPECT_EQ(b.Utf8(), text);
+    // Invalid bytes and truncated sequences become U+FFFD, never a crash.
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xff" "b\xe2\x82")), "a\xef\xbf\xbd" "b\xef\xbf\xbd");
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xc0\xaf")), "\xef\xbf\xbd\xef\xbf\xbd");
+    std::u16string lone = {u'x', static_cast<char16_t>(0xD800)};
+    EXPECT_EQ(Utf16ToUtf8(lone), "x\xef\xbf\xbd");
+    EXPECT_EQ(BstrToUtf8(nullptr), "");
+}
+
+TEST(ComStream, ReadsWritesAndSeeksTheWrappedStream) {
+    TMemoryStream m;
+    TComStream* s = TComStream::Create(m);
+    uint32_t n = 0;
+    EXPECT_EQ(s->Write("abcdef", 6, &n), S_OK);
+    EXPECT_EQ(n, 6u);
+    uint64_t pos = 0;
+    EXPECT_EQ(s->Seek(2, STREAM_SEEK_SET, &pos), S_OK);
+    char buf[8] = {};
+    EXPECT_EQ(s->Read(buf, 8, &n), S_FALSE);  // short read
+    EXPECT_EQ(std::string(buf, n), "cdef");
+    STATSTG_SIZE st{};
+    EXPECT_EQ(s->Stat(&st, 0), S_OK);
+    EXPECT_EQ(st.Size, 6u);
+    EXPECT_EQ(s->Seek(0, 99, nullptr), E_INVALIDARG);
+    void* other = nullptr;
+    EXPECT_EQ(s->QueryInterface(IID_IStream, &other), S_OK);
+    EXPECT_EQ(s->Release(), 1u);
+    EXPECT_EQ(s->Release(), 0u);
+    EXPECT_EQ(m.ToString(), "abcdef");  // the wrapped stream outlives the wrapper
+}
