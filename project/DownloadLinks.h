@@ -7,7 +7,7 @@
 #include "platform/Exception.h"
 #include "project/DownloadLink.h"
 #include "project/LocalNameIndex.h"
-#include "project/OrderTree.h"
+#include "project/LinkSequence.h"
 #include "project/UrlTree.h"
 
 #include <functional>
@@ -60,21 +60,23 @@ public:
     // In-order walk; null past either end.
     TDownloadLink* First() const { return FOrder.First(); }
     TDownloadLink* Last() const { return FOrder.Last(); }
-    TDownloadLink* Next(const TDownloadLink* link) const { return TLinkOrder::Next(link); }
-    TDownloadLink* Prev(const TDownloadLink* link) const { return TLinkOrder::Prev(link); }
+    TDownloadLink* Next(const TDownloadLink* link) const { return FOrder.Next(link); }
+    TDownloadLink* Prev(const TDownloadLink* link) const { return FOrder.Prev(link); }
 
+    // Walks the list in order; cheaper per step than Next(). Adding links
+    // while walking invalidates the iterator.
     class iterator {
     public:
-        using iterator_category = std::bidirectional_iterator_tag;
+        using iterator_category = std::forward_iterator_tag;
         using value_type = TDownloadLink*;
         using difference_type = std::ptrdiff_t;
         using pointer = TDownloadLink**;
         using reference = TDownloadLink*;
         iterator() = default;
-        iterator(const TDownloadLinks* list, TDownloadLink* link) : FList(list), FLink(link) {}
-        TDownloadLink* operator*() const { return FLink; }
+        explicit iterator(TLinkSequence::TCursor cursor) : FCursor(cursor) {}
+        TDownloadLink* operator*() const { return TLinkSequence::LinkAt(FCursor); }
         iterator& operator++() {
-            FLink = FList->Next(FLink);
+            FCursor = TLinkSequence::Advance(FCursor);
             return *this;
         }
         iterator operator++(int) {
@@ -82,23 +84,13 @@ public:
             ++*this;
             return old;
         }
-        iterator& operator--() {
-            FLink = FLink ? FList->Prev(FLink) : FList->Last();
-            return *this;
-        }
-        iterator operator--(int) {
-            iterator old = *this;
-            --*this;
-            return old;
-        }
-        bool operator==(const iterator& other) const { return FLink == other.FLink; }
+        bool operator==(const iterator& other) const { return FCursor == other.FCursor; }
 
     private:
-        const TDownloadLinks* FList = nullptr;
-        TDownloadLink* FLink = nullptr;
+        TLinkSequence::TCursor FCursor;
     };
-    iterator begin() const { return iterator(this, First()); }
-    iterator end() const { return iterator(this, nullptr); }
+    iterator begin() const { return iterator(FOrder.Begin()); }
+    iterator end() const { return iterator(); }
 
     // True, with the link, when the full URL is filed in the tree with a link.
     bool AlreadyFound(const std::string& url, TDownloadLink*& link) const;
@@ -123,13 +115,11 @@ public:
                     void* sender = nullptr, double version = kLinkDataVersion) const;
 
 private:
-    using TLinkOrder = TOrderTree<TDownloadLink, &TDownloadLink::FOrderHook>;
-
     void Attach(int index, TDownloadLink* link);
 
     // Declared before Root, which points into it.
     TUrlTree FTree;
-    TLinkOrder FOrder;
+    TLinkSequence FOrder;
     TLocalNameIndex FNames;
 
 public:
