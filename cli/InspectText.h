@@ -6,8 +6,13 @@
 #include "platform/DateTime.h"
 #include "platform/StringUtils.h"
 
+#include "cli/Command.h"
+#include "platform/FileSystem.h"
+
 #include <cmath>
+#include <iostream>
 #include <string>
+#include <vector>
 
 namespace vorlin::cli {
 
@@ -83,6 +88,40 @@ inline std::string JsonString(const std::string& text) {
         }
     }
     return out + "\"";
+}
+
+// The arguments of an inspection command: one existing FILE and at most one
+// option `flag`. Answers -1 when the command should go on, else its exit
+// status (after printing the usage or the complaint).
+inline int ReadFileArguments(const std::vector<std::string>& args, const std::string& command,
+                             const char* usage, const std::string& flag, bool& flagSet,
+                             std::string& path) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::cout << usage;
+            return kExitOk;
+        }
+        if (a == flag) {
+            flagSet = true;
+        } else if (!a.empty() && a[0] == '-') {
+            std::cerr << "vorlin " << command << ": unknown option '" << a << "'\n" << usage;
+            return kExitUsage;
+        } else if (path.empty()) {
+            path = a;
+        } else {
+            std::cerr << usage;
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        std::cerr << usage;
+        return kExitUsage;
+    }
+    if (!FileExists(path)) {
+        std::cerr << "vorlin " << command << ": " << path << ": no such file\n";
+        return kExitFailure;
+    }
+    return -1;
 }
 
 } // namespace vorlin::cli

@@ -4,7 +4,6 @@
 #include "cli/InspectText.h"
 
 #include "platform/Exception.h"
-#include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
 
@@ -66,31 +65,8 @@ void PrintJson(const TDownloadLinks& links, double version, const std::string& e
 int ShowLinks(const std::vector<std::string>& args) {
     bool json = false;
     std::string path;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            std::cout << kUsage;
-            return kExitOk;
-        }
-        if (a == "--json") {
-            json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            std::cerr << "vorlin show-links: unknown option '" << a << "'\n" << kUsage;
-            return kExitUsage;
-        } else if (path.empty()) {
-            path = a;
-        } else {
-            std::cerr << kUsage;
-            return kExitUsage;
-        }
-    }
-    if (path.empty()) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
-    if (!FileExists(path)) {
-        std::cerr << "vorlin show-links: " << path << ": no such file\n";
-        return kExitFailure;
-    }
+    int status = ReadFileArguments(args, "show-links", kUsage, "--json", json, path);
+    if (status >= 0) return status;
 
     TDownloadProject project;
     std::string error;

@@ -69,31 +69,8 @@ private:
 int ShowProject(const std::vector<std::string>& args) {
     bool showPassword = false;
     std::string path;
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            std::cout << kUsage;
-            return kExitOk;
-        }
-        if (a == "--show-password") {
-            showPassword = true;
-        } else if (!a.empty() && a[0] == '-') {
-            std::cerr << "vorlin show-project: unknown option '" << a << "'\n" << kUsage;
-            return kExitUsage;
-        } else if (path.empty()) {
-            path = a;
-        } else {
-            std::cerr << kUsage;
-            return kExitUsage;
-        }
-    }
-    if (path.empty()) {
-        std::cerr << kUsage;
-        return kExitUsage;
-    }
-    if (!FileExists(path)) {
-        std::cerr << "vorlin show-project: " << path << ": no such file\n";
-        return kExitFailure;
-    }
+    int status = ReadFileArguments(args, "show-project", kUsage, "--show-password", showPassword, path);
+    if (status >= 0) return status;
 
     TDownloadProject p;
     TProjectLoadReport report;

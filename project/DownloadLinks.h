@@ -6,12 +6,12 @@
 
 #include "platform/Exception.h"
 #include "project/DownloadLink.h"
+#include "project/LinkIterator.h"
 #include "project/LocalNameIndex.h"
 #include "project/LinkSequence.h"
 #include "project/UrlTree.h"
 
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -41,8 +41,10 @@ public:
     TDownloadLinks(const TDownloadLinks&) = delete;
     TDownloadLinks& operator=(const TDownloadLinks&) = delete;
 
-    // Appends the link (the list takes ownership), files it into the URL
-    // tree, raises OnChange; returns its index.
+    // Appends the link, files it into the URL tree, raises OnChange; returns
+    // its index. The list owns the link from the call on, also when the call
+    // throws (then the link is freed) - unless it is null or already in a
+    // list, which the call refuses without taking it.
     int Add(TDownloadLink* link);
     int Add(std::unique_ptr<TDownloadLink> link) { return Add(link.release()); }
     // Inserts at index (0..Count()), then as Add.
@@ -65,30 +67,8 @@ public:
 
     // Walks the list in order; cheaper per step than Next(). Adding links
     // while walking invalidates the iterator.
-    class iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = TDownloadLink*;
-        using difference_type = std::ptrdiff_t;
-        using pointer = TDownloadLink**;
-        using reference = TDownloadLink*;
-        iterator() = default;
-        explicit iterator(TLinkSequence::TCursor cursor) : FCursor(cursor) {}
-        TDownloadLink* operator*() const { return TLinkSequence::LinkAt(FCursor); }
-        iterator& operator++() {
-            FCursor = TLinkSequence::Advance(FCursor);
-            return *this;
-        }
-        iterator operator++(int) {
-            iterator old = *this;
-            ++*this;
-            return old;
-        }
-        bool operator==(const iterator& other) const { return FCursor == other.FCursor; }
-
-    private:
-        TLinkSequence::TCursor FCursor;
-    };
+    using iterator = TLinkIterator<TLinkSequence::TCursor, &TLinkSequence::LinkAt,
+                                   &TLinkSequence::Advance>;
     iterator begin() const { return iterator(FOrder.Begin()); }
     iterator end() const { return iterator(); }
 

@@ -75,7 +75,7 @@ TEST(DownloadLinks, PositionQueriesAgreeWithAPlainVectorUnderRandomInserts) {
     TDownloadLinks& links = *project.Links;
     std::vector<TDownloadLink*> model;
     std::mt19937 random(7);
-    for (int i = 0; i < 30000; ++i) {
+    for (int i = 0; i < 12000; ++i) {
         TDownloadLink* link = NewLink(project, "http://h/", "p" + std::to_string(i));
         unsigned pick = random() % 10;
         if (model.empty() || pick < 3) {

@@ -3,7 +3,7 @@
 #include "platform/Stream.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
-#include "tests/project/TempDir.h"
+#include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,17 +31,6 @@ TRun Vorlin(const std::string& args) {
     int status = ::pclose(pipe);
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    TFileStream f(path, fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-}
-
-std::string ReadAll(const std::string& path) {
-    TMemoryStream m;
-    m.LoadFromFile(path);
-    return m.ToString();
 }
 
 class ShowCommands : public ::testing::Test {
