@@ -211,11 +211,11 @@ TEST(Timer, RestartingMeasuresFromTheRestartAndZeroNeverFires) {
     vorlin::test::PumpFor(40);
     EXPECT_EQ(fired, 0);
     timer.SetInterval(60);
-    // Restarting more often than the interval keeps it from firing.
-    for (int i = 0; i < 5; ++i) {
-        vorlin::test::PumpFor(20);
-        timer.Restart();
-    }
+    // Due but not yet collected: a restart makes it wait a whole period again.
+    Sleep(80);
+    timer.Restart();
+    TMsg m;
+    while (PeekMessage(m)) DispatchMessage(m);
     EXPECT_EQ(fired, 0);
     EXPECT_TRUE(PumpUntil([&] { return fired == 1; }));
     timer.SetEnabled(false);
@@ -299,7 +299,15 @@ TEST(Thread, SuspendedTerminatedAndWaitedFor) {
 
 TEST(Resolver, AsyncReplyCancelAndInjectedLookup) {
     DrainQueue();
-    THostLookup old = SetHostLookup([](const std::string& host, std::vector<std::string>& out) {
+    std::atomic<bool> release{false};
+    std::atomic<bool> slowStarted{false};
+    THostLookup old = SetHostLookup([&](const std::string& host, std::vector<std::string>& out) {
+        if (host == "slow.test") {
+            slowStarted = true;
+            while (!release) Sleep(1);
+            out = {"10.9.9.9"};
+            return 0;
+        }
         if (host == "known.test") {
             out = {"10.1.2.3", "::1"};
             return 0;
@@ -319,10 +327,16 @@ TEST(Resolver, AsyncReplyCancelAndInjectedLookup) {
     for (auto& [h, err] : replies) EXPECT_EQ(err, h == a ? 0 : 11001);
     EXPECT_NE(a, b);
     EXPECT_EQ(addresses, (std::vector<std::string>{"10.1.2.3", "::1"}));
-    TLookupHandle c = StartAsyncLookup("known.test", t.Handle(), WM_USER + 2);
+    // Cancelled while the lookup runs: its answer is never posted.
+    TLookupHandle c = StartAsyncLookup("slow.test", t.Handle(), WM_USER + 2);
+    while (!slowStarted) Sleep(1);
     EXPECT_TRUE(CancelAsyncLookup(c));
-    vorlin::test::PumpFor(30);
-    EXPECT_EQ(replies.size(), 2u);
+    release = true;
+    TLookupHandle d = StartAsyncLookup("known.test", t.Handle(), WM_USER + 2);
+    ASSERT_TRUE(PumpUntil([&] { return replies.size() == 3; }));
+    EXPECT_EQ(replies.back().first, d);
+    vorlin::test::PumpFor(20);
+    EXPECT_EQ(replies.size(), 3u);
     SetHostLookup(old);
 }
 
