@@ -9,7 +9,8 @@
 namespace vorlin::test {
 
 // Dispatches the calling thread's messages until done() holds (true) or the
-// reaper fires after reaperMs (false). done() is checked after every message.
+// reaper fires after reaperMs (false). done() is checked after every message
+// and every few milliseconds.
 bool PumpUntil(const std::function<bool()>& done, uint32_t reaperMs = 10000);
 // Dispatches for about ms milliseconds, however little happens.
 void PumpFor(uint32_t ms);
