@@ -243,7 +243,8 @@ void THttpCli::FinishAsClosed() {
     FDoneScheduled = true;
     FConnected = false;
     if (FBodyLineCount > 0) FireDocEnd();
-    PostMessage(FWindow.Handle(), WM_HTTP_SET_READY, FSerial);
+    // Abort returns to hcIdle itself, at once.
+    if (FState != THttpCliState::hcAborting) PostMessage(FWindow.Handle(), WM_HTTP_SET_READY, FSerial);
 }
 
 void THttpCli::CloseConnection() { FSocket.Close(); }
