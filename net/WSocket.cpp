@@ -118,14 +118,14 @@ int WSocketResolveProto(const std::string& protoIn) {
     if (protoIn.empty() || protoIn.size() >= 32) throw ESocketException("WSocketResolveProto: Invalid Protocol.");
     std::string proto = Trim(protoIn);
     if (!proto.empty() && proto[0] >= '0' && proto[0] <= '9') return LeadingNumber(proto);
+    // Every connect resolves its protocol; the common ones need no file read.
+    if (SameText(proto, "tcp")) return IPPROTO_TCP;
+    if (SameText(proto, "udp")) return IPPROTO_UDP;
     protoent entry{};
     protoent* found = nullptr;
     char buf[1024];
     getprotobyname_r(proto.c_str(), &entry, buf, sizeof buf, &found);
     if (found) return found->p_proto;
-    // A system without a protocol database still knows the two that matter.
-    if (SameText(proto, "tcp")) return IPPROTO_TCP;
-    if (SameText(proto, "udp")) return IPPROTO_UDP;
     throw ESocketException(Format("WSocketResolveProto: Cannot convert protocol '%s', Error #%d", proto, WSANO_DATA));
 }
 
