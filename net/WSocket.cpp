@@ -149,46 +149,45 @@ TWSocket::~TWSocket() {
     }
 }
 
+// Address, port and protocol may change only while the socket is closed.
+bool TWSocket::ClosedForChange(const char* what) {
+    if (FState == TSocketState::wsClosed) return true;
+    RaiseException(std::string("Cannot change ") + what + " if not closed");
+    return false;
+}
+
 void TWSocket::SetAddr(const std::string& addr) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Addr if not closed");
-        return;
-    }
+    if (!ClosedForChange("Addr")) return;
     FAddr = Trim(addr);
     FAddrAssigned = true;
 }
 
 void TWSocket::SetPort(const std::string& port) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Port if not closed");
-        return;
-    }
+    if (!ClosedForChange("Port")) return;
     FPort = Trim(port);
     FPortAssigned = true;
 }
 
 void TWSocket::SetProto(const std::string& proto) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Proto if not closed");
-        return;
-    }
+    if (!ClosedForChange("Proto")) return;
     FProto = proto;
     FProtoAssigned = true;
 }
 
+bool TWSocket::PeerName(sockaddr_storage& peer) const {
+    socklen_t len = sizeof peer;
+    return FHSocket >= 0 && FState == TSocketState::wsConnected &&
+           getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
+}
+
 std::string TWSocket::PeerAddr() const {
-    if (FHSocket < 0 || FState != TSocketState::wsConnected) return "error";
     sockaddr_storage a{};
-    socklen_t len = sizeof a;
-    if (getpeername(FHSocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
-    return AddressText(a);
+    return PeerName(a) ? AddressText(a) : "error";
 }
 
 std::string TWSocket::PeerPort() const {
-    if (FHSocket < 0 || FState != TSocketState::wsConnected) return "error";
     sockaddr_storage a{};
-    socklen_t len = sizeof a;
-    if (getpeername(FHSocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
+    if (!PeerName(a)) return "error";
     uint16_t port = a.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(a).sin6_port
                                              : reinterpret_cast<sockaddr_in&>(a).sin_port;
     return std::to_string(ntohs(port));
