@@ -430,6 +430,7 @@ void TWSocket::ASyncReceive(uint16_t error) {
     const int fd = FHSocket;
     for (;;) {
         FLastError = 0;
+        FLastReadFilled = false;
         try {
             if (OnDataAvailable) {
                 OnDataAvailable(*this, error);
@@ -445,7 +446,10 @@ void TWSocket::ASyncReceive(uint16_t error) {
             break;
         }
         if (FLastError != 0 || FHSocket != fd || fd < 0) break;
-        if (RcvdCount() <= 0) break;
+        // A read that filled its buffer leaves more waiting as a rule: go on
+        // without asking (a read that then finds nothing would block and ends
+        // the loop); otherwise ask how much is pending.
+        if (!FLastReadFilled && RcvdCount() <= 0) break;
     }
 }
 
@@ -549,6 +553,7 @@ int TWSocket::Receive(void* buffer, int len) {
     do n = recv(FHSocket, buffer, static_cast<size_t>(len > 0 ? len : 0), 0);
     while (n < 0 && errno == EINTR);
     ReenableSelectEvent(FHSocket, FD_READ);
+    FLastReadFilled = n > 0 && n == len;
     if (n < 0) {
         FLastError = LastSocketError();
         return -1;

@@ -135,6 +135,7 @@ private:
     bool FAllSent = true;
     bool FCloseInvoked = false;
     bool FDestroying = false;
+    bool FLastReadFilled = false;  // the last Receive filled the caller's buffer
 };
 
 } // namespace vorlin
