@@ -346,22 +346,19 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string root, path;
     try {
         std::string linkText = Trim(RemoveLineBreaks(text));
-        auto link = std::make_unique<TDownloadLink>(&FProject);
         bool absolute = false;
-        link->Kind = ClassifyLink(linkText, &absolute);
-        link->LinkType = type;
-        link->Level = FPage ? FPage->Level + 1 : 0;
-        link->TagName = FTagName;
-
-        if (absolute && link->Kind != lkHttp) {
+        const TLinkKind kind = ClassifyLink(linkText, &absolute);
+        bool baseResolved = false;
+        std::string anchor;
+        if (absolute && kind != lkHttp) {
             root = linkText;  // recorded with its whole text, never fetched
         } else {
             std::string full;
-            if (link->Kind == lkHttp) {
+            if (kind == lkHttp) {
                 full = EncodeURL(linkText);
             } else if (!FBase.empty()) {
                 full = ResolveURL(FBase, linkText);
-                link->BaseResolved = true;
+                baseResolved = true;
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
                 full = ResolveURL(FPage->FullURL(), linkText);
@@ -369,17 +366,13 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             root = SplitServerRoot(full, path);
             size_t hash = path.find('#');
             if (hash != std::string::npos) {
-                link->Anchor = path.substr(hash);
+                anchor = path.substr(hash);
                 path.resize(hash);
             }
-            if (FPage && !link->BaseResolved && root == FPage->Server)
-                link->ScopeDir = FPage->ScopeDir;
         }
-        link->SetServer(root);
-        link->Path = path;
 
         TDownloadLink* existing = nullptr;
-        if (FProject.Links->AlreadyFound(link->FullURL(), existing)) {
+        if (FProject.Links->AlreadyFound(root + path, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
                 existing->Referrers.push_back(FPage);
                 FPage->References.push_back(existing);
@@ -388,11 +381,22 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             return existing;
         }
 
+        auto link = std::make_unique<TDownloadLink>(&FProject);
+        link->Kind = kind;
+        link->LinkType = type;
+        link->Level = FPage ? FPage->Level + 1 : 0;
+        link->TagName = FTagName;
+        link->BaseResolved = baseResolved;
+        link->SetServer(root);
+        link->Path = path;
+        link->Anchor = anchor;
+        if (FPage && !baseResolved && root == FPage->Server)
+            link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
         link->LocalFileName = URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
         link->Invalid = invalid;
         link->LocalFileName = FitLocalName(*link, FProject);
-        if (link->Kind == lkHttp && link->IsOutOfScope())
+        if (kind == lkHttp && link->IsOutOfScope())
             link->ExternalLevel = (FPage ? FPage->ExternalLevel : 0) + 1;
 
         // Pages go to the end of the list; a page's images, frames and

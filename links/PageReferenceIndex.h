@@ -37,6 +37,7 @@ private:
         TDownloadLink* Page = nullptr;
         TDownloadLink* Twin = nullptr;
         std::string URL;  // guards against a freed page's address reused
+        std::string TwinURL;
         std::vector<TSource> Sources;
         std::unordered_set<const TDownloadLink*> Links;
         uint64_t LastUse = 0;

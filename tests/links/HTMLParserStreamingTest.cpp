@@ -108,15 +108,16 @@ TEST_F(HTMLParserStreaming, DeletedScriptsLeaveTheRestIntact) {
 
 // Hostile pages: each must finish (a quadratic rescan would run for hours
 // and trip the test time-out) and keep every byte in a mirror.
-TEST_F(HTMLParserStreaming, PageOfAHundredThousandLinks) {
+// The benchmark runs the same with 100,000 links and shows the time per link.
+TEST_F(HTMLParserStreaming, PageOfManyLinks) {
     std::string html;
-    for (int i = 0; i < 50000; ++i)
+    for (int i = 0; i < 20000; ++i)
         html += "<a href=p" + std::to_string(i) + ".html><img src=/i/" + std::to_string(i % 997) +
                 ".gif>\n";
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(html, 8192), html);
-    EXPECT_EQ(PageLink->References.size(), 50000u + 997u);
-    EXPECT_EQ(Project.Links->Count(), 1 + 50000 + 997);
+    EXPECT_EQ(PageLink->References.size(), 20000u + 997u);
+    EXPECT_EQ(Project.Links->Count(), 1 + 20000 + 997);
     EXPECT_EQ(Find("http://h/i/5.gif")->Referrers.size(), 1u);
 }
 
