@@ -79,7 +79,9 @@ THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
     : FProject(project), FHooks(hooks),
       FAddLink([this](const std::string& url, TLinkType type) { return AddLink(url, type); }) {}
 
-THTMLParser::~THTMLParser() { Reset(); }
+THTMLParser::~THTMLParser() {
+    Reset();
+}
 
 void THTMLParser::SetState(TParseState state) {
 #ifndef NDEBUG
@@ -104,11 +106,17 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     FInput = memory;
     FResume = std::min(memory->Position(), memory->Size());
     FReader.Forget();
-    FPage = &link;
-    SetState(TParseState::psText);
     // A resumed page: what arrived in the earlier run is already in the
     // stream ahead of the position; the new file must hold it too.
-    if (FResume > 0) FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+    try {
+        FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+    } catch (...) {
+        FOutput.CloseQuietly();
+        FInput = nullptr;
+        throw;
+    }
+    FPage = &link;
+    SetState(TParseState::psText);
 }
 
 void THTMLParser::ParseAvailable() {
@@ -147,7 +155,7 @@ void THTMLParser::ParseLoop() {
             FOutput.Write(text);
         }
         std::string_view tag;
-        if (!FReader.TryReadTag(tag)) return;  // read again when the rest has arrived
+        if (!FReader.TryReadTag(tag)) return; // read again when the rest has arrived
         FTagText.assign(tag);
         FTagName = TagNameOf(FTagText);
         ProcessTag();
@@ -291,16 +299,21 @@ void THTMLParser::WriteTagUnchanged() {
     FOutput.Write(">");
 }
 
-void THTMLParser::EndDocument() { Close(true); }
+void THTMLParser::EndDocument() {
+    Close(true);
+}
 
-void THTMLParser::Reset() { Close(false); }
+void THTMLParser::Reset() {
+    Close(false);
+}
 
 void THTMLParser::Close(bool writeRest) {
     if (!IsOpen()) return;
     std::exception_ptr error;
     try {
         if (writeRest && FInput && FResume < FInput->Size()) {
-            bool dropScript = FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
+            bool dropScript =
+                FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
             if (!dropScript)
                 FOutput.Write(std::string_view(FInput->Memory() + FResume,
                                                static_cast<size_t>(FInput->Size() - FResume)));
@@ -340,7 +353,9 @@ void THTMLParser::ParseWithPlugin(vorlin_sdk::IParserPluginInterface* plugin, TD
     FHooks.ParseDocument(plugin, FProject, link, stream, LinkFilePath(FProject, link), FAddLink);
 }
 
-std::string THTMLParser::PageURL() const { return FPage ? FPage->FullURL() : std::string(); }
+std::string THTMLParser::PageURL() const {
+    return FPage ? FPage->FullURL() : std::string();
+}
 
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string root, path;
@@ -351,7 +366,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         bool baseResolved = false;
         std::string anchor;
         if (absolute && kind != lkHttp) {
-            root = linkText;  // recorded with its whole text, never fetched
+            root = linkText; // recorded with its whole text, never fetched
         } else {
             std::string full;
             if (kind == lkHttp) {
@@ -372,11 +387,17 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         }
 
         TDownloadLink* existing = nullptr;
-        if (FProject.Links->AlreadyFound(root + path, existing)) {
+        const std::string url = root + path;
+        if (FProject.Links->AlreadyFound(url, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
                 existing->Referrers.push_back(FPage);
                 FPage->References.push_back(existing);
             }
+            FCurrentLink = existing;
+            return existing;
+        }
+        // Texts the URL tree does not file are known again per page only.
+        if (FPage && (existing = FReferrers.FindUnfiled(*FProject.Links, *FPage, url))) {
             FCurrentLink = existing;
             return existing;
         }
@@ -390,10 +411,10 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         link->SetServer(root);
         link->Path = path;
         link->Anchor = anchor;
-        if (FPage && !baseResolved && root == FPage->Server)
-            link->ScopeDir = FPage->ScopeDir;
+        if (FPage && !baseResolved && root == FPage->Server) link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
-        link->LocalFileName = URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
+        link->LocalFileName =
+            URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
         link->Invalid = invalid;
         link->LocalFileName = FitLocalName(*link, FProject);
         if (kind == lkHttp && link->IsOutOfScope())
@@ -402,7 +423,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         // Pages go to the end of the list; a page's images, frames and
         // scripts right after it, so that they are fetched first.
         if (FPage) link->Referrers.push_back(FPage);
-        TDownloadLink* added = link.release();  // the list owns it, even when it throws
+        TDownloadLink* added = link.release(); // the list owns it, even when it throws
         if (type == ltPage || !FPage)
             FProject.Links->Add(added);
         else

@@ -28,9 +28,8 @@ class TStream;
 struct TLinkAttribute;
 
 class THTMLParser {
-public:
-    explicit THTMLParser(TDownloadProject& project,
-                         IHTMLParserHooks& hooks = NoHTMLParserHooks());
+  public:
+    explicit THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks = NoHTMLParserHooks());
     ~THTMLParser();
     THTMLParser(const THTMLParser&) = delete;
     THTMLParser& operator=(const THTMLParser&) = delete;
@@ -83,7 +82,7 @@ public:
     // The function handed to plugins: AddLink with the page set.
     const TAddLinkFunction& AddLinkFunction() const { return FAddLink; }
 
-private:
+  private:
     // psText: between tags; psScriptBody: inside an inline script, whose
     // body runs to its end tag.
     enum class TParseState { psClosed, psText, psScriptBody };
@@ -112,7 +111,7 @@ private:
     TMemoryStream* FInput = nullptr;
     int64_t FResume = 0;
     THTMLTagReader FReader;
-    size_t FScriptStart = 0;  // where the open script body began
+    size_t FScriptStart = 0; // where the open script body began
     TDownloadLink* FCurrentLink = nullptr;
     TDownloadLink* FPage = nullptr;
     std::string FBase;

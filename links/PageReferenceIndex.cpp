@@ -12,8 +12,17 @@ bool TPageReferenceIndex::IsReferrer(const TDownloadLinks& links, TDownloadLink&
     return entry.Links.count(&link) != 0;
 }
 
+TDownloadLink* TPageReferenceIndex::FindUnfiled(const TDownloadLinks& links, TDownloadLink& page,
+                                                const std::string& url) {
+    TEntry& entry = EntryFor(links, page);
+    CatchUp(entry);
+    auto it = entry.Unfiled.find(url);
+    return it == entry.Unfiled.end() ? nullptr : it->second;
+}
+
 void TPageReferenceIndex::Clear() {
-    for (TEntry& entry : FEntries) entry = TEntry{};
+    for (TEntry& entry : FEntries)
+        entry = TEntry{};
 }
 
 namespace {
@@ -40,14 +49,18 @@ TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks&
     TEntry* oldest = &FEntries[0];
     for (TEntry& entry : FEntries) {
         if (entry.Page == &page && IsURLOf(entry.URL, page)) {
-            if (FindTwin(links, entry.TwinURL, page) != entry.Twin) break;
+            // A shorter list was cleared since: what the entry knows is gone.
+            if (links.Count() < entry.ListCount ||
+                FindTwin(links, entry.TwinURL, page) != entry.Twin)
+                break;
             entry.LastUse = ++FClock;
+            entry.ListCount = links.Count();
             return entry;
         }
         if (entry.LastUse < oldest->LastUse) oldest = &entry;
     }
     for (TEntry& entry : FEntries)
-        if (entry.Page == &page) oldest = &entry;  // replace a stale entry of this page
+        if (entry.Page == &page) oldest = &entry; // replace a stale entry of this page
 
     TEntry& entry = *oldest;
     entry = TEntry{};
@@ -58,6 +71,7 @@ TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks&
                         : entry.URL + "/";
     entry.Twin = FindTwin(links, entry.TwinURL, page);
     entry.LastUse = ++FClock;
+    entry.ListCount = links.Count();
     entry.Sources.push_back({&page, 0});
     if (entry.Twin) entry.Sources.push_back({entry.Twin, 0});
     return entry;
@@ -70,12 +84,17 @@ void TPageReferenceIndex::CatchUp(TEntry& entry) {
     if (shrunk) {
         // References were removed behind our back: index them anew.
         entry.Links.clear();
-        for (TSource& source : entry.Sources) source.Indexed = 0;
+        entry.Unfiled.clear();
+        for (TSource& source : entry.Sources)
+            source.Indexed = 0;
     }
     for (TSource& source : entry.Sources) {
         const std::vector<TDownloadLink*>& references = source.Page->References;
-        for (; source.Indexed < references.size(); ++source.Indexed)
-            entry.Links.insert(references[source.Indexed]);
+        for (; source.Indexed < references.size(); ++source.Indexed) {
+            TDownloadLink* reference = references[source.Indexed];
+            entry.Links.insert(reference);
+            if (!reference->TreeNode) entry.Unfiled.emplace(reference->FullURL(), reference);
+        }
     }
 }
 

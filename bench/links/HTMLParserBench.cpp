@@ -31,12 +31,13 @@ std::string PageChunk(size_t n) {
     std::string id = std::to_string(n % 2000);
     std::string dir = "d" + std::to_string(n % 7) + "/";
     std::string s;
-    s += "<div class=\"article\" id=\"a" + std::to_string(n) + "\">\n<h2>Heading number " +
-         id + "</h2>\n";
+    s += "<div class=\"article\" id=\"a" + std::to_string(n) + "\">\n<h2>Heading number " + id +
+         "</h2>\n";
     for (int p = 0; p < 4; ++p) {
         s += "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
-             "incididunt ut labore et dolore magna aliqua. <a href=\"" + dir + "page" + id + "-" +
-             std::to_string(p) + ".html\">Read more</a> about it &amp; <b>stay</b>, "
+             "incididunt ut labore et dolore magna aliqua. <a href=\"" +
+             dir + "page" + id + "-" + std::to_string(p) +
+             ".html\">Read more</a> about it &amp; <b>stay</b>, "
              "<em>ut enim ad minim veniam</em>, quis nostrud exercitation ullamco laboris.</p>\n";
         s += "<img src='/images/" + dir + "pic" + id + "-" + std::to_string(p) +
              ".jpg' alt=\"Picture\" width=200 height=100>\n";
@@ -58,14 +59,15 @@ const std::string& GeneratedPage(size_t megabytes) {
     std::string& page = pages[megabytes];
     if (page.empty()) {
         page = "<html><head><title>Generated</title></head><body>\n";
-        for (size_t n = 0; page.size() < (megabytes << 20); ++n) page += PageChunk(n);
+        for (size_t n = 0; page.size() < (megabytes << 20); ++n)
+            page += PageChunk(n);
         page += "</body></html>\n";
     }
     return page;
 }
 
 class TScratchProject {
-public:
+  public:
     explicit TScratchProject(TProjectMode mode) {
         char pattern[] = "/tmp/vorlin-bench-XXXXXX";
         if (!mkdtemp(pattern)) std::abort();
@@ -99,7 +101,7 @@ public:
     TDownloadProject Project;
     TDownloadLink* Page;
 
-private:
+  private:
     std::string FDir;
 };
 
@@ -126,20 +128,25 @@ void ParsePage(benchmark::State& state, TProjectMode mode) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * html.size()));
     state.counters["links"] = static_cast<double>(links);
     state.counters["ns_per_byte"] = benchmark::Counter(
-        static_cast<double>(html.size()), benchmark::Counter::kIsIterationInvariantRate |
-                                              benchmark::Counter::kInvert);
+        static_cast<double>(html.size()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     ReportPeakMemory(state);
 }
 
-void BM_ParseOffline(benchmark::State& state) { ParsePage(state, pmOfflineBrowse); }
-void BM_ParseMirror(benchmark::State& state) { ParsePage(state, pmMirror); }
+void BM_ParseOffline(benchmark::State& state) {
+    ParsePage(state, pmOfflineBrowse);
+}
+void BM_ParseMirror(benchmark::State& state) {
+    ParsePage(state, pmMirror);
+}
 
 // A page of only new links: the link list grows by one for each.
 void BM_ManyNewLinks(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     std::string html;
     for (int i = 0; i < count; ++i)
-        html += (i % 2 ? "<a href=p" : "<img src=i") + std::to_string(i) + (i % 2 ? ".html>" : ".gif>");
+        html +=
+            (i % 2 ? "<a href=p" : "<img src=i") + std::to_string(i) + (i % 2 ? ".html>" : ".gif>");
     for (auto _ : state) {
         state.PauseTiming();
         auto scratch = std::make_unique<TScratchProject>(pmOfflineBrowse);
@@ -158,7 +165,8 @@ void BM_ManyNewLinks(benchmark::State& state) {
 
 // A tag whose ">" never comes, arriving block by block.
 void BM_UnendedTag(benchmark::State& state) {
-    std::string html = "<a href=x.html title=\"" + std::string(static_cast<size_t>(state.range(0)) << 20, 'x');
+    std::string html =
+        "<a href=x.html title=\"" + std::string(static_cast<size_t>(state.range(0)) << 20, 'x');
     for (auto _ : state) {
         state.PauseTiming();
         auto scratch = std::make_unique<TScratchProject>(pmMirror);

@@ -35,7 +35,7 @@ const std::string kVariedPage =
 using TUrls = std::vector<std::string>;
 
 class HTMLParserStreaming : public THTMLParserFixture {
-protected:
+  protected:
     void StartAgain() {
         Project.Links->Clear();
         PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
@@ -43,7 +43,8 @@ protected:
     }
     TUrls Found() const {
         TUrls urls;
-        for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+        for (TDownloadLink* link : PageLink->References)
+            urls.push_back(link->FullURL());
         return urls;
     }
     static std::vector<size_t> RandomBlocks(std::mt19937& random, size_t total, size_t largest) {
@@ -144,7 +145,8 @@ TEST_F(HTMLParserStreaming, EndlessCommentAndScript) {
 
 TEST_F(HTMLParserStreaming, DeeplyNestedGarbage) {
     std::string html;
-    for (int i = 0; i < 100000; ++i) html += "<div><a href='";
+    for (int i = 0; i < 100000; ++i)
+        html += "<div><a href='";
     html += std::string(100000, '<') + std::string(100000, '>') + "<<!--<script><!<";
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(html, 8192), html);
@@ -153,10 +155,11 @@ TEST_F(HTMLParserStreaming, DeeplyNestedGarbage) {
 TEST_F(HTMLParserStreaming, BinaryDataServedAsHtml) {
     std::mt19937 random(1);
     std::string data(4 << 20, '\0');
-    for (char& c : data) c = static_cast<char>(random());
+    for (char& c : data)
+        c = static_cast<char>(random());
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(data, 8192), data);
     StartAgain();
     Project.ProjectMode = pmOfflineBrowse;
-    FeedInBlocksOf(data, 8192);  // rewriting too must cope
+    FeedInBlocksOf(data, 8192); // rewriting too must cope
 }

@@ -43,7 +43,7 @@ TEST_F(TReaderFixture, CommentsRunToTheirEnd) {
     Load("<!-- a > b -->x<!-->y");
     EXPECT_EQ(reader.ReadTag(), "!-- a > b --");
     EXPECT_EQ(reader.ReadText(), "x");
-    EXPECT_EQ(reader.ReadTag(), "!--");  // "<!-->" ends at once
+    EXPECT_EQ(reader.ReadTag(), "!--"); // "<!-->" ends at once
     EXPECT_EQ(reader.ReadText(), "y");
 }
 

@@ -30,7 +30,7 @@ TEST(JavaScriptParser, OnlyLiteralsOnTheRightCount) {
     EXPECT_EQ(LinksOf("img.src = name;"), TLinks{});
     EXPECT_EQ(LinksOf("img.src == 'a.gif';"), TLinks{});
     EXPECT_EQ(LinksOf("x = img.src;"), TLinks{});
-    EXPECT_EQ(LinksOf("img.SRC = 'a.gif';"), TLinks{});  // ".src" is case-sensitive
+    EXPECT_EQ(LinksOf("img.SRC = 'a.gif';"), TLinks{}); // ".src" is case-sensitive
     EXPECT_EQ(LinksOf("img.src = \t'a.gif' ;"), TLinks{"a.gif"});
 }
 

@@ -37,7 +37,7 @@ const std::string& ScratchDir() {
 struct TResult {
     std::string Stored;
     std::vector<std::string> Links;
-    bool Failed = false;  // a call raised, as a bad link may
+    bool Failed = false; // a call raised, as a bad link may
 };
 
 TResult ParseInBlocks(const std::string& page, TProjectMode mode, TJavaScriptMode js,
@@ -61,7 +61,8 @@ TResult ParseInBlocks(const std::string& page, TProjectMode mode, TJavaScriptMod
         parser.BeginDocument(*link, stream);
         size_t at = 0;
         for (size_t i = 0; at < page.size(); ++i) {
-            size_t n = blocks.empty() ? page.size() : std::min(blocks[i % blocks.size()], page.size() - at);
+            size_t n = blocks.empty() ? page.size()
+                                      : std::min(blocks[i % blocks.size()], page.size() - at);
             stream.Write(page.data() + at, static_cast<int64_t>(n));
             at += n;
             try {
@@ -78,7 +79,8 @@ TResult ParseInBlocks(const std::string& page, TProjectMode mode, TJavaScriptMod
     std::stringstream content;
     content << in.rdbuf();
     result.Stored = content.str();
-    for (TDownloadLink* found : link->References) result.Links.push_back(found->FullURL());
+    for (TDownloadLink* found : link->References)
+        result.Links.push_back(found->FullURL());
     return result;
 }
 
@@ -88,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const uint8_t options = data[0];
     std::vector<size_t> blocks;
-    for (size_t i = 1; i < 5 && i < size; ++i) blocks.push_back(1 + data[i] % 64);
+    for (size_t i = 1; i < 5 && i < size; ++i)
+        blocks.push_back(1 + data[i] % 64);
     std::string page(reinterpret_cast<const char*>(data) + std::min<size_t>(size, 5),
                      size - std::min<size_t>(size, 5));
     TJavaScriptMode js = options & 2 ? jsDelete : jsInterpret;

@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     js.Source.assign(reinterpret_cast<const char*>(data), size);
     js.Parse();
     for (const std::string& link : js.Links)
-        if (link.size() > size) __builtin_trap();  // a link comes out of the source
+        if (link.size() > size) __builtin_trap(); // a link comes out of the source
     return 0;
 }
