@@ -56,6 +56,19 @@ class HTMLParserStreaming : public THTMLParserFixture {
         }
         return blocks;
     }
+    // Parses the page in random blocks, half of the rounds in tiny ones; the
+    // stored copy and the links must be the expected ones every time.
+    void ExpectSameInRandomBlocks(const std::string& stored, const TUrls& links, unsigned seed,
+                                  int rounds, size_t tiny, size_t large) {
+        std::mt19937 random(seed);
+        for (int round = 0; round < rounds; ++round) {
+            StartAgain();
+            auto blocks =
+                RandomBlocks(random, kVariedPage.size(), round < rounds / 2 ? tiny : large);
+            ASSERT_EQ(Parse(kVariedPage, blocks), stored) << "round " << round;
+            ASSERT_EQ(Found(), links) << "round " << round;
+        }
+    }
     // The page in blocks of `block` bytes, as the run receives it.
     std::string FeedInBlocksOf(const std::string& html, size_t block) {
         return Parse(html, std::vector<size_t>(html.size() / block + 1, block));
@@ -69,14 +82,7 @@ TEST_F(HTMLParserStreaming, MirrorCopyIsByteForByteInAnyBlocks) {
     EXPECT_EQ(Parse(kVariedPage), kVariedPage);
     const TUrls whole = Found();
     EXPECT_EQ(whole.size(), 21u);
-
-    std::mt19937 random(4711);
-    for (int round = 0; round < 60; ++round) {
-        StartAgain();
-        auto blocks = RandomBlocks(random, kVariedPage.size(), round < 30 ? 8 : 200);
-        ASSERT_EQ(Parse(kVariedPage, blocks), kVariedPage) << "round " << round;
-        ASSERT_EQ(Found(), whole) << "round " << round;
-    }
+    ExpectSameInRandomBlocks(kVariedPage, whole, 4711, 60, 8, 200);
 }
 
 TEST_F(HTMLParserStreaming, RewrittenCopyDoesNotDependOnTheBlocks) {
@@ -86,14 +92,7 @@ TEST_F(HTMLParserStreaming, RewrittenCopyDoesNotDependOnTheBlocks) {
     EXPECT_NE(whole.find("<base target=\"_blank\">"), std::string::npos);
     EXPECT_NE(whole.find("URL=../next.html\""), std::string::npos);
     EXPECT_NE(whole.find("href=\"page%20one.html\""), std::string::npos);
-
-    std::mt19937 random(815);
-    for (int round = 0; round < 40; ++round) {
-        StartAgain();
-        auto blocks = RandomBlocks(random, kVariedPage.size(), round < 20 ? 5 : 120);
-        ASSERT_EQ(Parse(kVariedPage, blocks), whole) << "round " << round;
-        ASSERT_EQ(Found(), links) << "round " << round;
-    }
+    ExpectSameInRandomBlocks(whole, links, 815, 40, 5, 120);
 }
 
 TEST_F(HTMLParserStreaming, DeletedScriptsLeaveTheRestIntact) {
