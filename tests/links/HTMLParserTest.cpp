@@ -79,16 +79,6 @@ TEST_F(HTMLParser, ImagesGoRightAfterTheirPageAndCollectReferrers) {
     EXPECT_EQ(later->References, (std::vector<TDownloadLink*>{image}));
 }
 
-TEST_F(HTMLParser, LinkTypesFollowTheTag) {
-    Parse("<frame src='f.html'><iframe src='i.html'><body background=bg.gif>"
-          "<script src=s.js></script><link href=style.css>");
-    EXPECT_EQ(Find("http://h/a/f.html")->LinkType, ltPage);
-    EXPECT_EQ(Find("http://h/a/i.html")->LinkType, ltSource);
-    EXPECT_EQ(Find("http://h/a/bg.gif")->LinkType, ltBackground);
-    EXPECT_EQ(Find("http://h/a/s.js")->LinkType, ltScriptFile);
-    EXPECT_EQ(Find("http://h/a/style.css")->LinkType, ltPage);
-}
-
 TEST_F(HTMLParser, MetaRefreshRewritesOnlyItsURL) {
     EXPECT_EQ(Parse("<meta http-equiv='Refresh' content='5; URL=/next.html'>"),
               "<meta http-equiv='Refresh' content='5; URL=../next.html'>");

@@ -88,17 +88,6 @@ TEST(JavaScriptParser, DocumentWriteTextsAreCollected) {
     EXPECT_EQ(js.WrittenText, "");
 }
 
-TEST(JavaScriptParser, ClearEmptiesEverything) {
-    TJavaScriptParser js;
-    js.Source = "a.src='x';document.write('y');";
-    js.Parse();
-    js.Clear();
-    EXPECT_TRUE(js.Source.empty());
-    EXPECT_TRUE(js.Expressions.empty());
-    EXPECT_TRUE(js.Links.empty());
-    EXPECT_TRUE(js.WrittenText.empty());
-}
-
 TEST(JavaScriptParser, UnquoteResolvesEscapes) {
     EXPECT_EQ(TJavaScriptParser::Unquote("'x\\ny'"), "x\ny");
     EXPECT_EQ(TJavaScriptParser::Unquote("  \"a\\tb\\Rc\" "), "a\tb\rc");
