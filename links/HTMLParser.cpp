@@ -300,6 +300,14 @@ void THTMLParser::WriteTagUnchanged() {
 }
 
 void THTMLParser::EndDocument() {
+    // The run parses the last block itself; doing it here as well costs
+    // nothing then and saves the page's end when it did not.
+    try {
+        ParseAvailable();
+    } catch (...) {
+        Close(true);
+        throw;
+    }
     Close(true);
 }
 

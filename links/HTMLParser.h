@@ -45,8 +45,10 @@ class THTMLParser {
     // Errors propagate (with the resume position kept); AddLink errors read
     // "Error while Adding <url>(<reason>)".
     void ParseAvailable();
-    // Writes what is left unparsed (an unfinished tag at the very end) as it
-    // stands, closes the local file and closes the document.
+    // Parses what has not been parsed yet, writes what is left (an
+    // unfinished tag at the very end) as it stands, closes the local file
+    // and closes the document, also when parsing or writing fails (which
+    // then propagates).
     void EndDocument();
     // Ends the document without writing the rest and without raising: for a
     // transfer that is given up or started again.

@@ -368,3 +368,12 @@ TEST_F(HTMLParser, LinksOutsideTheURLTreeAreNotDoubledOnAPage) {
     EXPECT_EQ(Project.Links->Count(), count);
     EXPECT_EQ(PageLink->References.size(), 2u);
 }
+
+TEST_F(HTMLParser, EndDocumentParsesWhatWasNotParsedYet) {
+    TMemoryStream stream;
+    Parser->BeginDocument(*PageLink, stream);
+    stream.Write("<img src=/late.gif>", 19);
+    Parser->EndDocument();
+    EXPECT_EQ(Stored(*PageLink), "<img src=../late.gif>");
+    EXPECT_NE(Find("http://h/late.gif"), nullptr);
+}
