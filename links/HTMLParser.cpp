@@ -73,6 +73,16 @@ std::string EncodeLocalReference(const std::string& reference, const std::string
     return out;
 }
 
+// A network-path reference ("//host/path") names a server of its own; the
+// scheme is the one we speak.
+std::string WithScheme(std::string text) {
+    return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
+}
+
+std::string ResolveReference(const std::string& base, const std::string& reference) {
+    return reference.compare(0, 2, "//") == 0 ? WithScheme(reference) : ResolveURL(base, reference);
+}
+
 } // namespace
 
 THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
@@ -260,14 +270,15 @@ void THTMLParser::ProcessAppletTag() {
         if (absolute)
             base = kind == lkHttp ? base : std::string();
         else
-            base = ResolveURL(PageURL(), base);
+            base = ResolveReference(PageURL(), base);
         base = AppendIfMissing(base, '/');
 
         if (!base.empty()) {
-            if (!code.empty()) AddLink(ResolveURL(base, code), ltAppletCode);
+            if (!code.empty()) AddLink(ResolveReference(base, code), ltAppletCode);
             if (!IsEmptyLinkText(archive))
                 for (const std::string& entry : SplitCommaText(archive))
-                    if (!IsEmptyLinkText(entry)) AddLink(ResolveURL(base, entry), ltAppletArchive);
+                    if (!IsEmptyLinkText(entry))
+                        AddLink(ResolveReference(base, entry), ltAppletArchive);
         }
     }
     // Stored as it came: a relative code base still leads to the stored
@@ -281,7 +292,7 @@ void THTMLParser::ProcessBaseTag() {
     if (!base.empty()) {
         bool absolute = false;
         ClassifyLink(base, &absolute);
-        if (!absolute) base = ResolveURL(PageURL(), base);
+        if (!absolute) base = ResolveReference(PageURL(), base);
         if (PosOfNth("/", base, 3) > static_cast<int>(base.size())) base += '/';
         // Only an HTTP base can lead relative links anywhere we can fetch.
         if (ClassifyLink(base) != lkHttp) base.clear();
@@ -368,7 +379,7 @@ std::string THTMLParser::PageURL() const {
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string root, path;
     try {
-        std::string linkText = Trim(RemoveLineBreaks(text));
+        std::string linkText = WithScheme(Trim(RemoveLineBreaks(text)));
         bool absolute = false;
         const TLinkKind kind = ClassifyLink(linkText, &absolute);
         bool baseResolved = false;
@@ -449,7 +460,7 @@ TDownloadLink* THTMLParser::AddRedirectTarget(TDownloadLink& redirected,
     std::string target = Trim(RemoveLineBreaks(location));
     bool absolute = false;
     ClassifyLink(target, &absolute);
-    if (!absolute) target = ResolveURL(redirected.FullURL(), target);
+    if (!absolute) target = ResolveReference(redirected.FullURL(), target);
 
     std::string savedBase, savedTagName = redirected.TagName;
     savedBase.swap(FBase);

@@ -377,3 +377,10 @@ TEST_F(HTMLParser, EndDocumentParsesWhatWasNotParsedYet) {
     EXPECT_EQ(Stored(*PageLink), "<img src=../late.gif>");
     EXPECT_NE(Find("http://h/late.gif"), nullptr);
 }
+
+TEST_F(HTMLParser, NetworkPathReferencesNameTheirServer) {
+    EXPECT_EQ(Parse("<img src=//cdn.example/x.gif><base href=//other.example/d/><a href=y.html>"),
+              "<img src=../../cdn.example/x.gif><base><a href=../../other.example/d/y.html>");
+    EXPECT_EQ(Find("http://cdn.example/x.gif")->Kind, lkHttp);
+    EXPECT_TRUE(Find("http://other.example/d/y.html")->BaseResolved);
+}
