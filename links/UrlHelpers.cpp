@@ -2,6 +2,8 @@
 
 #include "platform/StringUtils.h"
 
+#include <algorithm>
+
 namespace vorlin {
 
 int PosOfNth(std::string_view sub, std::string_view text, int n) {
@@ -82,6 +84,22 @@ TURLParts SplitURL(const std::string& url) {
         if (c != std::string::npos) r.Password = credentials.substr(c + 1);
     }
     return r;
+}
+
+std::string AppendIfMissing(std::string text, char ch) {
+    if (!text.empty() && text.back() != ch) text += ch;
+    return text;
+}
+
+std::string DomainOfRoot(const std::string& root) {
+    int second = PosOfNth("/", root, 2);
+    int third = PosOfNth("/", root, 3);
+    std::string host;
+    if (second <= static_cast<int>(root.size()))
+        host = root.substr(static_cast<size_t>(second),
+                           static_cast<size_t>(std::max(0, third - second - 1)));
+    int dot = PosOfNth(".", host, -2);
+    return host.substr(static_cast<size_t>(dot));
 }
 
 // The remaining helpers follow.
