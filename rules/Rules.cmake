@@ -19,9 +19,4 @@ add_library(vorlin_rules STATIC
   RuleStream.cpp
   RuleTexts.cpp
 )
-target_link_libraries(vorlin_rules PUBLIC vorlin_com vorlin_url)
-foreach(lib vorlin_links vorlin_project)
-  if(TARGET ${lib})
-    target_link_libraries(vorlin_rules PUBLIC ${lib})
-  endif()
-endforeach()
+target_link_libraries(vorlin_rules PUBLIC vorlin_com vorlin_links vorlin_project)
