@@ -21,6 +21,12 @@ int SequenceLength(unsigned char b) {
 
 std::u32string DecodeCodePoints(std::string_view text) {
     std::u32string out;
+    DecodeCodePoints(text, out);
+    return out;
+}
+
+void DecodeCodePoints(std::string_view text, std::u32string& out) {
+    out.clear();
     out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
@@ -50,7 +56,6 @@ std::u32string DecodeCodePoints(std::string_view text) {
             ++i;
         }
     }
-    return out;
 }
 
 } // namespace vorlin

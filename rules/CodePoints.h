@@ -10,6 +10,8 @@
 namespace vorlin {
 
 std::u32string DecodeCodePoints(std::string_view text);
+// The same into out, reusing its storage.
+void DecodeCodePoints(std::string_view text, std::u32string& out);
 
 // The matchers' upper-casing: a-z to A-Z, everything else unchanged.
 inline char32_t UpCaseAscii(char32_t c) { return c >= U'a' && c <= U'z' ? c - 32 : c; }

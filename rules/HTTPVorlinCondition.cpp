@@ -1,6 +1,5 @@
 #include "rules/HTTPVorlinCondition.h"
 
-#include "rules/Mask.h"
 #include "rules/RuleEditor.h"
 #include "rules/RuleStream.h"
 #include "platform/StringUtils.h"
@@ -28,15 +27,29 @@ void THTTPVorlinCondition::LoadFromStream(TStream& stream) {
 
 std::string THTTPVorlinCondition::Connector() const { return RuleText(Mode == cmAll ? rtAnd : rtOr); }
 
+const TMask& THTTPVorlinMaskCondition::CompiledMask(size_t i) {
+    if (FCompiled.size() != Masks.size()) FCompiled.resize(Masks.size());
+    TCompiled& c = FCompiled[i];
+    if (!c.Mask || c.Text != Masks[i]) {
+        c.Mask.reset();
+        c.Mask.emplace(Masks[i]);
+        c.Text = Masks[i];
+    }
+    return *c.Mask;
+}
+
+// Each mask is compiled when the evaluation first reaches it, as if it were
+// compiled at every evaluation: a malformed mask raises exactly when it
+// would be matched.
 bool THTTPVorlinMaskCondition::Evaluate() {
     std::string subject = Subject();
     if (subject.empty() && EmptySubjectIsFalse()) return false;
     bool result = false;
     if (Mode == cmAll) {
         result = !Masks.empty();
-        for (size_t i = 0; i < Masks.size() && result; ++i) result = MaskMatches(subject, Masks[i]);
+        for (size_t i = 0; i < Masks.size() && result; ++i) result = CompiledMask(i).IsMatch(subject);
     } else if (Mode == cmAny) {
-        for (size_t i = 0; i < Masks.size() && !result; ++i) result = MaskMatches(subject, Masks[i]);
+        for (size_t i = 0; i < Masks.size() && !result; ++i) result = CompiledMask(i).IsMatch(subject);
     }
     return Negate ? !result : result;
 }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "rules/FilterElement.h"
+#include "rules/Mask.h"
 #include "rules/RulePhases.h"
 #include "rules/RuleTexts.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,8 +48,8 @@ class THTTPVorlinMaskCondition : public THTTPVorlinCondition {
 public:
     std::vector<std::string> Masks;
 
-    // Throws EMaskException for a malformed mask: masks are compiled at
-    // every evaluation, so an edited mask counts at once.
+    // Throws EMaskException for a malformed mask that the evaluation
+    // reaches. An edited mask counts at once.
     bool Evaluate() override;
 
     std::string GetListHeading() const { return RuleText(TextGroup() + toListHeading); }
@@ -74,6 +76,15 @@ protected:
     virtual bool EmptySubjectIsFalse() const { return true; }
 
 private:
+    // Compiled Masks[i], compiled again whenever its text changed.
+    const TMask& CompiledMask(size_t i);
+
+    struct TCompiled {
+        std::string Text;
+        std::optional<TMask> Mask;
+    };
+    std::vector<TCompiled> FCompiled;
+
     // The masks as the description shows them, or "'mask'".
     std::string MaskListText() const;
     std::string Describe(int* start, int* length) const;

@@ -129,7 +129,9 @@ bool TMask::StateMatches(const TState& state, const std::u32string& text, size_t
 // answers of a full backtracking search in time proportional to text length
 // times mask length, where the search grows exponentially with the stars.
 bool TMask::IsMatch(std::string_view text) const {
-    std::u32string t = DecodeCodePoints(text);
+    // Links are matched by the thousand: keep the decoding buffer.
+    thread_local std::u32string t;
+    DecodeCodePoints(text, t);
     size_t pos = 0;
     size_t state = 0;
     bool canRetry = false;
