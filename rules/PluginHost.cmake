@@ -6,6 +6,7 @@ add_library(vorlin_plugin_host STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/DownloadLinkAdapter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/DownloadProjectAdapter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PakArchive.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PluginOptionsPage.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSettingsStore.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSystem.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSystemDownload.cpp

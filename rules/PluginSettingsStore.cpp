@@ -15,13 +15,26 @@ TComRef<IPluginSettingsInterface> CreatePluginSettings(const TPlugin& plugin) {
     return settings;
 }
 
-void LoadPluginSettings(const TPakArchive& archive, int index, IPluginSettingsInterface& settings,
-                        const std::string& pluginName) {
+void PassArchiveEntry(const TPakArchive& archive, int index, const std::string& pluginName, const char* method,
+                      const std::function<HRESULT(IStream*)>& call) {
     TMemoryStream data;
     archive.Read(index, data);
     data.SetPosition(0);
     TComRef<TComStream> stream(TComStream::Create(data));
-    CheckPluginResult(settings.LoadFromStream(stream.Get()), pluginName, "LoadFromStream");
+    CheckPluginResult(call(stream.Get()), pluginName, method);
+}
+
+void CollectPluginOutput(TMemoryStream& data, const std::string& pluginName, const char* method,
+                         const std::function<HRESULT(IStream*)>& call) {
+    data.Clear();
+    TComRef<TComStream> stream(TComStream::Create(data));
+    CheckPluginResult(call(stream.Get()), pluginName, method);
+}
+
+void LoadPluginSettings(const TPakArchive& archive, int index, IPluginSettingsInterface& settings,
+                        const std::string& pluginName) {
+    PassArchiveEntry(archive, index, pluginName, "LoadFromStream",
+                     [&](IStream* stream) { return settings.LoadFromStream(stream); });
 }
 
 TComRef<IPluginSettingsInterface> LoadedPluginSettings(const TPlugin& plugin, const TPakArchive* archive) {

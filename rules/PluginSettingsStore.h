@@ -6,6 +6,7 @@
 #include "rules/PakArchive.h"
 #include "rules/PluginCall.h"
 
+#include <functional>
 #include <string>
 
 namespace vorlin {
@@ -21,6 +22,13 @@ void LoadPluginSettings(const TPakArchive& archive, int index, vorlin_sdk::IPlug
 // has one (archive may be null: no entries).
 TComRef<vorlin_sdk::IPluginSettingsInterface> LoadedPluginSettings(const TPlugin& plugin,
                                                                   const TPakArchive* archive);
+// Hands the data of the archive's entry index to a plugin method as a
+// stream at its start; a failure result raises EPluginError.
+void PassArchiveEntry(const TPakArchive& archive, int index, const std::string& pluginName, const char* method,
+                      const std::function<vorlin_sdk::HRESULT(vorlin_sdk::IStream*)>& call);
+// Lets a plugin method write into data (emptied first).
+void CollectPluginOutput(TMemoryStream& data, const std::string& pluginName, const char* method,
+                         const std::function<vorlin_sdk::HRESULT(vorlin_sdk::IStream*)>& call);
 // Deletes the first entry of that name and appends the data under it.
 void ReplaceArchiveEntry(TPakArchive& archive, const std::string& name, TStream& data);
 

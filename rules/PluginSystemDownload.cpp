@@ -4,7 +4,6 @@
 #include "rules/PluginSystem.h"
 
 #include "platform/FileSystem.h"
-#include "rules/ComStream.h"
 #include "rules/DownloadLinkAdapter.h"
 #include "rules/DownloadProjectAdapter.h"
 #include "rules/PluginSettingsStore.h"
@@ -63,11 +62,8 @@ void TPluginSystem::StartDownload(TDownloadProject& project, const std::string& 
         if (!IsEnabled(d)) continue;
         int index = archive->Find(NameOf(*d.Owner));
         if (index < 0) continue;
-        TMemoryStream data;
-        archive->Read(index, data);
-        data.SetPosition(0);
-        TComRef<TComStream> stream(TComStream::Create(data));
-        CheckPluginResult(d.Interface->LoadData(stream.Get()), d.Owner->Name, "LoadData");
+        PassArchiveEntry(*archive, index, d.Owner->Name, "LoadData",
+                         [&](IStream* stream) { return d.Interface->LoadData(stream); });
     }
 }
 
@@ -79,8 +75,8 @@ void TPluginSystem::FinishDownload(TDownloadProject& project, const std::string&
         for (auto& d : FDownloadPlugins) {
             if (!IsEnabled(d)) continue;
             TMemoryStream data;
-            TComRef<TComStream> stream(TComStream::Create(data));
-            CheckPluginResult(d.Interface->SaveData(stream.Get()), d.Owner->Name, "SaveData");
+            CollectPluginOutput(data, d.Owner->Name, "SaveData",
+                                [&](IStream* stream) { return d.Interface->SaveData(stream); });
             ReplaceArchiveEntry(archive, NameOf(*d.Owner), data);
         }
         archive.Compact();

@@ -115,6 +115,8 @@ public:
     HRESULT Configure(void* parentWindow, VBOOL* ok) override {
         TESTKIT_ENTER("Configure");
         Log(std::string("Configure parent ") + (parentWindow ? "set" : "null"));
+        // The "user" flips the active flag in the dialog.
+        if (g_config.ConfigureOk) Active = !Active;
         *ok = g_config.ConfigureOk;
         return S_OK;
     }
