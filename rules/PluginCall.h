@@ -21,7 +21,7 @@ public:
 void CheckPluginResult(vorlin_sdk::HRESULT hr, const std::string& plugin, const char* method);
 
 // Owned references and strings at the plugin boundary.
-template <typename T> using TComRef = vorlin_sdk::TComRef<T>;
+using vorlin_sdk::TComRef;
 
 // Runs a method of an object the program hands to plugins: an exception
 // inside becomes a failure result, so that it never unwinds through plugin
