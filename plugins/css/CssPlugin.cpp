@@ -33,14 +33,6 @@ IApplicationInterface* g_application = nullptr;
 // Per project: only whether the plugin is on; new projects have it on.
 class TCssSettings final : public TRefCounted<IPluginSettingsInterface> {
 public:
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     // Stored as a version byte and an active byte; a shorter entry keeps the defaults.
     HRESULT LoadFromStream(IStream* stream) override {
         if (!stream) return E_POINTER;

@@ -90,14 +90,6 @@ class TTestkitSettings final : public TRefCounted<IPluginSettingsInterface>, TLi
 public:
     bool Active = g_config.Active;
 
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     HRESULT LoadFromStream(IStream* stream) override {
         TESTKIT_ENTER("LoadFromStream");
         char data[3] = {};
@@ -147,15 +139,6 @@ public:
 class TTestkitAction final : public TRefCounted<IFilterActionInterface>, TLiveCount {
 public:
     explicit TTestkitAction(int index) : FIndex(index) {}
-
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     HRESULT Execute() override {
         TESTKIT_ENTER("Execute");
         Log("Execute action " + std::to_string(FIndex) + " value " + std::to_string(FValue));
