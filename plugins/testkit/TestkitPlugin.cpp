@@ -41,6 +41,7 @@ struct TConfig {
     bool AppCalls = false;           // call the application object at InitPlugin
     bool SetOnStart = false;         // DownloadStarted writes ProjectSize -1 and a URL
     bool AskForced = false;          // ForceLink reads the link's forced state (slot 5)
+    bool Quiet = false;              // keep no call log (benchmarks)
 };
 
 TConfig g_config;
@@ -49,7 +50,9 @@ std::atomic<int> g_live{0};
 IApplicationInterface* g_application = nullptr;
 int g_saveCount = 0;
 
-void Log(const std::string& line) { g_log += g_config.Name + ": " + line + "\n"; }
+void Log(const std::string& line) {
+    if (!g_config.Quiet) g_log += g_config.Name + ": " + line + "\n";
+}
 
 bool Fails(const char* method) { return g_config.Fail.count(method) != 0; }
 bool NullOut(const char* method) { return g_config.NullOut.count(method) != 0; }
@@ -513,6 +516,7 @@ __attribute__((visibility("default"))) void TestkitConfigure(const char* text) {
         else if (key == "appcalls") g_config.AppCalls = ParseFlag(v);
         else if (key == "setonstart") g_config.SetOnStart = ParseFlag(v);
         else if (key == "askforced") g_config.AskForced = ParseFlag(v);
+        else if (key == "quiet") g_config.Quiet = ParseFlag(v);
     }
 }
 
