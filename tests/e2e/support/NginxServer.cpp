@@ -1,0 +1,149 @@
+#include "tests/e2e/support/NginxServer.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <netinet/in.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vorlin::test {
+namespace {
+
+const char* kNginx = "/usr/sbin/nginx";
+
+int FreeLoopbackPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t n = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+bool Accepts(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    for (size_t p = 0; (p = s.find(from, p)) != std::string::npos; p += to.size())
+        s.replace(p, from.size(), to);
+    return s;
+}
+
+} // namespace
+
+bool NginxAvailable() { return ::access(kNginx, X_OK) == 0; }
+
+TNginxServer::TNginxServer(const std::string& root, const std::string& serverConfig) {
+    char pattern[] = "/tmp/vorlin-nginx-XXXXXX";
+    if (!::mkdtemp(pattern)) throw std::runtime_error("cannot make nginx prefix");
+    FPrefix = std::string(pattern) + "/";
+    ::chmod(pattern, 0755);
+    for (int attempt = 0; attempt < 5; ++attempt)
+        if (TryStart(root, serverConfig)) return;
+    throw std::runtime_error("nginx did not start: " + ReadAll(FPrefix + "error.log"));
+}
+
+bool TNginxServer::TryStart(const std::string& root, const std::string& serverConfig) {
+    FPort = FreeLoopbackPort();
+    std::string extra = Replace(Replace(serverConfig, "@ROOT@", root), "@PORT@", std::to_string(FPort));
+    std::ofstream conf(FPrefix + "nginx.conf");
+    // Workers run as root when the tests do, so that files in private
+    // temporary directories stay readable.
+    if (::geteuid() == 0) conf << "user root;\n";
+    conf << "daemon off;\nworker_processes 1;\npid " << FPrefix << "nginx.pid;\n"
+         << "error_log " << FPrefix << "error.log warn;\n"
+         << "events { worker_connections 1024; }\n"
+         << "http {\n  include /etc/nginx/mime.types;\n  default_type application/octet-stream;\n"
+         << "  access_log " << FPrefix << "access.log;\n"
+         << "  client_body_temp_path " << FPrefix << "body;\n  proxy_temp_path " << FPrefix
+         << "proxy;\n  fastcgi_temp_path " << FPrefix << "fastcgi;\n  uwsgi_temp_path " << FPrefix
+         << "uwsgi;\n  scgi_temp_path " << FPrefix << "scgi;\n"
+         << "  sendfile on;\n  keepalive_timeout 0;\n"
+         << "  server {\n    listen 127.0.0.1:" << FPort << ";\n    server_name localhost;\n"
+         << "    root " << root << ";\n" << extra << "\n  }\n}\n";
+    conf.close();
+
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        std::string c = FPrefix + "nginx.conf";
+        ::execl(kNginx, "nginx", "-p", FPrefix.c_str(), "-c", c.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    FPid = pid;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (::waitpid(FPid, &status, WNOHANG) == FPid) {
+            FPid = -1;
+            return false;  // it exited: port taken or bad configuration
+        }
+        if (Accepts(FPort)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Stop();
+    return false;
+}
+
+TNginxServer::~TNginxServer() {
+    Stop();
+    std::string cmd = "rm -rf '" + FPrefix + "'";
+    if (!FPrefix.empty() && std::system(cmd.c_str()) != 0) {
+    }
+}
+
+void TNginxServer::Stop() {
+    if (FPid <= 0) return;
+    ::kill(FPid, SIGTERM);
+    for (int i = 0; i < 250; ++i) {
+        if (::waitpid(FPid, nullptr, WNOHANG) == FPid) {
+            FPid = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(FPid, SIGKILL);
+    ::waitpid(FPid, nullptr, 0);
+    FPid = -1;
+}
+
+std::string TNginxServer::BaseURL() const { return "http://127.0.0.1:" + std::to_string(FPort) + "/"; }
+
+std::string TNginxServer::AccessLog() const { return ReadAll(FPrefix + "access.log"); }
+
+int TNginxServer::RequestCount(const std::string& path) const {
+    std::string log = AccessLog();
+    std::string needle = " " + path + " HTTP/";
+    int n = 0;
+    for (size_t p = 0; (p = log.find(needle, p)) != std::string::npos; p += needle.size()) ++n;
+    return n;
+}
+
+} // namespace vorlin::test
