@@ -130,9 +130,9 @@ std::string FragmentOf(const std::string& url) {
 
 // --- The plugin object ------------------------------------------------------------
 
-class TCssPlugin final : public IParserPluginInterface, public IHTMLParserPluginInterface {
+class TCssPlugin final : public TRefCounted<IParserPluginInterface, IHTMLParserPluginInterface> {
 public:
-    ~TCssPlugin() {
+    ~TCssPlugin() override {
         if (FSettings) FSettings->Release();
     }
 
@@ -147,12 +147,6 @@ public:
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
-    }
-    uint32_t AddRef() override { return ++FRefCount; }
-    uint32_t Release() override {
-        uint32_t n = --FRefCount;
-        if (n == 0) delete this;
-        return n;
     }
 
     HRESULT GetCapabilities(uint16_t* flags) override {
@@ -309,7 +303,6 @@ private:
             FInStyle.erase(key);
     }
 
-    std::atomic<uint32_t> FRefCount{1};
     std::mutex FLock;
     IPluginSettingsInterface* FSettings = nullptr;
     // Pages (by URL) whose parser stands inside a STYLE element; several

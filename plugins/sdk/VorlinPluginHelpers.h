@@ -217,18 +217,19 @@ private:
     T* m_object = nullptr;
 };
 
-// AddRef and Release for an object that implements the interface T; the
-// object starts with one reference, owned by whoever created it.
-// QueryInterface answers IUnknown only; a class with an interface id of its
-// own overrides it.
-template <typename T> class TRefCounted : public T {
+// AddRef and Release for an object that implements one or more interfaces
+// (TFirst, TOthers...); the object starts with one reference, owned by
+// whoever created it, and deletes itself when the count drops to zero.
+// QueryInterface answers IUnknown only (through TFirst); a class with
+// interface ids of its own overrides it.
+template <typename TFirst, typename... TOthers> class TRefCounted : public TFirst, public TOthers... {
 public:
     HRESULT QueryInterface(const GUID& iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (iid != IID_IUnknown) return E_NOINTERFACE;
         AddRef();
-        *object = static_cast<IUnknown*>(this);
+        *object = Identity();
         return S_OK;
     }
     uint32_t AddRef() override { return ++m_refCount; }
@@ -237,6 +238,8 @@ public:
         if (n == 0) delete this;
         return n;
     }
+    // The object's IUnknown, the same whichever interface it is reached by.
+    IUnknown* Identity() { return static_cast<IUnknown*>(static_cast<TFirst*>(this)); }
 
 protected:
     TRefCounted() = default;

@@ -251,18 +251,14 @@ void ProbeLink(IDownLoadLink* l) {
 
 // --- The plugin object ---------------------------------------------------------
 
-class TTestkitPlugin final : public IParserPluginInterface,
-                             public IFilterPluginInterface,
-                             public IDownloadPluginInterface,
-                             public IHTMLParserPluginInterface,
-                             public IFilterActionPluginInterface,
+class TTestkitPlugin final : public TRefCounted<IParserPluginInterface, IFilterPluginInterface,
+                                                IDownloadPluginInterface, IHTMLParserPluginInterface,
+                                                IFilterActionPluginInterface>,
                              TLiveCount {
 public:
-    ~TTestkitPlugin() {
+    ~TTestkitPlugin() override {
         if (FSettings) FSettings->Release();
     }
-
-    IUnknown* Identity() { return static_cast<IParserPluginInterface*>(this); }
 
     HRESULT QueryInterface(const GUID& iid, void** object) override {
         if (!object) return E_POINTER;
@@ -282,12 +278,6 @@ public:
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
-    }
-    uint32_t AddRef() override { return ++FRefCount; }
-    uint32_t Release() override {
-        uint32_t n = --FRefCount;
-        if (n == 0) delete this;
-        return n;
     }
 
     // IBasicPluginInterFace
@@ -451,7 +441,6 @@ private:
         return S_OK;
     }
 
-    std::atomic<uint32_t> FRefCount{1};
     IPluginSettingsInterface* FSettings = nullptr;
     TAddLinkCallback FCallback = nullptr;
     void* FContext = nullptr;
