@@ -395,14 +395,14 @@ void TThreadQueue::ArmTimerFd() {
     uint64_t due = ms < 0 ? 0 : NowMs() + static_cast<uint64_t>(ms);
     if (due == FTimerFdDue) return;
     FTimerFdDue = due;
-    itimerspec spec{};
+    itimerspec timerValue{};
     if (ms == 0) {
-        spec.it_value.tv_nsec = 1000;  // a zero value would disarm it
+        timerValue.it_value.tv_nsec = 1000;  // a zero value would disarm it
     } else if (ms > 0) {
-        spec.it_value.tv_sec = static_cast<time_t>(ms / 1000);
-        spec.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000;
+        timerValue.it_value.tv_sec = static_cast<time_t>(ms / 1000);
+        timerValue.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000;
     }
-    timerfd_settime(FTimerFd, 0, &spec, nullptr);
+    timerfd_settime(FTimerFd, 0, &timerValue, nullptr);
 }
 
 bool TThreadQueue::SetTimer(THandle target, uintptr_t id, uint32_t intervalMs) {
