@@ -288,6 +288,16 @@ void THttpCli::SendRequest(const std::string& method) {
 // --- receiving --------------------------------------------------------------------
 
 void THttpCli::SocketDataAvailable(uint16_t) {
+    // Body bytes need no line splitting: they are read in large pieces
+    // straight into their own buffer, so a big file costs few reads. The
+    // 8192-byte line buffer still holds the header and bounds its lines.
+    if (FState == THttpCliState::hcReadingBody && FReceiveLen == 0 &&
+        FRequestType != THttpRequest::hrNone) {
+        if (FBodyBuffer.empty()) FBodyBuffer.resize(kBodyReadSize);
+        int n = FSocket.Receive(FBodyBuffer.data(), kBodyReadSize);
+        if (n > 0) BodyData(FBodyBuffer.data(), n);
+        return;
+    }
     if (FReceiveLen >= kReceiveBufferSize) throw EHttpException("HTTP line too long", 4);
     int n = FSocket.Receive(FReceiveBuffer + FReceiveLen, kReceiveBufferSize - FReceiveLen);
     if (FRequestType == THttpRequest::hrNone || n <= 0) return;

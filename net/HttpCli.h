@@ -55,6 +55,8 @@ public:
     using THttpRequestDone = std::function<void(THttpCli& sender, THttpRequest rqType, uint16_t error)>;
 
     static constexpr int kReceiveBufferSize = 8192;
+    // Size of one body read once the header is done.
+    static constexpr int kBodyReadSize = 65536;
     static constexpr size_t kMaxKeptHeaderLines = 1000;
 
     THttpCli();
@@ -189,6 +191,7 @@ private:
     std::string FDocumentName, FLocation, FConnectHost, FConnectPort, FRequestPath, FTargetHost;
     std::string FDnsResult;
     char FReceiveBuffer[kReceiveBufferSize + 1] = {};
+    std::vector<char> FBodyBuffer;  // allocated on the first body read
     int FReceiveLen = 0;
     std::string FRequest;  // the request being composed
     int FHeaderLineCount = 0;
