@@ -1,6 +1,10 @@
 #include "links/UrlHelpers.h"
 
+#include "platform/Exception.h"
 #include "platform/StringUtils.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace vorlin {
 
@@ -84,6 +88,256 @@ TURLParts SplitURL(const std::string& url) {
     return r;
 }
 
-// The remaining helpers follow.
+std::string AppendIfMissing(std::string text, char ch) {
+    if (!text.empty() && text.back() != ch) text += ch;
+    return text;
+}
+
+std::string DomainOfRoot(const std::string& root) {
+    int second = PosOfNth("/", root, 2);
+    int third = PosOfNth("/", root, 3);
+    std::string host;
+    if (second <= static_cast<int>(root.size()))
+        host = root.substr(static_cast<size_t>(second),
+                           static_cast<size_t>(std::max(0, third - second - 1)));
+    int dot = PosOfNth(".", host, -2);
+    return host.substr(static_cast<size_t>(dot));
+}
+
+TLinkKind ClassifyLink(std::string_view text, bool* absolute) {
+    TLinkKind kind;
+    if (StartsText("HTTP://", text))
+        kind = lkHttp;
+    else if (StartsText("FTP://", text))
+        kind = lkFtp;
+    else if (StartsText("MAILTO:", text))
+        kind = lkMailto;
+    else if (StartsText("JAVASCRIPT:", text))
+        kind = lkJavaScript;
+    else {
+        size_t colon = text.find(':');
+        size_t question = text.find('?');
+        bool relative = colon == std::string_view::npos ||
+                        (question != std::string_view::npos && colon >= question);
+        if (!relative)
+            kind = lkOtherScheme;
+        else
+            kind = !text.empty() && text[0] == '#' ? lkAnchor : lkRelative;
+    }
+    if (absolute) *absolute = kind != lkRelative;
+    return kind;
+}
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsUpperHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The characters a URL keeps as they are (of 32..127, all but the blank,
+// the double quote, "%", ",", ";", "<", ">", "[", "]", "^", "`", "{", "|",
+// "}", "~" and 127).
+bool KeptInURL(unsigned char c) {
+    if (c <= 32 || c >= 127) return false;
+    switch (c) {
+    case '"': case '%': case ',': case ';': case '<': case '>': case '[': case ']':
+    case '^': case '`': case '{': case '|': case '}': case '~':
+        return false;
+    default:
+        return true;
+    }
+}
+
+// The characters a local file name can't hold.
+bool InvalidInFileName(unsigned char c) {
+    if (c < 32) return true;
+    switch (c) {
+    case '"': case '*': case ':': case '<': case '>': case '?': case '|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Puts the replacement in place of the one character at i.
+void ReplaceAt(std::string& text, size_t i, const std::string& replacement) {
+    text.replace(i, 1, replacement);
+}
+
+} // namespace
+
+std::string EncodeURL(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '%' && i + 2 < text.size() && IsUpperHexDigit(text[i + 1]) &&
+            IsUpperHexDigit(text[i + 2])) {
+            out += '%';  // an existing escape; its digits follow as ordinary characters
+        } else if (KeptInURL(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHexDigits[c >> 4];
+            out += kHexDigits[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string HTTPDecode(std::string_view text) {
+    // Built backwards: the text right of the scan position is the reverse
+    // of what has been produced, so an escape whose digits come from a
+    // decoded character to its right still sees them, while a "%" that
+    // decoding produces is never looked at again.
+    std::string reversed;
+    reversed.reserve(text.size());
+    for (size_t i = text.size(); i-- > 0;) {
+        if (text[i] != '%') {
+            reversed += text[i];
+            continue;
+        }
+        size_t n = reversed.size();
+        int high = n >= 1 ? HexValue(reversed[n - 1]) : -1;
+        int low = n >= 2 ? HexValue(reversed[n - 2]) : -1;
+        if (high < 0 || low < 0) throw Exception(Format("Error HTTPDecoding %s", std::string(text)));
+        reversed.resize(n - 2);
+        reversed += static_cast<char>(high * 16 + low);
+    }
+    return std::string(reversed.rbegin(), reversed.rend());
+}
+
+int HexToInt(std::string_view text) {
+    uint32_t value = 0;  // wraps like the 32-bit original on overlong input
+    for (char c : text) {
+        int digit = HexValue(c);
+        value = value * 16u + static_cast<uint32_t>(digit < 0 ? 0 : digit);
+    }
+    return static_cast<int>(value);
+}
+
+std::vector<std::string> SplitString(std::string_view text, char separator) {
+    std::vector<std::string> pieces;
+    size_t first = text.find(separator);
+    if (first == std::string_view::npos) {
+        pieces.emplace_back(text);
+        return pieces;
+    }
+    if (first > 0) pieces.emplace_back(text.substr(0, first));
+    size_t start = first + 1;
+    for (;;) {
+        size_t next = text.find(separator, start);
+        if (next == std::string_view::npos) break;
+        pieces.emplace_back(text.substr(start, next - start));
+        start = next + 1;
+    }
+    if (start < text.size()) pieces.emplace_back(text.substr(start));
+    return pieces;
+}
+
+std::string ResolveURL(const std::string& base, const std::string& ref) {
+    size_t lastSlash = base.rfind('/');
+    std::string dir = lastSlash == std::string::npos ? std::string() : base.substr(0, lastSlash + 1);
+    std::string reference = EncodeURL(ref);
+
+    if (reference.compare(0, 1, "/") != 0 && reference.compare(0, 2, "..") != 0) {
+        if (reference.compare(0, 2, "./") == 0) reference.erase(0, 2);
+        return dir + reference;
+    }
+    if (reference[0] == '/') {
+        int third = PosOfNth("/", dir, 3);
+        return dir.substr(0, static_cast<size_t>(third - 1)) + reference;
+    }
+
+    std::vector<std::string> refPieces = SplitString(reference, '/');
+    std::vector<std::string> basePieces = SplitString(dir, '/');
+    size_t ups = 0;
+    while (ups < refPieces.size() && refPieces[ups] == "..") ++ups;
+    // The scheme, the empty piece and the host are never dropped.
+    size_t droppable = basePieces.size() > 3 ? basePieces.size() - 3 : 0;
+    size_t dropped = std::min(ups, droppable);
+
+    std::string result;
+    for (size_t i = 0; i + dropped < basePieces.size(); ++i) result += basePieces[i] + "/";
+    for (size_t i = ups; i + 1 < refPieces.size(); ++i) result += refPieces[i] + "/";
+    if (ups < refPieces.size()) result += refPieces.back();
+    return result;
+}
+
+std::string RightPart(std::string_view text, int count) {
+    if (count <= 0) return std::string();
+    size_t n = std::min(text.size(), static_cast<size_t>(count));
+    return std::string(text.substr(text.size() - n));
+}
+
+std::string RemoveLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+std::string URLToLocalName(const std::string& path, const std::string& replacement,
+                           bool convertSlashes, bool& invalid) {
+    std::string result = path;
+    invalid = false;
+    // Walks from the last position to the first; after decoding an escape it
+    // stays put, so that the decoded character is examined in its turn.
+    size_t i = result.size();
+    while (i > 0) {
+        size_t at = i - 1;
+        unsigned char c = static_cast<unsigned char>(result[at]);
+        if (c == '%') {
+            int code = HexToInt(std::string_view(result).substr(at + 1, 2));
+            result.replace(at, std::min<size_t>(3, result.size() - at), 1,
+                           static_cast<char>(code & 255));
+            continue;
+        }
+        bool bad = InvalidInFileName(c);
+        if (c == '/' || c == '\\') {
+            if (c == '/' && convertSlashes) result[at] = '\\';
+            // A doubled separator would make an empty directory name.
+            if (at + 1 < result.size() && result[at + 1] == '\\') bad = true;
+        }
+        if (bad) {
+            if (replacement.empty())
+                invalid = true;
+            else
+                ReplaceAt(result, at, replacement);
+        }
+        --i;
+    }
+    return result;
+}
+
+std::string ReplaceInvalidFileChars(std::string_view text, const std::string& replacement) {
+    std::string result(text);
+    if (replacement.empty()) return result;
+    for (size_t i = result.size(); i-- > 0;) {
+        unsigned char c = static_cast<unsigned char>(result[i]);
+        if (InvalidInFileName(c) || c == '/' || c == '\\') ReplaceAt(result, i, replacement);
+    }
+    return result;
+}
+
+std::string SlashToBackslash(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '/', '\\');
+    return out;
+}
+
+std::string BackslashToSlash(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
 
 } // namespace vorlin

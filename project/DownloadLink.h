@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 #include "links/LinkTypes.h"
+#include "project/OrderTree.h"
 
 #include <cstdint>
 #include <mutex>
@@ -15,6 +16,8 @@
 namespace vorlin {
 
 class TDownloadProject;
+class TDownloadLinks;
+class TLocalNameIndex;
 struct TLinkTreeNode;
 
 class TDownloadLink {
@@ -59,6 +62,14 @@ public:
     void SetServer(const std::string& server);
     // Server + Path.
     std::string FullURL() const { return Server + Path; }
+    // Sets LocalFileName, keeping the owning list's name index current.
+    void SetLocalFileName(const std::string& name);
+    // Appends "index.html" when LocalFileName is empty or names a directory
+    // (ends in "\"), as is done before the file is written.
+    void CompleteLocalFileName();
+
+    // The list that owns the link, or null.
+    TDownloadLinks* Owner() const { return FOwner; }
 
     // Forced, or any plugin forces the link.
     bool IsForced();
@@ -70,6 +81,12 @@ public:
     bool AcceptAfterHeaders();
 
 private:
+    friend class TDownloadLinks;
+    friend class TLocalNameIndex;
+
+    TOrderHook<TDownloadLink> FOrderHook;  // place in the owning list
+    TDownloadLinks* FOwner = nullptr;
+    size_t FLocalNameHash = 0;             // key the name index filed it under
     std::recursive_mutex FLock;
 };
 

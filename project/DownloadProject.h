@@ -43,6 +43,14 @@ enum TJavaScriptMode : uint8_t {
     jsDelete = 2,
 };
 
+// What LoadFromFile could read: values 1..ValuesRead of the project file.
+// A file of an older layout ends after value 35 with no ReadError; a file
+// that ends inside a value or holds a value of the wrong kind has one.
+struct TProjectLoadReport {
+    int ValuesRead = 0;
+    std::string ReadError;
+};
+
 class TDownloadProject {
 public:
     TDownloadProject();
@@ -55,9 +63,11 @@ public:
     void Assign(const TDownloadProject& source);
 
     // Project file: SaveToFile replaces the file atomically; LoadFromFile
-    // keeps what was read when the data ends early or holds a wrong value.
+    // keeps what was read when the data ends early or holds a wrong value
+    // (and says so in its report). A missing file and a password that is not
+    // valid Base64 throw.
     void SaveToFile(const std::string& hostPath) const;
-    void LoadFromFile(const std::string& hostPath);
+    TProjectLoadReport LoadFromFile(const std::string& hostPath);
 
     // True unless ProjectMode is pmMirror: stored pages get rewritten links.
     bool RewritesLinks() const { return ProjectMode != pmMirror; }

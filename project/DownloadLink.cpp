@@ -1,0 +1,150 @@
+#include "project/DownloadLink.h"
+
+#include "links/UrlHelpers.h"
+#include "platform/Exception.h"
+#include "platform/FileSystem.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LinkStateList.h"
+#include "project/LinkVotes.h"
+
+#include <cstdint>
+
+namespace vorlin {
+
+namespace {
+
+const char* const kHtml = "text/html";
+
+// From the last "." of the file name on, dot included; empty without one.
+std::string ExtensionOf(const std::string& localName) {
+    size_t p = localName.find_last_of(".\\/:");
+    if (p == std::string::npos || localName[p] != '.') return std::string();
+    return localName.substr(p);
+}
+
+// Free bytes where the project's files go: the nearest existing directory
+// of the target (the target itself may not exist before the first file).
+int64_t FreeBytesForProject(const TDownloadProject& project) {
+    std::string dir = !project.TargetDir.empty() ? project.TargetDir : project.Destination;
+    while (!dir.empty() && !DirectoryExists(dir)) {
+        while (!dir.empty() && dir.back() == '/') dir.pop_back();
+        dir = ExtractFilePath(dir);
+    }
+    return DiskFree(dir.empty() ? "." : dir);
+}
+
+} // namespace
+
+void TDownloadLink::SetServer(const std::string& server) {
+    Server = server;
+    LocalDir = AppendIfMissing(SplitURL(server).Host, '\\');
+    if (FOwner) FOwner->LocalNameChanged(*this);
+}
+
+void TDownloadLink::SetLocalFileName(const std::string& name) {
+    LocalFileName = name;
+    if (FOwner) FOwner->LocalNameChanged(*this);
+}
+
+void TDownloadLink::CompleteLocalFileName() {
+    if (LocalFileName.empty() || LocalFileName.back() == '\\')
+        SetLocalFileName(LocalFileName + "index.html");
+}
+
+static TDownloadProject& ProjectOf(TDownloadLink& link) {
+    if (!link.Project) throw Exception("The link belongs to no project");
+    return *link.Project;
+}
+
+static ILinkPluginVotes& VotesOf(TDownloadProject& project) {
+    return project.Plugins ? *project.Plugins : NoPluginVotes();
+}
+
+bool TDownloadLink::IsForced() {
+    if (Forced) return true;
+    if (!Project) return false;
+    return VotesOf(*Project).ForceLink(*Project, *this);
+}
+
+bool TDownloadLink::IsOutOfScope() {
+    if (BaseResolved) return false;
+    TDownloadProject& project = ProjectOf(*this);
+    bool inside = false;
+    switch (project.ScopeMode) {
+    case smStayInDirectory:
+        inside = Path.compare(0, ScopeDir.size(), ScopeDir) == 0 && Server == project.StartServer;
+        break;
+    case smStayOnServer:
+        inside = Server == project.StartServer;
+        break;
+    case smStayInDomain:
+        inside = DomainOfRoot(Server) == project.StartDomain;
+        break;
+    }
+    if (inside) return false;
+    return VotesOf(project).ConfirmOutside(project, *this);
+}
+
+bool TDownloadLink::AcceptBeforeRequest() {
+    TDownloadProject& project = ProjectOf(*this);
+    // Every test runs, even after one has said no: the scope test asks the
+    // plugins, and the rules must see every link.
+    bool accept = true;
+    if (Invalid) accept = false;
+    if (project.ProjectMode == pmShowStructure && LinkType != ltPage) accept = false;
+    if (project.ProjectMode == pmHalfAutomatic) accept = false;
+    if (IsOutOfScope()) {
+        bool tooFar = !project.FollowExternalLinks ||
+                      (project.UseMaxExternalLevelCount &&
+                       project.MaxExternalLevelCount < ExternalLevel);
+        if (tooFar && !(project.FollowExternalImages && LinkType != ltPage)) accept = false;
+    }
+    if (!project.DownloadBckgrds && LinkType == ltBackground) accept = false;
+    if (project.UseMaxLevelCount &&
+        (Level > project.MaxLevelCount ||
+         (Level == project.MaxLevelCount && project.MaxLevelCount > 0 && LinkType == ltPage)))
+        accept = false;
+    if (project.UseMaxFileCount && project.MaxFileCount < project.Downloaded->Count() + 1)
+        accept = false;
+    std::string extension = ExtensionOf(LocalFileName);
+    for (const std::string& entry : project.ExcludeList) {
+        // A blank entry would otherwise exclude every name without extension.
+        if (entry.empty()) continue;
+        if (extension == entry || extension == "." + entry) {
+            accept = false;
+            break;
+        }
+    }
+    if ((project.JavaScriptMode == jsIgnore || project.JavaScriptMode == jsDelete) &&
+        LinkType == ltScriptLink)
+        accept = false;
+    if (project.Rules) project.Rules->RunPhase(*this, project, 0);
+    if (IsForced()) return true;
+    if (Excluded) return false;
+    return accept;
+}
+
+bool TDownloadLink::AcceptAfterHeaders() {
+    TDownloadProject& project = ProjectOf(*this);
+    const int64_t kb = 1024;
+    bool accept = true;
+    if (project.ProjectMode == pmShowStructure && MimeType != kHtml) accept = false;
+    if (Invalid) accept = false;
+    if (project.UseMaxFileSize && project.MaxFileSize * kb < Size) accept = false;
+    if (project.UseMinFileSize && MimeType != kHtml && Size < project.MinFileSize * kb)
+        accept = false;
+    if (project.UseMaxProjSize && Size + project.RunSize >= project.MaxProjSize * kb)
+        accept = false;
+    if (project.UseMinDriveSpace &&
+        FreeBytesForProject(project) - Size <= project.MinDriveSpace * kb)
+        accept = false;
+    if (project.UseMaxFileCount && project.MaxFileCount < project.DownloadedCount + 1)
+        accept = false;
+    if (project.Rules) project.Rules->RunPhase(*this, project, 1);
+    if (IsForced()) return true;
+    if (Excluded) return false;
+    return accept;
+}
+
+} // namespace vorlin

@@ -1,0 +1,141 @@
+// The project's link list: every link the project has ever met, in crawl
+// order (the start link first, each page's other links right after it, pages
+// at the end), with the URL tree that answers "is this URL known already"
+// without a scan, and the link data file (".dat") the list persists in.
+#pragma once
+
+#include "platform/Exception.h"
+#include "project/DownloadLink.h"
+#include "project/LocalNameIndex.h"
+#include "project/OrderTree.h"
+#include "project/UrlTree.h"
+
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace vorlin {
+
+class TDownloadProject;
+
+// The link data file could not be read; the links read before the error
+// stay in the list.
+class ELoadLinksException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Called after each link written: sender, project, percent done (0..100).
+using TLinkSaveProgress = std::function<void(void* sender, TDownloadProject* project, int percent)>;
+
+// The version written by SaveToFile callers today.
+constexpr double kLinkDataVersion = 0.97;
+
+class TDownloadLinks {
+public:
+    using TOnChange = std::function<void(TDownloadLink* added)>;
+
+    explicit TDownloadLinks(TDownloadProject* project);
+    ~TDownloadLinks();
+    TDownloadLinks(const TDownloadLinks&) = delete;
+    TDownloadLinks& operator=(const TDownloadLinks&) = delete;
+
+    // Appends the link (the list takes ownership), files it into the URL
+    // tree, raises OnChange; returns its index.
+    int Add(TDownloadLink* link);
+    int Add(std::unique_ptr<TDownloadLink> link) { return Add(link.release()); }
+    // Inserts at index (0..Count()), then as Add.
+    void Insert(int index, TDownloadLink* link);
+    // Insert(IndexOf(page) + 1, link): how a page's non-page links are filed.
+    void InsertAfter(TDownloadLink* page, TDownloadLink* link);
+
+    int Count() const { return static_cast<int>(FOrder.Count()); }
+    // Throws Exception "List index out of bounds (%d)".
+    TDownloadLink* Items(int index) const;
+    TDownloadLink* operator[](int index) const { return Items(index); }
+    // -1 when the link is not in this list.
+    int IndexOf(const TDownloadLink* link) const;
+
+    // In-order walk; null past either end.
+    TDownloadLink* First() const { return FOrder.First(); }
+    TDownloadLink* Last() const { return FOrder.Last(); }
+    TDownloadLink* Next(const TDownloadLink* link) const { return TLinkOrder::Next(link); }
+    TDownloadLink* Prev(const TDownloadLink* link) const { return TLinkOrder::Prev(link); }
+
+    class iterator {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = TDownloadLink*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = TDownloadLink**;
+        using reference = TDownloadLink*;
+        iterator() = default;
+        iterator(const TDownloadLinks* list, TDownloadLink* link) : FList(list), FLink(link) {}
+        TDownloadLink* operator*() const { return FLink; }
+        iterator& operator++() {
+            FLink = FList->Next(FLink);
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator old = *this;
+            ++*this;
+            return old;
+        }
+        iterator& operator--() {
+            FLink = FLink ? FList->Prev(FLink) : FList->Last();
+            return *this;
+        }
+        iterator operator--(int) {
+            iterator old = *this;
+            --*this;
+            return old;
+        }
+        bool operator==(const iterator& other) const { return FLink == other.FLink; }
+
+    private:
+        const TDownloadLinks* FList = nullptr;
+        TDownloadLink* FLink = nullptr;
+    };
+    iterator begin() const { return iterator(this, First()); }
+    iterator end() const { return iterator(this, nullptr); }
+
+    // True, with the link, when the full URL is filed in the tree with a link.
+    bool AlreadyFound(const std::string& url, TDownloadLink*& link) const;
+
+    // Does a link on server root `server` already have the local name `name`?
+    bool LocalNameTaken(const std::string& server, const std::string& name) const {
+        return FNames.Contains(server, name);
+    }
+    // Re-files a link of this list in the name index after its Server or
+    // LocalFileName changed behind the list's back.
+    void LocalNameChanged(TDownloadLink& link);
+
+    // Frees every link and every tree node but the root.
+    void Clear();
+
+    // Reads the link data file into the list; the version of the file, or 0
+    // when there is no file. Throws ELoadLinksException.
+    double LoadFromFile(const std::string& hostPath);
+    // Writes the link data file, replacing an old one only once the new one
+    // is complete. Errors propagate.
+    void SaveToFile(const std::string& hostPath, const TLinkSaveProgress& progress = {},
+                    void* sender = nullptr, double version = kLinkDataVersion) const;
+
+private:
+    using TLinkOrder = TOrderTree<TDownloadLink, &TDownloadLink::FOrderHook>;
+
+    void Attach(int index, TDownloadLink* link);
+
+    // Declared before Root, which points into it.
+    TUrlTree FTree;
+    TLinkOrder FOrder;
+    TLocalNameIndex FNames;
+
+public:
+    TDownloadProject* const Project;
+    TOnChange OnChange;
+    TLinkTreeNode* const Root;  // the URL tree's root: no link, empty name
+};
+
+} // namespace vorlin

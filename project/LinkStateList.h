@@ -1,0 +1,100 @@
+// The links of a run in their two final states: TDownloadedList (stored,
+// taken by a plugin, or unchanged on the server) and TFilteredOutList
+// (refused or failed). Adding a link sets its State and notifies; deleting
+// notifies first and then removes. The lists do not own their links.
+// Order is the order of adding; position and membership queries cost
+// O(log n) and O(1), since a run removes links again while it runs.
+#pragma once
+
+#include "links/LinkTypes.h"
+#include "project/OrderTree.h"
+
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <unordered_map>
+
+namespace vorlin {
+
+class TDownloadLink;
+
+class TLinkStateList {
+public:
+    using TOnChange = std::function<void(TDownloadLink* link)>;
+
+    explicit TLinkStateList(TLinkState state) : FState(state) {}
+    virtual ~TLinkStateList();
+    TLinkStateList(const TLinkStateList&) = delete;
+    TLinkStateList& operator=(const TLinkStateList&) = delete;
+
+    // Appends the link, sets its State, notifies; returns its index.
+    int Add(TDownloadLink* link);
+    // Notifies with the link, then removes it. Throws Exception
+    // "List index out of bounds (%d)".
+    void Delete(int index);
+    // Deletes the first entry of the link; its former index, or -1.
+    int Remove(TDownloadLink* link);
+    // Index of the first entry of the link, or -1.
+    int IndexOf(const TDownloadLink* link) const;
+    bool Contains(const TDownloadLink* link) const { return FEntries.count(link) > 0; }
+    int Count() const { return static_cast<int>(FOrder.Count()); }
+    TDownloadLink* Items(int index) const;
+    TDownloadLink* operator[](int index) const { return Items(index); }
+    // Empties the list without notifying.
+    void Clear();
+
+    TOnChange OnChange;
+
+    struct TEntry {
+        TDownloadLink* Link = nullptr;
+        TOrderHook<TEntry> Hook;
+    };
+    using TEntryOrder = TOrderTree<TEntry, &TEntry::Hook>;
+
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = TDownloadLink*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = TDownloadLink**;
+        using reference = TDownloadLink*;
+        iterator() = default;
+        explicit iterator(TEntry* entry) : FEntry(entry) {}
+        TDownloadLink* operator*() const { return FEntry->Link; }
+        iterator& operator++() {
+            FEntry = TEntryOrder::Next(FEntry);
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator old = *this;
+            ++*this;
+            return old;
+        }
+        bool operator==(const iterator& other) const { return FEntry == other.FEntry; }
+
+    private:
+        TEntry* FEntry = nullptr;
+    };
+    iterator begin() const { return iterator(FOrder.First()); }
+    iterator end() const { return iterator(nullptr); }
+
+private:
+    TEntry* FirstEntryOf(const TDownloadLink* link) const;
+    void Erase(TEntry* entry);
+
+    TLinkState FState;
+    TEntryOrder FOrder;
+    std::unordered_multimap<const TDownloadLink*, TEntry*> FEntries;
+};
+
+class TDownloadedList : public TLinkStateList {
+public:
+    TDownloadedList() : TLinkStateList(lsDownloaded) {}
+};
+
+class TFilteredOutList : public TLinkStateList {
+public:
+    TFilteredOutList() : TLinkStateList(lsFilteredOut) {}
+};
+
+} // namespace vorlin

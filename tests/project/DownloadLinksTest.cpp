@@ -1,0 +1,225 @@
+#include "project/DownloadLinks.h"
+
+#include "platform/DebugLog.h"
+#include "project/DownloadProject.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+using namespace vorlin;
+
+namespace {
+
+TDownloadLink* NewLink(TDownloadProject& project, const std::string& server,
+                       const std::string& path) {
+    auto* link = new TDownloadLink(&project);
+    link->SetServer(server);
+    link->Path = path;
+    return link;
+}
+
+// Collects the debug log while a test runs.
+class TDebugLogCapture {
+public:
+    TDebugLogCapture() {
+        FOld = SetDebugLogSink([this](const std::string& line) { Lines.push_back(line); });
+    }
+    ~TDebugLogCapture() { SetDebugLogSink(FOld); }
+    std::vector<std::string> Lines;
+
+private:
+    TDebugLogSink FOld;
+};
+
+} // namespace
+
+TEST(DownloadLinks, OrderFollowsAddInsertAndInsertAfter) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    std::vector<TDownloadLink*> added;
+    links.OnChange = [&](TDownloadLink* link) { added.push_back(link); };
+
+    TDownloadLink* start = NewLink(project, "http://h/", "");
+    EXPECT_EQ(links.Add(start), 0);
+    TDownloadLink* page2 = NewLink(project, "http://h/", "b.html");
+    EXPECT_EQ(links.Add(page2), 1);
+    TDownloadLink* image = NewLink(project, "http://h/", "i.gif");
+    links.InsertAfter(start, image);
+    TDownloadLink* first = NewLink(project, "http://h/", "first");
+    links.Insert(0, first);
+
+    std::vector<TDownloadLink*> order(links.begin(), links.end());
+    EXPECT_EQ(order, (std::vector<TDownloadLink*>{first, start, image, page2}));
+    EXPECT_EQ(added, (std::vector<TDownloadLink*>{start, page2, image, first}));
+    EXPECT_EQ(links.IndexOf(image), 2);
+    EXPECT_EQ(links[3], page2);
+    EXPECT_EQ(links.Prev(start), first);
+    EXPECT_EQ(links.Next(page2), nullptr);
+    EXPECT_EQ(links.Last(), page2);
+
+    TDownloadLink stranger(&project);
+    EXPECT_EQ(links.IndexOf(&stranger), -1);
+    EXPECT_EQ(links.IndexOf(nullptr), -1);
+    EXPECT_THROW(links.Items(4), Exception);
+    EXPECT_THROW(links.Items(-1), Exception);
+    EXPECT_THROW(links.Add(start), Exception);  // already listed
+}
+
+TEST(DownloadLinks, PositionQueriesAgreeWithAPlainVectorUnderRandomInserts) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    std::vector<TDownloadLink*> model;
+    std::mt19937 random(7);
+    for (int i = 0; i < 3000; ++i) {
+        TDownloadLink* link = NewLink(project, "http://h/", "p" + std::to_string(i));
+        if (model.empty() || random() % 3 == 0) {
+            links.Add(link);
+            model.push_back(link);
+        } else {
+            TDownloadLink* page = model[random() % model.size()];
+            links.InsertAfter(page, link);
+            model.insert(model.begin() + (std::find(model.begin(), model.end(), page) - model.begin()) + 1,
+                         link);
+        }
+    }
+    ASSERT_EQ(links.Count(), static_cast<int>(model.size()));
+    for (size_t i = 0; i < model.size(); ++i) {
+        ASSERT_EQ(links.Items(static_cast<int>(i)), model[i]);
+        ASSERT_EQ(links.IndexOf(model[i]), static_cast<int>(i));
+    }
+    std::vector<TDownloadLink*> backwards;
+    for (TDownloadLink* l = links.Last(); l; l = links.Prev(l)) backwards.push_back(l);
+    EXPECT_TRUE(std::equal(backwards.rbegin(), backwards.rend(), model.begin()));
+}
+
+TEST(UrlTree, FilesLinksUnderTheirSegments) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    TDownloadLink* page = NewLink(project, "http://host/", "dir/page.html");
+    links.Add(page);
+    TLinkTreeNode* root = links.Root;
+    ASSERT_NE(root->FirstChild, nullptr);
+    EXPECT_EQ(root->Name, "");
+    EXPECT_EQ(root->Link, nullptr);
+    TLinkTreeNode* scheme = root->FirstChild;
+    EXPECT_EQ(scheme->Name, "http:");
+    EXPECT_EQ(scheme->FirstChild->Name, "host");
+    EXPECT_EQ(scheme->FirstChild->FirstChild->Name, "dir");
+    TLinkTreeNode* leaf = scheme->FirstChild->FirstChild->FirstChild;
+    EXPECT_EQ(leaf->Name, "page.html");
+    EXPECT_EQ(leaf->Link, page);
+    EXPECT_EQ(page->TreeNode, leaf);
+    EXPECT_EQ(leaf->Parent->Parent->Parent, scheme);
+
+    TDownloadLink* found = nullptr;
+    EXPECT_TRUE(links.AlreadyFound("http://host/dir/page.html", found));
+    EXPECT_EQ(found, page);
+    EXPECT_FALSE(links.AlreadyFound("http://host/dir/Page.html", found));
+    EXPECT_EQ(found, nullptr);
+    EXPECT_FALSE(links.AlreadyFound("http://host/dir/", found));
+    EXPECT_FALSE(links.AlreadyFound("http://host/other/page.html", found));
+    EXPECT_FALSE(links.AlreadyFound("http://host", found));
+    EXPECT_FALSE(links.AlreadyFound("", found));
+}
+
+TEST(UrlTree, CaseDoubleSlashesAndDirectoryUrls) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    TDownloadLink* lower = NewLink(project, "http://h/", "a/x.html");
+    TDownloadLink* upper = NewLink(project, "http://h/", "A/x.html");
+    TDownloadLink* doubled = NewLink(project, "http://h/", "p//q.html");
+    TDownloadLink* dir = NewLink(project, "http://h/", "");
+    links.Add(lower);
+    links.Add(upper);
+    links.Add(doubled);
+    links.Add(dir);
+    TDownloadLink* found = nullptr;
+    EXPECT_TRUE(links.AlreadyFound("http://h/A/x.html", found));
+    EXPECT_EQ(found, upper);
+    EXPECT_TRUE(links.AlreadyFound("http://h/a/x.html", found));
+    EXPECT_EQ(found, lower);
+    // The empty segment is skipped both ways.
+    EXPECT_EQ(doubled->TreeNode->Parent->Name, "p");
+    EXPECT_TRUE(links.AlreadyFound("http://h/p/q.html", found));
+    EXPECT_EQ(found, doubled);
+    // A URL ending in "/" is a child with an empty name.
+    EXPECT_EQ(dir->TreeNode->Name, "");
+    EXPECT_TRUE(links.AlreadyFound("http://h/", found));
+    EXPECT_EQ(found, dir);
+}
+
+TEST(UrlTree, APathAboveAFileWarnsOnlyOnceTheFileHasChildren) {
+    TDebugLogCapture debug;
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    links.Add(NewLink(project, "http://host/", "a"));
+    links.Add(NewLink(project, "http://host/", "a/b/c"));
+    EXPECT_TRUE(debug.Lines.empty());  // "a" had no children yet
+
+    TDownloadProject second;
+    second.Links->Add(NewLink(second, "http://host/", "a"));
+    second.Links->Add(NewLink(second, "http://host/", "a/x"));
+    EXPECT_TRUE(debug.Lines.empty());
+    TDownloadLink* deep = NewLink(second, "http://host/", "a/b/c");
+    second.Links->Add(deep);
+    EXPECT_EQ(debug.Lines, std::vector<std::string>{"Warning: A File may not have subfolders #1"});
+    EXPECT_EQ(deep->TreeNode->Name, "c");
+    EXPECT_EQ(deep->TreeNode->Parent->Name, "b");
+    EXPECT_EQ(deep->TreeNode->Parent->Parent->Name, "a");
+    TDownloadLink* found = nullptr;
+    EXPECT_TRUE(second.Links->AlreadyFound("http://host/a/b/c", found));
+    EXPECT_EQ(found, deep);
+}
+
+TEST(UrlTree, AFileFiledAfterADirectoryOfItsNameIsStillFound) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    links.Add(NewLink(project, "http://h/", "dir/x.html"));
+    TDownloadLink* file = NewLink(project, "http://h/", "dir");
+    links.Add(file);
+    TDownloadLink* found = nullptr;
+    EXPECT_TRUE(links.AlreadyFound("http://h/dir", found));
+    EXPECT_EQ(found, file);
+    // A second link of a known URL gets a node of its own; the first stays
+    // the one that is found.
+    TDownloadLink* again = NewLink(project, "http://h/", "dir");
+    links.Add(again);
+    EXPECT_NE(again->TreeNode, file->TreeNode);
+    EXPECT_TRUE(links.AlreadyFound("http://h/dir", found));
+    EXPECT_EQ(found, file);
+}
+
+TEST(UrlTree, LinksWithoutASlashStayOutsideTheTree) {
+    TDownloadProject project;
+    auto* mail = new TDownloadLink(&project);
+    mail->Kind = lkMailto;
+    mail->SetServer("mailto:me@example.com");
+    project.Links->Add(mail);
+    EXPECT_EQ(mail->TreeNode, nullptr);
+    EXPECT_EQ(project.Links->Root->FirstChild, nullptr);
+    EXPECT_EQ(project.Links->Count(), 1);
+    TDownloadLink* found = nullptr;
+    EXPECT_FALSE(project.Links->AlreadyFound("mailto:me@example.com", found));
+}
+
+TEST(DownloadLinks, ClearFreesLinksAndNodesButKeepsTheRoot) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    for (int i = 0; i < 50; ++i)
+        links.Add(NewLink(project, "http://h/", "d" + std::to_string(i % 5) + "/f" + std::to_string(i)));
+    TLinkTreeNode* root = links.Root;
+    links.Clear();
+    EXPECT_EQ(links.Count(), 0);
+    EXPECT_EQ(links.Root, root);
+    EXPECT_EQ(root->FirstChild, nullptr);
+    EXPECT_EQ(root->LastChild, nullptr);
+    EXPECT_EQ(links.First(), nullptr);
+    EXPECT_FALSE(links.LocalNameTaken("http://h/", "d0/f0"));
+    TDownloadLink* found = nullptr;
+    EXPECT_FALSE(links.AlreadyFound("http://h/d0/f0", found));
+    links.Add(NewLink(project, "http://h/", "again"));
+    EXPECT_TRUE(links.AlreadyFound("http://h/again", found));
+}
