@@ -1,0 +1,150 @@
+#include "engine/ArHTTP.h"
+
+#include "engine/RunTexts.h"
+#include "platform/MessageQueue.h"
+#include "platform/StringUtils.h"
+
+#include <algorithm>
+
+namespace vorlin {
+
+namespace {
+
+const char* const kMonthNames[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+// Cuts the text before the first of the separators and the separator itself.
+std::string TakeField(std::string& text, const char* separators) {
+    size_t at = text.find_first_of(separators);
+    std::string field = text.substr(0, at);
+    text = at == std::string::npos ? std::string() : text.substr(at + 1);
+    return field;
+}
+
+// "hh:mm[:ss]" to a fraction of a day.
+TDateTime ParseTimeOfDay(const std::string& text) {
+    std::string rest = text;
+    int hour = StrToInt(TakeField(rest, ":"));
+    int minute = StrToInt(TakeField(rest, ":"));
+    int second = rest.empty() ? 0 : StrToInt(rest);
+    try {
+        return EncodeTime(hour, minute, second, 0);
+    } catch (const EConvertError&) {
+        throw EConvertError("'" + text + "' is not a valid time");
+    }
+}
+
+} // namespace
+
+TArHTTP::TArHTTP(IFetchOwner* run, int clientNumber, std::unique_ptr<IClientParser> parser)
+    : FRun(run), FParser(std::move(parser)) {
+    Tag = clientNumber;
+    FTimeOutTimer.SetEnabled(false);
+    FTimeOutTimer.OnTimer = [this](TTimer&) { TimeOutHandler(); };
+    SetTimeOutEnabled(false);
+}
+
+TArHTTP::~TArHTTP() {
+    FParser.reset();
+    FTimeOutTimer.SetEnabled(false);
+    ReceiveStream = nullptr;
+}
+
+void TArHTTP::SetStopReason(TStopReason reason) {
+    if (FStopReason == srRunning || reason == srRunning) FStopReason = reason;
+}
+
+void TArHTTP::SetTimeOutEnabled(bool enabled) {
+    FTimeOutEnabled = enabled;
+    FTimeOutTimer.SetInterval(enabled ? static_cast<uint32_t>(std::max(0, TimeOutLength)) * 1000u : 0u);
+}
+
+void TArHTTP::StartGet(bool resetTries) {
+    LastModified = 0;
+    SetStopReason(srRunning);
+    if (resetTries) TriesUsed = 0;
+    Get();
+}
+
+std::string TArHTTP::ContentTypeString() const {
+    size_t semicolon = ContentType().find(';');
+    return ContentType().substr(0, semicolon);
+}
+
+bool TArHTTP::ProcessOneMessage() {
+    TMsg msg;
+    if (!PeekMessage(msg, WindowHandle())) return false;
+    DispatchMessage(msg);
+    return true;
+}
+
+void TArHTTP::SetOwnedReceiveStream(std::unique_ptr<TStream> stream) {
+    FOwnedStream = std::move(stream);
+    ReceiveStream = FOwnedStream.get();
+}
+
+void TArHTTP::FreeReceiveStream() {
+    ReceiveStream = nullptr;
+    FOwnedStream.reset();
+}
+
+void TArHTTP::TimeOutHandler() {
+    FTimeOutTimer.SetEnabled(false);
+    if (TriesUsed < NumberOfTries) {
+        ++TriesUsed;
+        if (FRun)
+            FRun->PostLog(FormatRunText(607, {URL, std::to_string(NumberOfTries - TriesUsed)}));
+        FreeReceiveStream();
+        SetStopReason(srRetry);
+    } else {
+        TriesUsed = 0;
+        SetStopReason(srGivenUp);
+    }
+    Abort();
+}
+
+void TArHTTP::FireHeaderEnd() {
+    LastModified = 0;
+    for (const std::string& line : ReceivedHeader()) {
+        size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = LowerCase(line.substr(0, colon));
+        // One blank after the colon is assumed.
+        std::string value = colon + 2 <= line.size() ? line.substr(colon + 2) : std::string();
+        if (name == "last-modified") {
+            try {
+                LastModified = ParseHttpDate(value);
+            } catch (const std::exception& e) {
+                LastModified = 0;
+                if (FRun) FRun->PostError("Server sent invalid date: " + value + "->" + e.what());
+            }
+        } else if (name == "content-encoding") {
+            // A compressed page carries its encoding as its type and is stored as received.
+            FContentType = LowerCase(value);
+        }
+    }
+    THttpCli::FireHeaderEnd();
+}
+
+TDateTime TArHTTP::ParseHttpDate(const std::string& textIn) {
+    std::string text = textIn;
+    size_t comma = text.find(',');
+    if (comma != std::string::npos) text = text.size() > comma + 2 ? text.substr(comma + 2) : std::string();
+    text = Trim(text);
+    std::string day = TakeField(text, "- ");
+    std::string month = UpperCase(TakeField(text, "- "));
+    int monthNumber = 0;
+    for (int i = 0; i < 12; ++i)
+        if (month == kMonthNames[i]) monthNumber = i + 1;
+    if (monthNumber == 0) throw Exception("Invalid Monthname: " + month);
+    std::string year = TakeField(text, " ");
+    std::string time = TakeField(text, " ");
+    // The zone is ignored: the value is used as written, and a two-digit
+    // year is taken literally. Before 1899 the day count is negative and
+    // the time of day counts away from zero.
+    TDateTime date = EncodeDate(StrToInt(year), monthNumber, StrToInt(day));
+    TDateTime timeOfDay = ParseTimeOfDay(time);
+    return date >= 0 ? date + timeOfDay : date - timeOfDay;
+}
+
+} // namespace vorlin

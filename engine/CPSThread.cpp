@@ -1,0 +1,72 @@
+#include "engine/CPSThread.h"
+
+#include "platform/MessageQueue.h"
+#include "platform/Ticks.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+namespace vorlin {
+
+TCPSThread::TCPSThread(bool createSuspended, TThreadId run, THandle mainWindow, uint32_t periodMs)
+    : TThread(true), FRun(run), FMainWindow(mainWindow), FPeriod(periodMs) {
+    if (!createSuspended) Resume();
+}
+
+TCPSThread::~TCPSThread() {
+    Terminate();
+    WaitFor();
+}
+
+bool TCPSThread::ReportBytes(int64_t bytes) const {
+    return PostThreadMessage(ThreadId(), WM_RATE_BYTES, 0, static_cast<intptr_t>(bytes));
+}
+
+int32_t TCPSThread::CurrentRate() {
+    std::lock_guard<std::mutex> g(FLock);
+    return FCurrentRate;
+}
+
+void TCPSThread::MeasureOnce() {
+    Sleep(FPeriod);
+    TMsg msg;
+    while (PeekMessage(msg)) {
+        if (msg.Message == WM_QUIT) break;
+        if (msg.Message == WM_RATE_BYTES)
+            FTotal += msg.LParam;
+        else
+            DispatchMessage(msg);
+    }
+    int32_t rate;
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        // The divisor is 4 although a period lasts at least 4.1 seconds.
+        FCurrentRate = static_cast<int32_t>((FTotal - FTotalAtLast) / 4);
+        rate = FCurrentRate;
+    }
+    PostMessage(FMainWindow, WM_RUN_RATE, 0, rate);
+    PostThreadMessage(FRun, WM_RUN_RATE, 0, rate);
+    FLastTick = GetTickCount();
+    FTotalAtLast = FTotal;
+    if (FPeak < CurrentRate()) FPeak = CurrentRate();
+}
+
+void TCPSThread::Execute() {
+    FStartTick = FLastTick = GetTickCount();
+    FTotal = FTotalAtLast = 0;
+    FPeak = 0;
+    FCurrentRate = 0;
+    while (!Terminated()) {
+        try {
+            MeasureOnce();
+        } catch (const std::exception& e) {
+            PostMessage(FMainWindow, WM_RUN_ERROR, 0, 0, MakePayload(std::string("Error: ") + e.what()));
+        }
+    }
+    uint32_t elapsed = FLastTick - FStartTick;
+    FRunningTime = elapsed / 86400000.0;
+    if (elapsed != 0) SetReturnValue(static_cast<int>(std::lround(FTotal / (elapsed / 1000.0))));
+}
+
+} // namespace vorlin

@@ -1,0 +1,77 @@
+// An HTTP server for tests, in the test process: listens on 127.0.0.1 on a
+// free port, serves each accepted connection the next script (exact bytes,
+// pauses, a close or a reset at any point, silence), and records the bytes
+// every connection received. Connections beyond the scripts are closed at
+// once after the request was read.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorlin::test {
+
+class TScript {
+public:
+    enum class TStepKind { skReadRequest, skSend, skPause, skClose, skReset, skSilence };
+    struct TStep {
+        TStepKind Kind;
+        std::string Bytes;
+        uint32_t Ms = 0;
+    };
+
+    // Reads until the blank line that ends a request header.
+    TScript& ReadRequest();
+    TScript& Send(std::string bytes);
+    TScript& Pause(uint32_t ms);
+    // Ends the connection gracefully (FIN) or with a reset (RST).
+    TScript& Close();
+    TScript& Reset();
+    // Sends nothing more and waits until the client goes away.
+    TScript& Silence();
+
+    // A whole answer: read the request, send the bytes, close.
+    static TScript Reply(std::string bytes);
+
+    std::vector<TStep> Steps;
+};
+
+class TScriptedServer {
+public:
+    TScriptedServer();
+    ~TScriptedServer();
+    TScriptedServer(const TScriptedServer&) = delete;
+    TScriptedServer& operator=(const TScriptedServer&) = delete;
+
+    uint16_t Port() const { return FPort; }
+    std::string Url(const std::string& path = "/") const;
+    void AddScript(TScript script);
+    // Request bytes per connection, in the order of acceptance.
+    std::vector<std::string> Requests();
+    int Connections();
+    // True once every served connection has run its script to the end.
+    bool Idle();
+
+private:
+    void AcceptLoop();
+    void Serve(int fd, size_t index);
+    bool ReadRequest(int fd, size_t index);
+    void Record(size_t index, const char* data, size_t len);
+    bool Wait(uint32_t ms);
+
+    int FListen = -1;
+    uint16_t FPort = 0;
+    std::atomic<bool> FStop{false};
+    std::thread FAcceptor;
+    std::mutex FLock;
+    std::vector<TScript> FScripts;
+    std::vector<std::string> FRequests;
+    std::vector<std::thread> FWorkers;
+    std::vector<int> FOpen;
+    std::atomic<int> FBusy{0};
+};
+
+} // namespace vorlin::test
