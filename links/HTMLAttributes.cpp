@@ -1,0 +1,222 @@
+#include "links/HTMLAttributes.h"
+
+#include "platform/StringUtils.h"
+
+namespace vorlin {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// The word occurs in the text after its first character (letters in any case).
+bool ContainsWordAfterStart(std::string_view text, std::string_view upperWord) {
+    if (text.size() < upperWord.size() + 1) return false;
+    const char first = upperWord[0];
+    for (size_t i = 1; i + upperWord.size() <= text.size(); ++i) {
+        char c = text[i];
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != first) continue;
+        if (SameText(text.substr(i, upperWord.size()), upperWord)) return true;
+    }
+    return false;
+}
+
+// One attribute's text [start, end) as the scanner delimited it: the name
+// (blanks removed), "=", blanks, and the value with or without its quotes.
+bool SplitAttribute(std::string_view tag, size_t start, size_t end, TAttribute& out) {
+    std::string_view text = tag.substr(start, end - start);
+    size_t eq = text.find('=');
+    if (eq == std::string_view::npos) return false;
+    size_t nameBegin = 0, nameEnd = eq;
+    while (nameBegin < nameEnd && IsBlank(text[nameBegin])) ++nameBegin;
+    while (nameEnd > nameBegin && IsBlank(text[nameEnd - 1])) --nameEnd;
+    size_t v = eq + 1;
+    while (v < text.size() && IsBlank(text[v])) ++v;
+    size_t vEnd = text.size();
+    if (v < text.size() && IsQuote(text[v])) {
+        char quote = text[v++];
+        if (vEnd > v && text[vEnd - 1] == quote) --vEnd;
+    }
+    out.Name = text.substr(nameBegin, nameEnd - nameBegin);
+    out.Value = text.substr(v, vEnd - v);
+    out.Position = start + v;
+    return true;
+}
+
+// A refresh content that is only a delay ("5", "0;") names no page.
+bool IsDelayOnly(std::string_view content) {
+    for (char c : content)
+        if (!(c >= '0' && c <= '9') && c != '.' && c != ';' && c != ',' && !IsBlank(c))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string TagNameOf(std::string_view tagText) {
+    std::string_view rest = tagText;
+    if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
+    size_t end = 0;
+    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    return UpperCase(rest.substr(0, end));
+}
+
+// The scanner walks the text after the tag name with a blank appended. An
+// attribute starts at a character after a blank while no "=" is pending; a
+// quote opens a quoted value (unless an unquoted value has begun, which a
+// quote cannot end) and the same quote closes it; a blank ends an unquoted
+// value. Names without a value are skipped.
+void ForEachAttribute(std::string_view tag, const std::function<bool(const TAttribute&)>& visit) {
+    size_t i = 0;
+    while (i < tag.size() && !IsBlank(tag[i])) ++i;
+    while (i < tag.size() && IsBlank(tag[i])) ++i;
+    const size_t n = tag.size() + 1;
+    auto at = [&](size_t k) { return k < tag.size() ? tag[k] : ' '; };
+
+    size_t start = i;
+    bool seenEquals = false, unquoted = false;
+    char quote = 0;
+    TAttribute attribute{};
+    for (size_t k = i; k < n; ++k) {
+        char c = at(k);
+        if (IsBlank(c)) {
+            if (seenEquals && unquoted) {
+                if (SplitAttribute(tag, start, k, attribute) && !visit(attribute)) return;
+                seenEquals = unquoted = false;
+                start = k + 1;
+            }
+        } else if (IsQuote(c) && !unquoted) {
+            if (!quote) {
+                quote = c;
+            } else if (c == quote) {
+                if (SplitAttribute(tag, start, k + 1, attribute) && !visit(attribute)) return;
+                quote = 0;
+                seenEquals = false;
+                start = k + 1;
+            }
+        } else if (c == '=') {
+            seenEquals = true;
+        } else {
+            if (!seenEquals && k > 0 && IsBlank(at(k - 1))) start = k;
+            if (seenEquals && !quote) unquoted = true;
+        }
+    }
+}
+
+TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view name) {
+    TAttributeValue result;
+    ForEachAttribute(tagText, [&](const TAttribute& a) {
+        if (!SameText(a.Name, name)) return true;
+        result.Present = true;
+        result.Value = std::string(a.Value);
+        result.Position = a.Position;
+        return false;
+    });
+    return result;
+}
+
+TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName) {
+    TLinkAttribute link;
+    auto take = [&](TLinkType type, const char* word, const char* name) {
+        if (!ContainsWordAfterStart(tagText, word)) return false;
+        TAttributeValue v = GetAttributeValue(tagText, name);
+        if (!v.Present) return false;
+        link.Type = type;
+        link.Value = v.Value;
+        link.Position = v.Position;
+        link.Length = v.Value.size();
+        return true;
+    };
+    if (take(ltPage, "HREF", "href")) return link;
+    TLinkType srcType = tagName == "FRAME" ? ltPage : tagName == "SCRIPT" ? ltScriptFile : ltSource;
+    if (take(srcType, "SRC", "src")) return link;
+    if (take(ltBackground, "BACKGROUND", "background")) return link;
+
+    if (ContainsWordAfterStart(tagText, "HTTP-EQUIV") &&
+        LowerCase(GetAttributeValue(tagText, "http-equiv").Value) == "refresh" &&
+        take(ltPage, "CONTENT", "content")) {
+        // "5; URL=next.html": only the part after the first "=" is the link.
+        size_t eq = link.Value.find('=');
+        if (eq == std::string::npos) {
+            if (IsDelayOnly(link.Value)) return TLinkAttribute{};
+            return link;
+        }
+        size_t skip = eq + 1;
+        while (skip < link.Value.size() && link.Value[skip] == ' ') ++skip;
+        std::string url = TrimRight(link.Value.substr(skip));
+        if (url.size() >= 2 && IsQuote(url[0]) && url.back() == url[0]) {
+            url = url.substr(1, url.size() - 2);
+            ++skip;
+        }
+        link.Value = url;
+        link.Position += skip;
+        link.Length = url.size();
+        return link;
+    }
+    return TLinkAttribute{};
+}
+
+std::string BaseTagWithoutHref(std::string_view tagText) {
+    std::string tag = "<base";
+    ForEachAttribute(tagText, [&](const TAttribute& a) {
+        if (SameText(a.Name, "href")) return true;
+        std::string value(a.Value);
+        char quote = '"';
+        if (value.find('"') != std::string::npos) {
+            if (value.find('\'') == std::string::npos)
+                quote = '\'';
+            else
+                value = ReplaceAll(value, "\"", "&quot;");
+        }
+        tag += ' ';
+        tag += a.Name;
+        tag += '=';
+        tag += quote;
+        tag += value;
+        tag += quote;
+        return true;
+    });
+    tag += '>';
+    return tag;
+}
+
+std::vector<std::string> SplitCommaText(std::string_view text) {
+    std::vector<std::string> entries;
+    if (text.find(',') == std::string_view::npos) {
+        entries.emplace_back(text);
+        return entries;
+    }
+    auto isSeparatorBlank = [](char c) { return c > 0 && static_cast<unsigned char>(c) <= ' '; };
+    size_t i = 0;
+    while (i < text.size() && isSeparatorBlank(text[i])) ++i;
+    while (i < text.size()) {
+        std::string entry;
+        if (text[i] == '"') {
+            for (++i; i < text.size(); ++i) {
+                if (text[i] != '"') {
+                    entry += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == '"') {
+                    entry += '"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else {
+            size_t start = i;
+            while (i < text.size() && !isSeparatorBlank(text[i]) && text[i] != ',') ++i;
+            entry = std::string(text.substr(start, i - start));
+        }
+        entries.push_back(entry);
+        while (i < text.size() && isSeparatorBlank(text[i])) ++i;
+        if (i < text.size() && text[i] == ',') {
+            if (i + 1 == text.size()) entries.emplace_back();
+            do ++i;
+            while (i < text.size() && isSeparatorBlank(text[i]));
+        }
+    }
+    return entries;
+}
+
+} // namespace vorlin

@@ -1,0 +1,437 @@
+#include "links/HTMLParser.h"
+
+#include "links/HTMLAttributes.h"
+#include "links/LocalNames.h"
+#include "links/UrlHelpers.h"
+#include "platform/DebugLog.h"
+#include "platform/Exception.h"
+#include "platform/Stream.h"
+#include "platform/StringUtils.h"
+#include "project/DownloadLink.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LocalPath.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+namespace vorlin {
+
+namespace {
+
+// A link value of blanks only names nothing (it would stand for the page
+// itself or its directory).
+bool IsEmptyLinkText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+// The server root of an absolute URL: scheme and host up to the first "/",
+// "?" or "#" after the "//", always ending in "/"; rest is what follows.
+std::string SplitServerRoot(const std::string& url, std::string& rest) {
+    size_t hostStart = url.find("//");
+    hostStart = hostStart == std::string::npos ? 0 : hostStart + 2;
+    size_t hostEnd = url.find_first_of("/?#", hostStart);
+    if (hostEnd == std::string::npos) {
+        rest.clear();
+        return url + "/";
+    }
+    if (url[hostEnd] == '/') {
+        rest = url.substr(hostEnd + 1);
+        return url.substr(0, hostEnd + 1);
+    }
+    rest = url.substr(hostEnd);
+    return url.substr(0, hostEnd) + "/";
+}
+
+// A local reference as it may stand in an attribute value: everything but
+// the characters that are safe in a URL path is percent-encoded, so that a
+// stored name holding a blank, "%", "#" or a quote still leads to its file.
+std::string EncodeLocalReference(const std::string& reference, const std::string& anchor) {
+    static const char kHex[] = "0123456789ABCDEF";
+    size_t pathEnd = reference.size();
+    if (!anchor.empty() && reference.size() >= anchor.size() &&
+        reference.compare(reference.size() - anchor.size(), anchor.size(), anchor) == 0)
+        pathEnd -= anchor.size();
+    std::string out;
+    out.reserve(reference.size());
+    for (size_t i = 0; i < pathEnd; ++i) {
+        unsigned char c = static_cast<unsigned char>(reference[i]);
+        bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) !=
+                        std::string_view::npos;
+        if (safe) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    out.append(reference, pathEnd, std::string::npos);
+    return out;
+}
+
+} // namespace
+
+THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
+    : FProject(project), FHooks(hooks),
+      FAddLink([this](const std::string& url, TLinkType type) { return AddLink(url, type); }) {}
+
+THTMLParser::~THTMLParser() { Reset(); }
+
+void THTMLParser::SetState(TParseState state) {
+#ifndef NDEBUG
+    static const char* const kNames[] = {"psClosed", "psText", "psScriptBody"};
+    if (state != FState)
+        DebugLog(std::string("THTMLParser: ") + kNames[static_cast<int>(FState)] + " -> " +
+                 kNames[static_cast<int>(state)]);
+#endif
+    FState = state;
+}
+
+void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
+    if (IsOpen()) return;
+    auto* memory = dynamic_cast<TMemoryStream*>(&stream);
+    if (!memory) throw EStreamError("The HTML parser reads pages from memory streams only");
+    link.CompleteLocalFileName();
+    FOutput.Open(LinkFilePath(FProject, link));
+
+    FBase.clear();
+    FTagText.clear();
+    FTagName.clear();
+    FInput = memory;
+    FResume = std::min(memory->Position(), memory->Size());
+    FReader.Forget();
+    FPage = &link;
+    SetState(TParseState::psText);
+    // A resumed page: what arrived in the earlier run is already in the
+    // stream ahead of the position; the new file must hold it too.
+    if (FResume > 0) FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+}
+
+void THTMLParser::ParseAvailable() {
+    if (!IsOpen()) return;
+    TMemoryStream& input = *FInput;
+    const int64_t size = input.Size();
+    if (FResume > size) {
+        // The stream was emptied behind our back: go on from its end.
+        FResume = size;
+        FScriptStart = std::min<size_t>(FScriptStart, static_cast<size_t>(size));
+        FReader.Forget();
+    }
+    FReader.Attach(input.Memory(), static_cast<size_t>(size), static_cast<size_t>(FResume));
+
+    // However the loop ends, the next call resumes where this one stopped,
+    // and the run appends the next block at the end of the stream.
+    struct TResumeGuard {
+        THTMLParser& Parser;
+        ~TResumeGuard() {
+            Parser.FResume = static_cast<int64_t>(Parser.FReader.Position());
+            Parser.FInput->SetPosition(Parser.FInput->Size());
+        }
+    } guard{*this};
+    ParseLoop();
+}
+
+void THTMLParser::ParseLoop() {
+    while (!FReader.AtEnd()) {
+        if (FState == TParseState::psScriptBody) {
+            if (!ContinueScriptBody()) return;
+            continue;
+        }
+        std::string_view text = FReader.ReadText();
+        if (!text.empty()) {
+            if (FPage) FHooks.HandleText(FProject, *FPage, text, FAddLink);
+            FOutput.Write(text);
+        }
+        std::string_view tag;
+        if (!FReader.TryReadTag(tag)) return;  // read again when the rest has arrived
+        FTagText.assign(tag);
+        FTagName = TagNameOf(FTagText);
+        ProcessTag();
+    }
+}
+
+void THTMLParser::ProcessTag() {
+    if (FTagName.empty()) {
+        // "<>", "</>", "< b": not a tag, but text that happens to hold brackets.
+        std::string whole = "<" + FTagText + ">";
+        if (!FTagText.empty() && FPage) FHooks.HandleText(FProject, *FPage, whole, FAddLink);
+        FOutput.Write(whole);
+        return;
+    }
+    if (FPage && FHooks.HandleTag(FProject, *FPage, FTagName, FTagText, FAddLink)) {
+        WriteTagUnchanged();
+        return;
+    }
+    if (FTagName[0] == '!')
+        WriteTagUnchanged();
+    else if (FTagName == "SCRIPT")
+        ProcessScriptTag();
+    else if (FTagName == "APPLET")
+        ProcessAppletTag();
+    else if (FTagName == "BASE")
+        ProcessBaseTag();
+    else
+        ProcessLinkTag();
+}
+
+void THTMLParser::ProcessLinkTag() {
+    TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
+    if (attribute.Type != ltNone) AddAndRewrite(attribute);
+    WriteTagUnchanged();
+}
+
+void THTMLParser::AddAndRewrite(const TLinkAttribute& attribute) {
+    if (IsEmptyLinkText(attribute.Value)) return;
+    AddLink(attribute.Value, attribute.Type);
+    RewriteLink(attribute);
+}
+
+void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
+    if (!FProject.RewritesLinks() || !FCurrentLink || !FPage) return;
+    if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
+    if (attribute.Position > FTagText.size()) return;
+    std::string reference = LocalRelativeLink(*FPage, *FCurrentLink, FProject);
+    FTagText.replace(attribute.Position, attribute.Length,
+                     EncodeLocalReference(reference, FCurrentLink->Anchor));
+}
+
+void THTMLParser::ProcessScriptTag() {
+    if (FTagText[0] == '/') {
+        WriteTagUnchanged();
+        return;
+    }
+    TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
+    if (attribute.Type != ltNone) {
+        // An external script: what follows up to the end tag is ordinary text.
+        AddAndRewrite(attribute);
+        WriteTagUnchanged();
+        return;
+    }
+    WriteTagUnchanged();
+    FScriptStart = FReader.Position();
+    SetState(TParseState::psScriptBody);
+}
+
+bool THTMLParser::ContinueScriptBody() {
+    std::string_view passed;
+    bool found = FReader.TryReadScriptBody(passed);
+    if (FProject.JavaScriptMode != jsDelete) FOutput.Write(passed);
+    if (!found) return false;
+    SetState(TParseState::psText);
+    ScanScript(FReader.Slice(FScriptStart, FReader.Position()));
+    return true;
+}
+
+void THTMLParser::ScanScript(std::string_view code) {
+    FJavaScript.Clear();
+    FJavaScript.Source.assign(code);
+    FJavaScript.Parse();
+    // AddLink may be called back into by plugins; keep our own copy.
+    std::vector<std::string> links;
+    links.swap(FJavaScript.Links);
+    for (const std::string& url : links)
+        if (!IsEmptyLinkText(url)) AddLink(url, ltScriptLink);
+}
+
+void THTMLParser::ProcessAppletTag() {
+    if (FTagText[0] != '/') {
+        TAttributeValue codeBase = GetAttributeValue(FTagText, "codebase");
+        std::string archive = GetAttributeValue(FTagText, "archive").Value;
+        std::string code = Trim(GetAttributeValue(FTagText, "code").Value);
+        if (!code.empty() && (code.size() < 6 || !SameText(RightPart(code, 6), ".class")))
+            code += ".class";
+
+        // The code base names a directory, with or without its final "/".
+        std::string base = Trim(RemoveLineBreaks(codeBase.Value));
+        bool absolute = false;
+        TLinkKind kind = ClassifyLink(base, &absolute);
+        if (absolute)
+            base = kind == lkHttp ? base : std::string();
+        else
+            base = ResolveURL(PageURL(), base);
+        base = AppendIfMissing(base, '/');
+
+        if (!base.empty()) {
+            if (!code.empty()) AddLink(ResolveURL(base, code), ltAppletCode);
+            if (!IsEmptyLinkText(archive))
+                for (const std::string& entry : SplitCommaText(archive))
+                    if (!IsEmptyLinkText(entry)) AddLink(ResolveURL(base, entry), ltAppletArchive);
+        }
+    }
+    // Stored as it came: a relative code base still leads to the stored
+    // classes, since the copy keeps the server's directory tree.
+    WriteTagUnchanged();
+}
+
+void THTMLParser::ProcessBaseTag() {
+    TAttributeValue href = GetAttributeValue(FTagText, "href");
+    std::string base = Trim(RemoveLineBreaks(href.Value));
+    if (!base.empty()) {
+        bool absolute = false;
+        ClassifyLink(base, &absolute);
+        if (!absolute) base = ResolveURL(PageURL(), base);
+        if (PosOfNth("/", base, 3) > static_cast<int>(base.size())) base += '/';
+        // Only an HTTP base can lead relative links anywhere we can fetch.
+        if (ClassifyLink(base) != lkHttp) base.clear();
+    }
+    FBase = base;
+    if (FProject.RewritesLinks() && !IsEmptyLinkText(href.Value))
+        FOutput.Write(BaseTagWithoutHref(FTagText));
+    else
+        WriteTagUnchanged();
+}
+
+void THTMLParser::WriteTagUnchanged() {
+    FOutput.Write("<");
+    FOutput.Write(FTagText);
+    FOutput.Write(">");
+}
+
+void THTMLParser::EndDocument() { Close(true); }
+
+void THTMLParser::Reset() { Close(false); }
+
+void THTMLParser::Close(bool writeRest) {
+    if (!IsOpen()) return;
+    std::exception_ptr error;
+    try {
+        if (writeRest && FInput && FResume < FInput->Size()) {
+            bool dropScript = FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
+            if (!dropScript)
+                FOutput.Write(std::string_view(FInput->Memory() + FResume,
+                                               static_cast<size_t>(FInput->Size() - FResume)));
+        }
+        if (writeRest)
+            FOutput.Close();
+        else
+            FOutput.CloseQuietly();
+    } catch (...) {
+        error = std::current_exception();
+        FOutput.CloseQuietly();
+    }
+    FInput = nullptr;
+    FResume = 0;
+    FBase.clear();
+    FReader.Forget();
+    SetState(TParseState::psClosed);
+    if (error) std::rethrow_exception(error);
+}
+
+void THTMLParser::ParseScriptFile(TDownloadLink& link, TStream& stream) {
+    std::string code(static_cast<size_t>(std::max<int64_t>(0, stream.Size())), '\0');
+    stream.SetPosition(0);
+    code.resize(static_cast<size_t>(stream.Read(code.data(), static_cast<int64_t>(code.size()))));
+    FBase.clear();
+    FPage = &link;
+    FTagName = "SCRIPT";
+    ScanScript(code);
+}
+
+void THTMLParser::ParseWithPlugin(vorlin_sdk::IParserPluginInterface* plugin, TDownloadLink& link,
+                                  TStream& stream) {
+    FBase.clear();
+    FTagText.clear();
+    FTagName.clear();
+    FPage = &link;
+    FHooks.ParseDocument(plugin, FProject, link, stream, LinkFilePath(FProject, link), FAddLink);
+}
+
+std::string THTMLParser::PageURL() const { return FPage ? FPage->FullURL() : std::string(); }
+
+TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
+    std::string root, path;
+    try {
+        std::string linkText = Trim(RemoveLineBreaks(text));
+        auto link = std::make_unique<TDownloadLink>(&FProject);
+        bool absolute = false;
+        link->Kind = ClassifyLink(linkText, &absolute);
+        link->LinkType = type;
+        link->Level = FPage ? FPage->Level + 1 : 0;
+        link->TagName = FTagName;
+
+        if (absolute && link->Kind != lkHttp) {
+            root = linkText;  // recorded with its whole text, never fetched
+        } else {
+            std::string full;
+            if (link->Kind == lkHttp) {
+                full = EncodeURL(linkText);
+            } else if (!FBase.empty()) {
+                full = ResolveURL(FBase, linkText);
+                link->BaseResolved = true;
+            } else {
+                if (!FPage) throw Exception("a relative link needs a page");
+                full = ResolveURL(FPage->FullURL(), linkText);
+            }
+            root = SplitServerRoot(full, path);
+            size_t hash = path.find('#');
+            if (hash != std::string::npos) {
+                link->Anchor = path.substr(hash);
+                path.resize(hash);
+            }
+            if (FPage && !link->BaseResolved && root == FPage->Server)
+                link->ScopeDir = FPage->ScopeDir;
+        }
+        link->SetServer(root);
+        link->Path = path;
+
+        TDownloadLink* existing = nullptr;
+        if (FProject.Links->AlreadyFound(link->FullURL(), existing)) {
+            if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
+                existing->Referrers.push_back(FPage);
+                FPage->References.push_back(existing);
+            }
+            FCurrentLink = existing;
+            return existing;
+        }
+
+        bool invalid = false;
+        link->LocalFileName = URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
+        link->Invalid = invalid;
+        link->LocalFileName = FitLocalName(*link, FProject);
+        if (link->Kind == lkHttp && link->IsOutOfScope())
+            link->ExternalLevel = (FPage ? FPage->ExternalLevel : 0) + 1;
+
+        // Pages go to the end of the list; a page's images, frames and
+        // scripts right after it, so that they are fetched first.
+        if (FPage) link->Referrers.push_back(FPage);
+        TDownloadLink* added = link.release();  // the list owns it, even when it throws
+        if (type == ltPage || !FPage)
+            FProject.Links->Add(added);
+        else
+            FProject.Links->InsertAfter(FPage, added);
+        if (FPage) FPage->References.push_back(added);
+        FCurrentLink = added;
+        return added;
+    } catch (const std::exception& e) {
+        throw Exception("Error while Adding " + root + path + "(" + e.what() + ")");
+    }
+}
+
+TDownloadLink* THTMLParser::AddRedirectTarget(TDownloadLink& redirected,
+                                              const std::string& location) {
+    std::string target = Trim(RemoveLineBreaks(location));
+    bool absolute = false;
+    ClassifyLink(target, &absolute);
+    if (!absolute) target = ResolveURL(redirected.FullURL(), target);
+
+    std::string savedBase, savedTagName = redirected.TagName;
+    savedBase.swap(FBase);
+    savedTagName.swap(FTagName);
+    FPage = redirected.Referrers.empty() ? nullptr : redirected.Referrers.front();
+    try {
+        TDownloadLink* link = AddLink(target, redirected.LinkType);
+        FBase.swap(savedBase);
+        FTagName.swap(savedTagName);
+        return link;
+    } catch (...) {
+        FBase.swap(savedBase);
+        FTagName.swap(savedTagName);
+        throw;
+    }
+}
+
+} // namespace vorlin

@@ -1,0 +1,125 @@
+// The HTML link parser: reads a page while it downloads, registers every
+// reference it finds as a link of the project (or the page as a further
+// referrer of a known link), rewrites the references to point at the stored
+// copies (unless the project mirrors) and writes the page to its local file
+// as it goes. Each call to ParseAvailable handles every complete tag that
+// has arrived and stops at the first incomplete one; no document tree, no
+// second pass. Unknown tags and all text are copied byte for byte.
+//
+// One parser per fetch component, used only on the run's thread.
+#pragma once
+
+#include "links/HTMLParserHooks.h"
+#include "links/HTMLTagReader.h"
+#include "links/JavaScriptParser.h"
+#include "links/LinkTypes.h"
+#include "links/PageReferenceIndex.h"
+#include "links/PageWriter.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vorlin {
+
+class TDownloadLink;
+class TDownloadProject;
+class TMemoryStream;
+class TStream;
+struct TLinkAttribute;
+
+class THTMLParser {
+public:
+    explicit THTMLParser(TDownloadProject& project,
+                         IHTMLParserHooks& hooks = NoHTMLParserHooks());
+    ~THTMLParser();
+    THTMLParser(const THTMLParser&) = delete;
+    THTMLParser& operator=(const THTMLParser&) = delete;
+
+    // Starts a page whose body arrives in stream, a memory stream the run
+    // appends to (EStreamError for any other kind). Nothing happens while a
+    // document is open. Parsing starts at the stream's position; bytes
+    // before it (a resumed page) are copied to the new local file unchanged.
+    // The file is the link's local path below the target directory; when it
+    // cannot be created the parser stays closed and the error propagates.
+    void BeginDocument(TDownloadLink& link, TStream& stream);
+    // Parses what has arrived since the last call; nothing unless open.
+    // Errors propagate (with the resume position kept); AddLink errors read
+    // "Error while Adding <url>(<reason>)".
+    void ParseAvailable();
+    // Writes what is left unparsed (an unfinished tag at the very end) as it
+    // stands, closes the local file and closes the document.
+    void EndDocument();
+    // Ends the document without writing the rest and without raising: for a
+    // transfer that is given up or started again.
+    void Reset();
+    bool IsOpen() const { return FState != TParseState::psClosed; }
+
+    // A downloaded script file: every URL the script scanner finds in the
+    // whole stream is registered as ltScriptLink of link. Nothing is written.
+    void ParseScriptFile(TDownloadLink& link, TStream& stream);
+    // A document of a kind that a parser plugin claimed: the plugin parses
+    // it and registers its links through the add-link function.
+    void ParseWithPlugin(vorlin_sdk::IParserPluginInterface* plugin, TDownloadLink& link,
+                         TStream& stream);
+
+    // Registers one reference of the page and answers the registered link
+    // (the existing one when the URL is known). Without a page (a redirect
+    // of the start link) the link gets level 0 and no referrer.
+    TDownloadLink* AddLink(const std::string& text, TLinkType type);
+    // A redirect of redirected to location: registered as a link of
+    // redirected's first referrer, with its type and tag name; a relative
+    // location counts from redirected's URL.
+    TDownloadLink* AddRedirectTarget(TDownloadLink& redirected, const std::string& location);
+
+    // The link last registered by AddLink.
+    TDownloadLink* CurrentLink() const { return FCurrentLink; }
+    // The link whose document is parsed: the referrer of new links.
+    TDownloadLink* Page() const { return FPage; }
+    void SetPage(TDownloadLink* page) { FPage = page; }
+    const std::string& Base() const { return FBase; }
+    const std::string& TagText() const { return FTagText; }
+    const std::string& TagName() const { return FTagName; }
+    TDownloadProject& Project() const { return FProject; }
+    // The function handed to plugins: AddLink with the page set.
+    const TAddLinkFunction& AddLinkFunction() const { return FAddLink; }
+
+private:
+    // psText: between tags; psScriptBody: inside an inline script, whose
+    // body runs to its end tag.
+    enum class TParseState { psClosed, psText, psScriptBody };
+    void SetState(TParseState state);
+
+    void ParseLoop();
+    bool ContinueScriptBody();
+    void ProcessTag();
+    void ProcessLinkTag();
+    void ProcessScriptTag();
+    void ProcessAppletTag();
+    void ProcessBaseTag();
+    // AddLink for a link attribute, then the rewriting of its value.
+    void AddAndRewrite(const TLinkAttribute& attribute);
+    void RewriteLink(const TLinkAttribute& attribute);
+    void ScanScript(std::string_view code);
+    void WriteTagUnchanged();
+    void Close(bool writeRest);
+    std::string PageURL() const;
+
+    TDownloadProject& FProject;
+    IHTMLParserHooks& FHooks;
+    TAddLinkFunction FAddLink;
+    TParseState FState = TParseState::psClosed;
+    TPageWriter FOutput;
+    TMemoryStream* FInput = nullptr;
+    int64_t FResume = 0;
+    THTMLTagReader FReader;
+    size_t FScriptStart = 0;  // where the open script body began
+    TDownloadLink* FCurrentLink = nullptr;
+    TDownloadLink* FPage = nullptr;
+    std::string FBase;
+    std::string FTagText;
+    std::string FTagName;
+    TJavaScriptParser FJavaScript;
+    TPageReferenceIndex FReferrers;
+};
+
+} // namespace vorlin

@@ -1,0 +1,141 @@
+#include "links/HTMLTagReader.h"
+
+#include <cstring>
+
+namespace vorlin {
+
+namespace {
+
+const char* const kTagNotFound = "Can not find next HTML-Tag";
+const char* const kRemarkNotFound = "Can not find end of HTML-Remark";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+} // namespace
+
+void THTMLTagReader::Attach(const char* data, size_t size, size_t position) {
+    if (size < FSize) Forget();  // the buffer was replaced, not appended to
+    FData = data;
+    FSize = size;
+    FPos = position < size ? position : size;
+}
+
+void THTMLTagReader::Forget() {
+    FSearch = TSearch::seNone;
+    FSearchStart = FSearchedTo = 0;
+}
+
+size_t THTMLTagReader::ResumeSearch(TSearch kind, size_t start, size_t from) const {
+    if (FSearch == kind && FSearchStart == start && FSearchedTo > from) return FSearchedTo;
+    return from;
+}
+
+void THTMLTagReader::RememberSearch(TSearch kind, size_t start, size_t searchedTo) {
+    FSearch = kind;
+    FSearchStart = start;
+    FSearchedTo = searchedTo;
+}
+
+size_t THTMLTagReader::FindCommentEnd(size_t from) const {
+    while (from + 3 <= FSize) {
+        const void* dash = std::memchr(FData + from, '-', FSize - from);
+        if (!dash) return std::string_view::npos;
+        size_t p = static_cast<size_t>(static_cast<const char*>(dash) - FData);
+        if (p + 3 > FSize) return std::string_view::npos;
+        if (FData[p + 1] == '-' && FData[p + 2] == '>') return p;
+        from = p + 1;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view THTMLTagReader::ReadText() {
+    size_t start = FPos;
+    const void* lt = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
+    FPos = lt ? static_cast<size_t>(static_cast<const char*>(lt) - FData) : FSize;
+    return Slice(start, FPos);
+}
+
+bool THTMLTagReader::TryReadTag(std::string_view& tagText) {
+    const void* found = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
+    if (!found) return false;
+    size_t lt = static_cast<size_t>(static_cast<const char*>(found) - FData);
+
+    if (FSize - lt >= 4 && std::memcmp(FData + lt, "<!--", 4) == 0) {
+        // "-->" may overlap the opening "<!--", as in "<!-->".
+        size_t from = ResumeSearch(TSearch::seCommentEnd, lt, lt);
+        size_t end = FindCommentEnd(from);
+        if (end == std::string_view::npos) {
+            RememberSearch(TSearch::seCommentEnd, lt, FSize >= 2 ? FSize - 2 : 0);
+            return false;
+        }
+        tagText = Slice(lt + 1, end + 2);
+        FPos = end + 3;
+        return true;
+    }
+
+    size_t from = ResumeSearch(TSearch::seTagEnd, lt, lt + 1);
+    const void* gt = from < FSize ? std::memchr(FData + from, '>', FSize - from) : nullptr;
+    if (!gt) {
+        RememberSearch(TSearch::seTagEnd, lt, FSize);
+        return false;
+    }
+    size_t end = static_cast<size_t>(static_cast<const char*>(gt) - FData);
+    tagText = Slice(lt + 1, end);
+    FPos = end + 1;
+    return true;
+}
+
+std::string_view THTMLTagReader::ReadTag() {
+    std::string_view tagText;
+    if (TryReadTag(tagText)) return tagText;
+    // Tell an unfinished comment from a missing tag, as the message does.
+    const void* lt = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
+    size_t p = lt ? static_cast<size_t>(static_cast<const char*>(lt) - FData) : FSize;
+    bool comment = FSize - p >= 4 && std::memcmp(FData + p, "<!--", 4) == 0;
+    throw EHTMLTagNotFound(comment ? kRemarkNotFound : kTagNotFound);
+}
+
+std::string_view THTMLTagReader::ReadComment() {
+    size_t end = FindCommentEnd(FPos);
+    if (end == std::string_view::npos) throw EHTMLTagNotFound(kRemarkNotFound);
+    size_t start = FPos;
+    FPos = end + 3;
+    return Slice(start, FPos);
+}
+
+bool THTMLTagReader::TryReadScriptBody(std::string_view& passed) {
+    static const char kEndTag[] = "</script";
+    const size_t tagLength = sizeof kEndTag - 1;
+    size_t start = FPos;
+    size_t from = FPos;
+    while (from < FSize) {
+        const void* found = std::memchr(FData + from, '<', FSize - from);
+        if (!found) break;
+        size_t lt = static_cast<size_t>(static_cast<const char*>(found) - FData);
+        size_t available = FSize - lt;
+        size_t compared = available < tagLength ? available : tagLength;
+        bool matches = true;
+        for (size_t i = 1; i < compared && matches; ++i)
+            matches = LowerAscii(FData[lt + i]) == kEndTag[i];
+        if (matches && available <= tagLength) {
+            FPos = lt;  // may be the start of the end tag: wait for more
+            passed = Slice(start, FPos);
+            return false;
+        }
+        if (matches) {
+            char next = FData[lt + tagLength];
+            if (next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\n' ||
+                next == '\r' || next == '\f') {
+                FPos = lt;
+                passed = Slice(start, FPos);
+                return true;
+            }
+        }
+        from = lt + 1;
+    }
+    FPos = FSize;
+    passed = Slice(start, FPos);
+    return false;
+}
+
+} // namespace vorlin

@@ -1,0 +1,52 @@
+// Answers the question AddLink asks for every link it finds on a page: is
+// the page already among the link's referrers? A page counts as the same
+// when its URL differs from the referrer's only by a trailing "/". Popular
+// links (a logo on every page) have thousands of referrers and long pages
+// have thousands of references, so neither list is scanned: the index keeps
+// a hash set of what a few recent pages reference, and catches up with
+// references appended since it last looked.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace vorlin {
+
+class TDownloadLink;
+class TDownloadLinks;
+
+class TPageReferenceIndex {
+public:
+    // True when link lists page, or page's twin with or without a trailing
+    // "/" (looked up in links), among its referrers. Relies on References
+    // and Referrers being kept as mirror images, as the link list does.
+    bool IsReferrer(const TDownloadLinks& links, TDownloadLink& page, const TDownloadLink& link);
+    // Forgets every page (the link list was cleared or reloaded).
+    void Clear();
+
+private:
+    struct TSource {
+        TDownloadLink* Page;
+        size_t Indexed;  // how many of its References are in the set
+    };
+    struct TEntry {
+        TDownloadLink* Page = nullptr;
+        TDownloadLink* Twin = nullptr;
+        std::string URL;  // guards against a freed page's address reused
+        std::vector<TSource> Sources;
+        std::unordered_set<const TDownloadLink*> Links;
+        uint64_t LastUse = 0;
+    };
+
+    TEntry& EntryFor(const TDownloadLinks& links, TDownloadLink& page);
+    static void CatchUp(TEntry& entry);
+
+    std::array<TEntry, 4> FEntries;
+    uint64_t FClock = 0;
+};
+
+} // namespace vorlin

@@ -1,0 +1,357 @@
+// The style-sheet plugin. As a parser plugin it claims "text/css" documents,
+// registers every url(...) and @import they name, and writes the stored
+// file itself: with the references pointing at the local copies when the
+// project rewrites links, byte for byte as received in mirror mode. As an
+// HTML parser plugin it registers the url(...) references of STYLE bodies
+// (text hook) and style="..." attributes (tag hook); it never claims a tag,
+// so the page itself is written by the program as usual.
+//
+// Built against the plugin SDK alone.
+#include "CssLocalLink.h"
+#include "CssScanner.h"
+#include "VorlinPluginHelpers.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <new>
+#include <set>
+#include <string>
+
+using namespace vorlin_sdk;
+
+namespace {
+
+constexpr uint8_t cSettingsVersion = 1;
+const char* const cPluginName = "css";
+
+IApplicationInterface* g_application = nullptr;
+
+// --- Settings -------------------------------------------------------------------
+
+// Per project: only whether the plugin is on; new projects have it on.
+class TCssSettings final : public TRefCounted<IPluginSettingsInterface> {
+public:
+    HRESULT QueryInterface(const GUID& iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown) return E_NOINTERFACE;
+        AddRef();
+        *object = static_cast<IUnknown*>(this);
+        return S_OK;
+    }
+    // Stored as a version byte and an active byte; a shorter entry keeps the defaults.
+    HRESULT LoadFromStream(IStream* stream) override {
+        if (!stream) return E_POINTER;
+        uint8_t data[2] = {};
+        uint32_t n = 0;
+        if (Failed(stream->Read(data, sizeof data, &n))) return E_FAIL;
+        if (n == sizeof data && data[0] == cSettingsVersion) FActive = data[1] != 0;
+        return S_OK;
+    }
+    HRESULT CanConfigure(VBOOL* configurable) override {
+        if (!configurable) return E_POINTER;
+        *configurable = 0;
+        return S_OK;
+    }
+    HRESULT Configure(void*, VBOOL* ok) override {
+        if (!ok) return E_POINTER;
+        *ok = 0;
+        return S_OK;
+    }
+    HRESULT SaveToStream(IStream* stream) override {
+        if (!stream) return E_POINTER;
+        const uint8_t data[2] = {cSettingsVersion, static_cast<uint8_t>(FActive ? 1 : 0)};
+        return stream->Write(data, sizeof data, nullptr);
+    }
+    HRESULT EndConfigure() override { return S_OK; }
+    HRESULT GetActive(VBOOL* active) override {
+        if (!active) return E_POINTER;
+        *active = FActive;
+        return S_OK;
+    }
+    HRESULT SetActive(VBOOL active) override {
+        FActive = active != 0;
+        return S_OK;
+    }
+
+private:
+    std::atomic<bool> FActive{true};
+};
+
+// --- Helpers on the program's objects ---------------------------------------------
+
+std::string StringOf(IDownLoadLink* link, HRESULT (IDownLoadLink::*get)(BSTR*)) {
+    TVorlinString s;
+    if (!link || Failed((link->*get)(s.Out()))) return std::string();
+    return s.Utf8();
+}
+
+std::string LowerTrimmed(std::string s) {
+    size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t");
+    s = a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string LocalPathOf(IDownLoadLink* link) {
+    return StringOf(link, &IDownLoadLink::GetLocalDir) + StringOf(link, &IDownLoadLink::GetLocalFileName);
+}
+
+// Reads the whole stream from its start.
+bool ReadAll(IStream* stream, std::string& out) {
+    if (!stream || Failed(stream->Seek(0, STREAM_SEEK_SET, nullptr))) return false;
+    char buffer[65536];
+    for (;;) {
+        uint32_t n = 0;
+        HRESULT hr = stream->Read(buffer, sizeof buffer, &n);
+        if (Failed(hr)) return false;
+        out.append(buffer, n);
+        if (n < sizeof buffer) return true;
+    }
+}
+
+// Replaces the file through a temporary copy, so that a failed write leaves
+// no half file behind.
+bool WriteFileAtomically(const std::string& path, const std::string& content) {
+    std::string temp = path + ".css-tmp";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    ok = std::fclose(f) == 0 && ok;
+    std::error_code ec;
+    if (ok) std::filesystem::rename(temp, path, ec);
+    if (!ok || ec) {
+        std::filesystem::remove(temp, ec);
+        return false;
+    }
+    return true;
+}
+
+// The fragment of a reference ("#..."), which the program keeps apart from
+// the link's address.
+std::string FragmentOf(const std::string& url) {
+    size_t hash = url.find('#');
+    return hash == std::string::npos ? std::string() : url.substr(hash);
+}
+
+// --- The plugin object ------------------------------------------------------------
+
+class TCssPlugin final : public IParserPluginInterface, public IHTMLParserPluginInterface {
+public:
+    ~TCssPlugin() {
+        if (FSettings) FSettings->Release();
+    }
+
+    HRESULT QueryInterface(const GUID& iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IBasicPluginInterFace || iid == IID_IParserPluginInterface)
+            *object = static_cast<IParserPluginInterface*>(this);
+        else if (iid == IID_IHTMLParserPluginInterface)
+            *object = static_cast<IHTMLParserPluginInterface*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    uint32_t AddRef() override { return ++FRefCount; }
+    uint32_t Release() override {
+        uint32_t n = --FRefCount;
+        if (n == 0) delete this;
+        return n;
+    }
+
+    HRESULT GetCapabilities(uint16_t* flags) override {
+        if (!flags) return E_POINTER;
+        *flags = PLUGIN_CAP_PARSER | PLUGIN_CAP_HTMLPARSER;
+        return S_OK;
+    }
+    HRESULT GetName(BSTR* name) override {
+        if (!name) return E_POINTER;
+        *name = VorlinNewString(cPluginName);
+        return *name ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT Reserved5() override { return E_NOTIMPL; }
+    HRESULT GetSettings(IPluginSettingsInterface** settings) override {
+        if (!settings) return E_POINTER;
+        std::lock_guard<std::mutex> lock(FLock);
+        *settings = FSettings;
+        if (FSettings) FSettings->AddRef();
+        return S_OK;
+    }
+    HRESULT SetSettings(IPluginSettingsInterface* settings) override {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (settings) settings->AddRef();
+        if (FSettings) FSettings->Release();
+        FSettings = settings;
+        if (!settings) FInStyle.clear();  // the download is over
+        return S_OK;
+    }
+    HRESULT Reserved8() override { return E_NOTIMPL; }
+    HRESULT CreateSettings(IPluginSettingsInterface** settings) override {
+        if (!settings) return E_POINTER;
+        *settings = new (std::nothrow) TCssSettings();
+        return *settings ? S_OK : E_OUTOFMEMORY;
+    }
+
+    // The program sets the callback before every Parse and every hook.
+    HRESULT Reserved10() override { return E_NOTIMPL; }
+    HRESULT SetAddLinkCallback(TAddLinkCallback callback, void* context) override {
+        FCallback = callback;
+        FContext = context;
+        return S_OK;
+    }
+
+    HRESULT CanParse(IDownLoadProject*, IDownLoadLink* link, VBOOL* claims) override {
+        if (!claims) return E_POINTER;
+        *claims = LowerTrimmed(StringOf(link, &IDownLoadLink::GetMimeType)) == "text/css";
+        return S_OK;
+    }
+
+    HRESULT Parse(IDownLoadProject* project, IDownLoadLink* page, IStream* stream,
+                  const char* localFileName) override {
+        if (!project || !page || !stream || !localFileName || !*localFileName) return E_INVALIDARG;
+        try {
+            std::string text;
+            if (!ReadAll(stream, text)) return E_FAIL;
+            bool rewrite = project->RewritesLinks() != 0;
+            std::string pageLocal = LocalPathOf(page);
+            std::string out;
+            size_t copied = 0;
+            for (const css_plugin::TCssReference& ref : css_plugin::ScanCss(text)) {
+                if (css_plugin::IsSelfContained(ref.Url)) continue;
+                TComRef<IDownLoadLink> link = Register(ref);
+                if (!rewrite || !link || !Rewritable(link.Get())) continue;
+                out.append(text, copied, ref.ValueStart - copied);
+                out += css_plugin::EscapeForCssUrl(
+                           css_plugin::LocalRelativeReference(pageLocal, LocalPathOf(link.Get()))) +
+                       FragmentOf(ref.Url);
+                copied = ref.ValueStart + ref.ValueLength;
+            }
+            if (rewrite) out.append(text, copied, std::string::npos);
+            return WriteFileAtomically(localFileName, rewrite ? out : text) ? S_OK : E_FAIL;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    HRESULT HandleTag(IDownLoadProject*, IDownLoadLink* page, BSTR tagName, BSTR tagText,
+                      VBOOL* handled) override {
+        if (!handled) return E_POINTER;
+        *handled = 0;  // the page is written by the program
+        try {
+            std::string name = VorlinStringToUtf8(tagName), text = VorlinStringToUtf8(tagText);
+            std::string key = StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
+            if (name == "STYLE") {
+                SetInStyle(key, text.empty() || text[0] != '/');
+            } else if (name == "HTML" || name == "BODY") {
+                SetInStyle(key, false);  // a STYLE left open ends here at the latest
+            } else if (name.rfind("!--", 0) == 0) {
+                // A comment inside STYLE wraps the style sheet itself.
+                if (InStyle(key) && text.size() >= 5) RegisterAll(text.substr(3, text.size() - 5));
+            } else if (LowerTrimmed(text).find("style") != std::string::npos) {
+                RegisterAll(StyleAttribute(tagText, text));
+            }
+            return S_OK;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+
+    HRESULT HandleText(IDownLoadProject*, IDownLoadLink* page, BSTR text) override {
+        try {
+            std::string key = StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
+            if (InStyle(key)) RegisterAll(VorlinStringToUtf8(text));
+            return S_OK;
+        } catch (...) {
+            return E_FAIL;
+        }
+    }
+    HRESULT Reserved12() override { return E_NOTIMPL; }
+
+private:
+    // Registers one reference of the page being parsed; the registered link
+    // comes back, or null when the program refused it.
+    TComRef<IDownLoadLink> Register(const css_plugin::TCssReference& ref) {
+        TComRef<IDownLoadLink> link;
+        if (!FCallback) return link;
+        std::u16string url = VorlinUtf8ToUtf16(ref.Url);
+        int32_t type = ref.Background ? LINKTYPE_BACKGROUND : LINKTYPE_SOURCE;
+        if (Failed(FCallback(FContext, url.c_str(), type, link.Out()))) link.Reset();
+        return link;
+    }
+
+    void RegisterAll(const std::string& css) {
+        for (const css_plugin::TCssReference& ref : css_plugin::ScanCss(css))
+            if (!css_plugin::IsSelfContained(ref.Url)) Register(ref);
+    }
+
+    // Only addresses the program fetches itself get a local copy to point at.
+    static bool Rewritable(IDownLoadLink* link) {
+        uint8_t kind = 0xFF;
+        if (Failed(link->GetKind(&kind))) return false;
+        return kind == 0 /* http */ || kind == 4 /* relative */;
+    }
+
+    // The style attribute's value, read by the program's attribute reader
+    // (the plugin's own simpler one when the program has none).
+    static std::string StyleAttribute(BSTR tagText, const std::string& text) {
+        TVorlinString name("style"), value;
+        int32_t position = 0;
+        if (!g_application || Failed(g_application->GetAttributeValue(tagText, name.Get(), &position, value.Out())))
+            return css_plugin::StyleAttributeValue(text);
+        return value.Utf8();
+    }
+
+    bool InStyle(const std::string& key) {
+        std::lock_guard<std::mutex> lock(FLock);
+        return FInStyle.count(key) != 0;
+    }
+    void SetInStyle(const std::string& key, bool inside) {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (inside)
+            FInStyle.insert(key);
+        else
+            FInStyle.erase(key);
+    }
+
+    std::atomic<uint32_t> FRefCount{1};
+    std::mutex FLock;
+    IPluginSettingsInterface* FSettings = nullptr;
+    // Pages (by URL) whose parser stands inside a STYLE element; several
+    // pages are parsed at once, block by block.
+    std::set<std::string> FInStyle;
+    TAddLinkCallback FCallback = nullptr;
+    void* FContext = nullptr;
+};
+
+TCssPlugin* g_plugin = nullptr;
+
+} // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) VBOOL InitPlugin(IApplicationInterface* application) {
+    if (application) application->AddRef();
+    g_application = application;
+    g_plugin = new (std::nothrow) TCssPlugin();
+    return g_plugin != nullptr;
+}
+
+__attribute__((visibility("default"))) void GetPluginInterFace(IBasicPluginInterFace** plugin) {
+    if (!plugin) return;
+    *plugin = g_plugin ? static_cast<IParserPluginInterface*>(g_plugin) : nullptr;
+    if (g_plugin) g_plugin->AddRef();
+}
+
+__attribute__((visibility("default"))) void DeInitPlugin() {
+    // The program releases its own references afterwards.
+    if (g_plugin) g_plugin->Release();
+    g_plugin = nullptr;
+    if (g_application) g_application->Release();
+    g_application = nullptr;
+}
+
+} // extern "C"

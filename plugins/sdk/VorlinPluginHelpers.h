@@ -1,0 +1,241 @@
+/*
+ * HTTP Vorlin plugin SDK: optional helpers for plugins written in C++.
+ *
+ * Include after (or instead of) VorlinPlugin.h. Like it, this header needs
+ * nothing but the C++ standard library.
+ *
+ *  - UTF-8 <-> UTF-16 conversion. Malformed input on either side (bytes that
+ *    are not UTF-8, unpaired surrogates) becomes U+FFFD, never an error.
+ *  - TVorlinString: owns one BSTR and frees it; use it for [in] strings you
+ *    pass and for [out] strings you receive (Out()).
+ *  - TComRef<T>: holds one reference to an interface and releases it.
+ *  - TRefCounted<T>: AddRef/Release for an object implementing interface T
+ *    (the object deletes itself when the count drops to zero).
+ *
+ * Lifetime rules the program follows: it releases the plugin object and the
+ * capability interfaces it obtained after calling DeInitPlugin, so the
+ * object must stay valid until its last Release. Project and link objects
+ * handed to a method are valid for that call; a plugin that keeps one
+ * (AddRef) may use it only while the download it belongs to runs.
+ */
+#ifndef VORLIN_PLUGIN_HELPERS_H
+#define VORLIN_PLUGIN_HELPERS_H
+
+#include "VorlinPlugin.h"
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+namespace vorlin_sdk {
+
+// --- UTF-8 and UTF-16 ------------------------------------------------------
+
+namespace detail {
+inline void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+} // namespace detail
+
+inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp;
+        size_t need;
+        if (c < 0x80) {
+            cp = c;
+            need = 0;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            cp = c & 0x1F;
+            need = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            cp = c & 0x0F;
+            need = 2;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            cp = c & 0x07;
+            need = 3;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        size_t j = 1;
+        for (; j <= need && i + j < s.size(); ++j) {
+            unsigned char t = static_cast<unsigned char>(s[i + j]);
+            if ((t & 0xC0) != 0x80) break;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        bool overlong = (need == 2 && cp < 0x800) || (need == 3 && cp < 0x10000);
+        if (j <= need || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out += u'\uFFFD';
+            i += j;  // skip the lead byte and the continuation bytes read
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+        i += need + 1;
+    }
+    return out;
+}
+
+inline std::string VorlinUtf16ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        char32_t u = s[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            u = 0x10000 + ((u - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            u = 0xFFFD;
+        }
+        detail::AppendUtf8(out, u);
+    }
+    return out;
+}
+
+// A new BSTR holding the UTF-8 text (free with VorlinFreeString).
+inline BSTR VorlinNewString(std::string_view utf8) {
+    std::u16string w = VorlinUtf8ToUtf16(utf8);
+    return VorlinAllocStringLen(w.data(), static_cast<uint32_t>(w.size()));
+}
+// The UTF-8 text of a BSTR (null is empty).
+inline std::string VorlinStringToUtf8(const OLECHAR* bstr) {
+    if (!bstr) return std::string();
+    return VorlinUtf16ToUtf8(std::u16string_view(bstr, VorlinStringLen(bstr)));
+}
+// The UTF-8 text of a 0-terminated UTF-16 text that need not be a BSTR.
+inline std::string VorlinWideToUtf8(const OLECHAR* text) {
+    if (!text) return std::string();
+    size_t n = 0;
+    while (text[n]) ++n;
+    return VorlinUtf16ToUtf8(std::u16string_view(text, n));
+}
+
+// --- Ownership -----------------------------------------------------------
+
+class TVorlinString {
+public:
+    TVorlinString() = default;
+    explicit TVorlinString(std::string_view utf8) : m_value(VorlinNewString(utf8)) {}
+    ~TVorlinString() { VorlinFreeString(m_value); }
+    TVorlinString(const TVorlinString&) = delete;
+    TVorlinString& operator=(const TVorlinString&) = delete;
+
+    BSTR Get() const { return m_value; }
+    // For an [out] parameter: frees what is held and hands out the slot.
+    BSTR* Out() {
+        VorlinFreeString(m_value);
+        m_value = nullptr;
+        return &m_value;
+    }
+    // Gives up ownership (for returning the string through an [out] slot).
+    BSTR Detach() {
+        BSTR s = m_value;
+        m_value = nullptr;
+        return s;
+    }
+    std::string Utf8() const { return VorlinStringToUtf8(m_value); }
+
+private:
+    BSTR m_value = nullptr;
+};
+
+template <typename T> class TComRef {
+public:
+    TComRef() = default;
+    // Takes over a reference the caller already holds.
+    explicit TComRef(T* adopted) : m_object(adopted) {}
+    ~TComRef() { Reset(); }
+    TComRef(const TComRef& other) : m_object(other.m_object) {
+        if (m_object) m_object->AddRef();
+    }
+    TComRef& operator=(const TComRef& other) {
+        if (other.m_object) other.m_object->AddRef();
+        Reset();
+        m_object = other.m_object;
+        return *this;
+    }
+    TComRef(TComRef&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
+    TComRef& operator=(TComRef&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_object = other.m_object;
+            other.m_object = nullptr;
+        }
+        return *this;
+    }
+
+    // Adds a reference of its own to a borrowed pointer.
+    static TComRef Share(T* borrowed) {
+        if (borrowed) borrowed->AddRef();
+        return TComRef(borrowed);
+    }
+
+    T* Get() const { return m_object; }
+    T* operator->() const { return m_object; }
+    explicit operator bool() const { return m_object != nullptr; }
+    // For an [out] parameter: releases what is held and hands out the slot.
+    T** Out() {
+        Reset();
+        return &m_object;
+    }
+    T* Detach() {
+        T* o = m_object;
+        m_object = nullptr;
+        return o;
+    }
+    void Reset() {
+        if (m_object) m_object->Release();
+        m_object = nullptr;
+    }
+
+private:
+    T* m_object = nullptr;
+};
+
+// AddRef and Release for an object that implements the interface T; the
+// object starts with one reference, owned by whoever created it.
+template <typename T> class TRefCounted : public T {
+public:
+    uint32_t AddRef() override { return ++m_refCount; }
+    uint32_t Release() override {
+        uint32_t n = --m_refCount;
+        if (n == 0) delete this;
+        return n;
+    }
+
+protected:
+    TRefCounted() = default;
+    virtual ~TRefCounted() = default;
+
+private:
+    std::atomic<uint32_t> m_refCount{1};
+};
+
+} // namespace vorlin_sdk
+
+#endif

@@ -1,0 +1,117 @@
+#include "links/HTMLAttributes.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorlin;
+
+TEST(HTMLAttributes, TagNamesEndAtAnyBlank) {
+    EXPECT_EQ(TagNameOf("a href=x"), "A");
+    EXPECT_EQ(TagNameOf("/Script"), "SCRIPT");
+    EXPECT_EQ(TagNameOf("img\nsrc=a.gif"), "IMG");
+    EXPECT_EQ(TagNameOf("frame\tsrc=f.html"), "FRAME");
+    EXPECT_EQ(TagNameOf(" a"), "");
+    EXPECT_EQ(TagNameOf(""), "");
+    EXPECT_EQ(TagNameOf("/"), "");
+    EXPECT_EQ(TagNameOf("!-- x --"), "!--");
+}
+
+TEST(HTMLAttributes, ValuesQuotedOrNot) {
+    const std::string tag = "a  HREF = \"x y.html\" title='it' id=top name";
+    TAttributeValue href = GetAttributeValue(tag, "href");
+    ASSERT_TRUE(href.Present);
+    EXPECT_EQ(href.Value, "x y.html");
+    EXPECT_EQ(tag.substr(href.Position, href.Value.size()), "x y.html");
+    EXPECT_EQ(GetAttributeValue(tag, "TITLE").Value, "it");
+    TAttributeValue id = GetAttributeValue(tag, "id");
+    EXPECT_EQ(id.Value, "top");
+    EXPECT_EQ(tag.substr(id.Position, 3), "top");
+    // A name without a value is not an attribute.
+    EXPECT_FALSE(GetAttributeValue(tag, "name").Present);
+    EXPECT_FALSE(GetAttributeValue(tag, "a").Present);
+}
+
+TEST(HTMLAttributes, EmptyValuesArePresent) {
+    TAttributeValue v = GetAttributeValue("img src=\"\" alt=x", "src");
+    EXPECT_TRUE(v.Present);
+    EXPECT_EQ(v.Value, "");
+    EXPECT_EQ(v.Position, 9u);
+    EXPECT_EQ(GetAttributeValue("img alt=x", "src").Present, false);
+}
+
+TEST(HTMLAttributes, FirstMatchWins) {
+    EXPECT_EQ(GetAttributeValue("a href=one href=two", "href").Value, "one");
+}
+
+TEST(HTMLAttributes, SloppyMarkupStillYieldsItsAttributes) {
+    // No blank after a closing quote, tabs and line breaks as separators,
+    // and a quote inside an unquoted value.
+    EXPECT_EQ(GetAttributeValue("img alt=\"x\"src=\"a.gif\"", "src").Value, "a.gif");
+    EXPECT_EQ(GetAttributeValue("img\talt=x\tsrc=b.gif", "src").Value, "b.gif");
+    EXPECT_EQ(GetAttributeValue("img\r\nsrc=\r\n'c.gif'", "src").Value, "c.gif");
+    EXPECT_EQ(GetAttributeValue("img alt=it's src=d.gif", "src").Value, "d.gif");
+    EXPECT_EQ(GetAttributeValue("a href='x\"y'", "href").Value, "x\"y");
+    // An unclosed quote hides the rest of the tag.
+    EXPECT_FALSE(GetAttributeValue("a title='x href=y", "href").Present);
+}
+
+TEST(HTMLAttributes, LinkAttributeOrderAndTypes) {
+    auto type = [](const char* tag) { return FindLinkAttribute(tag, TagNameOf(tag)).Type; };
+    EXPECT_EQ(type("a href='/b/x.html'"), ltPage);
+    EXPECT_EQ(type("img src=a.gif"), ltSource);
+    EXPECT_EQ(type("frame src='f.html'"), ltPage);
+    EXPECT_EQ(type("iframe src='f.html'"), ltSource);
+    EXPECT_EQ(type("script src=x.js"), ltScriptFile);
+    EXPECT_EQ(type("body background=bg.gif"), ltBackground);
+    EXPECT_EQ(type("td background=bg.gif src=s.gif"), ltSource);
+    EXPECT_EQ(type("link src=s.css href=h.css"), ltPage);
+    EXPECT_EQ(type("p class=x"), ltNone);
+    EXPECT_EQ(type("/a"), ltNone);
+}
+
+TEST(HTMLAttributes, AWordWithoutItsAttributeDoesNotHideTheNext) {
+    TLinkAttribute link = FindLinkAttribute("img alt='see href' src=a.gif", "IMG");
+    EXPECT_EQ(link.Type, ltSource);
+    EXPECT_EQ(link.Value, "a.gif");
+    // The tag's own name does not count as the word.
+    EXPECT_EQ(FindLinkAttribute("src", "SRC").Type, ltNone);
+}
+
+TEST(HTMLAttributes, MetaRefreshNamesOnlyItsURL) {
+    const std::string tag = "meta http-equiv='Refresh' content='5; URL=next.html'";
+    TLinkAttribute link = FindLinkAttribute(tag, "META");
+    EXPECT_EQ(link.Type, ltPage);
+    EXPECT_EQ(link.Value, "next.html");
+    EXPECT_EQ(tag.substr(link.Position, link.Length), "next.html");
+
+    const std::string quoted = "meta http-equiv=refresh content=\"0;url='q.html' \"";
+    link = FindLinkAttribute(quoted, "META");
+    EXPECT_EQ(link.Value, "q.html");
+    EXPECT_EQ(quoted.substr(link.Position, link.Length), "q.html");
+
+    link = FindLinkAttribute("meta http-equiv=refresh content=http://h/x.html", "META");
+    EXPECT_EQ(link.Value, "http://h/x.html");
+    // A bare delay reloads the page itself: no link.
+    EXPECT_EQ(FindLinkAttribute("meta http-equiv=refresh content='5'", "META").Type, ltNone);
+    EXPECT_EQ(FindLinkAttribute("meta http-equiv='Content-Type' content='text/html'", "META").Type,
+              ltNone);
+}
+
+TEST(HTMLAttributes, BaseTagLosesOnlyItsHref) {
+    EXPECT_EQ(BaseTagWithoutHref("base href='http://other/dir/'"), "<base>");
+    EXPECT_EQ(BaseTagWithoutHref("BASE target=_top HREF=\"http://o/\""), "<base target=\"_top\">");
+    EXPECT_EQ(BaseTagWithoutHref("base title='say \"hi\"' href=x"), "<base title='say \"hi\"'>");
+    EXPECT_EQ(BaseTagWithoutHref("base a='x\"y' b=\"it's\" href=x"),
+              "<base a='x\"y' b=\"it's\">");
+    EXPECT_EQ(BaseTagWithoutHref("base t=\"a'b\" u='c\"d'x=1 href=x"),
+              "<base t=\"a'b\" u='c\"d' x=\"1\">");
+}
+
+TEST(HTMLAttributes, CommaTextsSplitLikeLists) {
+    using TList = std::vector<std::string>;
+    EXPECT_EQ(SplitCommaText("a.jar"), TList{"a.jar"});
+    EXPECT_EQ(SplitCommaText("a b.jar"), TList{"a b.jar"});
+    EXPECT_EQ(SplitCommaText("a.jar,b.jar"), (TList{"a.jar", "b.jar"}));
+    EXPECT_EQ(SplitCommaText(" a.jar , b.jar c.jar"), (TList{"a.jar", "b.jar", "c.jar"}));
+    EXPECT_EQ(SplitCommaText("\"x, y.jar\",\"q\"\"z\""), (TList{"x, y.jar", "q\"z"}));
+    EXPECT_EQ(SplitCommaText("a,"), (TList{"a", ""}));
+}

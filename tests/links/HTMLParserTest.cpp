@@ -1,0 +1,364 @@
+#include "links/HTMLParser.h"
+
+#include "HTMLParserFixture.h"
+
+#include <random>
+
+using namespace vorlin;
+
+namespace {
+
+using TUrls = std::vector<std::string>;
+
+class HTMLParser : public THTMLParserFixture {};
+
+} // namespace
+
+TEST_F(HTMLParser, ATagSplitOverTwoBlocksIsProcessedOnce) {
+    const std::string html = "<p>Hello <a href='x.html'>x</a> bye";
+    for (size_t cut = 1; cut < html.size(); ++cut) {
+        Project.Links->Clear();
+        PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
+        PageLink->ScopeDir = "a/";
+        std::string stored = Parse(html, {cut});
+        EXPECT_EQ(stored, html) << "cut at " << cut;
+        EXPECT_EQ(PageLink->References.size(), 1u) << "cut at " << cut;
+        EXPECT_EQ(ListOrder(), (TUrls{"http://h/a/index.html", "http://h/a/x.html"}));
+    }
+}
+
+TEST_F(HTMLParser, RootRelativeLinkIsRegisteredAndRewritten) {
+    EXPECT_EQ(Parse("<a href='/b/x.html'>"), "<a href='../b/x.html'>");
+    TDownloadLink* link = Find("http://h/b/x.html");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->LinkType, ltPage);
+    EXPECT_EQ(link->Kind, lkRelative);
+    EXPECT_EQ(link->Level, 1);
+    EXPECT_EQ(link->TagName, "A");
+    EXPECT_EQ(link->Server, "http://h/");
+    EXPECT_EQ(link->Path, "b/x.html");
+    EXPECT_EQ(link->LocalDir, "h\\");
+    EXPECT_EQ(link->LocalFileName, "b\\x.html");
+    EXPECT_EQ(link->ScopeDir, "a/");
+    EXPECT_EQ(link->Referrers, (std::vector<TDownloadLink*>{PageLink}));
+    EXPECT_EQ(PageLink->References, (std::vector<TDownloadLink*>{link}));
+    EXPECT_EQ(Parser->CurrentLink(), link);
+}
+
+TEST_F(HTMLParser, AbsoluteLinksAreEncodedAndScoped) {
+    PageLink->ExternalLevel = 2;
+    EXPECT_EQ(Parse("<a href=\"http://other/d/p q.html#sec\"><a href=http://h/a/in.html>"),
+              "<a href=\"../../other/d/p%20q.html#sec\"><a href=in.html>");
+    TDownloadLink* outside = Find("http://other/d/p%20q.html");
+    ASSERT_NE(outside, nullptr);
+    EXPECT_EQ(outside->Kind, lkHttp);
+    EXPECT_EQ(outside->Anchor, "#sec");
+    EXPECT_EQ(outside->LocalFileName, "d\\p q.html");
+    EXPECT_EQ(outside->ScopeDir, "");
+    EXPECT_EQ(outside->ExternalLevel, 3);
+    TDownloadLink* inside = Find("http://h/a/in.html");
+    ASSERT_NE(inside, nullptr);
+    EXPECT_EQ(inside->ScopeDir, "a/");
+    EXPECT_EQ(inside->ExternalLevel, 0);
+}
+
+TEST_F(HTMLParser, ImagesGoRightAfterTheirPageAndCollectReferrers) {
+    TDownloadLink* later = AddStoredLink("http://h/", "a/later.html", ltPage);
+    Parse("<a href=next.html><img src=a.gif><img src=b.gif>");
+    EXPECT_EQ(ListOrder(), (TUrls{"http://h/a/index.html", "http://h/a/b.gif", "http://h/a/a.gif",
+                                  "http://h/a/later.html", "http://h/a/next.html"}));
+    TDownloadLink* image = Find("http://h/a/a.gif");
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->LinkType, ltSource);
+
+    // A second page with the same image becomes a referrer; no new link.
+    int count = Project.Links->Count();
+    Parse("<img src='/a/a.gif'><IMG SRC=a.gif>", {}, later);
+    EXPECT_EQ(Project.Links->Count(), count);
+    EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{PageLink, later}));
+    EXPECT_EQ(later->References, (std::vector<TDownloadLink*>{image}));
+}
+
+TEST_F(HTMLParser, LinkTypesFollowTheTag) {
+    Parse("<frame src='f.html'><iframe src='i.html'><body background=bg.gif>"
+          "<script src=s.js></script><link href=style.css>");
+    EXPECT_EQ(Find("http://h/a/f.html")->LinkType, ltPage);
+    EXPECT_EQ(Find("http://h/a/i.html")->LinkType, ltSource);
+    EXPECT_EQ(Find("http://h/a/bg.gif")->LinkType, ltBackground);
+    EXPECT_EQ(Find("http://h/a/s.js")->LinkType, ltScriptFile);
+    EXPECT_EQ(Find("http://h/a/style.css")->LinkType, ltPage);
+}
+
+TEST_F(HTMLParser, MetaRefreshRewritesOnlyItsURL) {
+    EXPECT_EQ(Parse("<meta http-equiv='Refresh' content='5; URL=/next.html'>"),
+              "<meta http-equiv='Refresh' content='5; URL=../next.html'>");
+    EXPECT_EQ(Find("http://h/next.html")->LinkType, ltPage);
+
+    int count = Project.Links->Count();
+    const std::string contentType = "<meta http-equiv='Content-Type' content='text/html'>";
+    EXPECT_EQ(Parse(contentType), contentType);
+    EXPECT_EQ(Project.Links->Count(), count);
+}
+
+TEST_F(HTMLParser, OtherSchemesAreRecordedButNotRewritten) {
+    const std::string html = "<a href='mailto:me@h'><a href='javascript:go()'><a href='#top'>";
+    EXPECT_EQ(Parse(html), html);
+    std::vector<TLinkKind> kinds;
+    for (TDownloadLink* link : PageLink->References) kinds.push_back(link->Kind);
+    EXPECT_EQ(kinds, (std::vector<TLinkKind>{lkMailto, lkJavaScript, lkAnchor}));
+    EXPECT_EQ(PageLink->References[0]->Server, "mailto:me@h");
+    EXPECT_EQ(PageLink->References[0]->Path, "");
+}
+
+TEST_F(HTMLParser, EmptyLinkValuesRegisterNothing) {
+    const std::string html = "<a href=''><img src=' '>";
+    EXPECT_EQ(Parse(html), html);
+    EXPECT_TRUE(PageLink->References.empty());
+}
+
+TEST_F(HTMLParser, MirrorModeRegistersLinksButWritesThePageAsItCame) {
+    Project.ProjectMode = pmMirror;
+    const std::string html = "<a href='/b/x.html'><base href='http://o/d/'><img src=i.gif>";
+    EXPECT_EQ(Parse(html), html);
+    EXPECT_NE(Find("http://h/b/x.html"), nullptr);
+    EXPECT_NE(Find("http://o/d/i.gif"), nullptr);
+}
+
+TEST_F(HTMLParser, BaseLeadsLaterRelativeLinksAndIsStrippedOffline) {
+    EXPECT_EQ(Parse("<img src=before.gif><base href='http://other/dir/' target=_top>"
+                    "<a href=x.html>"),
+              "<img src=before.gif><base target=\"_top\"><a href=../../other/dir/x.html>");
+    EXPECT_NE(Find("http://h/a/before.gif"), nullptr);
+    TDownloadLink* link = Find("http://other/dir/x.html");
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->BaseResolved);
+    EXPECT_EQ(link->ScopeDir, "");
+    EXPECT_EQ(link->ExternalLevel, 0);
+    EXPECT_EQ(Parser->Base(), "");  // the base belongs to one document
+}
+
+TEST_F(HTMLParser, BaseVariants) {
+    // A base without a path gets its "/", a relative one counts from the page.
+    Parse("<base href='http://other'><a href=x.html>");
+    EXPECT_NE(Find("http://other/x.html"), nullptr);
+    Parse("<base href='/c/'><a href=y.html>");
+    EXPECT_NE(Find("http://h/c/y.html"), nullptr);
+    // The end tag clears it; a base of another scheme leads nowhere.
+    Parse("<base href='http://o/'></base><a href=z.html><base href='ftp://f/'><a href=w.html>");
+    EXPECT_NE(Find("http://h/a/z.html"), nullptr);
+    EXPECT_NE(Find("http://h/a/w.html"), nullptr);
+    // Without an href the tag stays as it was.
+    EXPECT_EQ(Parse("<base target=_top>"), "<base target=_top>");
+}
+
+TEST_F(HTMLParser, InlineScriptsAreScannedAndDroppedOnRequest) {
+    const std::string html = "<script><!--\nimg.src='roll.gif';\n//--></script><p>";
+    EXPECT_EQ(Parse(html), html);
+    TDownloadLink* link = Find("http://h/a/roll.gif");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->LinkType, ltScriptLink);
+    EXPECT_EQ(link->TagName, "SCRIPT");
+
+    Project.JavaScriptMode = jsDelete;
+    EXPECT_EQ(Parse(html), "<script></script><p>");
+}
+
+TEST_F(HTMLParser, ScriptBodiesGiveTheSameLinksHoweverTheyArrive) {
+    const std::string html =
+        "<script>a.src='one.gif';\nif (x) b.src=\"two.gif\";\n</script><a href=p.html>"
+        "<!-- <a href=hidden.html> --><script>c.src='three.gif';\n</SCRIPT>";
+    for (size_t block : {1, 3, 7, 1000}) {
+        Project.Links->Clear();
+        PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
+        std::vector<size_t> blocks(html.size() / block + 1, block);
+        EXPECT_EQ(Parse(html, blocks), html);
+        TUrls urls;
+        for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+        EXPECT_EQ(urls, (TUrls{"http://h/a/one.gif", "http://h/a/two.gif", "http://h/a/p.html",
+                               "http://h/a/three.gif"}))
+            << "blocks of " << block;
+    }
+}
+
+TEST_F(HTMLParser, ScriptWithoutCommentDoesNotSwallowTheRest) {
+    Project.JavaScriptMode = jsDelete;
+    EXPECT_EQ(Parse("<script>x=1;</script><a href=k.html><!-- c -->"),
+              "<script></script><a href=k.html><!-- c -->");
+    EXPECT_NE(Find("http://h/a/k.html"), nullptr);
+}
+
+TEST_F(HTMLParser, AppletRegistersItsClassAndArchives) {
+    Project.Links->Clear();
+    PageLink = AddStoredLink("http://h/", "p/page.html", ltPage);
+    const std::string html = "<applet code='Demo' archive='a.jar,b.jar'></applet>";
+    EXPECT_EQ(Parse(html), html);
+    TUrls urls;
+    for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+    EXPECT_EQ(urls, (TUrls{"http://h/p/Demo.class", "http://h/p/a.jar", "http://h/p/b.jar"}));
+    EXPECT_EQ(Find("http://h/p/Demo.class")->LinkType, ltAppletCode);
+    EXPECT_EQ(Find("http://h/p/a.jar")->LinkType, ltAppletArchive);
+    EXPECT_EQ(Find("http://h/p/a.jar")->TagName, "APPLET");
+}
+
+TEST_F(HTMLParser, AppletCodeBases) {
+    Parse("<applet codebase=classes code=X.CLASS><applet codebase='http://c/j' code=Y>"
+          "<applet codebase='ftp://f/' code=Z><applet archive=only.jar>");
+    EXPECT_NE(Find("http://h/a/classes/X.CLASS"), nullptr);
+    EXPECT_NE(Find("http://c/j/Y.class"), nullptr);
+    EXPECT_EQ(Find("ftp://f/Z.class"), nullptr);
+    EXPECT_NE(Find("http://h/a/only.jar"), nullptr);
+    EXPECT_EQ(PageLink->References.size(), 3u);  // no ".class" without a code
+}
+
+TEST_F(HTMLParser, PageAndItsTwinWithATrailingSlashAreOneReferrer) {
+    TDownloadLink* dir = AddStoredLink("http://h/", "d/", ltPage);
+    TDownloadLink* twin = AddStoredLink("http://h/", "d", ltPage);
+    Parse("<img src=/i.gif>", {}, dir);
+    Parser->SetPage(twin);  // as for a redirect: "d" and "d/" can't both be stored
+    TDownloadLink* image = Parser->AddLink("/i.gif", ltSource);
+    EXPECT_EQ(image, Find("http://h/i.gif"));
+    EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{dir}));
+
+    // Pages whose URLs differ otherwise by one character are two referrers.
+    TDownloadLink* p1 = AddStoredLink("http://h/", "q?p=1", ltPage);
+    TDownloadLink* p12 = AddStoredLink("http://h/", "q?p=12", ltPage);
+    Parse("<img src=/i.gif>", {}, p1);
+    Parse("<img src=/i.gif>", {}, p12);
+    EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{dir, p1, p12}));
+}
+
+TEST_F(HTMLParser, ReferrersAreKeptOnceAcrossRuns) {
+    // A second run parses the page again: its references from the link data
+    // must not be doubled.
+    Parse("<img src=x.gif><a href=y.html>");
+    Parse("<img src=x.gif><a href=y.html><img src=x.gif>");
+    EXPECT_EQ(PageLink->References.size(), 2u);
+    EXPECT_EQ(Find("http://h/a/x.gif")->Referrers.size(), 1u);
+}
+
+TEST_F(HTMLParser, ResumedPageKeepsWhatArrivedBefore) {
+    Project.ProjectMode = pmMirror;
+    TMemoryStream stream;
+    const std::string before = "<p>first part <img src=old.gif>";
+    stream.Write(before.data(), static_cast<int64_t>(before.size()));
+    Parser->BeginDocument(*PageLink, stream);
+    Append(stream, " and the rest <img src=new.gif>");
+    Parser->EndDocument();
+    EXPECT_EQ(Stored(*PageLink), before + " and the rest <img src=new.gif>");
+    EXPECT_EQ(Find("http://h/a/old.gif"), nullptr);
+    EXPECT_NE(Find("http://h/a/new.gif"), nullptr);
+}
+
+TEST_F(HTMLParser, AnUnfinishedTagAtTheEndIsKeptOnlyByEndDocument) {
+    EXPECT_EQ(Parse("text <a href=x.html"), "text <a href=x.html");
+    EXPECT_EQ(Find("http://h/a/x.html"), nullptr);
+
+    TMemoryStream stream;
+    Parser->BeginDocument(*PageLink, stream);
+    Append(stream, "text <a href=y.html");
+    Parser->Reset();
+    EXPECT_EQ(Stored(*PageLink), "text ");
+    EXPECT_FALSE(Parser->IsOpen());
+}
+
+TEST_F(HTMLParser, LifecycleAndStreamPosition) {
+    EXPECT_FALSE(Parser->IsOpen());
+    Parser->ParseAvailable();  // closed: nothing happens
+    TMemoryStream stream;
+    Parser->BeginDocument(*PageLink, stream);
+    EXPECT_TRUE(Parser->IsOpen());
+    EXPECT_EQ(Parser->Page(), PageLink);
+    TMemoryStream other;
+    TDownloadLink* second = AddStoredLink("http://h/", "a/second.html", ltPage);
+    Parser->BeginDocument(*second, other);  // already open: ignored
+    EXPECT_EQ(Parser->Page(), PageLink);
+    Append(stream, "<p>abc<b");
+    EXPECT_EQ(stream.Position(), stream.Size());
+    Parser->EndDocument();
+    EXPECT_FALSE(Parser->IsOpen());
+    EXPECT_EQ(Stored(*PageLink), "<p>abc<b");
+
+    TFileStream file(FDir + "/plain", fmCreate);
+    EXPECT_THROW(Parser->BeginDocument(*PageLink, file), EStreamError);
+    EXPECT_FALSE(Parser->IsOpen());
+}
+
+TEST_F(HTMLParser, StoredCopyStaysInsideTheTargetDirectory) {
+    TDownloadLink* evil = AddStoredLink("http://h/", "x", ltPage);
+    evil->LocalFileName = "..\\..\\..\\escaped.html";
+    Parse("<p>", {}, evil);
+    EXPECT_FALSE(std::filesystem::exists(FDir + "/escaped.html"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/escaped.html"));
+    EXPECT_EQ(LinkFilePath(Project, *evil).rfind(Project.TargetDir, 0), 0u);
+    EXPECT_EQ(Stored(*evil), "<p>");
+
+    // Dot segments in a link keep to the tree as well.
+    Parse("<a href='http://h/../../../up.html'><a href='x/../../../y.html'>");
+    for (TDownloadLink* link : PageLink->References)
+        EXPECT_EQ(LinkFilePath(Project, *link).rfind(Project.TargetDir, 0), 0u) << link->FullURL();
+}
+
+TEST_F(HTMLParser, RewrittenReferencesAreUsableURLs) {
+    // The stored names hold a blank, "#" and a quote, decoded from the URL.
+    EXPECT_EQ(Parse("<a href='p%20q%23r.html#s'><a href=\"it%27s.html\">"),
+              "<a href='p%20q%23r.html#s'><a href=\"it%27s.html\">");
+    EXPECT_EQ(Find("http://h/a/p%20q%23r.html")->LocalFileName, "a\\p q#r.html");
+    EXPECT_EQ(Find("http://h/a/it%27s.html")->LocalFileName, "a\\it's.html");
+}
+
+TEST_F(HTMLParser, NotATagIsWrittenWithItsBrackets) {
+    const std::string html = "a <> b </> c < d > e";
+    EXPECT_EQ(Parse(html), html);
+    EXPECT_TRUE(PageLink->References.empty());
+}
+
+TEST_F(HTMLParser, AddLinkErrorsNameTheLink) {
+    Project.Links->OnChange = [](TDownloadLink*) { throw Exception("boom"); };
+    TMemoryStream stream;
+    Parser->BeginDocument(*PageLink, stream);
+    stream.Write("<a href=x.html>rest", 19);
+    try {
+        Parser->ParseAvailable();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Error while Adding http://h/a/x.html(boom)");
+    }
+    // The position was kept: the next call goes on after the failed tag.
+    Project.Links->OnChange = nullptr;
+    Parser->ParseAvailable();
+    Parser->EndDocument();
+    EXPECT_EQ(Stored(*PageLink), "rest");
+}
+
+TEST_F(HTMLParser, ScriptFilesAreScannedWithoutWriting) {
+    TDownloadLink* script = AddStoredLink("http://h/", "js/menu.js", ltScriptFile);
+    TMemoryStream stream;
+    const std::string code = "m.src='/img/m.gif';\nn.src = \"n.gif\";\n";
+    stream.Write(code.data(), static_cast<int64_t>(code.size()));
+    Parser->ParseScriptFile(*script, stream);
+    TUrls urls;
+    for (TDownloadLink* link : script->References) urls.push_back(link->FullURL());
+    EXPECT_EQ(urls, (TUrls{"http://h/img/m.gif", "http://h/js/n.gif"}));
+    EXPECT_EQ(script->References[0]->LinkType, ltScriptLink);
+    EXPECT_EQ(script->References[0]->TagName, "SCRIPT");
+    EXPECT_FALSE(std::filesystem::exists(LinkFilePath(Project, *script)));
+}
+
+TEST_F(HTMLParser, RedirectTargetsAreLinksOfTheFirstReferrer) {
+    TDownloadLink* moved = AddStoredLink("http://h/", "a/old.html", ltSource);
+    moved->Referrers.push_back(PageLink);
+    moved->TagName = "IMG";
+    TDownloadLink* target = Parser->AddRedirectTarget(*moved, "new.gif");
+    EXPECT_EQ(target->FullURL(), "http://h/a/new.gif");
+    EXPECT_EQ(target->Kind, lkHttp);
+    EXPECT_EQ(target->LinkType, ltSource);
+    EXPECT_EQ(target->TagName, "IMG");
+    EXPECT_EQ(target->Referrers, (std::vector<TDownloadLink*>{PageLink}));
+
+    // The start link has no referrer: its target starts at level 0.
+    TDownloadLink* start = Project.Links->First();
+    target = Parser->AddRedirectTarget(*start, "http://www.h/");
+    EXPECT_EQ(target->Level, 0);
+    EXPECT_TRUE(target->Referrers.empty());
+    EXPECT_EQ(Parser->AddRedirectTarget(*start, "http://www.h/"), target);
+}
