@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 namespace vorlin::cli {
@@ -126,13 +125,8 @@ int32_t KBytes(const std::string& text, const std::string& option) {
     return value;
 }
 
-template <class T> T& Element(THTTPVorlinRule& rule, bool conditions) {
-    int count = conditions ? rule.ConditionCount() : rule.ActionCount();
-    for (int i = 0; i < count; ++i) {
-        TFilterElement& e = conditions ? static_cast<TFilterElement&>(rule.Conditions(i))
-                                       : static_cast<TFilterElement&>(rule.Actions(i));
-        if (typeid(e) == typeid(T)) return static_cast<T&>(e);
-    }
+template <class T> T& Element(THTTPVorlinRule& rule) {
+    if (T* element = FindElement<T>(rule)) return *element;
     throw Exception("The rules lack a built-in element");
 }
 
@@ -148,7 +142,7 @@ void ApplyOptions(THTTPVorlinRule& rule, const std::vector<std::string>& options
     rule.Name = RuleText(rtNewRule);
     rule.Enabled = true;
     rule.Mode = TFilterRule::rmAll;
-    auto& size = Element<TFileSizeCondition>(rule, true);
+    auto& size = Element<TFileSizeCondition>(rule);
     bool anyCondition = false, anyAction = false;
     for (size_t i = 0; i < options.size(); ++i) {
         const std::string& o = options[i];
@@ -157,16 +151,16 @@ void ApplyOptions(THTTPVorlinRule& rule, const std::vector<std::string>& options
             return options[++i];
         };
         if (o == "--name-mask") {
-            SetMasks(Element<TFileNameCondition>(rule, true), value(), o);
+            SetMasks(Element<TFileNameCondition>(rule), value(), o);
             anyCondition = true;
         } else if (o == "--path-mask") {
-            SetMasks(Element<TFilePathCondition>(rule, true), value(), o);
+            SetMasks(Element<TFilePathCondition>(rule), value(), o);
             anyCondition = true;
         } else if (o == "--url-mask") {
-            SetMasks(Element<TURLCondition>(rule, true), value(), o);
+            SetMasks(Element<TURLCondition>(rule), value(), o);
             anyCondition = true;
         } else if (o == "--mime-mask") {
-            SetMasks(Element<TMimeTypeCondition>(rule, true), value(), o);
+            SetMasks(Element<TMimeTypeCondition>(rule), value(), o);
             anyCondition = true;
         } else if (o == "--size-above") {
             size.MinSize = KBytes(value(), o);
@@ -181,14 +175,14 @@ void ApplyOptions(THTTPVorlinRule& rule, const std::vector<std::string>& options
         } else if (o == "--disabled") {
             rule.Enabled = false;
         } else if (o == "--force") {
-            Element<TForceDownloadAction>(rule, false).Active = anyAction = true;
+            Element<TForceDownloadAction>(rule).Active = anyAction = true;
         } else if (o == "--exclude") {
-            Element<TExcludeAction>(rule, false).Active = anyAction = true;
+            Element<TExcludeAction>(rule).Active = anyAction = true;
         } else if (o == "--copy-to") {
-            SetCopy(Element<TCopyToDirAction>(rule, false), value(), o);
+            SetCopy(Element<TCopyToDirAction>(rule), value(), o);
             anyAction = true;
         } else if (o == "--copy-keep-path") {
-            SetCopy(Element<TCopyToDirStructureKeepAction>(rule, false), value(), o);
+            SetCopy(Element<TCopyToDirStructureKeepAction>(rule), value(), o);
             anyAction = true;
         } else {
             throw EUsage("unknown option " + o);

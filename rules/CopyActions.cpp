@@ -58,27 +58,12 @@ void TCopyToDirAction::Execute() {
     CopyToFreeName(LinkFilePath(*project, *link), HostPathBelow(Directory, name));
 }
 
-std::string TCopyToDirAction::Describe(int* start, int* length) const {
-    return FillPlaceholder(RuleText(SentenceText()), Directory.empty() ? RuleText(rtDirectoryPlaceholder) : Directory,
-                           start, length);
+TSentence TCopyToDirAction::Describe() const {
+    return FillPlaceholder(RuleText(SentenceText()), Directory.empty() ? RuleText(rtDirectoryPlaceholder) : Directory);
 }
 
 std::string TCopyToDirAction::GetTemplateText() const {
-    return FillPlaceholder(RuleText(SentenceText()), RuleText(rtDirectoryPlaceholder));
-}
-
-std::string TCopyToDirAction::GetDescription() const { return Describe(nullptr, nullptr); }
-
-int TCopyToDirAction::GetLinkStart() const {
-    int start = 0;
-    Describe(&start, nullptr);
-    return start;
-}
-
-int TCopyToDirAction::GetLinkLength() const {
-    int length = 0;
-    Describe(nullptr, &length);
-    return length;
+    return FillPlaceholder(RuleText(SentenceText()), RuleText(rtDirectoryPlaceholder)).Text;
 }
 
 bool TCopyToDirAction::Edit() {
@@ -91,17 +76,17 @@ bool TCopyToDirAction::Edit() {
 }
 
 void TCopyToDirAction::AssignTo(TFilterElement& dest) const {
-    THTTPVorlinAction::AssignTo(dest);
+    TDescribedElement::AssignTo(dest);
     SameClass<TCopyToDirAction>(dest).Directory = Directory;
 }
 
 void TCopyToDirAction::SaveToStream(TStream& stream) const {
-    THTTPVorlinAction::SaveToStream(stream);
+    TDescribedElement::SaveToStream(stream);
     WriteString32(stream, Directory);
 }
 
 void TCopyToDirAction::LoadFromStream(TStream& stream) {
-    THTTPVorlinAction::LoadFromStream(stream);
+    TDescribedElement::LoadFromStream(stream);
     Directory = ReadString32(stream);
 }
 

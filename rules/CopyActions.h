@@ -12,7 +12,7 @@
 
 namespace vorlin {
 
-class TCopyToDirAction : public THTTPVorlinAction {
+class TCopyToDirAction : public TDescribedElement<THTTPVorlinAction> {
 public:
     std::string Directory;  // host path chosen by the user
 
@@ -22,9 +22,6 @@ public:
     void Execute() override;
 
     std::string GetTemplateText() const override;
-    std::string GetDescription() const override;
-    int GetLinkStart() const override;
-    int GetLinkLength() const override;
     bool Edit() override;
 
     void AssignTo(TFilterElement& dest) const override;
@@ -37,9 +34,7 @@ public:
 
 protected:
     virtual TRuleText SentenceText() const { return rtCopyToDir; }
-
-private:
-    std::string Describe(int* start, int* length) const;
+    TSentence Describe() const override;
 };
 
 class TCopyToDirStructureKeepAction : public TCopyToDirAction {

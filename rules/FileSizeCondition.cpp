@@ -26,31 +26,17 @@ bool TFileSizeCondition::Evaluate() {
     return Negate ? !result : result;
 }
 
-std::string TFileSizeCondition::Describe(int* start, int* length) const {
+TSentence TFileSizeCondition::Describe() const {
     std::string part;
     if (LessEnabled) part = Format("< %d KB", MaxSize);
     if (LessEnabled && GreaterEnabled) part += " " + Connector() + " ";
     if (GreaterEnabled) part += Format("> %d KB", MinSize);
-    if (part.empty()) return FillPlaceholder(RuleText(rtFileSize), RuleText(rtSizePlaceholder), start, length);
-    return FillPlaceholder(RuleText(Negate ? rtFileSize + toNegatedSentence : rtFileSize), part, start, length);
+    if (part.empty()) return FillPlaceholder(RuleText(rtFileSize), RuleText(rtSizePlaceholder));
+    return FillPlaceholder(RuleText(Negate ? rtFileSize + toNegatedSentence : rtFileSize), part);
 }
 
 std::string TFileSizeCondition::GetTemplateText() const {
-    return FillPlaceholder(RuleText(rtFileSize), RuleText(rtSizePlaceholder));
-}
-
-std::string TFileSizeCondition::GetDescription() const { return Describe(nullptr, nullptr); }
-
-int TFileSizeCondition::GetLinkStart() const {
-    int start = 0;
-    Describe(&start, nullptr);
-    return start;
-}
-
-int TFileSizeCondition::GetLinkLength() const {
-    int length = 0;
-    Describe(nullptr, &length);
-    return length;
+    return FillPlaceholder(RuleText(rtFileSize), RuleText(rtSizePlaceholder)).Text;
 }
 
 bool TFileSizeCondition::Edit() {
@@ -60,7 +46,7 @@ bool TFileSizeCondition::Edit() {
 }
 
 void TFileSizeCondition::AssignTo(TFilterElement& dest) const {
-    THTTPVorlinCondition::AssignTo(dest);
+    TDescribedElement::AssignTo(dest);
     auto& d = SameClass<TFileSizeCondition>(dest);
     d.MinSize = MinSize;
     d.MaxSize = MaxSize;
@@ -69,7 +55,7 @@ void TFileSizeCondition::AssignTo(TFilterElement& dest) const {
 }
 
 void TFileSizeCondition::SaveToStream(TStream& stream) const {
-    THTTPVorlinCondition::SaveToStream(stream);
+    TDescribedElement::SaveToStream(stream);
     WriteInt32(stream, MinSize);
     WriteInt32(stream, MaxSize);
     WriteBool(stream, LessEnabled);
@@ -77,7 +63,7 @@ void TFileSizeCondition::SaveToStream(TStream& stream) const {
 }
 
 void TFileSizeCondition::LoadFromStream(TStream& stream) {
-    THTTPVorlinCondition::LoadFromStream(stream);
+    TDescribedElement::LoadFromStream(stream);
     MinSize = ReadInt32(stream);
     MaxSize = ReadInt32(stream);
     LessEnabled = ReadBool(stream);

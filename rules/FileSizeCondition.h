@@ -7,7 +7,7 @@
 
 namespace vorlin {
 
-class TFileSizeCondition : public THTTPVorlinCondition {
+class TFileSizeCondition : public TDescribedElement<THTTPVorlinCondition> {
 public:
     int32_t MinSize = 0;  // KB; the greater test is size > MinSize KB
     int32_t MaxSize = 0;  // KB; the less test is size < MaxSize KB
@@ -20,17 +20,14 @@ public:
     bool Evaluate() override;
 
     std::string GetTemplateText() const override;
-    std::string GetDescription() const override;
-    int GetLinkStart() const override;
-    int GetLinkLength() const override;
     bool Edit() override;
 
     void AssignTo(TFilterElement& dest) const override;
     void SaveToStream(TStream& stream) const override;
     void LoadFromStream(TStream& stream) override;
 
-private:
-    std::string Describe(int* start, int* length) const;
+protected:
+    TSentence Describe() const override;
 };
 
 } // namespace vorlin

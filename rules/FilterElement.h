@@ -6,6 +6,7 @@
 
 #include "platform/Stream.h"
 #include "plugins/sdk/VorlinPlugin.h"
+#include "rules/RuleTexts.h"
 
 #include <memory>
 #include <string>
@@ -58,6 +59,18 @@ public:
 class TFilterAction : public TFilterElement {
 public:
     virtual void Execute() = 0;
+};
+
+// An element whose sentence has one clickable part: the three description
+// slots come from one Describe().
+template <class TBase> class TDescribedElement : public TBase {
+public:
+    std::string GetDescription() const override { return Describe().Text; }
+    int GetLinkStart() const override { return Describe().LinkStart; }
+    int GetLinkLength() const override { return Describe().LinkLength; }
+
+protected:
+    virtual TSentence Describe() const = 0;
 };
 
 [[noreturn]] void RaiseAssignError(const TFilterElement& source, const TFilterElement& dest);

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 namespace vorlin {
@@ -69,5 +71,18 @@ private:
     std::vector<std::unique_ptr<TFilterCondition>> FConditions;
     std::vector<std::unique_ptr<TFilterAction>> FActions;
 };
+
+// The rule's element of exactly class T (a condition or an action class),
+// or nullptr when the rule has none.
+template <class T> T* FindElement(const TFilterRule& rule) {
+    constexpr bool isCondition = std::is_base_of_v<TFilterCondition, T>;
+    const int count = isCondition ? rule.ConditionCount() : rule.ActionCount();
+    for (int i = 0; i < count; ++i) {
+        TFilterElement& e = isCondition ? static_cast<TFilterElement&>(rule.Conditions(i))
+                                        : static_cast<TFilterElement&>(rule.Actions(i));
+        if (typeid(e) == typeid(T)) return static_cast<T*>(&e);
+    }
+    return nullptr;
+}
 
 } // namespace vorlin

@@ -61,26 +61,12 @@ std::string THTTPVorlinMaskCondition::MaskListText() const {
     return text;
 }
 
-std::string THTTPVorlinMaskCondition::Describe(int* start, int* length) const {
-    return FillPlaceholder(Negate ? GetNegatedMaskFormat() : GetMaskFormat(), MaskListText(), start, length);
+TSentence THTTPVorlinMaskCondition::Describe() const {
+    return FillPlaceholder(Negate ? GetNegatedMaskFormat() : GetMaskFormat(), MaskListText());
 }
 
 std::string THTTPVorlinMaskCondition::GetTemplateText() const {
-    return FillPlaceholder(GetMaskFormat(), RuleText(rtMaskPlaceholder));
-}
-
-std::string THTTPVorlinMaskCondition::GetDescription() const { return Describe(nullptr, nullptr); }
-
-int THTTPVorlinMaskCondition::GetLinkStart() const {
-    int start = 0;
-    Describe(&start, nullptr);
-    return start;
-}
-
-int THTTPVorlinMaskCondition::GetLinkLength() const {
-    int length = 0;
-    Describe(nullptr, &length);
-    return length;
+    return FillPlaceholder(GetMaskFormat(), RuleText(rtMaskPlaceholder)).Text;
 }
 
 bool THTTPVorlinMaskCondition::Edit() {
@@ -90,20 +76,20 @@ bool THTTPVorlinMaskCondition::Edit() {
 }
 
 void THTTPVorlinMaskCondition::AssignTo(TFilterElement& dest) const {
-    THTTPVorlinCondition::AssignTo(dest);
+    TDescribedElement::AssignTo(dest);
     SameClass<THTTPVorlinMaskCondition>(dest).Masks = Masks;
 }
 
 // The mask list is stored as one text, each mask followed by CR LF.
 void THTTPVorlinMaskCondition::SaveToStream(TStream& stream) const {
-    THTTPVorlinCondition::SaveToStream(stream);
+    TDescribedElement::SaveToStream(stream);
     std::string text;
     for (const std::string& mask : Masks) text += mask + "\r\n";
     WriteString32(stream, text);
 }
 
 void THTTPVorlinMaskCondition::LoadFromStream(TStream& stream) {
-    THTTPVorlinCondition::LoadFromStream(stream);
+    TDescribedElement::LoadFromStream(stream);
     Masks = SplitLines(ReadString32(stream));
 }
 

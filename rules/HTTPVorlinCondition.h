@@ -44,7 +44,7 @@ protected:
     std::string Connector() const;
 };
 
-class THTTPVorlinMaskCondition : public THTTPVorlinCondition {
+class THTTPVorlinMaskCondition : public TDescribedElement<THTTPVorlinCondition> {
 public:
     std::vector<std::string> Masks;
 
@@ -58,9 +58,6 @@ public:
     std::string GetNegatedMaskFormat() const { return RuleText(TextGroup() + toNegatedSentence); }
 
     std::string GetTemplateText() const override;
-    std::string GetDescription() const override;
-    int GetLinkStart() const override;
-    int GetLinkLength() const override;
     bool Edit() override;
 
     void AssignTo(TFilterElement& dest) const override;
@@ -74,6 +71,7 @@ protected:
     virtual std::string Subject() const = 0;
     // An empty subject is false whatever Negate says (a link without that text).
     virtual bool EmptySubjectIsFalse() const { return true; }
+    TSentence Describe() const override;
 
 private:
     // Compiled Masks[i], compiled again whenever its text changed.
@@ -87,7 +85,6 @@ private:
 
     // The masks as the description shows them, or "'mask'".
     std::string MaskListText() const;
-    std::string Describe(int* start, int* length) const;
 };
 
 } // namespace vorlin

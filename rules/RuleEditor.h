@@ -5,6 +5,8 @@
 // object it is handed directly.
 #pragma once
 
+#include "platform/Stream.h"
+
 #include <string>
 
 namespace vorlin {
@@ -29,22 +31,23 @@ public:
 void SetRuleEditor(IRuleEditor* editor);
 IRuleEditor* RuleEditor();
 
-} // namespace vorlin
-
-#include "platform/Stream.h"
-
-namespace vorlin {
-
 // Runs a dialog on target (a rule or an element); unless it is confirmed,
 // target gets back the settings it had before, from a stream snapshot.
 template <class T, class TDialog> bool EditOrRestore(T& target, TDialog&& dialog) {
     TMemoryStream snapshot;
     target.SaveToStream(snapshot);
-    bool confirmed = dialog();
-    if (!confirmed) {
+    auto restore = [&] {
         snapshot.SetPosition(0);
         target.LoadFromStream(snapshot);
+    };
+    bool confirmed = false;
+    try {
+        confirmed = dialog();
+    } catch (...) {
+        restore();
+        throw;
     }
+    if (!confirmed) restore();
     return confirmed;
 }
 

@@ -78,12 +78,11 @@ void RestoreDefaultRuleTexts() {
     Table().Restore();
 }
 
-std::string FillPlaceholder(const std::string& sentence, const std::string& value, int* start, int* length) {
+TSentence FillPlaceholder(const std::string& sentence, const std::string& value) {
     size_t at = sentence.find("%s");
-    if (start) *start = at == std::string::npos ? 0 : static_cast<int>(at + 1);
-    if (length) *length = at == std::string::npos ? 0 : static_cast<int>(value.size());
-    if (at == std::string::npos) return sentence;
-    return sentence.substr(0, at) + value + sentence.substr(at + 2);
+    if (at == std::string::npos) return {sentence, 0, 0};
+    return {sentence.substr(0, at) + value + sentence.substr(at + 2), static_cast<int>(at + 1),
+            static_cast<int>(value.size())};
 }
 
 } // namespace vorlin

@@ -46,10 +46,16 @@ std::string RuleText(int id);
 void ReplaceRuleTexts(const std::function<std::optional<std::string>(int id)>& lookup);
 void RestoreDefaultRuleTexts();
 
-// The sentence with its "%s" replaced; start (from 1) and length give the
-// replaced part, 0 and 0 when the sentence has no "%s". Texts come from a
-// language, so they are never used as printf formats.
-std::string FillPlaceholder(const std::string& sentence, const std::string& value, int* start = nullptr,
-                            int* length = nullptr);
+// An element's sentence and its clickable part (from 1; 0 and 0 for none).
+struct TSentence {
+    std::string Text;
+    int LinkStart = 0;
+    int LinkLength = 0;
+};
+
+// The sentence with its "%s" replaced by value, which becomes the clickable
+// part; without a "%s" the sentence as it is. Texts come from a language, so
+// they are never used as printf formats.
+TSentence FillPlaceholder(const std::string& sentence, const std::string& value);
 
 } // namespace vorlin

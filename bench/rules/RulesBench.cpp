@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
-#include <typeinfo>
+#include <cstdlib>
 
 using namespace vorlin;
 
@@ -40,14 +40,10 @@ void ManyStarsLongText(benchmark::State& state) {
 }
 BENCHMARK(ManyStarsLongText)->Range(256, 16384)->Complexity();
 
-template <class T> T& Element(TFilterRule& rule, bool condition) {
-    int n = condition ? rule.ConditionCount() : rule.ActionCount();
-    for (int i = 0; i < n; ++i) {
-        TFilterElement& e = condition ? static_cast<TFilterElement&>(rule.Conditions(i))
-                                      : static_cast<TFilterElement&>(rule.Actions(i));
-        if (typeid(e) == typeid(T)) return static_cast<T&>(e);
-    }
-    std::abort();
+template <class T> T& Element(TFilterRule& rule) {
+    T* element = FindElement<T>(rule);
+    if (!element) std::abort();
+    return *element;
 }
 
 // A project with n rules, each "name matches one of three masks and size above 10 KB".
@@ -55,14 +51,14 @@ void FillRules(THTTPVorlinRules& rules, int n) {
     for (int i = 0; i < n; ++i) {
         THTTPVorlinRule& rule = rules.Add();
         rule.Enabled = true;
-        auto& name = Element<TFileNameCondition>(rule, true);
+        auto& name = Element<TFileNameCondition>(rule);
         name.Active = true;
         name.Mode = THTTPVorlinCondition::cmAny;
         name.Masks = {"*.gif", "*.png", "rule" + std::to_string(i) + "*.jpg"};
-        auto& size = Element<TFileSizeCondition>(rule, true);
+        auto& size = Element<TFileSizeCondition>(rule);
         size.Active = size.GreaterEnabled = true;
         size.MinSize = 10;
-        Element<TExcludeAction>(rule, false).Active = true;
+        Element<TExcludeAction>(rule).Active = true;
     }
 }
 

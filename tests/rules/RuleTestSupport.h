@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <typeinfo>
 
 namespace vorlin::test {
 
@@ -56,16 +55,12 @@ struct TLinkFixture {
     }
 };
 
-template <class T> T& ConditionOf(TFilterRule& rule) {
-    for (int i = 0; i < rule.ConditionCount(); ++i)
-        if (typeid(rule.Conditions(i)) == typeid(T)) return static_cast<T&>(rule.Conditions(i));
-    throw Exception("no such condition");
+template <class T> T& ElementOf(TFilterRule& rule) {
+    T* element = FindElement<T>(rule);
+    if (!element) throw Exception("the rule has no such element");
+    return *element;
 }
-
-template <class T> T& ActionOf(TFilterRule& rule) {
-    for (int i = 0; i < rule.ActionCount(); ++i)
-        if (typeid(rule.Actions(i)) == typeid(T)) return static_cast<T&>(rule.Actions(i));
-    throw Exception("no such action");
-}
+template <class T> T& ConditionOf(TFilterRule& rule) { return ElementOf<T>(rule); }
+template <class T> T& ActionOf(TFilterRule& rule) { return ElementOf<T>(rule); }
 
 } // namespace vorlin::test
