@@ -136,7 +136,6 @@ int RunFetch(const std::vector<std::string>& args) {
         DispatchMessage(msg);
     }
     std::fflush(stdout);
-    if (file) file->Sync();
 
     if (tooManyRedirects) {
         std::fprintf(stderr, "vorlin fetch: more than %d redirects\n", kMaxRedirects);

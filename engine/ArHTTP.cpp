@@ -39,6 +39,8 @@ TDateTime ParseTimeOfDay(const std::string& text) {
 TArHTTP::TArHTTP(IFetchOwner* run, int clientNumber, std::unique_ptr<IClientParser> parser)
     : FRun(run), FParser(std::move(parser)) {
     Tag = clientNumber;
+    // Its target and socket are served by the run thread's own loop.
+    SetMultiThreaded(true);
     FTimeOutTimer.SetEnabled(false);
     FTimeOutTimer.OnTimer = [this](TTimer&) { TimeOutHandler(); };
     SetTimeOutEnabled(false);

@@ -4,6 +4,7 @@
 // average rate, peak rate and running time once it has ended.
 #pragma once
 
+#include "engine/RunMessages.h"
 #include "platform/DateTime.h"
 #include "platform/Messages.h"
 #include "platform/Thread.h"
@@ -15,9 +16,9 @@ namespace vorlin {
 
 class TCPSThread : public TThread {
 public:
-    static constexpr uint32_t WM_RATE_BYTES = WM_USER + 1;  // to the meter: LParam bytes
-    static constexpr uint32_t WM_RUN_RATE = WM_USER + 9;    // from the meter: LParam bytes per second
-    static constexpr uint32_t WM_RUN_ERROR = WM_USER + 12;  // from the meter: error line payload
+    // To the meter: LParam bytes. It answers with WM_RUN_RATE (to the main
+    // window and the run) and WM_RUN_ERROR lines (RunMessages.h).
+    static constexpr uint32_t WM_RATE_BYTES = WM_USER + 1;
     static constexpr uint32_t kDefaultPeriodMs = 4100;
 
     // The period is fixed at 4100 ms in the program; tests pass a shorter one.

@@ -115,6 +115,10 @@ public:
     TNotifyEvent OnDocBegin;
     TDocDataEvent OnDocData;
     TNotifyEvent OnDocEnd;
+    // Redirect starts false: without a handler (or with one that leaves it
+    // alone) a redirect is not followed and the request ends aborted, with
+    // Location naming the target. A handler that answers true must bound the
+    // number of redirects it follows.
     TLocationChangeEvent OnLocationChange;
     THttpRequestDone OnRequestDone;
 

@@ -118,14 +118,14 @@ int WSocketResolveProto(const std::string& protoIn) {
     if (protoIn.empty() || protoIn.size() >= 32) throw ESocketException("WSocketResolveProto: Invalid Protocol.");
     std::string proto = Trim(protoIn);
     if (!proto.empty() && proto[0] >= '0' && proto[0] <= '9') return LeadingNumber(proto);
+    // Every connect resolves its protocol; the common ones need no file read.
+    if (SameText(proto, "tcp")) return IPPROTO_TCP;
+    if (SameText(proto, "udp")) return IPPROTO_UDP;
     protoent entry{};
     protoent* found = nullptr;
     char buf[1024];
     getprotobyname_r(proto.c_str(), &entry, buf, sizeof buf, &found);
     if (found) return found->p_proto;
-    // A system without a protocol database still knows the two that matter.
-    if (SameText(proto, "tcp")) return IPPROTO_TCP;
-    if (SameText(proto, "udp")) return IPPROTO_UDP;
     throw ESocketException(Format("WSocketResolveProto: Cannot convert protocol '%s', Error #%d", proto, WSANO_DATA));
 }
 
@@ -149,46 +149,45 @@ TWSocket::~TWSocket() {
     }
 }
 
+// Address, port and protocol may change only while the socket is closed.
+bool TWSocket::ClosedForChange(const char* what) {
+    if (FState == TSocketState::wsClosed) return true;
+    RaiseException(std::string("Cannot change ") + what + " if not closed");
+    return false;
+}
+
 void TWSocket::SetAddr(const std::string& addr) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Addr if not closed");
-        return;
-    }
+    if (!ClosedForChange("Addr")) return;
     FAddr = Trim(addr);
     FAddrAssigned = true;
 }
 
 void TWSocket::SetPort(const std::string& port) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Port if not closed");
-        return;
-    }
+    if (!ClosedForChange("Port")) return;
     FPort = Trim(port);
     FPortAssigned = true;
 }
 
 void TWSocket::SetProto(const std::string& proto) {
-    if (FState != TSocketState::wsClosed) {
-        RaiseException("Cannot change Proto if not closed");
-        return;
-    }
+    if (!ClosedForChange("Proto")) return;
     FProto = proto;
     FProtoAssigned = true;
 }
 
+bool TWSocket::PeerName(sockaddr_storage& peer) const {
+    socklen_t len = sizeof peer;
+    return FHSocket >= 0 && FState == TSocketState::wsConnected &&
+           getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &len) == 0;
+}
+
 std::string TWSocket::PeerAddr() const {
-    if (FHSocket < 0 || FState != TSocketState::wsConnected) return "error";
     sockaddr_storage a{};
-    socklen_t len = sizeof a;
-    if (getpeername(FHSocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
-    return AddressText(a);
+    return PeerName(a) ? AddressText(a) : "error";
 }
 
 std::string TWSocket::PeerPort() const {
-    if (FHSocket < 0 || FState != TSocketState::wsConnected) return "error";
     sockaddr_storage a{};
-    socklen_t len = sizeof a;
-    if (getpeername(FHSocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
+    if (!PeerName(a)) return "error";
     uint16_t port = a.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(a).sin6_port
                                              : reinterpret_cast<sockaddr_in&>(a).sin_port;
     return std::to_string(ntohs(port));
@@ -431,6 +430,7 @@ void TWSocket::ASyncReceive(uint16_t error) {
     const int fd = FHSocket;
     for (;;) {
         FLastError = 0;
+        FLastReadFilled = false;
         try {
             if (OnDataAvailable) {
                 OnDataAvailable(*this, error);
@@ -446,7 +446,10 @@ void TWSocket::ASyncReceive(uint16_t error) {
             break;
         }
         if (FLastError != 0 || FHSocket != fd || fd < 0) break;
-        if (RcvdCount() <= 0) break;
+        // A read that filled its buffer leaves more waiting as a rule: go on
+        // without asking (a read that then finds nothing would block and ends
+        // the loop); otherwise ask how much is pending.
+        if (!FLastReadFilled && RcvdCount() <= 0) break;
     }
 }
 
@@ -550,6 +553,7 @@ int TWSocket::Receive(void* buffer, int len) {
     do n = recv(FHSocket, buffer, static_cast<size_t>(len > 0 ? len : 0), 0);
     while (n < 0 && errno == EINTR);
     ReenableSelectEvent(FHSocket, FD_READ);
+    FLastReadFilled = n > 0 && n == len;
     if (n < 0) {
         FLastError = LastSocketError();
         return -1;

@@ -117,6 +117,8 @@ private:
     void SocketError(const std::string& function, int code);
     void RaiseException(const std::string& message);
     void ApplyLinger(bool on, int timeout);
+    bool ClosedForChange(const char* what);
+    bool PeerName(sockaddr_storage& peer) const;
 
     TMessageTarget FWindow;
     int FHSocket = -1;
@@ -133,6 +135,7 @@ private:
     bool FAllSent = true;
     bool FCloseInvoked = false;
     bool FDestroying = false;
+    bool FLastReadFilled = false;  // the last Receive filled the caller's buffer
 };
 
 } // namespace vorlin

@@ -611,29 +611,28 @@ void UnregisterTarget(THandle handle) {
 TThreadId CurrentThreadId() { return Current().Id(); }
 TThreadId MainThreadId() { return gMainThread; }
 
-bool PostMessage(THandle target, uint32_t message, uintptr_t wParam, intptr_t lParam,
-                 std::unique_ptr<TPayload> payload) {
-    TQueuePtr q = QueueOfTarget(target);
-    if (!q) return false;
+namespace {
+TMsg MakeMsg(THandle target, uint32_t message, uintptr_t wParam, intptr_t lParam, std::unique_ptr<TPayload> payload) {
     TMsg m;
     m.Target = target;
     m.Message = message;
     m.WParam = wParam;
     m.LParam = lParam;
     m.Payload = std::move(payload);
-    return q->Post(std::move(m));
+    return m;
+}
+} // namespace
+
+bool PostMessage(THandle target, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                 std::unique_ptr<TPayload> payload) {
+    TQueuePtr q = QueueOfTarget(target);
+    return q && q->Post(MakeMsg(target, message, wParam, lParam, std::move(payload)));
 }
 
 bool PostThreadMessage(TThreadId thread, uint32_t message, uintptr_t wParam, intptr_t lParam,
                        std::unique_ptr<TPayload> payload) {
     TQueuePtr q = QueueOfThread(thread);
-    if (!q) return false;
-    TMsg m;
-    m.Message = message;
-    m.WParam = wParam;
-    m.LParam = lParam;
-    m.Payload = std::move(payload);
-    return q->Post(std::move(m));
+    return q && q->Post(MakeMsg(0, message, wParam, lParam, std::move(payload)));
 }
 
 void PostQuitMessage(int exitCode) {
@@ -692,12 +691,7 @@ intptr_t SendMessage(THandle target, uint32_t message, uintptr_t wParam, intptr_
                      std::unique_ptr<TPayload> payload) {
     TQueuePtr q = QueueOfTarget(target);
     if (!q) return 0;
-    auto msg = std::make_shared<TMsg>();
-    msg->Target = target;
-    msg->Message = message;
-    msg->WParam = wParam;
-    msg->LParam = lParam;
-    msg->Payload = std::move(payload);
+    auto msg = std::make_shared<TMsg>(MakeMsg(target, message, wParam, lParam, std::move(payload)));
     if (q.get() == tCurrent.Queue.get()) return DispatchMessage(*msg);
     auto call = std::make_shared<TSentCall>();
     call->Call = [msg] { return DispatchMessage(*msg); };

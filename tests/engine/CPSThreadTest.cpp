@@ -17,7 +17,7 @@ namespace {
 struct TMainWindow {
     std::vector<intptr_t> Rates;
     TMessageTarget Target{[this](TMsg& m) -> intptr_t {
-        if (m.Message == TCPSThread::WM_RUN_RATE) Rates.push_back(m.LParam);
+        if (m.Message == WM_RUN_RATE) Rates.push_back(m.LParam);
         return 0;
     }};
 };
@@ -36,7 +36,7 @@ TEST(CPSThread, PublishesBytesPerSecondWithTheDivisorFour) {
     // The run gets the same figure as a thread message.
     TMsg m;
     bool runGotIt = false;
-    while (PeekMessage(m, 0, TCPSThread::WM_RUN_RATE, TCPSThread::WM_RUN_RATE))
+    while (PeekMessage(m, 0, WM_RUN_RATE, WM_RUN_RATE))
         if (m.Target == 0 && m.LParam == 102400) runGotIt = true;
     EXPECT_TRUE(runGotIt);
     meter.Terminate();

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 using vorlin::test::TScript;
 using vorlin::test::TScriptedServer;
 
@@ -27,14 +29,17 @@ std::string ReadFile(const std::string& path) {
 }
 
 TRun Fetch(const std::string& arguments) {
-    std::string dir = testing::TempDir();
-    std::string out = dir + "/fetch.out", err = dir + "/fetch.err";
+    // Test cases run as parallel processes: each uses files of its own.
+    std::string stem = testing::TempDir() + "/vorlin-fetch-" + std::to_string(getpid());
+    std::string out = stem + ".out", err = stem + ".err";
     std::string command = std::string(VORLIN_BINARY) + " fetch " + arguments + " >" + out + " 2>" + err;
     TRun r;
     int rc = std::system(command.c_str());
     r.Status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     r.Out = ReadFile(out);
     r.Err = ReadFile(err);
+    std::remove(out.c_str());
+    std::remove(err.c_str());
     return r;
 }
 
@@ -61,7 +66,7 @@ TEST(FetchCommand, HeadToAFileAndAnErrorStatusStillExitZero) {
     TRun r = Fetch("--head " + server.Url("/missing"));
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(server.Requests()[0].rfind("HEAD /missing HTTP/1.0\r\n", 0), 0u);
-    std::string file = testing::TempDir() + "/fetched.bin";
+    std::string file = testing::TempDir() + "/vorlin-fetched-" + std::to_string(getpid()) + ".bin";
     r = Fetch("-o " + file + " " + server.Url("/f"));
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(ReadFile(file), "stored");

@@ -319,3 +319,19 @@ TEST(WSocket, ResolveHelpers) {
     EXPECT_EQ(WSocketResolveProto("6"), 6);
     EXPECT_THROW(WSocketResolveProto(""), ESocketException);
 }
+
+TEST(WSocket, AnExceptionFromAHandlerIsReportedAndAbortsTheSocket) {
+    TScriptedServer server;
+    server.AddScript(TScript().Silence());
+    TProbe p;
+    p.Socket.OnSessionConnected = [](TWSocket&, uint16_t) { throw Exception("handler failed"); };
+    std::string reported;
+    p.Socket.OnBgException = [&](TWSocket&, const std::exception& e, bool& canClose) {
+        reported = e.what();
+        EXPECT_TRUE(canClose);
+    };
+    p.ConnectTo(server.Port());
+    ASSERT_TRUE(PumpUntil([&] { return p.Closed > 0; }));
+    EXPECT_EQ(reported, "handler failed");
+    EXPECT_EQ(p.Socket.State(), TSocketState::wsClosed);
+}

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -344,4 +345,48 @@ TEST(Ticks, AdvanceMonotonically) {
     uint32_t a = GetTickCount();
     Sleep(5);
     EXPECT_GE(static_cast<uint32_t>(GetTickCount() - a), 4u);
+}
+
+// What a foreign loop (the desktop program's) relies on: a descriptor that
+// turns readable when work arrives, and a call that does what is pending.
+TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
+    DrainQueue();
+    ProcessPendingMessages();
+    int fd = QueueDescriptor();
+    auto readable = [fd](int ms) {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, ms) == 1;
+    };
+    EXPECT_FALSE(readable(0));
+    int handled = 0, ticks = 0;
+    TMessageTarget t([&](TMsg& m) -> intptr_t {
+        if (m.Message == WM_TIMER)
+            ++ticks;
+        else
+            ++handled;
+        return 0;
+    });
+    THandle h = t.Handle();
+    std::thread poster([h] { PostMessage(h, WM_USER); });
+    poster.join();
+    EXPECT_TRUE(readable(5000));
+    EXPECT_TRUE(ProcessPendingMessages());
+    EXPECT_EQ(handled, 1);
+    SetTimer(h, 9, 20);
+    ProcessPendingMessages();  // arms the descriptor for the timer
+    EXPECT_TRUE(readable(5000));
+    for (int i = 0; i < 100 && ticks == 0; ++i) {
+        ProcessPendingMessages();
+        if (ticks == 0) readable(50);
+    }
+    EXPECT_GE(ticks, 1);
+    KillTimer(h, 9);
+    PostMessage(h, WM_USER);
+    PostQuitMessage(0);
+    PostMessage(h, WM_USER);
+    EXPECT_FALSE(ProcessPendingMessages());  // stops at the quit, which stays
+    EXPECT_EQ(handled, 2);
+    TMsg m;
+    EXPECT_TRUE(PeekMessage(m, 0, WM_QUIT, WM_QUIT, false));
+    DrainQueue();
 }
