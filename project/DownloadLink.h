@@ -6,7 +6,6 @@
 
 #include "platform/DateTime.h"
 #include "links/LinkTypes.h"
-#include "project/OrderTree.h"
 
 #include <cstdint>
 #include <mutex>
@@ -18,6 +17,8 @@ namespace vorlin {
 class TDownloadProject;
 class TDownloadLinks;
 class TLocalNameIndex;
+class TLinkSequence;
+struct TLinkLeaf;
 struct TLinkTreeNode;
 
 class TDownloadLink {
@@ -83,8 +84,9 @@ public:
 private:
     friend class TDownloadLinks;
     friend class TLocalNameIndex;
+    friend class TLinkSequence;
 
-    TOrderHook<TDownloadLink> FOrderHook;  // place in the owning list
+    TLinkLeaf* FLeaf = nullptr;            // where the owning list keeps it
     TDownloadLinks* FOwner = nullptr;
     size_t FLocalNameHash = 0;             // key the name index filed it under
     std::recursive_mutex FLock;

@@ -6,12 +6,12 @@
 
 #include "platform/Exception.h"
 #include "project/DownloadLink.h"
+#include "project/LinkIterator.h"
 #include "project/LocalNameIndex.h"
-#include "project/OrderTree.h"
+#include "project/LinkSequence.h"
 #include "project/UrlTree.h"
 
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -41,8 +41,10 @@ public:
     TDownloadLinks(const TDownloadLinks&) = delete;
     TDownloadLinks& operator=(const TDownloadLinks&) = delete;
 
-    // Appends the link (the list takes ownership), files it into the URL
-    // tree, raises OnChange; returns its index.
+    // Appends the link, files it into the URL tree, raises OnChange; returns
+    // its index. The list owns the link from the call on, also when the call
+    // throws (then the link is freed) - unless it is null or already in a
+    // list, which the call refuses without taking it.
     int Add(TDownloadLink* link);
     int Add(std::unique_ptr<TDownloadLink> link) { return Add(link.release()); }
     // Inserts at index (0..Count()), then as Add.
@@ -60,45 +62,15 @@ public:
     // In-order walk; null past either end.
     TDownloadLink* First() const { return FOrder.First(); }
     TDownloadLink* Last() const { return FOrder.Last(); }
-    TDownloadLink* Next(const TDownloadLink* link) const { return TLinkOrder::Next(link); }
-    TDownloadLink* Prev(const TDownloadLink* link) const { return TLinkOrder::Prev(link); }
+    TDownloadLink* Next(const TDownloadLink* link) const { return FOrder.Next(link); }
+    TDownloadLink* Prev(const TDownloadLink* link) const { return FOrder.Prev(link); }
 
-    class iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = TDownloadLink*;
-        using difference_type = std::ptrdiff_t;
-        using pointer = TDownloadLink**;
-        using reference = TDownloadLink*;
-        iterator() = default;
-        iterator(const TDownloadLinks* list, TDownloadLink* link) : FList(list), FLink(link) {}
-        TDownloadLink* operator*() const { return FLink; }
-        iterator& operator++() {
-            FLink = FList->Next(FLink);
-            return *this;
-        }
-        iterator operator++(int) {
-            iterator old = *this;
-            ++*this;
-            return old;
-        }
-        iterator& operator--() {
-            FLink = FLink ? FList->Prev(FLink) : FList->Last();
-            return *this;
-        }
-        iterator operator--(int) {
-            iterator old = *this;
-            --*this;
-            return old;
-        }
-        bool operator==(const iterator& other) const { return FLink == other.FLink; }
-
-    private:
-        const TDownloadLinks* FList = nullptr;
-        TDownloadLink* FLink = nullptr;
-    };
-    iterator begin() const { return iterator(this, First()); }
-    iterator end() const { return iterator(this, nullptr); }
+    // Walks the list in order; cheaper per step than Next(). Adding links
+    // while walking invalidates the iterator.
+    using iterator = TLinkIterator<TLinkSequence::TCursor, &TLinkSequence::LinkAt,
+                                   &TLinkSequence::Advance>;
+    iterator begin() const { return iterator(FOrder.Begin()); }
+    iterator end() const { return iterator(); }
 
     // True, with the link, when the full URL is filed in the tree with a link.
     bool AlreadyFound(const std::string& url, TDownloadLink*& link) const;
@@ -123,13 +95,11 @@ public:
                     void* sender = nullptr, double version = kLinkDataVersion) const;
 
 private:
-    using TLinkOrder = TOrderTree<TDownloadLink, &TDownloadLink::FOrderHook>;
-
     void Attach(int index, TDownloadLink* link);
 
     // Declared before Root, which points into it.
     TUrlTree FTree;
-    TLinkOrder FOrder;
+    TLinkSequence FOrder;
     TLocalNameIndex FNames;
 
 public:

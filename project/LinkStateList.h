@@ -7,10 +7,10 @@
 #pragma once
 
 #include "links/LinkTypes.h"
+#include "project/LinkIterator.h"
 #include "project/OrderTree.h"
 
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <unordered_map>
 
@@ -51,30 +51,9 @@ public:
     };
     using TEntryOrder = TOrderTree<TEntry, &TEntry::Hook>;
 
-    class iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = TDownloadLink*;
-        using difference_type = std::ptrdiff_t;
-        using pointer = TDownloadLink**;
-        using reference = TDownloadLink*;
-        iterator() = default;
-        explicit iterator(TEntry* entry) : FEntry(entry) {}
-        TDownloadLink* operator*() const { return FEntry->Link; }
-        iterator& operator++() {
-            FEntry = TEntryOrder::Next(FEntry);
-            return *this;
-        }
-        iterator operator++(int) {
-            iterator old = *this;
-            ++*this;
-            return old;
-        }
-        bool operator==(const iterator& other) const { return FEntry == other.FEntry; }
-
-    private:
-        TEntry* FEntry = nullptr;
-    };
+    static TDownloadLink* LinkOf(TEntry* entry) { return entry->Link; }
+    static TEntry* NextEntry(TEntry* entry) { return TEntryOrder::Next(entry); }
+    using iterator = TLinkIterator<TEntry*, &TLinkStateList::LinkOf, &TLinkStateList::NextEntry>;
     iterator begin() const { return iterator(FOrder.First()); }
     iterator end() const { return iterator(nullptr); }
 

@@ -12,26 +12,19 @@ size_t TLocalNameIndex::KeyOf(std::string_view server, std::string_view name) {
     return a ^ (b + 0x9e3779b97f4a7c15ull + (a << 6) + (a >> 2));
 }
 
+size_t TLocalNameIndex::HashOf(const TDownloadLink* link) { return link->FLocalNameHash; }
+
 void TLocalNameIndex::Add(TDownloadLink& link) {
     link.FLocalNameHash = KeyOf(link.Server, link.LocalFileName);
-    FLinks.emplace(link.FLocalNameHash, &link);
+    FLinks.Insert(&link);
 }
 
-void TLocalNameIndex::Remove(TDownloadLink& link) {
-    auto [from, to] = FLinks.equal_range(link.FLocalNameHash);
-    for (auto it = from; it != to; ++it) {
-        if (it->second == &link) {
-            FLinks.erase(it);
-            return;
-        }
-    }
-}
+void TLocalNameIndex::Remove(TDownloadLink& link) { FLinks.Erase(&link); }
 
 bool TLocalNameIndex::Contains(std::string_view server, std::string_view name) const {
-    auto [from, to] = FLinks.equal_range(KeyOf(server, name));
-    for (auto it = from; it != to; ++it)
-        if (it->second->Server == server && it->second->LocalFileName == name) return true;
-    return false;
+    return FLinks.Find(KeyOf(server, name), [&](const TDownloadLink* link) {
+        return link->Server == server && link->LocalFileName == name;
+    }) != nullptr;
 }
 
 } // namespace vorlin

@@ -5,9 +5,10 @@
 // still be taken out, and an answer is always checked against the live fields.
 #pragma once
 
+#include "project/PointerHashTable.h"
+
 #include <cstddef>
 #include <string_view>
-#include <unordered_map>
 
 namespace vorlin {
 
@@ -18,12 +19,13 @@ public:
     void Add(TDownloadLink& link);
     void Remove(TDownloadLink& link);
     bool Contains(std::string_view server, std::string_view name) const;
-    void Clear() { FLinks.clear(); }
+    void Clear() { FLinks.Clear(); }
 
 private:
     static size_t KeyOf(std::string_view server, std::string_view name);
+    static size_t HashOf(const TDownloadLink* link);
 
-    std::unordered_multimap<size_t, TDownloadLink*> FLinks;
+    TPointerHashTable<TDownloadLink, &TLocalNameIndex::HashOf> FLinks;
 };
 
 } // namespace vorlin

@@ -7,31 +7,38 @@
 
 namespace vorlin {
 
-size_t TUrlTree::TChildKeyHash::operator()(const TChildKey& k) const {
-    size_t h = std::hash<std::string_view>()(k.Name);
-    return h ^ (std::hash<const void*>()(k.Parent) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2));
+size_t TUrlTree::KeyHash(const TLinkTreeNode* parent, std::string_view name) {
+    size_t h = std::hash<std::string_view>()(name);
+    return h ^ (std::hash<const void*>()(parent) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2));
 }
 
-const TUrlTree::TChildEntry* TUrlTree::FindEntry(const TLinkTreeNode* parent,
-                                                 std::string_view name) const {
-    auto it = FChildren.find(TChildKey{parent, name});
-    return it == FChildren.end() ? nullptr : &it->second;
+TLinkTreeNode* TUrlTree::NewNode() {
+    if (FUsedInChunk == kChunk) {
+        FChunks.push_back(std::make_unique<TLinkTreeNode[]>(kChunk));
+        FUsedInChunk = 0;
+    }
+    return &FChunks.back()[FUsedInChunk++];
+}
+
+TLinkTreeNode* TUrlTree::FirstNamed(const TLinkTreeNode* parent, std::string_view name) const {
+    return FIndex.Find(KeyHash(parent, name), [&](const TLinkTreeNode* n) {
+        return n->Parent == parent && n->Name == name;
+    });
 }
 
 TLinkTreeNode* TUrlTree::AppendChild(TLinkTreeNode* parent, std::string_view name,
                                      TDownloadLink* link) {
-    auto* node = new TLinkTreeNode;
+    TLinkTreeNode* first = parent->FirstChild ? FirstNamed(parent, name) : nullptr;
+    TLinkTreeNode* node = NewNode();
     node->Name.assign(name);
     node->Link = link;
     node->Parent = parent;
-    try {
-        auto [it, added] = FChildren.try_emplace(TChildKey{parent, node->Name});
-        TChildEntry& entry = it->second;
-        if (added) entry.First = node;
-        if (link && !entry.FirstLinked) entry.FirstLinked = node;
-    } catch (...) {
-        delete node;
-        throw;
+    node->Hash = KeyHash(parent, name);
+    if (first) {
+        while (first->SameName) first = first->SameName;
+        first->SameName = node;
+    } else {
+        FIndex.Insert(node);
     }
     if (parent->LastChild)
         parent->LastChild->Next = node;
@@ -54,13 +61,12 @@ void TUrlTree::Insert(const std::string& url, TDownloadLink* link) {
             continue;
         }
         if (node->Link) DebugLog("Warning: A File may not have subfolders #1");
-        const TChildEntry* entry = FindEntry(node, segment);
-        node = entry ? entry->First : AppendChild(node, segment, nullptr);
+        TLinkTreeNode* child = FirstNamed(node, segment);
+        node = child ? child : AppendChild(node, segment, nullptr);
     }
     if (node == &FRoot) return;
     // The final node is always a new one, even when a sibling has its name.
-    TLinkTreeNode* leaf =
-        AppendChild(node, std::string_view(url).substr(segmentStart), link);
+    TLinkTreeNode* leaf = AppendChild(node, std::string_view(url).substr(segmentStart), link);
     if (link) link->TreeNode = leaf;
 }
 
@@ -72,37 +78,22 @@ TDownloadLink* TUrlTree::Find(std::string_view url) const {
         std::string_view segment = url.substr(segmentStart, i - segmentStart);
         segmentStart = i + 1;
         if (segment.empty()) continue;
-        const TChildEntry* entry = FindEntry(node, segment);
-        if (!entry) return nullptr;
-        node = entry->First;
+        node = FirstNamed(node, segment);
+        if (!node) return nullptr;
     }
     if (node == &FRoot) return nullptr;
     // Not just the first child of that name: a directory node may come
     // before the node that holds the link (http://h/a/x filed before
     // http://h/a), and the link must still be found.
-    const TChildEntry* entry = FindEntry(node, url.substr(segmentStart));
-    return entry && entry->FirstLinked ? entry->FirstLinked->Link : nullptr;
+    for (const TLinkTreeNode* n = FirstNamed(node, url.substr(segmentStart)); n; n = n->SameName)
+        if (n->Link) return n->Link;
+    return nullptr;
 }
 
 void TUrlTree::Clear() {
-    FChildren.clear();
-    TLinkTreeNode* node = FRoot.FirstChild;
-    while (node && node != &FRoot) {
-        if (node->FirstChild) {
-            node = node->FirstChild;
-            continue;
-        }
-        TLinkTreeNode* next = node->Next;
-        TLinkTreeNode* parent = node->Parent;
-        delete node;
-        if (next) {
-            node = next;
-        } else {
-            parent->FirstChild = nullptr;
-            parent->LastChild = nullptr;
-            node = parent;
-        }
-    }
+    FIndex.Clear();
+    FChunks.clear();
+    FUsedInChunk = kChunk;
     FRoot.FirstChild = FRoot.LastChild = nullptr;
 }
 

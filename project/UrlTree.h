@@ -1,14 +1,18 @@
 // The URL tree of a link list: every link filed under the "/"-separated
 // segments of its full URL (http:, host, directories, then a final node that
-// holds the link). Children keep insertion order; a hash index over
+// holds the link). Children keep insertion order. A hash index over
 // (parent, name) finds a child without walking its siblings, so a directory
-// with a hundred thousand files costs no more than one with ten.
+// with a hundred thousand files costs no more than one with ten; nodes come
+// from a pool, since they are only ever freed all at once.
 #pragma once
 
+#include "project/PointerHashTable.h"
+
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace vorlin {
 
@@ -21,12 +25,16 @@ struct TLinkTreeNode {
     TLinkTreeNode* LastChild = nullptr;
     TLinkTreeNode* Next = nullptr;  // next sibling
     TLinkTreeNode* Parent = nullptr;
+    // Kept by the tree: the next sibling of the same name, and the hash of
+    // (Parent, Name) the index files the node under.
+    TLinkTreeNode* SameName = nullptr;
+    size_t Hash = 0;
 };
 
 class TUrlTree {
 public:
     TUrlTree() = default;
-    ~TUrlTree() { Clear(); }
+    ~TUrlTree() = default;
     TUrlTree(const TUrlTree&) = delete;
     TUrlTree& operator=(const TUrlTree&) = delete;
 
@@ -43,24 +51,20 @@ public:
     void Clear();
 
 private:
-    struct TChildKey {
-        const TLinkTreeNode* Parent;
-        std::string_view Name;  // views the Name of the first child so named
-        bool operator==(const TChildKey&) const = default;
-    };
-    struct TChildKeyHash {
-        size_t operator()(const TChildKey& k) const;
-    };
-    struct TChildEntry {
-        TLinkTreeNode* First = nullptr;       // first child of that name
-        TLinkTreeNode* FirstLinked = nullptr; // first one that holds a link
-    };
+    static size_t HashOf(const TLinkTreeNode* node) { return node->Hash; }
+    static size_t KeyHash(const TLinkTreeNode* parent, std::string_view name);
 
+    TLinkTreeNode* NewNode();
     TLinkTreeNode* AppendChild(TLinkTreeNode* parent, std::string_view name, TDownloadLink* link);
-    const TChildEntry* FindEntry(const TLinkTreeNode* parent, std::string_view name) const;
+    // The first child of parent named name, or null.
+    TLinkTreeNode* FirstNamed(const TLinkTreeNode* parent, std::string_view name) const;
+
+    static constexpr size_t kChunk = 4096;
 
     TLinkTreeNode FRoot;
-    std::unordered_map<TChildKey, TChildEntry, TChildKeyHash> FChildren;
+    TPointerHashTable<TLinkTreeNode, &TUrlTree::HashOf> FIndex;
+    std::vector<std::unique_ptr<TLinkTreeNode[]>> FChunks;
+    size_t FUsedInChunk = kChunk;
 };
 
 } // namespace vorlin

@@ -5,7 +5,7 @@
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettings.h"
-#include "tests/project/TempDir.h"
+#include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -68,31 +68,59 @@ TEST(DownloadLinks, OrderFollowsAddInsertAndInsertAfter) {
     EXPECT_THROW(links.Add(start), Exception);  // already listed
 }
 
+// Appends, inserts after random pages, and inserts at the very front, in
+// numbers that split leaves and inner nodes several levels deep.
 TEST(DownloadLinks, PositionQueriesAgreeWithAPlainVectorUnderRandomInserts) {
     TDownloadProject project;
     TDownloadLinks& links = *project.Links;
     std::vector<TDownloadLink*> model;
     std::mt19937 random(7);
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 12000; ++i) {
         TDownloadLink* link = NewLink(project, "http://h/", "p" + std::to_string(i));
-        if (model.empty() || random() % 3 == 0) {
-            links.Add(link);
+        unsigned pick = random() % 10;
+        if (model.empty() || pick < 3) {
+            EXPECT_EQ(links.Add(link), static_cast<int>(model.size()));
             model.push_back(link);
+        } else if (pick == 3) {
+            links.Insert(0, link);
+            model.insert(model.begin(), link);
         } else {
-            TDownloadLink* page = model[random() % model.size()];
-            links.InsertAfter(page, link);
-            model.insert(model.begin() + (std::find(model.begin(), model.end(), page) - model.begin()) + 1,
-                         link);
+            size_t at = random() % model.size();
+            links.InsertAfter(model[at], link);
+            model.insert(model.begin() + static_cast<long>(at) + 1, link);
         }
     }
     ASSERT_EQ(links.Count(), static_cast<int>(model.size()));
     for (size_t i = 0; i < model.size(); ++i) {
-        ASSERT_EQ(links.Items(static_cast<int>(i)), model[i]);
-        ASSERT_EQ(links.IndexOf(model[i]), static_cast<int>(i));
+        ASSERT_EQ(links.Items(static_cast<int>(i)), model[i]) << i;
+        ASSERT_EQ(links.IndexOf(model[i]), static_cast<int>(i)) << i;
     }
-    std::vector<TDownloadLink*> backwards;
+    EXPECT_TRUE(std::equal(links.begin(), links.end(), model.begin(), model.end()));
+    std::vector<TDownloadLink*> forwards, backwards;
+    for (TDownloadLink* l = links.First(); l; l = links.Next(l)) forwards.push_back(l);
     for (TDownloadLink* l = links.Last(); l; l = links.Prev(l)) backwards.push_back(l);
-    EXPECT_TRUE(std::equal(backwards.rbegin(), backwards.rend(), model.begin()));
+    EXPECT_EQ(forwards, model);
+    EXPECT_TRUE(std::equal(backwards.rbegin(), backwards.rend(), model.begin(), model.end()));
+}
+
+TEST(DownloadLinks, InsertAtEveryBoundary) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    std::vector<TDownloadLink*> model;
+    // Fill exactly to leaf and node boundaries, then insert around them.
+    for (int i = 0; i < 64 * 64 + 1; ++i) {
+        TDownloadLink* link = NewLink(project, "http://h/", "a" + std::to_string(i));
+        links.Add(link);
+        model.push_back(link);
+    }
+    for (int at : {0, 63, 64, 65, 127, 128, 4095, 4096, 4097, 2048}) {
+        TDownloadLink* link = NewLink(project, "http://h/", "b" + std::to_string(at));
+        links.Insert(at, link);
+        model.insert(model.begin() + at, link);
+    }
+    for (size_t i = 0; i < model.size(); ++i) ASSERT_EQ(links.IndexOf(model[i]), static_cast<int>(i));
+    EXPECT_EQ(links.Items(links.Count() - 1), model.back());
+    EXPECT_THROW(links.Insert(links.Count() + 1, NewLink(project, "http://h/", "x")), Exception);
 }
 
 TEST(UrlTree, FilesLinksUnderTheirSegments) {

@@ -6,7 +6,7 @@
 #include "project/LinkVotes.h"
 #include "project/TaggedStream.h"
 #include "tests/project/FakeVotes.h"
-#include "tests/project/TempDir.h"
+#include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -16,25 +16,6 @@
 using namespace vorlin;
 
 namespace {
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s += static_cast<char>(v);
-    return s;
-}
-
-std::string Str(const std::string& text) { return Bytes({6, static_cast<int>(text.size())}) + text; }
-
-std::string ReadAll(const std::string& path) {
-    TMemoryStream m;
-    m.LoadFromFile(path);
-    return m.ToString();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    TFileStream f(path, fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-}
 
 std::string Inflate(const std::string& compressed) {
     std::string out(1 << 20, '\0');

@@ -3,7 +3,7 @@
 #include "platform/Stream.h"
 #include "project/DownloadLink.h"
 #include "project/PasswordScrambler.h"
-#include "tests/project/TempDir.h"
+#include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -29,17 +29,6 @@ std::string Int32(int32_t v) {
 }
 
 std::string Text(const std::string& t) { return Int32(static_cast<int32_t>(t.size())) + t; }
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    TFileStream f(path, fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-}
-
-std::string ReadAll(const std::string& path) {
-    TMemoryStream m;
-    m.LoadFromFile(path);
-    return m.ToString();
-}
 
 } // namespace
 

@@ -5,21 +5,13 @@
 #include "project/DownloadLinks.h"
 #include "project/LinkStateList.h"
 #include "project/TaggedStream.h"
-#include "tests/project/TempDir.h"
+#include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace vorlin;
 
 namespace {
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s += static_cast<char>(v);
-    return s;
-}
-
-std::string Str(const std::string& text) { return Bytes({6, static_cast<int>(text.size())}) + text; }
 
 void FillKnownProject(TDownloadProject& p) {
     p.UseMaxFileSize = true;
@@ -65,17 +57,6 @@ std::string KnownProjectBytes() {
            Bytes({2, 1}) + Bytes({2, 2}) + Bytes({2, 0}) + Bytes({1}) + Str("zip") + Str(".exe") +
            Bytes({0}) + Bytes({2, 7}) + Bytes({9}) + Bytes({9}) + Str("me") + Str("+HLS40Qs") +
            Bytes({8}) + Bytes({2, 2});
-}
-
-std::string ReadAll(const std::string& path) {
-    TMemoryStream m;
-    m.LoadFromFile(path);
-    return m.ToString();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    TFileStream f(path, fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
 } // namespace

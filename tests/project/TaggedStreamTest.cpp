@@ -2,6 +2,8 @@
 
 #include "platform/Stream.h"
 
+#include "tests/project/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,12 +12,6 @@
 using namespace vorlin;
 
 namespace {
-
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s += static_cast<char>(v);
-    return s;
-}
 
 template <typename Write> std::string Written(Write write) {
     TMemoryStream out;
