@@ -6,8 +6,12 @@ namespace vorlin {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
 // The word occurs in the text after its first character (letters in any case).
 bool ContainsWordAfterStart(std::string_view text, std::string_view upperWord) {
@@ -28,10 +32,13 @@ bool SplitAttribute(std::string_view tag, size_t start, size_t end, TAttribute& 
     size_t eq = text.find('=');
     if (eq == std::string_view::npos) return false;
     size_t nameBegin = 0, nameEnd = eq;
-    while (nameBegin < nameEnd && IsBlank(text[nameBegin])) ++nameBegin;
-    while (nameEnd > nameBegin && IsBlank(text[nameEnd - 1])) --nameEnd;
+    while (nameBegin < nameEnd && IsBlank(text[nameBegin]))
+        ++nameBegin;
+    while (nameEnd > nameBegin && IsBlank(text[nameEnd - 1]))
+        --nameEnd;
     size_t v = eq + 1;
-    while (v < text.size() && IsBlank(text[v])) ++v;
+    while (v < text.size() && IsBlank(text[v]))
+        ++v;
     size_t vEnd = text.size();
     if (v < text.size() && IsQuote(text[v])) {
         char quote = text[v++];
@@ -57,7 +64,8 @@ std::string TagNameOf(std::string_view tagText) {
     std::string_view rest = tagText;
     if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
     size_t end = 0;
-    while (end < rest.size() && !IsBlank(rest[end])) ++end;
+    while (end < rest.size() && !IsBlank(rest[end]))
+        ++end;
     return UpperCase(rest.substr(0, end));
 }
 
@@ -68,8 +76,10 @@ std::string TagNameOf(std::string_view tagText) {
 // value. Names without a value are skipped.
 void ForEachAttribute(std::string_view tag, const std::function<bool(const TAttribute&)>& visit) {
     size_t i = 0;
-    while (i < tag.size() && !IsBlank(tag[i])) ++i;
-    while (i < tag.size() && IsBlank(tag[i])) ++i;
+    while (i < tag.size() && !IsBlank(tag[i]))
+        ++i;
+    while (i < tag.size() && IsBlank(tag[i]))
+        ++i;
     const size_t n = tag.size() + 1;
     auto at = [&](size_t k) { return k < tag.size() ? tag[k] : ' '; };
 
@@ -142,7 +152,8 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
             return link;
         }
         size_t skip = eq + 1;
-        while (skip < link.Value.size() && link.Value[skip] == ' ') ++skip;
+        while (skip < link.Value.size() && link.Value[skip] == ' ')
+            ++skip;
         std::string url = TrimRight(link.Value.substr(skip));
         if (url.size() >= 2 && IsQuote(url[0]) && url.back() == url[0]) {
             url = url.substr(1, url.size() - 2);
@@ -188,7 +199,8 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
     }
     auto isSeparatorBlank = [](char c) { return c > 0 && static_cast<unsigned char>(c) <= ' '; };
     size_t i = 0;
-    while (i < text.size() && isSeparatorBlank(text[i])) ++i;
+    while (i < text.size() && isSeparatorBlank(text[i]))
+        ++i;
     while (i < text.size()) {
         std::string entry;
         if (text[i] == '"') {
@@ -205,14 +217,17 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
             }
         } else {
             size_t start = i;
-            while (i < text.size() && !isSeparatorBlank(text[i]) && text[i] != ',') ++i;
+            while (i < text.size() && !isSeparatorBlank(text[i]) && text[i] != ',')
+                ++i;
             entry = std::string(text.substr(start, i - start));
         }
         entries.push_back(entry);
-        while (i < text.size() && isSeparatorBlank(text[i])) ++i;
+        while (i < text.size() && isSeparatorBlank(text[i]))
+            ++i;
         if (i < text.size() && text[i] == ',') {
             if (i + 1 == text.size()) entries.emplace_back();
-            do ++i;
+            do
+                ++i;
             while (i < text.size() && isSeparatorBlank(text[i]));
         }
     }

@@ -22,8 +22,8 @@ std::string TagNameOf(std::string_view tagText);
 
 struct TAttributeValue {
     bool Present = false;
-    std::string Value;    // without its quotes
-    size_t Position = 0;  // of the value's first character in the tag text, from 0
+    std::string Value;   // without its quotes
+    size_t Position = 0; // of the value's first character in the tag text, from 0
 };
 
 // The first attribute of the tag named like name (without regard to case).
@@ -47,8 +47,8 @@ void ForEachAttribute(std::string_view tagText,
 struct TLinkAttribute {
     TLinkType Type = ltNone;
     std::string Value;
-    size_t Position = 0;  // where the value stands in the tag text
-    size_t Length = 0;    // how many characters of the tag text it spans
+    size_t Position = 0; // where the value stands in the tag text
+    size_t Length = 0;   // how many characters of the tag text it spans
 };
 TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName);
 

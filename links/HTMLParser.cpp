@@ -73,13 +73,25 @@ std::string EncodeLocalReference(const std::string& reference, const std::string
     return out;
 }
 
+// A network-path reference ("//host/path") names a server of its own; the
+// scheme is the one we speak.
+std::string WithScheme(std::string text) {
+    return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
+}
+
+std::string ResolveReference(const std::string& base, const std::string& reference) {
+    return reference.compare(0, 2, "//") == 0 ? WithScheme(reference) : ResolveURL(base, reference);
+}
+
 } // namespace
 
 THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
     : FProject(project), FHooks(hooks),
       FAddLink([this](const std::string& url, TLinkType type) { return AddLink(url, type); }) {}
 
-THTMLParser::~THTMLParser() { Reset(); }
+THTMLParser::~THTMLParser() {
+    Reset();
+}
 
 void THTMLParser::SetState(TParseState state) {
 #ifndef NDEBUG
@@ -104,11 +116,17 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     FInput = memory;
     FResume = std::min(memory->Position(), memory->Size());
     FReader.Forget();
-    FPage = &link;
-    SetState(TParseState::psText);
     // A resumed page: what arrived in the earlier run is already in the
     // stream ahead of the position; the new file must hold it too.
-    if (FResume > 0) FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+    try {
+        FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+    } catch (...) {
+        FOutput.CloseQuietly();
+        FInput = nullptr;
+        throw;
+    }
+    FPage = &link;
+    SetState(TParseState::psText);
 }
 
 void THTMLParser::ParseAvailable() {
@@ -147,7 +165,7 @@ void THTMLParser::ParseLoop() {
             FOutput.Write(text);
         }
         std::string_view tag;
-        if (!FReader.TryReadTag(tag)) return;  // read again when the rest has arrived
+        if (!FReader.TryReadTag(tag)) return; // read again when the rest has arrived
         FTagText.assign(tag);
         FTagName = TagNameOf(FTagText);
         ProcessTag();
@@ -252,14 +270,15 @@ void THTMLParser::ProcessAppletTag() {
         if (absolute)
             base = kind == lkHttp ? base : std::string();
         else
-            base = ResolveURL(PageURL(), base);
+            base = ResolveReference(PageURL(), base);
         base = AppendIfMissing(base, '/');
 
         if (!base.empty()) {
-            if (!code.empty()) AddLink(ResolveURL(base, code), ltAppletCode);
+            if (!code.empty()) AddLink(ResolveReference(base, code), ltAppletCode);
             if (!IsEmptyLinkText(archive))
                 for (const std::string& entry : SplitCommaText(archive))
-                    if (!IsEmptyLinkText(entry)) AddLink(ResolveURL(base, entry), ltAppletArchive);
+                    if (!IsEmptyLinkText(entry))
+                        AddLink(ResolveReference(base, entry), ltAppletArchive);
         }
     }
     // Stored as it came: a relative code base still leads to the stored
@@ -273,7 +292,7 @@ void THTMLParser::ProcessBaseTag() {
     if (!base.empty()) {
         bool absolute = false;
         ClassifyLink(base, &absolute);
-        if (!absolute) base = ResolveURL(PageURL(), base);
+        if (!absolute) base = ResolveReference(PageURL(), base);
         if (PosOfNth("/", base, 3) > static_cast<int>(base.size())) base += '/';
         // Only an HTTP base can lead relative links anywhere we can fetch.
         if (ClassifyLink(base) != lkHttp) base.clear();
@@ -291,16 +310,29 @@ void THTMLParser::WriteTagUnchanged() {
     FOutput.Write(">");
 }
 
-void THTMLParser::EndDocument() { Close(true); }
+void THTMLParser::EndDocument() {
+    // The run parses the last block itself; doing it here as well costs
+    // nothing then and saves the page's end when it did not.
+    try {
+        ParseAvailable();
+    } catch (...) {
+        Close(true);
+        throw;
+    }
+    Close(true);
+}
 
-void THTMLParser::Reset() { Close(false); }
+void THTMLParser::Reset() {
+    Close(false);
+}
 
 void THTMLParser::Close(bool writeRest) {
     if (!IsOpen()) return;
     std::exception_ptr error;
     try {
         if (writeRest && FInput && FResume < FInput->Size()) {
-            bool dropScript = FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
+            bool dropScript =
+                FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
             if (!dropScript)
                 FOutput.Write(std::string_view(FInput->Memory() + FResume,
                                                static_cast<size_t>(FInput->Size() - FResume)));
@@ -340,28 +372,27 @@ void THTMLParser::ParseWithPlugin(vorlin_sdk::IParserPluginInterface* plugin, TD
     FHooks.ParseDocument(plugin, FProject, link, stream, LinkFilePath(FProject, link), FAddLink);
 }
 
-std::string THTMLParser::PageURL() const { return FPage ? FPage->FullURL() : std::string(); }
+std::string THTMLParser::PageURL() const {
+    return FPage ? FPage->FullURL() : std::string();
+}
 
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string root, path;
     try {
-        std::string linkText = Trim(RemoveLineBreaks(text));
-        auto link = std::make_unique<TDownloadLink>(&FProject);
+        std::string linkText = WithScheme(Trim(RemoveLineBreaks(text)));
         bool absolute = false;
-        link->Kind = ClassifyLink(linkText, &absolute);
-        link->LinkType = type;
-        link->Level = FPage ? FPage->Level + 1 : 0;
-        link->TagName = FTagName;
-
-        if (absolute && link->Kind != lkHttp) {
-            root = linkText;  // recorded with its whole text, never fetched
+        const TLinkKind kind = ClassifyLink(linkText, &absolute);
+        bool baseResolved = false;
+        std::string anchor;
+        if (absolute && kind != lkHttp) {
+            root = linkText; // recorded with its whole text, never fetched
         } else {
             std::string full;
-            if (link->Kind == lkHttp) {
+            if (kind == lkHttp) {
                 full = EncodeURL(linkText);
             } else if (!FBase.empty()) {
                 full = ResolveURL(FBase, linkText);
-                link->BaseResolved = true;
+                baseResolved = true;
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
                 full = ResolveURL(FPage->FullURL(), linkText);
@@ -369,17 +400,14 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             root = SplitServerRoot(full, path);
             size_t hash = path.find('#');
             if (hash != std::string::npos) {
-                link->Anchor = path.substr(hash);
+                anchor = path.substr(hash);
                 path.resize(hash);
             }
-            if (FPage && !link->BaseResolved && root == FPage->Server)
-                link->ScopeDir = FPage->ScopeDir;
         }
-        link->SetServer(root);
-        link->Path = path;
 
         TDownloadLink* existing = nullptr;
-        if (FProject.Links->AlreadyFound(link->FullURL(), existing)) {
+        const std::string url = root + path;
+        if (FProject.Links->AlreadyFound(url, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
                 existing->Referrers.push_back(FPage);
                 FPage->References.push_back(existing);
@@ -387,18 +415,34 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             FCurrentLink = existing;
             return existing;
         }
+        // Texts the URL tree does not file are known again per page only.
+        if (FPage && (existing = FReferrers.FindUnfiled(*FProject.Links, *FPage, url))) {
+            FCurrentLink = existing;
+            return existing;
+        }
 
+        auto link = std::make_unique<TDownloadLink>(&FProject);
+        link->Kind = kind;
+        link->LinkType = type;
+        link->Level = FPage ? FPage->Level + 1 : 0;
+        link->TagName = FTagName;
+        link->BaseResolved = baseResolved;
+        link->SetServer(root);
+        link->Path = path;
+        link->Anchor = anchor;
+        if (FPage && !baseResolved && root == FPage->Server) link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
-        link->LocalFileName = URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
+        link->LocalFileName =
+            URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
         link->Invalid = invalid;
         link->LocalFileName = FitLocalName(*link, FProject);
-        if (link->Kind == lkHttp && link->IsOutOfScope())
+        if (kind == lkHttp && link->IsOutOfScope())
             link->ExternalLevel = (FPage ? FPage->ExternalLevel : 0) + 1;
 
         // Pages go to the end of the list; a page's images, frames and
         // scripts right after it, so that they are fetched first.
         if (FPage) link->Referrers.push_back(FPage);
-        TDownloadLink* added = link.release();  // the list owns it, even when it throws
+        TDownloadLink* added = link.release(); // the list owns it, even when it throws
         if (type == ltPage || !FPage)
             FProject.Links->Add(added);
         else
@@ -416,7 +460,7 @@ TDownloadLink* THTMLParser::AddRedirectTarget(TDownloadLink& redirected,
     std::string target = Trim(RemoveLineBreaks(location));
     bool absolute = false;
     ClassifyLink(target, &absolute);
-    if (!absolute) target = ResolveURL(redirected.FullURL(), target);
+    if (!absolute) target = ResolveReference(redirected.FullURL(), target);
 
     std::string savedBase, savedTagName = redirected.TagName;
     savedBase.swap(FBase);

@@ -28,9 +28,8 @@ class TStream;
 struct TLinkAttribute;
 
 class THTMLParser {
-public:
-    explicit THTMLParser(TDownloadProject& project,
-                         IHTMLParserHooks& hooks = NoHTMLParserHooks());
+  public:
+    explicit THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks = NoHTMLParserHooks());
     ~THTMLParser();
     THTMLParser(const THTMLParser&) = delete;
     THTMLParser& operator=(const THTMLParser&) = delete;
@@ -46,8 +45,10 @@ public:
     // Errors propagate (with the resume position kept); AddLink errors read
     // "Error while Adding <url>(<reason>)".
     void ParseAvailable();
-    // Writes what is left unparsed (an unfinished tag at the very end) as it
-    // stands, closes the local file and closes the document.
+    // Parses what has not been parsed yet, writes what is left (an
+    // unfinished tag at the very end) as it stands, closes the local file
+    // and closes the document, also when parsing or writing fails (which
+    // then propagates).
     void EndDocument();
     // Ends the document without writing the rest and without raising: for a
     // transfer that is given up or started again.
@@ -83,7 +84,7 @@ public:
     // The function handed to plugins: AddLink with the page set.
     const TAddLinkFunction& AddLinkFunction() const { return FAddLink; }
 
-private:
+  private:
     // psText: between tags; psScriptBody: inside an inline script, whose
     // body runs to its end tag.
     enum class TParseState { psClosed, psText, psScriptBody };
@@ -112,7 +113,7 @@ private:
     TMemoryStream* FInput = nullptr;
     int64_t FResume = 0;
     THTMLTagReader FReader;
-    size_t FScriptStart = 0;  // where the open script body began
+    size_t FScriptStart = 0; // where the open script body began
     TDownloadLink* FCurrentLink = nullptr;
     TDownloadLink* FPage = nullptr;
     std::string FBase;

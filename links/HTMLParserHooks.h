@@ -29,7 +29,7 @@ class TStream;
 using TAddLinkFunction = std::function<TDownloadLink*(const std::string& url, TLinkType type)>;
 
 class IHTMLParserHooks {
-public:
+  public:
     virtual ~IHTMLParserHooks() = default;
     // Every enabled HTML parser plugin sees the text between two tags (and
     // the text of a tag without a name).
@@ -51,7 +51,7 @@ public:
 // The hooks when no plugin is loaded: texts and tags pass, no tag is claimed,
 // and no plugin parses anything.
 class TNoHTMLParserHooks final : public IHTMLParserHooks {
-public:
+  public:
     void HandleText(TDownloadProject&, TDownloadLink&, std::string_view,
                     const TAddLinkFunction&) override {}
     bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view, std::string_view,

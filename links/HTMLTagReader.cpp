@@ -9,12 +9,14 @@ namespace {
 const char* const kTagNotFound = "Can not find next HTML-Tag";
 const char* const kRemarkNotFound = "Can not find end of HTML-Remark";
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 } // namespace
 
 void THTMLTagReader::Attach(const char* data, size_t size, size_t position) {
-    if (size < FSize) Forget();  // the buffer was replaced, not appended to
+    if (size < FSize) Forget(); // the buffer was replaced, not appended to
     FData = data;
     FSize = size;
     FPos = position < size ? position : size;
@@ -118,7 +120,7 @@ bool THTMLTagReader::TryReadScriptBody(std::string_view& passed) {
         for (size_t i = 1; i < compared && matches; ++i)
             matches = LowerAscii(FData[lt + i]) == kEndTag[i];
         if (matches && available <= tagLength) {
-            FPos = lt;  // may be the start of the end tag: wait for more
+            FPos = lt; // may be the start of the end tag: wait for more
             passed = Slice(start, FPos);
             return false;
         }

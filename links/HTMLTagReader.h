@@ -14,12 +14,12 @@ namespace vorlin {
 
 // Raised when the buffer holds no further complete tag or comment.
 class EHTMLTagNotFound : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class THTMLTagReader {
-public:
+  public:
     // Points the reader at the buffer (which may have moved or grown since
     // the last call; only appending is allowed) at the given position.
     void Attach(const char* data, size_t size, size_t position);
@@ -50,7 +50,7 @@ public:
     // read, so that the caller can write a long body as it arrives.
     bool TryReadScriptBody(std::string_view& passed);
 
-private:
+  private:
     enum class TSearch { seNone, seTagEnd, seCommentEnd };
     // Where the search for the end of the item starting at start may go on.
     size_t ResumeSearch(TSearch kind, size_t start, size_t from) const;

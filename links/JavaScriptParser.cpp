@@ -9,7 +9,9 @@ namespace vorlin {
 
 namespace {
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
 // Characters that the skip over a keyword's condition passes.
 bool IsConditionFiller(char c) {
@@ -111,7 +113,8 @@ void TJavaScriptParser::ExtractExpressions() {
                     s = i;
                 } else if (MatchesKeyword(src, i, "function")) {
                     i += 8;
-                    while (i < n && src[i] != '{') ++i;
+                    while (i < n && src[i] != '{')
+                        ++i;
                     s = i;
                 }
             }
@@ -143,7 +146,8 @@ void TJavaScriptParser::FindSrcAssignments() {
 
 void TJavaScriptParser::FindDocumentWrites() {
     for (const std::string& statement : Expressions) {
-        if (statement.size() < 14 || LowerCase(statement.substr(0, 14)) != "document.write") continue;
+        if (statement.size() < 14 || LowerCase(statement.substr(0, 14)) != "document.write")
+            continue;
         for (size_t i = 0; i < statement.size();) {
             if (!IsQuote(statement[i])) {
                 ++i;
@@ -151,7 +155,8 @@ void TJavaScriptParser::FindDocumentWrites() {
             }
             TLiteral literal = ReadLiteral(statement, i);
             if (literal.Closed)
-                WrittenText += Unquote(statement.substr(literal.Begin, literal.End - literal.Begin));
+                WrittenText +=
+                    Unquote(statement.substr(literal.Begin, literal.End - literal.Begin));
             i = literal.End;
         }
     }
@@ -168,14 +173,27 @@ std::string TJavaScriptParser::Unquote(const std::string& literal) {
             out += text[i++];
             continue;
         }
-        if (i + 1 >= text.size()) break;  // a lone backslash at the end goes
+        if (i + 1 >= text.size()) break; // a lone backslash at the end goes
         char c = text[i + 1];
         i += 2;
         switch (c) {
-        case '"': case '\'': case '\\': out += c; break;
-        case 'n': case 'N': out += '\n'; break;
-        case 'r': case 'R': out += '\r'; break;
-        case 't': case 'T': out += '\t'; break;
+        case '"':
+        case '\'':
+        case '\\':
+            out += c;
+            break;
+        case 'n':
+        case 'N':
+            out += '\n';
+            break;
+        case 'r':
+        case 'R':
+            out += '\r';
+            break;
+        case 't':
+        case 'T':
+            out += '\t';
+            break;
         default:
             // The escaped character goes too, and whatever moves into its
             // place is taken as it is, even a backslash.

@@ -11,7 +11,7 @@
 namespace vorlin {
 
 class TJavaScriptParser {
-public:
+  public:
     // The script text; set by the caller. Parse deletes its CR characters.
     std::string Source;
     // The statements found by the last Parse.
@@ -32,7 +32,7 @@ public:
     // characters, any other escaped character is dropped).
     static std::string Unquote(const std::string& literal);
 
-private:
+  private:
     void ExtractExpressions();
     void FindSrcAssignments();
     void FindDocumentWrites();

@@ -12,36 +12,68 @@ bool TPageReferenceIndex::IsReferrer(const TDownloadLinks& links, TDownloadLink&
     return entry.Links.count(&link) != 0;
 }
 
-void TPageReferenceIndex::Clear() {
-    for (TEntry& entry : FEntries) entry = TEntry{};
+TDownloadLink* TPageReferenceIndex::FindUnfiled(const TDownloadLinks& links, TDownloadLink& page,
+                                                const std::string& url) {
+    TEntry& entry = EntryFor(links, page);
+    CatchUp(entry);
+    auto it = entry.Unfiled.find(url);
+    return it == entry.Unfiled.end() ? nullptr : it->second;
 }
+
+void TPageReferenceIndex::Clear() {
+    for (TEntry& entry : FEntries)
+        entry = TEntry{};
+}
+
+namespace {
+
+bool IsURLOf(const std::string& url, const TDownloadLink& link) {
+    return url.size() == link.Server.size() + link.Path.size() &&
+           url.compare(0, link.Server.size(), link.Server) == 0 &&
+           url.compare(link.Server.size(), std::string::npos, link.Path) == 0;
+}
+
+TDownloadLink* FindTwin(const TDownloadLinks& links, const std::string& twinURL,
+                        const TDownloadLink& page) {
+    TDownloadLink* twin = nullptr;
+    if (!links.AlreadyFound(twinURL, twin) || twin == &page) return nullptr;
+    return twin;
+}
+
+} // namespace
 
 TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks& links,
                                                            TDownloadLink& page) {
     // The twin is looked up anew every time, so that the index never touches
     // a link that left the list.
-    std::string url = page.FullURL();
-    std::string twinURL =
-        !url.empty() && url.back() == '/' ? url.substr(0, url.size() - 1) : url + "/";
-    TDownloadLink* twin = nullptr;
-    if (!links.AlreadyFound(twinURL, twin) || twin == &page) twin = nullptr;
-
     TEntry* oldest = &FEntries[0];
     for (TEntry& entry : FEntries) {
-        if (entry.Page == &page && entry.URL == url && entry.Twin == twin) {
+        if (entry.Page == &page && IsURLOf(entry.URL, page)) {
+            // A shorter list was cleared since: what the entry knows is gone.
+            if (links.Count() < entry.ListCount ||
+                FindTwin(links, entry.TwinURL, page) != entry.Twin)
+                break;
             entry.LastUse = ++FClock;
+            entry.ListCount = links.Count();
             return entry;
         }
         if (entry.LastUse < oldest->LastUse) oldest = &entry;
     }
+    for (TEntry& entry : FEntries)
+        if (entry.Page == &page) oldest = &entry; // replace a stale entry of this page
+
     TEntry& entry = *oldest;
     entry = TEntry{};
     entry.Page = &page;
-    entry.Twin = twin;
-    entry.URL = url;
+    entry.URL = page.FullURL();
+    entry.TwinURL = !entry.URL.empty() && entry.URL.back() == '/'
+                        ? entry.URL.substr(0, entry.URL.size() - 1)
+                        : entry.URL + "/";
+    entry.Twin = FindTwin(links, entry.TwinURL, page);
     entry.LastUse = ++FClock;
+    entry.ListCount = links.Count();
     entry.Sources.push_back({&page, 0});
-    if (twin) entry.Sources.push_back({twin, 0});
+    if (entry.Twin) entry.Sources.push_back({entry.Twin, 0});
     return entry;
 }
 
@@ -52,12 +84,17 @@ void TPageReferenceIndex::CatchUp(TEntry& entry) {
     if (shrunk) {
         // References were removed behind our back: index them anew.
         entry.Links.clear();
-        for (TSource& source : entry.Sources) source.Indexed = 0;
+        entry.Unfiled.clear();
+        for (TSource& source : entry.Sources)
+            source.Indexed = 0;
     }
     for (TSource& source : entry.Sources) {
         const std::vector<TDownloadLink*>& references = source.Page->References;
-        for (; source.Indexed < references.size(); ++source.Indexed)
-            entry.Links.insert(references[source.Indexed]);
+        for (; source.Indexed < references.size(); ++source.Indexed) {
+            TDownloadLink* reference = references[source.Indexed];
+            entry.Links.insert(reference);
+            if (!reference->TreeNode) entry.Unfiled.emplace(reference->FullURL(), reference);
+        }
     }
 }
 

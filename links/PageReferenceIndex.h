@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -20,26 +21,34 @@ class TDownloadLink;
 class TDownloadLinks;
 
 class TPageReferenceIndex {
-public:
+  public:
     // True when link lists page, or page's twin with or without a trailing
     // "/" (looked up in links), among its referrers. Relies on References
     // and Referrers being kept as mirror images, as the link list does.
     bool IsReferrer(const TDownloadLinks& links, TDownloadLink& page, const TDownloadLink& link);
+    // The link among page's references whose full URL is url and which the
+    // URL tree cannot find (mailto:, #top and other texts without "/"), so
+    // that a page parsed again does not add such links once more.
+    TDownloadLink* FindUnfiled(const TDownloadLinks& links, TDownloadLink& page,
+                               const std::string& url);
     // Forgets every page (the link list was cleared or reloaded).
     void Clear();
 
-private:
+  private:
     struct TSource {
         TDownloadLink* Page;
-        size_t Indexed;  // how many of its References are in the set
+        size_t Indexed; // how many of its References are in the set
     };
     struct TEntry {
         TDownloadLink* Page = nullptr;
         TDownloadLink* Twin = nullptr;
-        std::string URL;  // guards against a freed page's address reused
+        std::string URL; // guards against a freed page's address reused
+        std::string TwinURL;
         std::vector<TSource> Sources;
         std::unordered_set<const TDownloadLink*> Links;
+        std::unordered_map<std::string, TDownloadLink*> Unfiled;
         uint64_t LastUse = 0;
+        int ListCount = 0; // length of the link list when last used
     };
 
     TEntry& EntryFor(const TDownloadLinks& links, TDownloadLink& page);

@@ -12,7 +12,9 @@ constexpr size_t kBufferSize = 64 * 1024;
 
 TPageWriter::TPageWriter() = default;
 
-TPageWriter::~TPageWriter() { CloseQuietly(); }
+TPageWriter::~TPageWriter() {
+    CloseQuietly();
+}
 
 void TPageWriter::Open(const std::string& hostPath) {
     CloseQuietly();

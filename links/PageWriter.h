@@ -12,7 +12,7 @@ namespace vorlin {
 class TFileStream;
 
 class TPageWriter {
-public:
+  public:
     TPageWriter();
     ~TPageWriter();
     TPageWriter(const TPageWriter&) = delete;
@@ -29,7 +29,7 @@ public:
     // Closes without raising; what was buffered is still written if possible.
     void CloseQuietly();
 
-private:
+  private:
     void Flush();
 
     std::unique_ptr<TFileStream> FFile;

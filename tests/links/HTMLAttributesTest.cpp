@@ -100,8 +100,7 @@ TEST(HTMLAttributes, BaseTagLosesOnlyItsHref) {
     EXPECT_EQ(BaseTagWithoutHref("base href='http://other/dir/'"), "<base>");
     EXPECT_EQ(BaseTagWithoutHref("BASE target=_top HREF=\"http://o/\""), "<base target=\"_top\">");
     EXPECT_EQ(BaseTagWithoutHref("base title='say \"hi\"' href=x"), "<base title='say \"hi\"'>");
-    EXPECT_EQ(BaseTagWithoutHref("base a='x\"y' b=\"it's\" href=x"),
-              "<base a='x\"y' b=\"it's\">");
+    EXPECT_EQ(BaseTagWithoutHref("base a='x\"y' b=\"it's\" href=x"), "<base a='x\"y' b=\"it's\">");
     EXPECT_EQ(BaseTagWithoutHref("base t=\"a'b\" u='c\"d'x=1 href=x"),
               "<base t=\"a'b\" u='c\"d' x=\"1\">");
 }

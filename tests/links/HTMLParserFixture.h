@@ -24,7 +24,7 @@
 namespace vorlin {
 
 class THTMLParserFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/vorlin-parser-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -93,7 +93,8 @@ protected:
     // The full URLs of the list, in order.
     std::vector<std::string> ListOrder() const {
         std::vector<std::string> urls;
-        for (TDownloadLink* link : *Project.Links) urls.push_back(link->FullURL());
+        for (TDownloadLink* link : *Project.Links)
+            urls.push_back(link->FullURL());
         return urls;
     }
 

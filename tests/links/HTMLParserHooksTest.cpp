@@ -10,7 +10,7 @@ namespace {
 // Claimed and registers Extra through the add-link function on the first
 // text it sees.
 class TRecordingHooks final : public IHTMLParserHooks {
-public:
+  public:
     void HandleText(TDownloadProject&, TDownloadLink& page, std::string_view text,
                     const TAddLinkFunction& addLink) override {
         Texts.emplace_back(text);
@@ -47,7 +47,7 @@ public:
 };
 
 class HTMLParserHooks : public THTMLParserFixture {
-protected:
+  protected:
     void SetUp() override {
         THTMLParserFixture::SetUp();
         Parser = std::make_unique<THTMLParser>(Project, Hooks);
@@ -63,7 +63,8 @@ TEST_F(HTMLParserHooks, PluginsSeeEveryTextAndTag) {
     Parse("one<b>two</b><>x < y<!-- c -->");
     EXPECT_EQ(Hooks.Texts, (TTexts{"one", "two", "x ", "< y<!-- c -->"}));
     EXPECT_EQ(Hooks.Tags, (TTexts{"B|b", "B|/b"}));
-    for (TDownloadLink* page : Hooks.Pages) EXPECT_EQ(page, PageLink);
+    for (TDownloadLink* page : Hooks.Pages)
+        EXPECT_EQ(page, PageLink);
 }
 
 TEST_F(HTMLParserHooks, AClaimedTagIsWrittenUnchangedAndNotFollowed) {

@@ -35,7 +35,7 @@ const std::string kVariedPage =
 using TUrls = std::vector<std::string>;
 
 class HTMLParserStreaming : public THTMLParserFixture {
-protected:
+  protected:
     void StartAgain() {
         Project.Links->Clear();
         PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
@@ -43,7 +43,8 @@ protected:
     }
     TUrls Found() const {
         TUrls urls;
-        for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+        for (TDownloadLink* link : PageLink->References)
+            urls.push_back(link->FullURL());
         return urls;
     }
     static std::vector<size_t> RandomBlocks(std::mt19937& random, size_t total, size_t largest) {
@@ -54,6 +55,19 @@ protected:
             sum += blocks.back();
         }
         return blocks;
+    }
+    // Parses the page in random blocks, half of the rounds in tiny ones; the
+    // stored copy and the links must be the expected ones every time.
+    void ExpectSameInRandomBlocks(const std::string& stored, const TUrls& links, unsigned seed,
+                                  int rounds, size_t tiny, size_t large) {
+        std::mt19937 random(seed);
+        for (int round = 0; round < rounds; ++round) {
+            StartAgain();
+            auto blocks =
+                RandomBlocks(random, kVariedPage.size(), round < rounds / 2 ? tiny : large);
+            ASSERT_EQ(Parse(kVariedPage, blocks), stored) << "round " << round;
+            ASSERT_EQ(Found(), links) << "round " << round;
+        }
     }
     // The page in blocks of `block` bytes, as the run receives it.
     std::string FeedInBlocksOf(const std::string& html, size_t block) {
@@ -68,14 +82,7 @@ TEST_F(HTMLParserStreaming, MirrorCopyIsByteForByteInAnyBlocks) {
     EXPECT_EQ(Parse(kVariedPage), kVariedPage);
     const TUrls whole = Found();
     EXPECT_EQ(whole.size(), 21u);
-
-    std::mt19937 random(4711);
-    for (int round = 0; round < 60; ++round) {
-        StartAgain();
-        auto blocks = RandomBlocks(random, kVariedPage.size(), round < 30 ? 8 : 200);
-        ASSERT_EQ(Parse(kVariedPage, blocks), kVariedPage) << "round " << round;
-        ASSERT_EQ(Found(), whole) << "round " << round;
-    }
+    ExpectSameInRandomBlocks(kVariedPage, whole, 4711, 60, 8, 200);
 }
 
 TEST_F(HTMLParserStreaming, RewrittenCopyDoesNotDependOnTheBlocks) {
@@ -85,14 +92,7 @@ TEST_F(HTMLParserStreaming, RewrittenCopyDoesNotDependOnTheBlocks) {
     EXPECT_NE(whole.find("<base target=\"_blank\">"), std::string::npos);
     EXPECT_NE(whole.find("URL=../next.html\""), std::string::npos);
     EXPECT_NE(whole.find("href=\"page%20one.html\""), std::string::npos);
-
-    std::mt19937 random(815);
-    for (int round = 0; round < 40; ++round) {
-        StartAgain();
-        auto blocks = RandomBlocks(random, kVariedPage.size(), round < 20 ? 5 : 120);
-        ASSERT_EQ(Parse(kVariedPage, blocks), whole) << "round " << round;
-        ASSERT_EQ(Found(), links) << "round " << round;
-    }
+    ExpectSameInRandomBlocks(whole, links, 815, 40, 5, 120);
 }
 
 TEST_F(HTMLParserStreaming, DeletedScriptsLeaveTheRestIntact) {
@@ -108,15 +108,16 @@ TEST_F(HTMLParserStreaming, DeletedScriptsLeaveTheRestIntact) {
 
 // Hostile pages: each must finish (a quadratic rescan would run for hours
 // and trip the test time-out) and keep every byte in a mirror.
-TEST_F(HTMLParserStreaming, PageOfAHundredThousandLinks) {
+// The benchmark runs the same with 100,000 links and shows the time per link.
+TEST_F(HTMLParserStreaming, PageOfManyLinks) {
     std::string html;
-    for (int i = 0; i < 50000; ++i)
+    for (int i = 0; i < 20000; ++i)
         html += "<a href=p" + std::to_string(i) + ".html><img src=/i/" + std::to_string(i % 997) +
                 ".gif>\n";
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(html, 8192), html);
-    EXPECT_EQ(PageLink->References.size(), 50000u + 997u);
-    EXPECT_EQ(Project.Links->Count(), 1 + 50000 + 997);
+    EXPECT_EQ(PageLink->References.size(), 20000u + 997u);
+    EXPECT_EQ(Project.Links->Count(), 1 + 20000 + 997);
     EXPECT_EQ(Find("http://h/i/5.gif")->Referrers.size(), 1u);
 }
 
@@ -143,7 +144,8 @@ TEST_F(HTMLParserStreaming, EndlessCommentAndScript) {
 
 TEST_F(HTMLParserStreaming, DeeplyNestedGarbage) {
     std::string html;
-    for (int i = 0; i < 100000; ++i) html += "<div><a href='";
+    for (int i = 0; i < 100000; ++i)
+        html += "<div><a href='";
     html += std::string(100000, '<') + std::string(100000, '>') + "<<!--<script><!<";
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(html, 8192), html);
@@ -152,10 +154,11 @@ TEST_F(HTMLParserStreaming, DeeplyNestedGarbage) {
 TEST_F(HTMLParserStreaming, BinaryDataServedAsHtml) {
     std::mt19937 random(1);
     std::string data(4 << 20, '\0');
-    for (char& c : data) c = static_cast<char>(random());
+    for (char& c : data)
+        c = static_cast<char>(random());
     Project.ProjectMode = pmMirror;
     EXPECT_EQ(FeedInBlocksOf(data, 8192), data);
     StartAgain();
     Project.ProjectMode = pmOfflineBrowse;
-    FeedInBlocksOf(data, 8192);  // rewriting too must cope
+    FeedInBlocksOf(data, 8192); // rewriting too must cope
 }

@@ -79,16 +79,6 @@ TEST_F(HTMLParser, ImagesGoRightAfterTheirPageAndCollectReferrers) {
     EXPECT_EQ(later->References, (std::vector<TDownloadLink*>{image}));
 }
 
-TEST_F(HTMLParser, LinkTypesFollowTheTag) {
-    Parse("<frame src='f.html'><iframe src='i.html'><body background=bg.gif>"
-          "<script src=s.js></script><link href=style.css>");
-    EXPECT_EQ(Find("http://h/a/f.html")->LinkType, ltPage);
-    EXPECT_EQ(Find("http://h/a/i.html")->LinkType, ltSource);
-    EXPECT_EQ(Find("http://h/a/bg.gif")->LinkType, ltBackground);
-    EXPECT_EQ(Find("http://h/a/s.js")->LinkType, ltScriptFile);
-    EXPECT_EQ(Find("http://h/a/style.css")->LinkType, ltPage);
-}
-
 TEST_F(HTMLParser, MetaRefreshRewritesOnlyItsURL) {
     EXPECT_EQ(Parse("<meta http-equiv='Refresh' content='5; URL=/next.html'>"),
               "<meta http-equiv='Refresh' content='5; URL=../next.html'>");
@@ -104,7 +94,8 @@ TEST_F(HTMLParser, OtherSchemesAreRecordedButNotRewritten) {
     const std::string html = "<a href='mailto:me@h'><a href='javascript:go()'><a href='#top'>";
     EXPECT_EQ(Parse(html), html);
     std::vector<TLinkKind> kinds;
-    for (TDownloadLink* link : PageLink->References) kinds.push_back(link->Kind);
+    for (TDownloadLink* link : PageLink->References)
+        kinds.push_back(link->Kind);
     EXPECT_EQ(kinds, (std::vector<TLinkKind>{lkMailto, lkJavaScript, lkAnchor}));
     EXPECT_EQ(PageLink->References[0]->Server, "mailto:me@h");
     EXPECT_EQ(PageLink->References[0]->Path, "");
@@ -134,7 +125,7 @@ TEST_F(HTMLParser, BaseLeadsLaterRelativeLinksAndIsStrippedOffline) {
     EXPECT_TRUE(link->BaseResolved);
     EXPECT_EQ(link->ScopeDir, "");
     EXPECT_EQ(link->ExternalLevel, 0);
-    EXPECT_EQ(Parser->Base(), "");  // the base belongs to one document
+    EXPECT_EQ(Parser->Base(), ""); // the base belongs to one document
 }
 
 TEST_F(HTMLParser, BaseVariants) {
@@ -173,7 +164,8 @@ TEST_F(HTMLParser, ScriptBodiesGiveTheSameLinksHoweverTheyArrive) {
         std::vector<size_t> blocks(html.size() / block + 1, block);
         EXPECT_EQ(Parse(html, blocks), html);
         TUrls urls;
-        for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+        for (TDownloadLink* link : PageLink->References)
+            urls.push_back(link->FullURL());
         EXPECT_EQ(urls, (TUrls{"http://h/a/one.gif", "http://h/a/two.gif", "http://h/a/p.html",
                                "http://h/a/three.gif"}))
             << "blocks of " << block;
@@ -193,7 +185,8 @@ TEST_F(HTMLParser, AppletRegistersItsClassAndArchives) {
     const std::string html = "<applet code='Demo' archive='a.jar,b.jar'></applet>";
     EXPECT_EQ(Parse(html), html);
     TUrls urls;
-    for (TDownloadLink* link : PageLink->References) urls.push_back(link->FullURL());
+    for (TDownloadLink* link : PageLink->References)
+        urls.push_back(link->FullURL());
     EXPECT_EQ(urls, (TUrls{"http://h/p/Demo.class", "http://h/p/a.jar", "http://h/p/b.jar"}));
     EXPECT_EQ(Find("http://h/p/Demo.class")->LinkType, ltAppletCode);
     EXPECT_EQ(Find("http://h/p/a.jar")->LinkType, ltAppletArchive);
@@ -207,14 +200,14 @@ TEST_F(HTMLParser, AppletCodeBases) {
     EXPECT_NE(Find("http://c/j/Y.class"), nullptr);
     EXPECT_EQ(Find("ftp://f/Z.class"), nullptr);
     EXPECT_NE(Find("http://h/a/only.jar"), nullptr);
-    EXPECT_EQ(PageLink->References.size(), 3u);  // no ".class" without a code
+    EXPECT_EQ(PageLink->References.size(), 3u); // no ".class" without a code
 }
 
 TEST_F(HTMLParser, PageAndItsTwinWithATrailingSlashAreOneReferrer) {
     TDownloadLink* dir = AddStoredLink("http://h/", "d/", ltPage);
     TDownloadLink* twin = AddStoredLink("http://h/", "d", ltPage);
     Parse("<img src=/i.gif>", {}, dir);
-    Parser->SetPage(twin);  // as for a redirect: "d" and "d/" can't both be stored
+    Parser->SetPage(twin); // as for a redirect: "d" and "d/" can't both be stored
     TDownloadLink* image = Parser->AddLink("/i.gif", ltSource);
     EXPECT_EQ(image, Find("http://h/i.gif"));
     EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{dir}));
@@ -263,14 +256,14 @@ TEST_F(HTMLParser, AnUnfinishedTagAtTheEndIsKeptOnlyByEndDocument) {
 
 TEST_F(HTMLParser, LifecycleAndStreamPosition) {
     EXPECT_FALSE(Parser->IsOpen());
-    Parser->ParseAvailable();  // closed: nothing happens
+    Parser->ParseAvailable(); // closed: nothing happens
     TMemoryStream stream;
     Parser->BeginDocument(*PageLink, stream);
     EXPECT_TRUE(Parser->IsOpen());
     EXPECT_EQ(Parser->Page(), PageLink);
     TMemoryStream other;
     TDownloadLink* second = AddStoredLink("http://h/", "a/second.html", ltPage);
-    Parser->BeginDocument(*second, other);  // already open: ignored
+    Parser->BeginDocument(*second, other); // already open: ignored
     EXPECT_EQ(Parser->Page(), PageLink);
     Append(stream, "<p>abc<b");
     EXPECT_EQ(stream.Position(), stream.Size());
@@ -337,7 +330,8 @@ TEST_F(HTMLParser, ScriptFilesAreScannedWithoutWriting) {
     stream.Write(code.data(), static_cast<int64_t>(code.size()));
     Parser->ParseScriptFile(*script, stream);
     TUrls urls;
-    for (TDownloadLink* link : script->References) urls.push_back(link->FullURL());
+    for (TDownloadLink* link : script->References)
+        urls.push_back(link->FullURL());
     EXPECT_EQ(urls, (TUrls{"http://h/img/m.gif", "http://h/js/n.gif"}));
     EXPECT_EQ(script->References[0]->LinkType, ltScriptLink);
     EXPECT_EQ(script->References[0]->TagName, "SCRIPT");
@@ -361,4 +355,32 @@ TEST_F(HTMLParser, RedirectTargetsAreLinksOfTheFirstReferrer) {
     EXPECT_EQ(target->Level, 0);
     EXPECT_TRUE(target->Referrers.empty());
     EXPECT_EQ(Parser->AddRedirectTarget(*start, "http://www.h/"), target);
+}
+
+TEST_F(HTMLParser, LinksOutsideTheURLTreeAreNotDoubledOnAPage) {
+    const std::string html =
+        "<a href='mailto:me@h'><a href=#top><a href='mailto:me@h'><a href=#top>";
+    Parse(html);
+    int count = Project.Links->Count();
+    EXPECT_EQ(PageLink->References.size(), 2u);
+    // Parsing the page again, as an update does, adds nothing either.
+    Parse(html);
+    EXPECT_EQ(Project.Links->Count(), count);
+    EXPECT_EQ(PageLink->References.size(), 2u);
+}
+
+TEST_F(HTMLParser, EndDocumentParsesWhatWasNotParsedYet) {
+    TMemoryStream stream;
+    Parser->BeginDocument(*PageLink, stream);
+    stream.Write("<img src=/late.gif>", 19);
+    Parser->EndDocument();
+    EXPECT_EQ(Stored(*PageLink), "<img src=../late.gif>");
+    EXPECT_NE(Find("http://h/late.gif"), nullptr);
+}
+
+TEST_F(HTMLParser, NetworkPathReferencesNameTheirServer) {
+    EXPECT_EQ(Parse("<img src=//cdn.example/x.gif><base href=//other.example/d/><a href=y.html>"),
+              "<img src=../../cdn.example/x.gif><base><a href=../../other.example/d/y.html>");
+    EXPECT_EQ(Find("http://cdn.example/x.gif")->Kind, lkHttp);
+    EXPECT_TRUE(Find("http://other.example/d/y.html")->BaseResolved);
 }

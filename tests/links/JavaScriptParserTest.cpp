@@ -30,7 +30,7 @@ TEST(JavaScriptParser, OnlyLiteralsOnTheRightCount) {
     EXPECT_EQ(LinksOf("img.src = name;"), TLinks{});
     EXPECT_EQ(LinksOf("img.src == 'a.gif';"), TLinks{});
     EXPECT_EQ(LinksOf("x = img.src;"), TLinks{});
-    EXPECT_EQ(LinksOf("img.SRC = 'a.gif';"), TLinks{});  // ".src" is case-sensitive
+    EXPECT_EQ(LinksOf("img.SRC = 'a.gif';"), TLinks{}); // ".src" is case-sensitive
     EXPECT_EQ(LinksOf("img.src = \t'a.gif' ;"), TLinks{"a.gif"});
 }
 
@@ -86,17 +86,6 @@ TEST(JavaScriptParser, DocumentWriteTextsAreCollected) {
     js.Source = "x=1;\ndocument.write('pic.gif');";
     js.Parse();
     EXPECT_EQ(js.WrittenText, "");
-}
-
-TEST(JavaScriptParser, ClearEmptiesEverything) {
-    TJavaScriptParser js;
-    js.Source = "a.src='x';document.write('y');";
-    js.Parse();
-    js.Clear();
-    EXPECT_TRUE(js.Source.empty());
-    EXPECT_TRUE(js.Expressions.empty());
-    EXPECT_TRUE(js.Links.empty());
-    EXPECT_TRUE(js.WrittenText.empty());
 }
 
 TEST(JavaScriptParser, UnquoteResolvesEscapes) {

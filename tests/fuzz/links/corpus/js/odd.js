@@ -1,0 +1,2 @@
+while ((a)) { for (;;) { else x.src = "q"; } }
+"unclosed \
