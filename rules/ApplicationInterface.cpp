@@ -1,7 +1,9 @@
 #include "rules/ApplicationInterface.h"
 
+#include "links/HTMLAttributes.h"
 #include "links/UrlHelpers.h"
 #include "rules/AdapterFields.h"
+#include "rules/FilterRegistry.h"
 
 namespace vorlin {
 
@@ -37,13 +39,18 @@ HRESULT TApplicationInterface::ResolveURL(BSTR base, BSTR reference, BSTR* resul
     });
 }
 
+// The position handed back counts UTF-16 units of the tag text from 1 (0:
+// the attribute is absent), so that it is an index into the plugin's string.
 HRESULT TApplicationInterface::GetAttributeValue(BSTR tagText, BSTR name, int32_t* position, BSTR* value) {
-    if (position) *position = 0;
-    if (value) *value = nullptr;
-    // FIXME: answers once the HTML parser's attribute reader is in links/.
-    (void)tagText;
-    (void)name;
-    return E_NOTIMPL;
+    if (!position || !value) return E_POINTER;
+    *position = 0;
+    return StringCall(value, [&] {
+        std::string tag = VorlinStringToUtf8(tagText);
+        TAttributeValue found = vorlin::GetAttributeValue(tag, VorlinStringToUtf8(name));
+        if (found.Present)
+            *position = static_cast<int32_t>(VorlinUtf8ToUtf16(std::string_view(tag).substr(0, found.Position)).size()) + 1;
+        return found.Value;
+    });
 }
 
 HRESULT TApplicationInterface::EncodeURL(BSTR text, BSTR* result) {
@@ -68,17 +75,9 @@ HRESULT TApplicationInterface::Terminate() {
 
 HRESULT TApplicationInterface::RegisterActionProvider(IFilterActionPluginInterface* provider) {
     if (!provider) return E_POINTER;
-    return GuardedCall([&] {
-        FProviders.reserve(FProviders.size() + 1);
-        provider->AddRef();
-        FProviders.push_back(provider);
-    });
+    return GuardedCall([&] { RegisterFilterActionPlugin(provider); });
 }
 
-void TApplicationInterface::ClearActionProviders() {
-    std::vector<IFilterActionPluginInterface*> providers;
-    providers.swap(FProviders);
-    for (IFilterActionPluginInterface* p : providers) p->Release();
-}
+void TApplicationInterface::ClearActionProviders() { ClearFilterActionPlugins(); }
 
 } // namespace vorlin

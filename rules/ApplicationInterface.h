@@ -1,13 +1,13 @@
 // The application object handed to every plugin's InitPlugin: URL helpers
 // and the attribute reader of the HTML parser, a way to ask the program to
-// end, and the registration of rule-action providers. One object per plugin
+// end, and the registration of rule-action providers (kept in the rule
+// engine's registry, which every new rule reads). One object per plugin
 // system, reference counted like every object handed to a plugin.
 #pragma once
 
 #include "plugins/sdk/VorlinPluginHelpers.h"
 
 #include <functional>
-#include <vector>
 
 namespace vorlin {
 
@@ -33,18 +33,12 @@ public:
     std::function<void()> OnTerminate;
     bool TerminateRequested() const { return FTerminateRequested; }
 
-    // The registered providers in registration order (one reference each).
-    const std::vector<vorlin_sdk::IFilterActionPluginInterface*>& ActionProviders() const {
-        return FProviders;
-    }
-    // Releases every provider and takes them out of the rule engine.
+    // Takes every registered provider out of the rule engine (releasing them).
     void ClearActionProviders();
 
 private:
     TApplicationInterface() = default;
-    ~TApplicationInterface() override { ClearActionProviders(); }
 
-    std::vector<vorlin_sdk::IFilterActionPluginInterface*> FProviders;
     bool FTerminateRequested = false;
 };
 

@@ -7,15 +7,10 @@ add_library(vorlin_plugin_host STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/DownloadProjectAdapter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PakArchive.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginOptionsPage.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PluginParserHooks.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSettingsStore.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSystem.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginSystemDownload.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginVotes.cpp
 )
-target_link_libraries(vorlin_plugin_host PUBLIC vorlin_com vorlin_url)
-# The layers below are linked as they come to exist.
-foreach(lib vorlin_project vorlin_rules vorlin_links)
-  if(TARGET ${lib})
-    target_link_libraries(vorlin_plugin_host PUBLIC ${lib})
-  endif()
-endforeach()
+target_link_libraries(vorlin_plugin_host PUBLIC vorlin_rules vorlin_links vorlin_project vorlin_com)

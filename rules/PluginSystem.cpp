@@ -53,7 +53,7 @@ void CheckPluginResult(HRESULT hr, const std::string& plugin, const char* method
 
 TPluginSystem::TPluginSystem(std::string programDir, TPluginErrorDisplay display)
     : FProgramDir(IncludeTrailingSlash(programDir.empty() ? std::string(".") : programDir)),
-      FDisplay(std::move(display)), FApplication(TApplicationInterface::Create()), FVotes(*this) {}
+      FDisplay(std::move(display)), FApplication(TApplicationInterface::Create()), FVotes(*this), FParserHooks(*this) {}
 
 TPluginSystem::~TPluginSystem() {
     // Releasing plugin objects needs their code: deinitialise before the

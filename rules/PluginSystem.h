@@ -13,6 +13,7 @@
 
 #include "platform/DynamicLibrary.h"
 #include "rules/PluginCall.h"
+#include "rules/PluginParserHooks.h"
 #include "rules/PluginVotes.h"
 
 #include <cstdint>
@@ -98,6 +99,8 @@ public:
     TApplicationInterface& Application() { return *FApplication; }
     // The votes of these plugins, for TDownloadProject::Plugins.
     ILinkPluginVotes& Votes() { return FVotes; }
+    // The HTML parser's hooks into these plugins, for THTMLParser.
+    IHTMLParserHooks& ParserHooks() { return FParserHooks; }
 
     // --- Asking one plugin ---------------------------------------------------
     // GetCapabilities, GetName (an initialised plugin); failures raise EPluginError.
@@ -145,6 +148,7 @@ private:
     std::vector<TPluginCapability<vorlin_sdk::IHTMLParserPluginInterface>> FHTMLParserPlugins;
     TApplicationInterface* FApplication;  // one reference held
     TPluginVotes FVotes;
+    TPluginParserHooks FParserHooks;
     bool FInitialized = false;
 };
 

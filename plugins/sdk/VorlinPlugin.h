@@ -31,7 +31,14 @@
  * caller. Interfaces passed [in] are valid for the call (AddRef to keep
  * them); an [out] interface carries one reference that the caller releases.
  *
- * This header needs nothing but the C++ standard library.
+ * Order of calls: InitPlugin, GetPluginInterFace (its out object carries one
+ * reference for the program), GetCapabilities (once per capability bit) and
+ * QueryInterface for each declared capability; at the end DeInitPlugin, after
+ * which the program releases every reference it holds, so the object must
+ * stay valid until its last Release.
+ *
+ * This header needs nothing but the C++ standard library; VorlinPluginHelpers.h
+ * adds optional C++ helpers.
  */
 #ifndef VORLIN_PLUGIN_SDK_H
 #define VORLIN_PLUGIN_SDK_H
@@ -168,8 +175,11 @@ enum : int32_t {
 };
 
 // Registers a URL found by a plugin as a link of the page being parsed.
-// url is a 0-terminated UTF-16 text (a BSTR may be passed); the link comes
-// back with one reference, or null when the plugin passes a null out pointer.
+// url is a 0-terminated UTF-16 text (a BSTR may be passed); linkType is one
+// of LINKTYPE_* (others answer E_INVALIDARG); the link comes back with one
+// reference, or null when the plugin passes a null out pointer. The callback
+// works only during the call it was set for (Parse, HandleTag, HandleText);
+// called at any other time it answers E_FAIL.
 typedef HRESULT (*TAddLinkCallback)(void* context, const OLECHAR* url, int32_t linkType,
                                     IDownLoadLink** link);
 
@@ -205,7 +215,8 @@ struct IParserPluginInterface : IBasicPluginInterFace {
     virtual HRESULT SetAddLinkCallback(TAddLinkCallback callback, void* context) = 0;    // 11
     virtual HRESULT CanParse(IDownLoadProject* project, IDownLoadLink* link,
                              VBOOL* claims) = 0;                                         // 12
-    // localFileName: the stored file's full path, 0-terminated 8-bit text.
+    // localFileName: the stored file's full path on this machine (a path the
+    // C library opens), 0-terminated UTF-8. The plugin writes the stored file.
     virtual HRESULT Parse(IDownLoadProject* project, IDownLoadLink* link, IStream* stream,
                           const char* localFileName) = 0;                                // 13
 };
@@ -270,6 +281,8 @@ struct IFilterActionPluginInterface : IBasicPluginInterFace {
 // The program's services, handed to InitPlugin (no interface id).
 struct IApplicationInterface : IUnknown {
     virtual HRESULT ResolveURL(BSTR base, BSTR reference, BSTR* result) = 0;                // 3
+    // position: where the value starts in tagText, counting UTF-16 units
+    // from 1; 0 (and an empty value) when the tag has no such attribute.
     virtual HRESULT GetAttributeValue(BSTR tagText, BSTR name, int32_t* position,
                                       BSTR* value) = 0;                                     // 4
     virtual HRESULT EncodeURL(BSTR text, BSTR* result) = 0;                                 // 5

@@ -1,17 +1,18 @@
-// The shipped style-sheet plugin, driven through its interfaces the way the
-// download run and the HTML parser drive it: this test plays the program's
-// part of registering links (a small stand-in for the parser's AddLink).
+// The shipped style-sheet plugin, driven the way the download run and the
+// HTML parser drive it: the run's claim after the header, the parser's
+// ParseWithPlugin for a finished sheet and its text and tag hooks for pages.
+#include "links/HTMLParser.h"
+#include "links/UrlHelpers.h"
 #include "project/DownloadLink.h"
+#include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
-#include "rules/ComStream.h"
-#include "rules/DownloadLinkAdapter.h"
-#include "rules/DownloadProjectAdapter.h"
+#include "project/LocalPath.h"
 #include "rules/PluginOptionsPage.h"
-#include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 #include "tests/plugins/PluginTestSupport.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Stream.h"
 
 #include <gtest/gtest.h>
 
@@ -20,69 +21,6 @@ using namespace vorlin::test;
 using namespace vorlin_sdk;
 
 namespace {
-
-// Registers what the plugin reports as links of the page: resolves the
-// reference against the page, derives the local name as the program does
-// for plain paths, and hands back the link's plugin-facing object.
-struct TLinkRegistry {
-    TDownloadProject& Project;
-    TDownloadLink* Page;  // the page being parsed
-    std::vector<std::unique_ptr<TDownloadLink>> Links;
-    std::vector<std::pair<std::string, int>> Added;  // resolved URL and link type
-    bool Refuse = false;
-
-    std::string Resolve(const std::string& ref) const {
-        if (ref.rfind("http://", 0) == 0) return ref;
-        std::string root = Page->Server;
-        if (ref[0] == '/') return root + ref.substr(1);
-        std::string path = Page->Path.substr(0, Page->Path.rfind('/') + 1) + ref;
-        std::vector<std::string> parts;
-        size_t start = 0;
-        for (size_t i = 0; i <= path.size(); ++i)
-            if (i == path.size() || path[i] == '/') {
-                std::string part = path.substr(start, i - start);
-                if (part == "..") {
-                    if (!parts.empty()) parts.pop_back();
-                } else {
-                    parts.push_back(part);
-                }
-                start = i + 1;
-            }
-        std::string joined;
-        for (size_t i = 0; i < parts.size(); ++i) joined += (i ? "/" : "") + parts[i];
-        return root + joined;
-    }
-
-    static HRESULT AddLink(void* context, const OLECHAR* url, int32_t type, IDownLoadLink** link) {
-        auto* self = static_cast<TLinkRegistry*>(context);
-        if (link) *link = nullptr;
-        if (self->Refuse) return E_FAIL;
-        std::string ref = WideToUtf8(url);
-        std::string full = self->Resolve(ref.substr(0, ref.find('#')));
-        self->Added.emplace_back(full, type);
-        for (auto& known : self->Links)
-            if (known->FullURL() == full) {
-                if (link) *link = CreateDownloadLinkAdapter(*known);
-                return S_OK;
-            }
-        auto l = std::make_unique<TDownloadLink>(&self->Project);
-        size_t rootEnd = full.find('/', 7) + 1;
-        l->SetServer(full.substr(0, rootEnd));
-        l->Path = full.substr(rootEnd);
-        l->LocalFileName = SlashToBackslash(l->Path);
-        l->Kind = ref.rfind("http://", 0) == 0 ? lkHttp : lkRelative;
-        l->LinkType = static_cast<TLinkType>(type);
-        if (link) *link = CreateDownloadLinkAdapter(*l);
-        self->Links.push_back(std::move(l));
-        return S_OK;
-    }
-
-    static std::string SlashToBackslash(std::string s) {
-        for (char& c : s)
-            if (c == '/') c = '\\';
-        return s;
-    }
-};
 
 class CssPluginTest : public ::testing::Test {
 protected:
@@ -94,62 +32,52 @@ protected:
         ASSERT_EQ(FSystem.ParserPlugins().size(), 1u);
         ASSERT_EQ(FSystem.HTMLParserPlugins().size(), 1u);
         FSystem.HandOverSettings(FHome.Path() + "p.prj.plugins");  // none stored: the defaults
-        FPage.SetServer("http://h/");
-        FPage.Path = "css/site.css";
-        FPage.LocalFileName = "css\\site.css";
-        FPage.MimeType = "text/css";
-        FFile = FHome.Path() + "site/h/css/site.css";
-        ForceDirectories(ExtractFilePath(FFile));
+        FProject.TargetDir = FHome.Path() + "site/";
+        FProject.StartServer = "http://h/";
+        FSheet = AddStoredLink("css/site.css");
+        FSheet->MimeType = "text/css";
     }
 
-    // Hands a downloaded style sheet to the plugin as the run does.
-    void Parse(const std::string& css) {
-        IParserPluginInterface* parser = FSystem.ClaimingParser(FProject, FPage);
-        ASSERT_NE(parser, nullptr);
+    TDownloadLink* AddStoredLink(const std::string& path) {
+        auto* link = new TDownloadLink(&FProject);
+        link->SetServer("http://h/");
+        link->Path = path;
+        link->LinkType = ltPage;
+        bool invalid = false;
+        link->LocalFileName = URLToLocalName(path, ",", true, invalid);
+        FProject.Links->Add(link);
+        return link;
+    }
+
+    // A downloaded style sheet: claimed after its header, handed to the
+    // plugin when done; answers the stored file.
+    std::string Parse(const std::string& css) {
+        IParserPluginInterface* plugin = FSystem.ClaimingParser(FProject, *FSheet);
+        EXPECT_NE(plugin, nullptr);
+        if (!plugin) return std::string();
+        ForceDirectories(ExtractFilePath(LinkFilePath(FProject, *FSheet)));  // as the run does
         TMemoryStream body;
         body.WriteBuffer(css.data(), static_cast<int64_t>(css.size()));
-        TComRef<IDownLoadProject> project(CreateDownloadProjectAdapter(FProject));
-        TComRef<IDownLoadLink> page(CreateDownloadLinkAdapter(FPage));
-        TComRef<TComStream> stream(TComStream::Create(body));
-        FRegistry.Page = &FPage;
-        ASSERT_EQ(parser->SetAddLinkCallback(&TLinkRegistry::AddLink, &FRegistry), S_OK);
-        FParseResult = parser->Parse(project.Get(), page.Get(), stream.Get(), FFile.c_str());
+        FParser.ParseWithPlugin(plugin, *FSheet, body);
+        return ReadFile(LinkFilePath(FProject, *FSheet));
     }
 
-    // Offers a tag or a text of an HTML page to the plugin's hooks.
-    bool Tag(TDownloadLink& page, const std::string& name, const std::string& text) {
-        auto& html = FSystem.HTMLParserPlugins()[0].Interface;
-        TComRef<IDownLoadProject> project(CreateDownloadProjectAdapter(FProject));
-        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
-        TBstr n(name), t(text);
-        VBOOL handled = 1;
-        FRegistry.Page = &page;
-        html->SetAddLinkCallback(&TLinkRegistry::AddLink, &FRegistry);
-        EXPECT_EQ(html->HandleTag(project.Get(), pageObject.Get(), n.Get(), t.Get(), &handled), S_OK);
-        return handled != 0;
+    TDownloadLink* Find(const std::string& url) const {
+        TDownloadLink* link = nullptr;
+        FProject.Links->AlreadyFound(url, link);
+        return link;
     }
-    void Text(TDownloadLink& page, const std::string& text) {
-        auto& html = FSystem.HTMLParserPlugins()[0].Interface;
-        TComRef<IDownLoadProject> project(CreateDownloadProjectAdapter(FProject));
-        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
-        TBstr t(text);
-        FRegistry.Page = &page;
-        html->SetAddLinkCallback(&TLinkRegistry::AddLink, &FRegistry);
-        EXPECT_EQ(html->HandleText(project.Get(), pageObject.Get(), t.Get()), S_OK);
-    }
-    std::vector<std::string> AddedUrls() const {
+    std::vector<std::string> References(const TDownloadLink& page) const {
         std::vector<std::string> urls;
-        for (auto& a : FRegistry.Added) urls.push_back(a.first);
+        for (auto* l : page.References) urls.push_back(l->FullURL());
         return urls;
     }
 
     TTempDir FHome;
     TPluginSystem FSystem{FHome.Path(), [](const std::string& m) { ADD_FAILURE() << m; }};
     TDownloadProject FProject;
-    TDownloadLink FPage{&FProject};
-    TLinkRegistry FRegistry{FProject, &FPage, {}, {}, false};
-    std::string FFile;
-    HRESULT FParseResult = E_FAIL;
+    THTMLParser FParser{FProject, FSystem.ParserHooks()};
+    TDownloadLink* FSheet = nullptr;
 };
 
 const char* const cSheet =
@@ -162,22 +90,22 @@ const char* const cSheet =
     "/* url(commented.png) */ a { content: 'url(quoted.png)' }\n";
 
 TEST_F(CssPluginTest, ClaimsStyleSheetsOnly) {
-    EXPECT_NE(FSystem.ClaimingParser(FProject, FPage), nullptr);
-    FPage.MimeType = " Text/CSS ";
-    EXPECT_NE(FSystem.ClaimingParser(FProject, FPage), nullptr);
-    FPage.MimeType = "text/html";
-    EXPECT_EQ(FSystem.ClaimingParser(FProject, FPage), nullptr);
+    EXPECT_NE(FSystem.ClaimingParser(FProject, *FSheet), nullptr);
+    FSheet->MimeType = " Text/CSS ";
+    EXPECT_NE(FSystem.ClaimingParser(FProject, *FSheet), nullptr);
+    FSheet->MimeType = "text/html";
+    EXPECT_EQ(FSystem.ClaimingParser(FProject, *FSheet), nullptr);
 }
 
 TEST_F(CssPluginTest, RegistersEveryReferenceAndWritesTheSheetPointingAtLocalCopies) {
-    Parse(cSheet);
-    ASSERT_EQ(FParseResult, S_OK);
-    EXPECT_EQ(AddedUrls(), (std::vector<std::string>{"http://h/css/print.css", "http://h/shared/base.css",
-                                                     "http://h/css/img/bg.gif", "http://cdn/i/dot.png",
-                                                     "http://h/fonts/f.woff2"}));
-    EXPECT_EQ(FRegistry.Added[2].second, LINKTYPE_BACKGROUND);  // obeys "load backgrounds"
-    EXPECT_EQ(FRegistry.Added[3].second, LINKTYPE_SOURCE);
-    EXPECT_EQ(ReadFile(FFile),
+    std::string stored = Parse(cSheet);
+    EXPECT_EQ(References(*FSheet), (std::vector<std::string>{"http://h/css/print.css", "http://h/shared/base.css",
+                                                             "http://h/css/img/bg.gif", "http://cdn/i/dot.png",
+                                                             "http://h/fonts/f.woff2"}));
+    EXPECT_EQ(Find("http://h/css/img/bg.gif")->LinkType, ltBackground);  // obeys "load backgrounds"
+    EXPECT_EQ(Find("http://h/fonts/f.woff2")->LinkType, ltSource);
+    EXPECT_EQ(Find("http://h/css/print.css")->LinkType, ltSource);
+    EXPECT_EQ(stored,
               "@import \"print.css\";\n"
               "@import url('../shared/base.css');\n"
               "body { background: url(img/bg.gif) }\n"
@@ -190,54 +118,52 @@ TEST_F(CssPluginTest, RegistersEveryReferenceAndWritesTheSheetPointingAtLocalCop
 TEST_F(CssPluginTest, MirrorModeStoresTheSheetUnchanged) {
     FProject.ProjectMode = pmMirror;
     std::string sheet = "a { background: url(http://h/x%20y.png) }";
-    Parse(sheet);
-    ASSERT_EQ(FParseResult, S_OK);
-    EXPECT_EQ(AddedUrls(), std::vector<std::string>{"http://h/x%20y.png"});
-    EXPECT_EQ(ReadFile(FFile), sheet);
+    EXPECT_EQ(Parse(sheet), sheet);
+    EXPECT_EQ(References(*FSheet), std::vector<std::string>{"http://h/x%20y.png"});
 }
 
 TEST_F(CssPluginTest, LocalNamesThatNeedEscapingAreEscaped) {
-    Parse("a { background: url(http://h/css/a%20b.png) }");
-    FRegistry.Links.back()->LocalFileName = "css\\a b.png";  // as the program decodes it
-    Parse("a { background: url(http://h/css/a%20b.png) }");  // the known link is handed back
-    EXPECT_EQ(ReadFile(FFile), "a { background: url(a%20b.png) }");
+    EXPECT_EQ(Parse("a { background: url(a%20b%281%29.png) }"), "a { background: url(a%20b%281%29.png) }");
+    EXPECT_EQ(Find("http://h/css/a%20b%281%29.png")->LocalFileName, "css\\a b(1).png");
+    EXPECT_EQ(Parse("a { background: url(http://h/top.png?v=2) }"), "a { background: url(../top.png,v=2) }");
 }
 
-TEST_F(CssPluginTest, RefusedLinksAndBadInputDoNotBreakTheSheet) {
-    FRegistry.Refuse = true;
-    Parse("a { background: url(x.png) } b { c: url(");
-    EXPECT_EQ(FParseResult, S_OK);
-    EXPECT_EQ(ReadFile(FFile), "a { background: url(x.png) } b { c: url(");
-
-    IParserPluginInterface* parser = FSystem.ClaimingParser(FProject, FPage);
-    TComRef<IDownLoadProject> project(CreateDownloadProjectAdapter(FProject));
-    TComRef<IDownLoadLink> page(CreateDownloadLinkAdapter(FPage));
+TEST_F(CssPluginTest, AStyleSheetThatCannotBeStoredIsAnErrorAtTheCallSite) {
+    FSheet->LocalFileName = "dir";
+    ForceDirectories(LinkFilePath(FProject, *FSheet));  // a directory stands where the file goes
+    IParserPluginInterface* plugin = FSystem.ClaimingParser(FProject, *FSheet);
     TMemoryStream body;
-    TComRef<TComStream> stream(TComStream::Create(body));
-    EXPECT_EQ(parser->Parse(project.Get(), page.Get(), stream.Get(), nullptr), E_INVALIDARG);
-    std::string unwritable = FHome.Path() + "no/such/dir/x.css";
-    EXPECT_LT(parser->Parse(project.Get(), page.Get(), stream.Get(), unwritable.c_str()), 0);
-    EXPECT_TRUE(ListDirectory(ExtractFilePath(FFile)).size() <= 1);  // no temporary file left
+    body.WriteBuffer("a{}", 3);
+    EXPECT_THROW(FParser.ParseWithPlugin(plugin, *FSheet, body), EPluginError);
+    EXPECT_EQ(ListDirectory(FProject.TargetDir + "h/").size(), 1u);  // no temporary file left
 }
 
 TEST_F(CssPluginTest, StyleBodiesAndAttributesOfPagesAreRegistered) {
-    TDownloadLink page(&FProject), other(&FProject);
-    page.SetServer("http://h/");
-    page.Path = "dir/index.html";
-    other.SetServer("http://h/");
-    other.Path = "other.html";
+    TDownloadLink* page = AddStoredLink("dir/index.html");
+    TDownloadLink* other = AddStoredLink("other.html");
+    THTMLParser otherParser(FProject, FSystem.ParserHooks());
+    TMemoryStream pageBody, otherBody;
+    FParser.BeginDocument(*page, pageBody);
+    otherParser.BeginDocument(*other, otherBody);
+    // Two pages parsed block by block, in turns, as two connections deliver them.
+    auto feed = [](THTMLParser& parser, TMemoryStream& body, const std::string& block) {
+        body.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+        parser.ParseAvailable();
+    };
+    feed(FParser, pageBody, "<html><p>url(no1.png)</p><style type=\"text/css\">");
+    feed(otherParser, otherBody, "<p>p { background: url(no2.png) }</p>");
+    feed(FParser, pageBody, "body { background: url(bg.png) }<!-- @import 'in-comment.css'; --></style>");
+    feed(FParser, pageBody, "<p>after url(no3.png)</p>");
+    feed(otherParser, otherBody, "<div class=x style=\"background-image:url('top.png')\">");
+    FParser.EndDocument();
+    otherParser.EndDocument();
 
-    Text(page, "before url(no1.png)");
-    EXPECT_FALSE(Tag(page, "STYLE", "style type=\"text/css\""));
-    Text(other, "p { background: url(no2.png) }");  // another page parsed meanwhile
-    Text(page, "body { background: url(bg.png) }");
-    EXPECT_FALSE(Tag(page, "!--", "!-- @import 'in-comment.css'; --"));
-    EXPECT_FALSE(Tag(page, "STYLE", "/style"));
-    Text(page, "after url(no3.png)");
-    EXPECT_FALSE(Tag(other, "DIV", "div class=x style=\"background-image:url('../top.png')\""));
-    EXPECT_EQ(AddedUrls(), (std::vector<std::string>{"http://h/dir/bg.png", "http://h/dir/in-comment.css",
-                                                     "http://h/top.png"}));
-    EXPECT_EQ(FRegistry.Added[0].second, LINKTYPE_BACKGROUND);
+    EXPECT_EQ(References(*page), (std::vector<std::string>{"http://h/dir/bg.png", "http://h/dir/in-comment.css"}));
+    EXPECT_EQ(References(*other), std::vector<std::string>{"http://h/top.png"});
+    EXPECT_EQ(Find("http://h/top.png")->LinkType, ltBackground);
+    // The pages themselves are stored as the parser writes them.
+    EXPECT_EQ(ReadFile(LinkFilePath(FProject, *other)),
+              "<p>p { background: url(no2.png) }</p><div class=x style=\"background-image:url('top.png')\">");
 }
 
 TEST_F(CssPluginTest, EnabledForNewProjectsAndSwitchedOffLikeAnyPlugin) {
@@ -248,7 +174,7 @@ TEST_F(CssPluginTest, EnabledForNewProjectsAndSwitchedOffLikeAnyPlugin) {
     PluginPageClosed(FSystem, archive, {false});
     EXPECT_EQ(PluginPageShown(FSystem, archive), std::vector<bool>{false});
     FSystem.HandOverSettings(archive);
-    EXPECT_EQ(FSystem.ClaimingParser(FProject, FPage), nullptr);  // disabled: claims nothing
+    EXPECT_EQ(FSystem.ClaimingParser(FProject, *FSheet), nullptr);  // disabled: claims nothing
 }
 
 } // namespace

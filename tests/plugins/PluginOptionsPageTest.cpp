@@ -17,27 +17,14 @@ namespace {
 
 // Two test plugins: "first" (a download plugin, starts inactive) and
 // "second" (a filter, starts active), plus one that failed to initialise.
-class PluginOptionsPageTest : public ::testing::Test {
+class PluginOptionsPageTest : public TPluginHostFixture {
 protected:
     void SetUp() override {
-        InstallPlugin(FHome.Path(), "first.so");
-        InstallPlugin(FHome.Path(), "second.so");
-        InstallPlugin(FHome.Path(), "dead.so", "testkit_noinit");
-        FSystem.Load();
-        for (auto& p : FSystem.Plugins()) {
-            std::string config = "name=" + p->Name;
-            if (p->Name == "first") config += "\ncaps=4\nactive=0";
-            if (p->Name == "second") config += "\ncaps=2\nconfigurable=0";
-            TTestkit(p->Library).Configure(config);
-        }
-        FSystem.Initialize();
+        Install("first", "caps=4\nactive=0");
+        Install("second", "caps=2\nconfigurable=0");
+        Install("dead", "", "testkit_noinit");
+        Start();
     }
-    const TPlugin& Plugin(const std::string& name) {
-        for (auto& p : FSystem.Plugins())
-            if (p->Name == name) return *p;
-        throw std::runtime_error("no plugin " + name);
-    }
-    TTestkit Kit(const std::string& name) { return TTestkit(Plugin(name).Library); }
     // The check states by plugin name.
     std::map<std::string, bool> Shown() {
         std::vector<bool> checked = PluginPageShown(FSystem, FArchive);
@@ -51,8 +38,6 @@ protected:
         return checked;
     }
 
-    TTempDir FHome;
-    TPluginSystem FSystem{FHome.Path(), [](const std::string&) {}};
     std::string FArchive = FHome.Path() + "p.prj.plugins";
     std::string FData = FHome.Path() + "p.dat.plugins";
 };

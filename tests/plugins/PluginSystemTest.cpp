@@ -1,4 +1,7 @@
 #include "rules/ApplicationInterface.h"
+#include "rules/FilterRegistry.h"
+#include "rules/HTTPVorlinRules.h"
+#include "rules/PluginAction.h"
 #include "rules/PakArchive.h"
 #include "rules/PluginSystem.h"
 #include "tests/plugins/PluginTestSupport.h"
@@ -16,36 +19,13 @@ using ::testing::Not;
 
 namespace {
 
-class PluginSystemTest : public ::testing::Test {
+class PluginSystemTest : public TPluginHostFixture {
 protected:
-    // Loads what is installed and configures each test plugin by its name.
-    void Load(const std::vector<std::pair<std::string, std::string>>& configs = {}) {
-        FSystem.Load();
-        for (auto& p : FSystem.Plugins()) {
-            if (!p->Loaded || !p->Library.Symbol("TestkitConfigure")) continue;
-            std::string config = "name=" + p->Name;
-            for (auto& [name, extra] : configs)
-                if (name == p->Name) config += "\n" + extra;
-            TTestkit(p->Library).Configure(config);
-        }
-    }
-    const TPlugin& Plugin(const std::string& name) {
-        auto& plugins = FSystem.Plugins();
-        auto it = std::find_if(plugins.begin(), plugins.end(), [&](auto& p) { return p->Name == name; });
-        if (it == plugins.end()) throw std::runtime_error("no plugin " + name);
-        return **it;
-    }
-    std::string LogOf(const std::string& name) { return TTestkit(Plugin(name).Library).Log(); }
-    int LiveOf(const std::string& name) { return TTestkit(Plugin(name).Library).LiveObjects(); }
     template <typename T> std::vector<std::string> Names(const std::vector<TPluginCapability<T>>& list) {
         std::vector<std::string> names;
         for (auto& c : list) names.push_back(c.Owner->Name);
         return names;
     }
-
-    TTempDir FHome;
-    std::vector<std::string> FErrors;
-    TPluginSystem FSystem{FHome.Path(), [this](const std::string& m) { FErrors.push_back(m); }};
 };
 
 // The order the loader must produce: the folder listing with each subfolder's
@@ -90,11 +70,10 @@ TEST_F(PluginSystemTest, NoPluginFolderMeansNoPlugins) {
 }
 
 TEST_F(PluginSystemTest, CapabilitiesFillTheListsInLoadOrder) {
-    InstallPlugin(FHome.Path(), "filterhtml.so");
-    InstallPlugin(FHome.Path(), "parser.so");
-    InstallPlugin(FHome.Path(), "download.so");
-    Load({{"filterhtml", "caps=10"}, {"parser", "caps=1"}, {"download", "caps=4"}});
-    FSystem.Initialize();
+    Install("filterhtml", "caps=10");
+    Install("parser", "caps=1");
+    Install("download", "caps=4");
+    Start();
     EXPECT_TRUE(FErrors.empty());
 
     EXPECT_EQ(Names(FSystem.FilterPlugins()), std::vector<std::string>{"filterhtml"});
@@ -102,25 +81,31 @@ TEST_F(PluginSystemTest, CapabilitiesFillTheListsInLoadOrder) {
     EXPECT_EQ(Names(FSystem.ParserPlugins()), std::vector<std::string>{"parser"});
     EXPECT_EQ(Names(FSystem.DownloadPlugins()), std::vector<std::string>{"download"});
     // Asked once per capability bit.
-    std::string log = LogOf("filterhtml");
-    size_t asked = 0;
-    for (size_t at = 0; (at = log.find("GetCapabilities", at)) != std::string::npos; ++at) ++asked;
-    EXPECT_EQ(asked, 4u);
-    EXPECT_THAT(log, HasSubstr("InitPlugin\nfilterhtml: GetPluginInterFace"));
+    EXPECT_EQ(CallCount("filterhtml", "GetCapabilities"), 4);
+    EXPECT_THAT(LogOf("filterhtml"), HasSubstr("InitPlugin\nfilterhtml: GetPluginInterFace"));
     EXPECT_TRUE(Plugin("parser").Initialized);
     EXPECT_EQ(TPluginSystem::CapabilitiesOf(Plugin("filterhtml")), 10);
     EXPECT_EQ(TPluginSystem::NameOf(Plugin("download")), "download");
 }
 
 TEST_F(PluginSystemTest, DeinitialisingReleasesEveryReference) {
-    InstallPlugin(FHome.Path(), "all.so");
-    InstallPlugin(FHome.Path(), "refused.so");
-    Load({{"all", "actions=2"}, {"refused", "init=0"}});
-    FSystem.Initialize();
+    Install("all", "actions=2");
+    Install("refused", "init=0");
+    Start();
     EXPECT_FALSE(Plugin("refused").Initialized);
     // A plugin whose InitPlugin said no still takes part.
     EXPECT_EQ(FSystem.FilterPlugins().size(), 2u);
-    ASSERT_EQ(FSystem.Application().ActionProviders().size(), 1u);
+    ASSERT_EQ(FilterActionPluginCount(), 1);
+    {
+        // Every new rule gets the provider's actions after the built-in ones.
+        THTTPVorlinRule rule;
+        int pluginActions = 0;
+        for (int i = 0; i < rule.ActionCount(); ++i)
+            if (dynamic_cast<TPluginAction*>(&rule.Actions(i))) ++pluginActions;
+        EXPECT_EQ(pluginActions, 2);
+        EXPECT_EQ(rule.Actions(rule.ActionCount() - 1).GetDescription(), "Testkit action 1");
+    }
+    EXPECT_EQ(FSystem.Application().RegisterActionProvider(nullptr), vorlin_sdk::E_POINTER);
 
     FSystem.Deinitialize();
     EXPECT_TRUE(FErrors.empty());
@@ -128,17 +113,17 @@ TEST_F(PluginSystemTest, DeinitialisingReleasesEveryReference) {
     EXPECT_TRUE(FSystem.FilterPlugins().empty());
     EXPECT_TRUE(FSystem.DownloadPlugins().empty());
     EXPECT_TRUE(FSystem.HTMLParserPlugins().empty());
-    EXPECT_TRUE(FSystem.Application().ActionProviders().empty());
+    EXPECT_EQ(FilterActionPluginCount(), 0);
     EXPECT_THAT(LogOf("all"), HasSubstr("DeInitPlugin"));
     EXPECT_EQ(LiveOf("all"), 0);
     EXPECT_EQ(LiveOf("refused"), 0);
 }
 
 TEST_F(PluginSystemTest, MissingDeInitPluginIsReportedAndTheNextPluginGoesOn) {
-    std::string path = InstallPlugin(FHome.Path(), "noexit.so", "testkit_nodeinit");
-    InstallPlugin(FHome.Path(), "other.so");
-    Load();
-    FSystem.Initialize();
+    Install("noexit", "", "testkit_nodeinit");
+    Install("other");
+    Start();
+    std::string path = Plugin("noexit").FileName;
     EXPECT_TRUE(FErrors.empty());
     EXPECT_TRUE(Plugin("noexit").Initialized);
     FSystem.Deinitialize();
@@ -149,13 +134,13 @@ TEST_F(PluginSystemTest, MissingDeInitPluginIsReportedAndTheNextPluginGoesOn) {
 }
 
 TEST_F(PluginSystemTest, MissingInitPluginOrUnloadableLibraryLeavesTheOthersAlone) {
-    std::string noInit = InstallPlugin(FHome.Path(), "noinit.so", "testkit_noinit");
+    Install("noinit", "", "testkit_noinit");
+    std::string noInit = FHome.Path() + "Plugins/noinit.so";
     std::string broken = FHome.Path() + "Plugins/broken.so";
     WriteFile(broken, "garbage");
-    InstallPlugin(FHome.Path(), "good.so");
-    Load({{"good", "caps=2"}});
+    Install("good", "caps=2");
+    Start();
     EXPECT_FALSE(Plugin("broken").Loaded);
-    FSystem.Initialize();
     std::vector<std::string> errors = FErrors;
     std::sort(errors.begin(), errors.end());
     EXPECT_EQ(errors, (std::vector<std::string>{
@@ -168,15 +153,11 @@ TEST_F(PluginSystemTest, MissingInitPluginOrUnloadableLibraryLeavesTheOthersAlon
 }
 
 TEST_F(PluginSystemTest, MisbehavingPluginObjectsAreReportedNotUsed) {
-    InstallPlugin(FHome.Path(), "noobject.so");
-    InstallPlugin(FHome.Path(), "nullcast.so");
-    InstallPlugin(FHome.Path(), "failcaps.so");
-    InstallPlugin(FHome.Path(), "garbage.so");
-    Load({{"noobject", "nullout=GetPluginInterFace"},
-          {"nullcast", "nullout=QueryInterface"},
-          {"failcaps", "fail=GetCapabilities"},
-          {"garbage", "badstrings=1\nnullout=GetName"}});
-    FSystem.Initialize();
+    Install("noobject", "nullout=GetPluginInterFace");
+    Install("nullcast", "nullout=QueryInterface");
+    Install("failcaps", "fail=GetCapabilities");
+    Install("garbage", "badstrings=1\nnullout=GetName");
+    Start();
     EXPECT_EQ(FErrors.size(), 3u);
     for (auto& e : FErrors) EXPECT_THAT(e, ::testing::AnyOf(HasSubstr("noobject"), HasSubstr("nullcast"), HasSubstr("failcaps")));
     EXPECT_EQ(Names(FSystem.FilterPlugins()), std::vector<std::string>{"garbage"});
@@ -189,9 +170,8 @@ TEST_F(PluginSystemTest, MisbehavingPluginObjectsAreReportedNotUsed) {
 }
 
 TEST_F(PluginSystemTest, GarbageStringsArriveAsReplacementCharacters) {
-    InstallPlugin(FHome.Path(), "bad.so");
-    Load({{"bad", "badstrings=1"}});
-    FSystem.Initialize();
+    Install("bad", "badstrings=1");
+    Start();
     // The unpaired surrogate in the middle of "bad" becomes U+FFFD.
     EXPECT_EQ(TPluginSystem::NameOf(Plugin("bad")), "b\xef\xbf\xbd" "ad");
 }
@@ -219,10 +199,9 @@ void StoreSettings(const std::string& archiveFile, const std::string& name, bool
 }
 
 TEST_F(PluginSystemTest, SettingsAreHandedOverFromTheProjectArchiveAndClearedAfter) {
-    InstallPlugin(FHome.Path(), "off.so");
-    InstallPlugin(FHome.Path(), "fresh.so");
-    Load();
-    FSystem.Initialize();
+    Install("off");
+    Install("fresh");
+    Start();
     std::string archive = FHome.Path() + "p.prj.plugins";
     StoreSettings(archive, "off", false);
 
@@ -238,19 +217,17 @@ TEST_F(PluginSystemTest, SettingsAreHandedOverFromTheProjectArchiveAndClearedAft
 }
 
 TEST_F(PluginSystemTest, AProjectWithoutArchiveGetsDefaultsAndNoFile) {
-    InstallPlugin(FHome.Path(), "p.so");
-    Load();
-    FSystem.Initialize();
+    Install("p");
+    Start();
     FSystem.HandOverSettings(FHome.Path() + "none/p.prj.plugins");
     EXPECT_TRUE(TPluginSystem::IsEnabled(Plugin("p").Plugin, "p"));
     EXPECT_FALSE(FileExists(FHome.Path() + "none/p.prj.plugins"));
 }
 
 TEST_F(PluginSystemTest, FailingSettingsCallsRaiseAtTheCallSite) {
-    InstallPlugin(FHome.Path(), "nosettings.so");
-    InstallPlugin(FHome.Path(), "failing.so");
-    Load({{"nosettings", "nullout=CreateSettings,GetSettings"}, {"failing", "fail=SetSettings"}});
-    FSystem.Initialize();
+    Install("nosettings", "nullout=CreateSettings,GetSettings");
+    Install("failing", "fail=SetSettings");
+    Start();
     std::string archive = FHome.Path() + "p.prj.plugins";
     EXPECT_THROW(FSystem.HandOverSettings(archive), EPluginError);
     // Clearing reaches every plugin before it reports the failure.

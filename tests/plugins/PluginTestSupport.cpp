@@ -63,4 +63,31 @@ int TTestkit::LiveObjects() const {
     return f ? f() : -1;
 }
 
+void TPluginHostFixture::Install(const std::string& name, const std::string& config, const std::string& variant) {
+    InstallPlugin(FHome.Path(), name + ".so", variant);
+    FConfigs[name] = config;
+}
+
+void TPluginHostFixture::Start() {
+    FSystem.Load();
+    for (auto& p : FSystem.Plugins()) {
+        if (!p->Loaded || !p->Library.Symbol("TestkitConfigure")) continue;
+        TTestkit(p->Library).Configure("name=" + p->Name + "\n" + FConfigs[p->Name]);
+    }
+    FSystem.Initialize();
+}
+
+const TPlugin& TPluginHostFixture::Plugin(const std::string& name) const {
+    for (auto& p : FSystem.Plugins())
+        if (p->Name == name) return *p;
+    throw std::runtime_error("no plugin " + name);
+}
+
+int TPluginHostFixture::CallCount(const std::string& name, const std::string& text) const {
+    std::string log = LogOf(name), needle = name + ": " + text;
+    int count = 0;
+    for (size_t at = 0; (at = log.find(needle, at)) != std::string::npos; at += needle.size()) ++count;
+    return count;
+}
+
 } // namespace vorlin::test

@@ -5,8 +5,13 @@
 #pragma once
 
 #include "platform/DynamicLibrary.h"
+#include "rules/PluginSystem.h"
 
+#include <gtest/gtest.h>
+
+#include <map>
 #include <string>
+#include <vector>
 
 namespace vorlin::test {
 
@@ -45,6 +50,28 @@ public:
 
 private:
     const TDynamicLibrary& FLibrary;
+};
+
+// A program directory with test plugins and a plugin system over it.
+// Install() the plugins with their configuration, then Start() loads,
+// configures and initialises them; errors they cause are collected.
+class TPluginHostFixture : public ::testing::Test {
+protected:
+    void Install(const std::string& name, const std::string& config = "", const std::string& variant = "testkit");
+    void Start();
+    const TPlugin& Plugin(const std::string& name) const;
+    TTestkit Kit(const std::string& name) const { return TTestkit(Plugin(name).Library); }
+    std::string LogOf(const std::string& name) const { return Kit(name).Log(); }
+    int LiveOf(const std::string& name) const { return Kit(name).LiveObjects(); }
+    // How often the call log of the plugin holds "name: text".
+    int CallCount(const std::string& name, const std::string& text) const;
+
+    TTempDir FHome;
+    std::vector<std::string> FErrors;
+    TPluginSystem FSystem{FHome.Path(), [this](const std::string& m) { FErrors.push_back(m); }};
+
+private:
+    std::map<std::string, std::string> FConfigs;
 };
 
 } // namespace vorlin::test

@@ -1,0 +1,94 @@
+#include "rules/PluginParserHooks.h"
+
+#include "rules/ComStream.h"
+#include "rules/DownloadLinkAdapter.h"
+#include "rules/DownloadProjectAdapter.h"
+#include "rules/PluginStrings.h"
+#include "rules/PluginSystem.h"
+
+namespace vorlin {
+
+using namespace vorlin_sdk;
+
+// Makes the parser's add-link function reachable for the length of one
+// hook call (calls nest when a plugin's link registration runs hooks).
+class TPluginParserHooks::TCallScope {
+public:
+    TCallScope(TPluginParserHooks& hooks, const TAddLinkFunction& addLink)
+        : FHooks(hooks), FSaved(hooks.FAddLink) {
+        FHooks.FAddLink = &addLink;
+    }
+    ~TCallScope() { FHooks.FAddLink = FSaved; }
+    TCallScope(const TCallScope&) = delete;
+    TCallScope& operator=(const TCallScope&) = delete;
+
+private:
+    TPluginParserHooks& FHooks;
+    const TAddLinkFunction* FSaved;
+};
+
+HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, int32_t linkType,
+                                            IDownLoadLink** link) {
+    if (link) *link = nullptr;
+    auto* self = static_cast<TPluginParserHooks*>(context);
+    if (!self || !url) return E_POINTER;
+    if (!self->FAddLink) return E_FAIL;  // no page is being parsed now
+    if (linkType < ltSource || linkType > ltAppletArchive) return E_INVALIDARG;
+    return GuardedCall([&] {
+        TDownloadLink* added = (*self->FAddLink)(WideToUtf8(url), static_cast<TLinkType>(linkType));
+        if (link && added) *link = CreateDownloadLinkAdapter(*added);
+    });
+}
+
+void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
+                                    const TAddLinkFunction& addLink) {
+    TCallScope scope(*this, addLink);
+    for (auto& h : FPlugins.HTMLParserPlugins()) {
+        CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
+                          "SetAddLinkCallback");
+        if (!TPluginSystem::IsEnabled(h)) continue;
+        TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
+        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
+        TBstr wideText(text);
+        CheckPluginResult(h.Interface->HandleText(projectObject.Get(), pageObject.Get(), wideText.Get()),
+                          h.Owner->Name, "HandleText");
+    }
+}
+
+bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
+                                   std::string_view tagText, const TAddLinkFunction& addLink) {
+    TCallScope scope(*this, addLink);
+    bool claimed = false;
+    // Every enabled plugin sees the tag, also after one has claimed it.
+    for (auto& h : FPlugins.HTMLParserPlugins()) {
+        CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
+                          "SetAddLinkCallback");
+        if (!TPluginSystem::IsEnabled(h)) continue;
+        TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
+        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
+        TBstr name(tagName), text(tagText);
+        VBOOL handled = 0;
+        CheckPluginResult(h.Interface->HandleTag(projectObject.Get(), pageObject.Get(), name.Get(), text.Get(), &handled),
+                          h.Owner->Name, "HandleTag");
+        claimed = claimed || handled != 0;
+    }
+    return claimed;
+}
+
+void TPluginParserHooks::ParseDocument(IParserPluginInterface* plugin, TDownloadProject& project,
+                                       TDownloadLink& link, TStream& stream, const std::string& localFilePath,
+                                       const TAddLinkFunction& addLink) {
+    if (!plugin) return;
+    std::string name = "parser plugin";
+    for (auto& p : FPlugins.ParserPlugins())
+        if (p.Interface == plugin) name = p.Owner->Name;
+    TCallScope scope(*this, addLink);
+    CheckPluginResult(plugin->SetAddLinkCallback(&AddLinkCallback, this), name, "SetAddLinkCallback");
+    TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
+    TComRef<IDownLoadLink> linkObject(CreateDownloadLinkAdapter(link));
+    TComRef<TComStream> streamObject(TComStream::Create(stream));
+    CheckPluginResult(plugin->Parse(projectObject.Get(), linkObject.Get(), streamObject.Get(), localFilePath.c_str()),
+                      name, "Parse");
+}
+
+} // namespace vorlin

@@ -1,0 +1,39 @@
+// The HTML parser's plugin hooks over the loaded plugins: every enabled HTML
+// parser plugin sees the page's texts and tags (and may claim tags), and a
+// parser plugin that claimed a document parses it. Plugins register links
+// of the page through the add-link callback, which reaches the parser's
+// AddLink only while one of these calls runs: a plugin that keeps the
+// callback and calls it later gets a failure result, not a dangling parser.
+#pragma once
+
+#include "links/HTMLParserHooks.h"
+#include "plugins/sdk/VorlinPlugin.h"
+
+namespace vorlin {
+
+class TPluginSystem;
+
+class TPluginParserHooks final : public IHTMLParserHooks {
+public:
+    explicit TPluginParserHooks(TPluginSystem& plugins) : FPlugins(plugins) {}
+
+    void HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
+                    const TAddLinkFunction& addLink) override;
+    bool HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
+                   std::string_view tagText, const TAddLinkFunction& addLink) override;
+    void ParseDocument(vorlin_sdk::IParserPluginInterface* plugin, TDownloadProject& project,
+                       TDownloadLink& link, TStream& stream, const std::string& localFilePath,
+                       const TAddLinkFunction& addLink) override;
+
+    // The callback handed to plugins; its context is this object.
+    static vorlin_sdk::HRESULT AddLinkCallback(void* context, const vorlin_sdk::OLECHAR* url, int32_t linkType,
+                                               vorlin_sdk::IDownLoadLink** link);
+
+private:
+    class TCallScope;
+
+    TPluginSystem& FPlugins;
+    const TAddLinkFunction* FAddLink = nullptr;  // set while a hook call runs
+};
+
+} // namespace vorlin

@@ -1,0 +1,175 @@
+// The HTML parser's plugin hooks and the application object, driven through
+// the real parser with the test plugin.
+#include "links/HTMLParser.h"
+#include "links/UrlHelpers.h"
+#include "platform/Stream.h"
+#include "project/DownloadLink.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LocalPath.h"
+#include "rules/ApplicationInterface.h"
+#include "rules/PluginStrings.h"
+#include "rules/PluginSystem.h"
+#include "tests/plugins/PluginTestSupport.h"
+
+#include <algorithm>
+#include <gmock/gmock.h>
+
+using namespace vorlin;
+using namespace vorlin::test;
+using namespace vorlin_sdk;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+class PluginParserHooksTest : public TPluginHostFixture {
+protected:
+    void StartHooks(const std::string& oneConfig, const std::string& twoConfig) {
+        Install("one", "caps=9\n" + oneConfig);
+        Install("two", "caps=9\n" + twoConfig);
+        Start();
+        FSystem.HandOverSettings(FHome.Path() + "p.prj.plugins");
+        FProject.TargetDir = FHome.Path() + "site/";
+        FPage = new TDownloadLink(&FProject);
+        FPage->SetServer("http://h/");
+        FPage->Path = "a/index.html";
+        FPage->LocalFileName = "a\\index.html";
+        FProject.Links->Add(FPage);
+    }
+    std::string ParsePage(const std::string& html) {
+        TMemoryStream body;
+        FParser.BeginDocument(*FPage, body);
+        body.WriteBuffer(html.data(), static_cast<int64_t>(html.size()));
+        FParser.ParseAvailable();
+        FParser.EndDocument();
+        return ReadFile(LinkFilePath(FProject, *FPage));
+    }
+    std::vector<std::string> References() const {
+        std::vector<std::string> urls;
+        for (auto* l : FPage->References) urls.push_back(l->FullURL());
+        return urls;
+    }
+
+    TDownloadProject FProject;
+    THTMLParser FParser{FProject, FSystem.ParserHooks()};
+    TDownloadLink* FPage = nullptr;
+};
+
+TEST_F(PluginParserHooksTest, EveryEnabledPluginSeesTextsAndTagsAndAnyMayClaim) {
+    StartHooks("handled=1", "active=0");
+    std::string stored = ParsePage("Hi <a href=x.html>there</a>");
+    EXPECT_EQ(stored, "Hi <a href=x.html>there</a>");  // claimed tags are written unchanged
+    EXPECT_TRUE(References().empty());                   // and not processed further
+    EXPECT_THAT(LogOf("one"), HasSubstr("HandleText [Hi ]"));
+    EXPECT_THAT(LogOf("one"), HasSubstr("HandleTag A [a href=x.html]"));
+    EXPECT_THAT(LogOf("one"), HasSubstr("HandleTag A [/a]"));
+    // The disabled plugin gets the callback but no call.
+    EXPECT_GT(CallCount("two", "SetAddLinkCallback"), 0);
+    EXPECT_EQ(CallCount("two", "HandleTag"), 0);
+}
+
+TEST_F(PluginParserHooksTest, AllEnabledPluginsAreAskedEvenAfterAClaim) {
+    StartHooks("handled=1", "handled=0");
+    ParsePage("<img src=i.gif>");
+    EXPECT_EQ(CallCount("one", "HandleTag IMG"), 1);
+    EXPECT_EQ(CallCount("two", "HandleTag IMG"), 1);
+    EXPECT_TRUE(References().empty());
+}
+
+TEST_F(PluginParserHooksTest, PluginsRegisterLinksOfThePageThroughTheCallback) {
+    StartHooks("addlinks=extra.png,http://cdn/x.js\naddlinktype=5", "nullout=AddLink\naddlinks=other.png");
+    std::string stored = ParsePage("<br>");
+    EXPECT_EQ(stored, "<br>");
+    std::vector<std::string> references = References();
+    std::sort(references.begin(), references.end());
+    EXPECT_EQ(references, (std::vector<std::string>{"http://cdn/x.js", "http://h/a/extra.png", "http://h/a/other.png"}));
+    EXPECT_THAT(LogOf("one"), HasSubstr("AddLink extra.png -> ok a/extra.png"));
+    TDownloadLink* script = nullptr;
+    FProject.Links->AlreadyFound("http://cdn/x.js", script);
+    ASSERT_NE(script, nullptr);
+    EXPECT_EQ(script->LinkType, ltScriptFile);
+    EXPECT_THAT(LogOf("two"), HasSubstr("AddLink other.png -> ok"));  // no link object wanted
+}
+
+TEST_F(PluginParserHooksTest, BadCallsOfTheCallbackFailWithoutHarm) {
+    StartHooks("addlinks=x.png\naddlinktype=42", "");
+    ParsePage("<br>");
+    EXPECT_THAT(LogOf("one"), HasSubstr("AddLink x.png -> failed"));
+    EXPECT_TRUE(References().empty());
+    // Kept and called after the hook returned: no page is being parsed.
+    IDownLoadLink* link = reinterpret_cast<IDownLoadLink*>(1);
+    EXPECT_EQ(TPluginParserHooks::AddLinkCallback(&FSystem.ParserHooks(), u"late.png", 0, &link), E_FAIL);
+    EXPECT_EQ(link, nullptr);
+    EXPECT_EQ(TPluginParserHooks::AddLinkCallback(&FSystem.ParserHooks(), nullptr, 0, nullptr), E_POINTER);
+}
+
+TEST_F(PluginParserHooksTest, AFailingHookStopsTheParseWithItsMessage) {
+    StartHooks("fail=HandleTag", "");
+    TMemoryStream body;
+    FParser.BeginDocument(*FPage, body);
+    body.WriteBuffer("<p>", 3);
+    EXPECT_THROW(FParser.ParseAvailable(), EPluginError);
+    FParser.Reset();
+}
+
+TEST_F(PluginParserHooksTest, AParserPluginParsesTheWholeDocument) {
+    StartHooks("canparse=1\naddlinks=img/a.png", "");
+    FPage->MimeType = "application/x-custom";
+    IParserPluginInterface* plugin = FSystem.ClaimingParser(FProject, *FPage);
+    ASSERT_NE(plugin, nullptr);
+    TMemoryStream body;
+    body.WriteBuffer("12345", 5);
+    FParser.ParseWithPlugin(plugin, *FPage, body);
+    EXPECT_THAT(LogOf("one"), HasSubstr("Parse " + LinkFilePath(FProject, *FPage) + " 5"));
+    EXPECT_EQ(References(), std::vector<std::string>{"http://h/a/img/a.png"});
+}
+
+// --- The application object ---------------------------------------------------
+
+TEST(ApplicationInterface, OffersTheUrlHelpersAndTheAttributeReader) {
+    TComRef<TApplicationInterface> app(TApplicationInterface::Create());
+    TBstr base("http://h/a/b.html"), ref("../c d.html"), result;
+    ASSERT_EQ(app->ResolveURL(base.Get(), ref.Get(), result.Out()), S_OK);
+    EXPECT_EQ(result.Utf8(), "http://h/c%20d.html");
+    TBstr text("a b"), encoded;
+    app->EncodeURL(text.Get(), encoded.Out());
+    EXPECT_EQ(encoded.Utf8(), "a%20b");
+    TBstr escaped("%zz"), decoded;
+    EXPECT_LT(app->HTTPDecode(escaped.Get(), decoded.Out()), 0);  // the helper's error, as a result
+    EXPECT_EQ(decoded.Get(), nullptr);
+    EXPECT_EQ(app->EncodeURL(text.Get(), nullptr), E_POINTER);
+
+    // Positions count UTF-16 units of the tag text from 1.
+    TBstr tag("img alt=\"\xc3\xbc\xf0\x9f\x98\x80\" src='x.gif'"), name("SRC"), value;
+    int32_t position = -1;
+    ASSERT_EQ(app->GetAttributeValue(tag.Get(), name.Get(), &position, value.Out()), S_OK);
+    EXPECT_EQ(value.Utf8(), "x.gif");
+    std::u16string wide = Utf8ToUtf16(tag.Utf8());
+    EXPECT_EQ(wide.substr(static_cast<size_t>(position - 1), 5), u"x.gif");
+    TBstr missing("title");
+    app->GetAttributeValue(tag.Get(), missing.Get(), &position, value.Out());
+    EXPECT_EQ(position, 0);
+    EXPECT_EQ(value.Utf8(), "");
+
+    EXPECT_EQ(app->Reserved7(nullptr, nullptr, nullptr, 1, 2, 3), S_OK);
+    int terminated = 0;
+    app->OnTerminate = [&] { ++terminated; };
+    EXPECT_EQ(app->Terminate(), S_OK);
+    EXPECT_EQ(terminated, 1);
+    EXPECT_TRUE(app->TerminateRequested());
+}
+
+TEST_F(PluginParserHooksTest, APluginReachesTheApplicationObject) {
+    Install("caller", "caps=0\nappcalls=1");
+    Start();
+    std::string log = LogOf("caller");
+    EXPECT_THAT(log, HasSubstr("ResolveURL http://h/c%20d.html"));
+    EXPECT_THAT(log, HasSubstr("EncodeURL a%20b"));
+    EXPECT_THAT(log, HasSubstr("HTTPDecode a b"));
+    EXPECT_THAT(log, HasSubstr("HTTPDecode of a bad escape failed"));
+    EXPECT_THAT(log, HasSubstr("GetAttributeValue 0 10 x.gif"));
+    EXPECT_THAT(log, HasSubstr("Reserved7 0"));
+}
+
+} // namespace
