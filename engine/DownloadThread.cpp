@@ -1,6 +1,7 @@
 #include "engine/DownloadThread.h"
 
-#include "engine/RunMessages.h"
+#include "engine/DownloadRun.h"
+#include "engine/RunReporter.h"
 #include "platform/MessageQueue.h"
 
 #include <algorithm>
@@ -47,8 +48,17 @@ void TDownloadThread::SetTimeoutMilliseconds(int milliseconds) { FSetup.TimeOutM
 void TDownloadThread::SetRateMeterPeriod(uint32_t milliseconds) { FSetup.RateMeterPeriodMs = milliseconds; }
 
 void TDownloadThread::Execute() {
-    // FIXME: the run itself is being built; until then it ends at once.
-    PostMessage(FSetup.MainWindow, WM_RUN_FINISHED);
+    TRunReporter report(FSetup.MainWindow);
+    try {
+        if (!FSetup.Project) throw Exception("No project to download");
+        TDownloadRun run(FSetup);
+        run.Execute();
+    } catch (const std::exception& e) {
+        report.PostError(e.what());
+    }
+    // Last of all, once the run has let go of the project: the main window
+    // may free both when it sees this.
+    report.Finished();
 }
 
 } // namespace vorlin
