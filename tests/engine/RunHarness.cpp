@@ -1,6 +1,7 @@
 #include "tests/engine/RunHarness.h"
 
 #include "platform/FileSystem.h"
+#include "project/DownloadLinks.h"
 #include "project/PasswordList.h"
 #include "platform/MessageQueue.h"
 #include "platform/Stream.h"
@@ -112,6 +113,18 @@ bool TRunHarness::RunToEnd(uint32_t reaperMs) {
 
 void TRunHarness::Post(uint32_t message, uintptr_t wParam, intptr_t lParam, std::unique_ptr<TPayload> payload) {
     if (FRun) PostThreadMessage(FRun->ThreadId(), message, wParam, lParam, std::move(payload));
+}
+
+std::unique_ptr<TDownloadProject> TRunHarness::SavedLinks() const {
+    auto project = std::make_unique<TDownloadProject>();
+    project->Links->LoadFromFile(DataFile());
+    return project;
+}
+
+TDownloadLink* TRunHarness::LinkOf(TDownloadProject& project, const std::string& url) {
+    for (TDownloadLink* link : *project.Links)
+        if (link->FullURL() == url) return link;
+    return nullptr;
 }
 
 std::string TRunHarness::FileText(const std::string& relative) const {

@@ -98,6 +98,11 @@ public:
     void Post(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0,
               std::unique_ptr<TPayload> payload = nullptr);
 
+    // The link data the run saved, read into a project of its own.
+    std::unique_ptr<TDownloadProject> SavedLinks() const;
+    // The link of that project with this full URL, or null.
+    static TDownloadLink* LinkOf(TDownloadProject& project, const std::string& url);
+
     // A file below the target directory (host path relative to it).
     std::string FileText(const std::string& relative) const;
     bool FileThere(const std::string& relative) const;

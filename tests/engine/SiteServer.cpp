@@ -61,6 +61,11 @@ void TSiteServer::Route(const std::string& path, THandler handler) {
     FRoutes[path] = std::move(handler);
 }
 
+void TSiteServer::SetDefault(THandler handler) {
+    std::lock_guard<std::mutex> g(FLock);
+    FDefault = std::move(handler);
+}
+
 std::vector<TSiteRequest> TSiteServer::Requests() {
     std::lock_guard<std::mutex> g(FLock);
     return FRequests;
@@ -151,11 +156,11 @@ void TSiteServer::Serve(int fd) {
             std::lock_guard<std::mutex> g(FLock);
             FRequests.push_back(request);
             auto route = FRoutes.find(request.Path);
-            if (route != FRoutes.end()) handler = route->second;
+            handler = route != FRoutes.end() ? route->second : FDefault;
             nth = FCounts[request.Path]++;
         }
         script = handler ? handler(request, nth) : Status(404, "Not Found");
-        RunSteps(fd, script);
+        RunSteps(fd, script, request.Path);
         reset = !script.Steps.empty() && script.Steps.back().Kind == TScript::TStepKind::skReset;
     }
     if (!reset) {
@@ -171,7 +176,13 @@ void TSiteServer::Serve(int fd) {
     close(fd);
 }
 
-void TSiteServer::RunSteps(int fd, const TScript& script) {
+int TSiteServer::ClosedByClient(const std::string& path) {
+    std::lock_guard<std::mutex> g(FLock);
+    auto it = FClosed.find(path);
+    return it == FClosed.end() ? 0 : it->second;
+}
+
+void TSiteServer::RunSteps(int fd, const TScript& script, const std::string& path) {
     for (const TScript::TStep& step : script.Steps) {
         if (FStop) return;
         switch (step.Kind) {
@@ -203,7 +214,11 @@ void TSiteServer::RunSteps(int fd, const TScript& script) {
                 pollfd p{fd, POLLIN, 0};
                 if (poll(&p, 1, 20) <= 0) continue;
                 char buf[512];
-                if (recv(fd, buf, sizeof buf, 0) <= 0) break;
+                if (recv(fd, buf, sizeof buf, 0) <= 0) {
+                    std::lock_guard<std::mutex> g(FLock);
+                    ++FClosed[path];
+                    break;
+                }
             }
             return;
         }

@@ -43,12 +43,17 @@ public:
 
     void Route(const std::string& path, TScript answer);
     void Route(const std::string& path, THandler handler);
+    // The answer for every path without a route (a 404 unless set).
+    void SetDefault(THandler handler);
 
     std::vector<TSiteRequest> Requests();
     // The requests of one path, in order.
     std::vector<TSiteRequest> RequestsOf(const std::string& path);
     // The paths in the order they were asked for.
     std::vector<std::string> Paths();
+    // How many connections of this path the client closed while the server
+    // kept silent (a Silence step that ended because the client went away).
+    int ClosedByClient(const std::string& path);
 
     // Whole answers: status line, the given header lines, Content-Length
     // (unless withLength is false), the blank line and the body.
@@ -63,7 +68,7 @@ private:
     void AcceptLoop();
     void Serve(int fd);
     bool ReadRequest(int fd, std::string& raw);
-    void RunSteps(int fd, const TScript& script);
+    void RunSteps(int fd, const TScript& script, const std::string& path);
     bool Wait(uint32_t ms);
 
     int FListen = -1;
@@ -72,7 +77,9 @@ private:
     std::thread FAcceptor;
     std::mutex FLock;
     std::map<std::string, THandler> FRoutes;
+    THandler FDefault;
     std::map<std::string, int> FCounts;
+    std::map<std::string, int> FClosed;
     std::vector<TSiteRequest> FRequests;
     std::vector<std::thread> FWorkers;
 };
