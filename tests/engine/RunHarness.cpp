@@ -81,6 +81,7 @@ TDownloadThread& TRunHarness::Start() {
     FTarget->SetRun(FRun.get());
     FRun->SetSettings(Settings);
     FRun->SetProject(&Project, FTarget->Handle(), Clients);
+    FRun->SetProxy(ProxyHost, ProxyPort, "", "");
     FRun->SetTimeouts(TimeOutEnabled, 1, Tries);
     FRun->SetTimeoutMilliseconds(TimeOutMs);
     FRun->SetStructureList(&Structure);

@@ -84,6 +84,8 @@ public:
     bool TimeOutEnabled = true;
     int TimeOutMs = 3000;
     int Tries = 3;
+    // A proxy for every request of the run ("host", "port"), or none.
+    std::string ProxyHost, ProxyPort;
 
     // Creates and resumes the run.
     TDownloadThread& Start();
