@@ -33,9 +33,16 @@ void TClaimableLinks::Add(TDownloadLink* link) {
     size_t position = static_cast<size_t>(index);
     TEntry entry{link, FNextSerial};
     // Pages are appended to the list: their place is almost always the end.
+    // A page's other links go right after it, and the page was the first
+    // claimable link when it was claimed: their place is almost always the
+    // front. Anything else is looked up.
     auto place = FSet.end();
-    if (!FSet.empty() && PositionOf(list, std::prev(FSet.end())->Link) >= position)
-        place = FSet.lower_bound(position);
+    if (!FSet.empty() && PositionOf(list, std::prev(FSet.end())->Link) >= position) {
+        if (PositionOf(list, FSet.begin()->Link) > position)
+            place = FSet.begin();
+        else
+            place = FSet.lower_bound(position);
+    }
     if (place != FSet.end() && place->Link == link) return;
     FSet.emplace_hint(place, entry);
     ++FNextSerial;

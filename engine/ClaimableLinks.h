@@ -6,7 +6,8 @@
 // Links only ever enter the list and never change their order relative to
 // each other while a run lasts, so their positions (IndexOf) order the set
 // consistently. Taking the first link costs amortised O(1); adding a link at
-// the end of the list O(1) position queries, elsewhere O(log n) of them.
+// either end of the set a few position queries (O(log n) each), elsewhere
+// O(log n) of them.
 #pragma once
 
 #include <cstddef>
