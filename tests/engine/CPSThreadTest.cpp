@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 using namespace vorlin;
@@ -22,11 +23,30 @@ struct TMainWindow {
     }};
 };
 
+// The run's side: a thread whose loop records the rates it is sent.
+class TRunStandIn : public TThread {
+public:
+    TRunStandIn() : TThread(false) {}
+    ~TRunStandIn() override {
+        PostThreadMessage(ThreadId(), WM_QUIT);
+        WaitFor();
+    }
+    std::atomic<intptr_t> LastRate{-1};
+
+protected:
+    void Execute() override {
+        TMsg m;
+        while (GetMessage(m))
+            if (m.Message == WM_RUN_RATE && LastRate < 0) LastRate = m.LParam;
+    }
+};
+
 } // namespace
 
 TEST(CPSThread, PublishesBytesPerSecondWithTheDivisorFour) {
     TMainWindow window;
-    TCPSThread meter(true, CurrentThreadId(), window.Target.Handle(), 50);
+    TRunStandIn run;
+    TCPSThread meter(true, run.ThreadId(), window.Target.Handle(), 50);
     meter.ReportBytes(400000);
     meter.ReportBytes(9600);  // reported before it runs: kept for the first pass
     meter.Resume();
@@ -34,11 +54,8 @@ TEST(CPSThread, PublishesBytesPerSecondWithTheDivisorFour) {
     EXPECT_EQ(window.Rates[0], 102400);
     EXPECT_EQ(Format("%.2f KB/s", window.Rates[0] / 1024.0), "100.00 KB/s");
     // The run gets the same figure as a thread message.
-    TMsg m;
-    bool runGotIt = false;
-    while (PeekMessage(m, 0, WM_RUN_RATE, WM_RUN_RATE))
-        if (m.Target == 0 && m.LParam == 102400) runGotIt = true;
-    EXPECT_TRUE(runGotIt);
+    ASSERT_TRUE(PumpUntil([&] { return run.LastRate >= 0; }));
+    EXPECT_EQ(run.LastRate, 102400);
     meter.Terminate();
     meter.WaitFor();
     EXPECT_EQ(meter.PeakRate(), 102400);
