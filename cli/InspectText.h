@@ -90,6 +90,20 @@ inline std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+// Text for a terminal line: control characters (tabs included, which
+// separate the columns) as \xNN, so that stored data can't steer the terminal.
+inline std::string PrintableText(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F)
+            out += Format("\\x%02X", c);
+        else
+            out += ch;
+    }
+    return out;
+}
+
 // The arguments of an inspection command: one existing FILE and at most one
 // option `flag`. Answers -1 when the command should go on, else its exit
 // status (after printing the usage or the complaint).

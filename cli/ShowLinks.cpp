@@ -26,8 +26,9 @@ void PrintLines(const TDownloadLinks& links, double version) {
     for (TDownloadLink* l : links) {
         std::printf("%s\t%s\t%s\t%d\t%d\t%s\t%s\t%s\n", LinkStateName(l->State),
                     LinkKindName(l->Kind), LinkTypeName(l->LinkType), l->Level, l->Size,
-                    l->MimeType.empty() ? "-" : l->MimeType.c_str(), l->FullURL().c_str(),
-                    (l->LocalDir + l->LocalFileName).c_str());
+                    l->MimeType.empty() ? "-" : PrintableText(l->MimeType).c_str(),
+                    PrintableText(l->FullURL()).c_str(),
+                    PrintableText(l->LocalDir + l->LocalFileName).c_str());
     }
     std::printf("# %d links, file version %.2f\n", links.Count(), version);
 }

@@ -18,6 +18,7 @@
 namespace vorlin {
 
 class TDownloadProject;
+class TStream;
 
 // The link data file could not be read; the links read before the error
 // stay in the list.
@@ -89,6 +90,8 @@ public:
     // Reads the link data file into the list; the version of the file, or 0
     // when there is no file. Throws ELoadLinksException.
     double LoadFromFile(const std::string& hostPath);
+    // The same from the compressed bytes of such a file.
+    double LoadFromStream(TStream& compressed);
     // Writes the link data file, replacing an old one only once the new one
     // is complete. Errors propagate.
     void SaveToFile(const std::string& hostPath, const TLinkSaveProgress& progress = {},

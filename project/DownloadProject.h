@@ -13,6 +13,7 @@
 namespace vorlin {
 
 class TDownloadLinks;
+class TStream;
 class TDownloadedList;
 class TFilteredOutList;
 class IRuleList;
@@ -68,6 +69,8 @@ public:
     // valid Base64 throw.
     void SaveToFile(const std::string& hostPath) const;
     TProjectLoadReport LoadFromFile(const std::string& hostPath);
+    // The same from the bytes of a project file, read from the position on.
+    TProjectLoadReport LoadFromStream(TStream& stream);
 
     // True unless ProjectMode is pmMirror: stored pages get rewritten links.
     bool RewritesLinks() const { return ProjectMode != pmMirror; }

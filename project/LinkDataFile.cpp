@@ -87,11 +87,20 @@ void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProg
 
 double TDownloadLinks::LoadFromFile(const std::string& hostPath) {
     if (!FileExists(hostPath)) return 0;
+    std::unique_ptr<TFileStream> file;
+    try {
+        file = std::make_unique<TFileStream>(hostPath, fmOpenRead);
+    } catch (const std::exception& e) {
+        throw ELoadLinksException(std::string("Error loading project data: ") + e.what());
+    }
+    return LoadFromStream(*file);
+}
+
+double TDownloadLinks::LoadFromStream(TStream& compressed) {
     TPendingReferences pending;
     double version = 0;
     try {
-        TFileStream file(hostPath, fmOpenRead);
-        TZDecompressionStream zip(file);
+        TZDecompressionStream zip(compressed);
         TTaggedReader r(zip);
         version = r.ReadFloat();
         // Compared in single precision, so that a stored 0.97 is not less

@@ -1,9 +1,8 @@
 // A sequence kept as an implicit treap: nodes are ordered by position only,
-// and every node knows the size of its subtree and its parent. That makes
-// insertion at any position, removal, "the i-th node" and "the position of
-// this node" cost O(log n) expected, which the link list needs at a million
-// links (appending pages, inserting a page's images right after it, and the
-// scheduler's and the link data file's position queries).
+// and every node knows the size of its subtree and its parent. Insertion,
+// removal anywhere, "the i-th node" and "the position of this node" cost
+// O(log n) expected: the downloaded and filtered-out lists of a run lose
+// links again while the run goes on, at any place.
 //
 // The tree is intrusive: a node type carries a TOrderHook member and the tree
 // is told which one. The tree never allocates or frees nodes.
@@ -116,26 +115,12 @@ public:
     }
 
     Node* First() const { return FRoot ? Leftmost(FRoot) : nullptr; }
-    Node* Last() const { return FRoot ? Rightmost(FRoot) : nullptr; }
-
     static Node* Next(const Node* node) {
         const TOrderHook<Node>& h = node->*Hook;
         if (h.Right) return Leftmost(h.Right);
         const Node* cur = node;
         Node* parent = h.Parent;
         while (parent && (parent->*Hook).Right == cur) {
-            cur = parent;
-            parent = (parent->*Hook).Parent;
-        }
-        return parent;
-    }
-
-    static Node* Prev(const Node* node) {
-        const TOrderHook<Node>& h = node->*Hook;
-        if (h.Left) return Rightmost(h.Left);
-        const Node* cur = node;
-        Node* parent = h.Parent;
-        while (parent && (parent->*Hook).Left == cur) {
             cur = parent;
             parent = (parent->*Hook).Parent;
         }
@@ -177,11 +162,6 @@ private:
         while ((node->*Hook).Left) node = (node->*Hook).Left;
         return node;
     }
-    static Node* Rightmost(Node* node) {
-        while ((node->*Hook).Right) node = (node->*Hook).Right;
-        return node;
-    }
-
     // Lifts node above its parent, keeping the order and the subtree sizes.
     void RotateUp(Node* node) {
         TOrderHook<Node>& x = node->*Hook;

@@ -120,8 +120,17 @@ void TPassWordList::Delete(int index) {
 }
 
 void TPassWordList::LoadFromFile(const std::string& hostPath) {
+    std::unique_ptr<TFileStream> file;
     try {
-        TFileStream file(hostPath, fmOpenRead | fmShareDenyWrite);
+        file = std::make_unique<TFileStream>(hostPath, fmOpenRead | fmShareDenyWrite);
+    } catch (const std::exception&) {
+        throw EPassWordListError(kCannotOpen);
+    }
+    LoadFromStream(*file);
+}
+
+void TPassWordList::LoadFromStream(TStream& file) {
+    try {
         int32_t count = ReadInt32(file);
         for (int32_t i = 0; i < count; ++i) {
             auto entry = std::make_unique<TPassWordListEntry>();

@@ -13,6 +13,7 @@
 namespace vorlin {
 
 class TDownloadLink;
+class TStream;
 
 struct TPassWordListEntry {
     std::string URL;  // the key
@@ -54,6 +55,8 @@ public:
     // EPassWordListError "Cannot open Passwordlist please ensure that no
     // other instance of HTTP Vorlin is Saving!", keeping the entries read.
     void LoadFromFile(const std::string& hostPath);
+    // The same from the bytes of such a file.
+    void LoadFromStream(TStream& stream);
     // Replaces the file once the new one is complete; throws
     // EPassWordListError "Cannot save Passwordlist ..." on failure.
     void SaveToFile(const std::string& hostPath) const;

@@ -45,6 +45,7 @@ struct TProgramSettings {
     // Kept outside the record in the same file.
     int32_t NumberOfThreads = 5;         // Settings / NumberOfThreads
     bool AutoCheckForUpdates = true;     // Settings / AutoCheckForUpdates
+    bool EnableDocking = false;          // Docking / EnableDocking
     std::string Language = "English";    // Languages / Language
 };
 

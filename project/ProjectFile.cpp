@@ -61,10 +61,14 @@ void TDownloadProject::SaveToFile(const std::string& hostPath) const {
 
 TProjectLoadReport TDownloadProject::LoadFromFile(const std::string& hostPath) {
     TFileStream file(hostPath, fmOpenRead);
+    return LoadFromStream(file);
+}
+
+TProjectLoadReport TDownloadProject::LoadFromStream(TStream& stream) {
     TProjectLoadReport report;
-    const int64_t size = file.Size();
+    const int64_t size = stream.Size() - stream.Position();
     if (size == 0) return report;
-    TTaggedReader r(file);
+    TTaggedReader r(stream);
     int& n = report.ValuesRead;
     auto more = [&] { return r.Position() < size; };
     try {

@@ -107,6 +107,19 @@ TEST_F(ShowCommands, ShowLinksPrintsLinesAndJson) {
     EXPECT_NE(run.Output.find("\"localDir\": \"h\\\\\""), std::string::npos);
 }
 
+TEST_F(ShowCommands, ShowLinksKeepsControlCharactersOffTheTerminal) {
+    TDownloadProject p;
+    auto* link = new TDownloadLink(&p);
+    link->SetServer("http://h/");
+    link->Path = "a\x1b[2J\tb";
+    p.Links->Add(link);
+    p.Links->SaveToFile(Dir.Path + "ctl.dat");
+    TRun run = Vorlin("show-links " + Dir.Path + "ctl.dat");
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Output.find("http://h/a\\x1B[2J\\x09b"), std::string::npos) << run.Output;
+    EXPECT_EQ(run.Output.find('\x1b'), std::string::npos);
+}
+
 TEST_F(ShowCommands, ShowLinksRejectsBadFiles) {
     TRun run = Vorlin("show-links " + Dir.Path + "p.prj");  // not compressed
     EXPECT_EQ(run.Status, 1);
