@@ -24,15 +24,6 @@ template <typename F> HRESULT StringCall(BSTR* result, F&& compute) {
 
 } // namespace
 
-HRESULT TApplicationInterface::QueryInterface(const GUID& iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown) return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IUnknown*>(this);
-    return S_OK;
-}
-
 HRESULT TApplicationInterface::ResolveURL(BSTR base, BSTR reference, BSTR* result) {
     return StringCall(result, [&] {
         return vorlin::ResolveURL(VorlinStringToUtf8(base), VorlinStringToUtf8(reference));

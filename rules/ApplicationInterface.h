@@ -16,7 +16,6 @@ public:
     // The new object holds one reference; release it when done.
     static TApplicationInterface* Create() { return new TApplicationInterface(); }
 
-    vorlin_sdk::HRESULT QueryInterface(const vorlin_sdk::GUID& iid, void** object) override;
     vorlin_sdk::HRESULT ResolveURL(vorlin_sdk::BSTR base, vorlin_sdk::BSTR reference,
                                    vorlin_sdk::BSTR* result) override;
     vorlin_sdk::HRESULT GetAttributeValue(vorlin_sdk::BSTR tagText, vorlin_sdk::BSTR name,

@@ -40,8 +40,11 @@ HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, i
     });
 }
 
-void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
-                                    const TAddLinkFunction& addLink) {
+// Hands every HTML parser plugin the callback and lets call ask each
+// enabled one, with fresh objects for the project and the page.
+template <typename F>
+void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
+                                        const TAddLinkFunction& addLink, F&& call) {
     TCallScope scope(*this, addLink);
     for (auto& h : FPlugins.HTMLParserPlugins()) {
         CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
@@ -49,29 +52,29 @@ void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& pa
         if (!TPluginSystem::IsEnabled(h)) continue;
         TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
         TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
-        TBstr wideText(text);
-        CheckPluginResult(h.Interface->HandleText(projectObject.Get(), pageObject.Get(), wideText.Get()),
-                          h.Owner->Name, "HandleText");
+        call(h, projectObject.Get(), pageObject.Get());
     }
+}
+
+void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
+                                    const TAddLinkFunction& addLink) {
+    TBstr wideText(text);
+    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+        CheckPluginResult(h.Interface->HandleText(p, l, wideText.Get()), h.Owner->Name, "HandleText");
+    });
 }
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
-    TCallScope scope(*this, addLink);
+    TBstr name(tagName), text(tagText);
     bool claimed = false;
     // Every enabled plugin sees the tag, also after one has claimed it.
-    for (auto& h : FPlugins.HTMLParserPlugins()) {
-        CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
-                          "SetAddLinkCallback");
-        if (!TPluginSystem::IsEnabled(h)) continue;
-        TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
-        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
-        TBstr name(tagName), text(tagText);
+    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
         VBOOL handled = 0;
-        CheckPluginResult(h.Interface->HandleTag(projectObject.Get(), pageObject.Get(), name.Get(), text.Get(), &handled),
-                          h.Owner->Name, "HandleTag");
+        CheckPluginResult(h.Interface->HandleTag(p, l, name.Get(), text.Get(), &handled), h.Owner->Name,
+                          "HandleTag");
         claimed = claimed || handled != 0;
-    }
+    });
     return claimed;
 }
 

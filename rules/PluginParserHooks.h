@@ -31,6 +31,8 @@ public:
 
 private:
     class TCallScope;
+    template <typename F>
+    void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink, F&& call);
 
     TPluginSystem& FPlugins;
     const TAddLinkFunction* FAddLink = nullptr;  // set while a hook call runs

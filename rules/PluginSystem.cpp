@@ -6,6 +6,7 @@
 #include "rules/ApplicationInterface.h"
 #include "rules/PluginStrings.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -58,11 +59,31 @@ TPluginSystem::TPluginSystem(std::string programDir, TPluginErrorDisplay display
 TPluginSystem::~TPluginSystem() {
     // Releasing plugin objects needs their code: deinitialise before the
     // libraries go, even when the owner forgot to.
-    if (FInitialized) Deinitialize();
+    Deinitialize();
     for (auto& p : FPlugins) p->Library.Unload();
     FPlugins.clear();
     FPluginNames.clear();
     FApplication->Release();
+}
+
+namespace {
+[[maybe_unused]] const char* StateName(TPluginSystemState state) {
+    switch (state) {
+    case TPluginSystemState::psCreated: return "created";
+    case TPluginSystemState::psLoaded: return "loaded";
+    case TPluginSystemState::psInitialized: return "initialised";
+    case TPluginSystemState::psDeinitialized: return "deinitialised";
+    }
+    return "?";
+}
+} // namespace
+
+void TPluginSystem::SetState(TPluginSystemState state) {
+    if (state == FState) return;
+#ifdef VORLIN_TRACE_STATES
+    std::fprintf(stderr, "TPluginSystem: %s -> %s\n", StateName(FState), StateName(state));
+#endif
+    FState = state;
 }
 
 void TPluginSystem::Display(const std::string& message) const {
@@ -75,6 +96,8 @@ void TPluginSystem::Display(const std::string& message) const {
 // --- Loading ---------------------------------------------------------------
 
 void TPluginSystem::Load() {
+    if (FState != TPluginSystemState::psCreated) return;
+    SetState(TPluginSystemState::psLoaded);
     std::vector<std::string> files;
     std::string dir = IncludeTrailingSlash(FProgramDir + PluginDir);
     std::set<std::string> visited;
@@ -104,7 +127,8 @@ void* TPluginSystem::ExportOf(const TPlugin& plugin, const char* name) const {
 }
 
 void TPluginSystem::Initialize() {
-    FInitialized = true;
+    if (FState == TPluginSystemState::psInitialized || FState == TPluginSystemState::psDeinitialized) return;
+    SetState(TPluginSystemState::psInitialized);
     for (auto& p : FPlugins) {
         try {
             if (!p->Loaded) DebugLog(p->FileName + ": " + p->Library.LoadError());
@@ -149,7 +173,7 @@ void TPluginSystem::AddCapability(TPlugin& plugin, const GUID& iid, std::vector<
 // --- Deinitialising ----------------------------------------------------------
 
 void TPluginSystem::Deinitialize() {
-    if (!FInitialized) return;
+    if (FState != TPluginSystemState::psInitialized) return;
     for (auto& p : FPlugins) {
         try {
             DeinitializePlugin(*p);
@@ -165,7 +189,7 @@ void TPluginSystem::Deinitialize() {
     }
     ReleaseCapabilities();
     FApplication->ClearActionProviders();
-    FInitialized = false;
+    SetState(TPluginSystemState::psDeinitialized);
 }
 
 void TPluginSystem::DeinitializePlugin(TPlugin& plugin) {

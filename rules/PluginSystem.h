@@ -49,6 +49,9 @@ template <typename T> struct TPluginCapability {
     const TPlugin* Owner;
 };
 
+// Where the plugin system stands; it moves forward only (no reloading).
+enum class TPluginSystemState { psCreated, psLoaded, psInitialized, psDeinitialized };
+
 // Reports an error of one plugin during initialisation or deinitialisation:
 // the application's standard error display.
 using TPluginErrorDisplay = std::function<void(const std::string& message)>;
@@ -70,13 +73,16 @@ public:
     std::string PluginDir = cDefaultPluginDir;
 
     // Lists the plugin folder recursively and loads every "*.so", keeping
-    // them in the reverse order of the listing. Once per program run.
+    // them in the reverse order of the listing. Once per program run: a
+    // second call does nothing.
     void Load();
     // Calls InitPlugin and GetPluginInterFace and fills the capability lists;
-    // one plugin's failure is displayed and the next one goes on.
+    // one plugin's failure is displayed and the next one goes on. Once.
     void Initialize();
-    // Calls DeInitPlugin, releases the plugin objects and empties the lists.
+    // Calls DeInitPlugin, releases the plugin objects and empties the lists
+    // (only after Initialize, and once).
     void Deinitialize();
+    TPluginSystemState State() const { return FState; }
 
     const TPlugins& Plugins() const { return FPlugins; }
     // The plugin names in plugin order, as the options dialog lists them.
@@ -137,6 +143,7 @@ private:
     void ReleaseCapabilities();
     void* ExportOf(const TPlugin& plugin, const char* name) const;
     void Display(const std::string& message) const;
+    void SetState(TPluginSystemState state);
 
     std::string FProgramDir;
     TPluginErrorDisplay FDisplay;
@@ -149,7 +156,7 @@ private:
     TApplicationInterface* FApplication;  // one reference held
     TPluginVotes FVotes;
     TPluginParserHooks FParserHooks;
-    bool FInitialized = false;
+    TPluginSystemState FState = TPluginSystemState::psCreated;
 };
 
 } // namespace vorlin

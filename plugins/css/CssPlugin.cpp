@@ -33,14 +33,6 @@ IApplicationInterface* g_application = nullptr;
 // Per project: only whether the plugin is on; new projects have it on.
 class TCssSettings final : public TRefCounted<IPluginSettingsInterface> {
 public:
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     // Stored as a version byte and an active byte; a shorter entry keeps the defaults.
     HRESULT LoadFromStream(IStream* stream) override {
         if (!stream) return E_POINTER;
@@ -138,9 +130,9 @@ std::string FragmentOf(const std::string& url) {
 
 // --- The plugin object ------------------------------------------------------------
 
-class TCssPlugin final : public IParserPluginInterface, public IHTMLParserPluginInterface {
+class TCssPlugin final : public TRefCounted<IParserPluginInterface, IHTMLParserPluginInterface> {
 public:
-    ~TCssPlugin() {
+    ~TCssPlugin() override {
         if (FSettings) FSettings->Release();
     }
 
@@ -155,12 +147,6 @@ public:
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
-    }
-    uint32_t AddRef() override { return ++FRefCount; }
-    uint32_t Release() override {
-        uint32_t n = --FRefCount;
-        if (n == 0) delete this;
-        return n;
     }
 
     HRESULT GetCapabilities(uint16_t* flags) override {
@@ -317,7 +303,6 @@ private:
             FInStyle.erase(key);
     }
 
-    std::atomic<uint32_t> FRefCount{1};
     std::mutex FLock;
     IPluginSettingsInterface* FSettings = nullptr;
     // Pages (by URL) whose parser stands inside a STYLE element; several

@@ -1,5 +1,7 @@
 #include "CssScanner.h"
 
+#include "VorlinPluginHelpers.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -24,25 +26,6 @@ bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
     return true;
 }
 
-void AppendUtf8(std::string& out, unsigned long cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Resolves the escapes of a value: "\" and up to six hex digits (and one
 // blank after them) is that character; "\" and a line break is nothing;
 // "\" and anything else is that character.
@@ -64,7 +47,7 @@ std::string Unescape(std::string_view raw) {
                 ++digits;
             }
             if (j < raw.size() && IsSpace(raw[j])) ++j;
-            AppendUtf8(out, cp);
+            vorlin_sdk::VorlinAppendUtf8(out, cp == 0 ? 0xFFFD : static_cast<char32_t>(cp));
             i = j - 1;
         } else if (raw[j] == '\n' || raw[j] == '\r' || raw[j] == '\f') {
             i = j;

@@ -31,8 +31,9 @@ namespace vorlin_sdk {
 
 // --- UTF-8 and UTF-16 ------------------------------------------------------
 
-namespace detail {
-inline void AppendUtf8(std::string& out, char32_t cp) {
+// Appends one code point as UTF-8 (surrogates and values beyond U+10FFFF as U+FFFD).
+inline void VorlinAppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -49,7 +50,6 @@ inline void AppendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-} // namespace detail
 
 inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
     std::u16string out;
@@ -112,7 +112,7 @@ inline std::string VorlinUtf16ToUtf8(std::u16string_view s) {
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             u = 0xFFFD;
         }
-        detail::AppendUtf8(out, u);
+        VorlinAppendUtf8(out, u);
     }
     return out;
 }
@@ -217,16 +217,29 @@ private:
     T* m_object = nullptr;
 };
 
-// AddRef and Release for an object that implements the interface T; the
-// object starts with one reference, owned by whoever created it.
-template <typename T> class TRefCounted : public T {
+// AddRef and Release for an object that implements one or more interfaces
+// (TFirst, TOthers...); the object starts with one reference, owned by
+// whoever created it, and deletes itself when the count drops to zero.
+// QueryInterface answers IUnknown only (through TFirst); a class with
+// interface ids of its own overrides it.
+template <typename TFirst, typename... TOthers> class TRefCounted : public TFirst, public TOthers... {
 public:
+    HRESULT QueryInterface(const GUID& iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid != IID_IUnknown) return E_NOINTERFACE;
+        AddRef();
+        *object = Identity();
+        return S_OK;
+    }
     uint32_t AddRef() override { return ++m_refCount; }
     uint32_t Release() override {
         uint32_t n = --m_refCount;
         if (n == 0) delete this;
         return n;
     }
+    // The object's IUnknown, the same whichever interface it is reached by.
+    IUnknown* Identity() { return static_cast<IUnknown*>(static_cast<TFirst*>(this)); }
 
 protected:
     TRefCounted() = default;

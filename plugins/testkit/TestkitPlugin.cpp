@@ -41,6 +41,7 @@ struct TConfig {
     bool AppCalls = false;           // call the application object at InitPlugin
     bool SetOnStart = false;         // DownloadStarted writes ProjectSize -1 and a URL
     bool AskForced = false;          // ForceLink reads the link's forced state (slot 5)
+    bool Quiet = false;              // keep no call log (benchmarks)
 };
 
 TConfig g_config;
@@ -49,7 +50,9 @@ std::atomic<int> g_live{0};
 IApplicationInterface* g_application = nullptr;
 int g_saveCount = 0;
 
-void Log(const std::string& line) { g_log += g_config.Name + ": " + line + "\n"; }
+void Log(const std::string& line) {
+    if (!g_config.Quiet) g_log += g_config.Name + ": " + line + "\n";
+}
 
 bool Fails(const char* method) { return g_config.Fail.count(method) != 0; }
 bool NullOut(const char* method) { return g_config.NullOut.count(method) != 0; }
@@ -90,14 +93,6 @@ class TTestkitSettings final : public TRefCounted<IPluginSettingsInterface>, TLi
 public:
     bool Active = g_config.Active;
 
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     HRESULT LoadFromStream(IStream* stream) override {
         TESTKIT_ENTER("LoadFromStream");
         char data[3] = {};
@@ -147,15 +142,6 @@ public:
 class TTestkitAction final : public TRefCounted<IFilterActionInterface>, TLiveCount {
 public:
     explicit TTestkitAction(int index) : FIndex(index) {}
-
-    HRESULT QueryInterface(const GUID& iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown) return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IUnknown*>(this);
-        return S_OK;
-    }
     HRESULT Execute() override {
         TESTKIT_ENTER("Execute");
         Log("Execute action " + std::to_string(FIndex) + " value " + std::to_string(FValue));
@@ -265,18 +251,14 @@ void ProbeLink(IDownLoadLink* l) {
 
 // --- The plugin object ---------------------------------------------------------
 
-class TTestkitPlugin final : public IParserPluginInterface,
-                             public IFilterPluginInterface,
-                             public IDownloadPluginInterface,
-                             public IHTMLParserPluginInterface,
-                             public IFilterActionPluginInterface,
+class TTestkitPlugin final : public TRefCounted<IParserPluginInterface, IFilterPluginInterface,
+                                                IDownloadPluginInterface, IHTMLParserPluginInterface,
+                                                IFilterActionPluginInterface>,
                              TLiveCount {
 public:
-    ~TTestkitPlugin() {
+    ~TTestkitPlugin() override {
         if (FSettings) FSettings->Release();
     }
-
-    IUnknown* Identity() { return static_cast<IParserPluginInterface*>(this); }
 
     HRESULT QueryInterface(const GUID& iid, void** object) override {
         if (!object) return E_POINTER;
@@ -296,12 +278,6 @@ public:
             return E_NOINTERFACE;
         AddRef();
         return S_OK;
-    }
-    uint32_t AddRef() override { return ++FRefCount; }
-    uint32_t Release() override {
-        uint32_t n = --FRefCount;
-        if (n == 0) delete this;
-        return n;
     }
 
     // IBasicPluginInterFace
@@ -465,7 +441,6 @@ private:
         return S_OK;
     }
 
-    std::atomic<uint32_t> FRefCount{1};
     IPluginSettingsInterface* FSettings = nullptr;
     TAddLinkCallback FCallback = nullptr;
     void* FContext = nullptr;
@@ -530,6 +505,7 @@ __attribute__((visibility("default"))) void TestkitConfigure(const char* text) {
         else if (key == "appcalls") g_config.AppCalls = ParseFlag(v);
         else if (key == "setonstart") g_config.SetOnStart = ParseFlag(v);
         else if (key == "askforced") g_config.AskForced = ParseFlag(v);
+        else if (key == "quiet") g_config.Quiet = ParseFlag(v);
     }
 }
 

@@ -176,6 +176,23 @@ TEST_F(PluginSystemTest, GarbageStringsArriveAsReplacementCharacters) {
     EXPECT_EQ(TPluginSystem::NameOf(Plugin("bad")), "b\xef\xbf\xbd" "ad");
 }
 
+TEST_F(PluginSystemTest, EachStepHappensOnceAndInOrder) {
+    Install("once", "", "testkit_nodeinit");
+    FSystem.Deinitialize();  // nothing initialised yet: nothing to do
+    Start();
+    FSystem.Load();
+    FSystem.Initialize();
+    EXPECT_EQ(FSystem.Count(), 1);
+    EXPECT_EQ(CallCount("once", "InitPlugin"), 1);
+    EXPECT_EQ(FSystem.State(), TPluginSystemState::psInitialized);
+    FSystem.Deinitialize();
+    FSystem.Deinitialize();
+    FSystem.Initialize();  // no reloading
+    EXPECT_EQ(FErrors.size(), 1u);  // the missing DeInitPlugin, reported once
+    EXPECT_EQ(CallCount("once", "InitPlugin"), 1);
+    EXPECT_EQ(FSystem.State(), TPluginSystemState::psDeinitialized);
+}
+
 TEST_F(PluginSystemTest, DestructionDeinitialisesWhatTheOwnerLeftInitialised) {
     std::vector<std::string> errors;
     {
