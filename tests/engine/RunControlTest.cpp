@@ -25,7 +25,7 @@ TScript StallFirst(const TSiteRequest&, int nth) {
         .Silence();
 }
 
-class RunControlTest : public ::testing::Test {
+class RunControlTest : public TSiteRunTest {
 protected:
     // A start page linking count files f1.bin ... that stall at first.
     void Site(int count) {
@@ -36,8 +36,7 @@ protected:
             page += "<a href=\"" + path + "\">f</a>";
             site.Route(path, StallFirst);
         }
-        site.Route("/", TSiteServer::Page(page));
-        run.Project.URL = site.Url("/");
+        Home(page);
     }
     int Asked() {
         int count = 0;
@@ -53,8 +52,6 @@ protected:
         for (const std::string& path : files) EXPECT_EQ(run.FileText("127.0.0.1" + path), kBody) << path;
         EXPECT_EQ(run.Window.LastStats.Downloaded, static_cast<int>(files.size()) + 1);
     }
-    TSiteServer site;
-    TRunHarness run;
     std::vector<std::string> files;
 };
 
@@ -138,20 +135,19 @@ TEST_F(RunControlTest, RetriedURLIsFetchedAgain) {
     ExpectAllStored();
 }
 
-TEST(RunOpen, FileIsOpenedOnceDownloaded) {
+class RunOpenTest : public TSiteRunTest {};
+
+TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
     std::vector<std::string> opened;
     TShellOpener previous = SetShellOpener([&](const std::string& path) {
         opened.push_back(path);
         return true;
     });
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/doc.txt\">doc</a>"));
+    Home("<a href=\"/doc.txt\">doc</a>");
     site.Route("/doc.txt", TScript()
                                .Pause(200)
                                .Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/plain"}, "text"))
                                .Close());
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     run.Start();
     // The window names the link from its structure view.
     TDownloadLink* doc = nullptr;

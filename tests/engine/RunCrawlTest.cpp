@@ -13,33 +13,24 @@
 namespace vorlin::test {
 namespace {
 
-std::vector<std::string> Gets(TSiteServer& site) {
-    std::vector<std::string> paths;
-    for (const TSiteRequest& r : site.Requests())
-        if (r.Method == "GET") paths.push_back(r.Path);
-    return paths;
-}
+class RunCrawlTest : public TSiteRunTest {};
 
-TEST(RunCrawl, PageImagesComeBeforeThePagesFoundLater) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/b.html\">b</a><img src=\"/i1.gif\"><a href=\"/c.html\">c</a>"));
+TEST_F(RunCrawlTest, PageImagesComeBeforeThePagesFoundLater) {
+    Home("<a href=\"/b.html\">b</a><img src=\"/i1.gif\"><a href=\"/c.html\">c</a>");
     site.Route("/b.html", TSiteServer::Page("<img src=\"/i2.gif\"><a href=\"/d.html\">d</a>"));
     site.Route("/c.html", TSiteServer::Page("<img src=\"/i3.gif\">"));
     site.Route("/d.html", TSiteServer::Page("<a href=\"/\">home</a>"));
     for (const char* image : {"/i1.gif", "/i2.gif", "/i3.gif"}) site.Route(image, TSiteServer::File("GIF", "image/gif"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     run.Project.ScopeMode = smStayOnServer;
     ASSERT_TRUE(run.RunToEnd());
-    EXPECT_EQ(Gets(site), (std::vector<std::string>{"/", "/i1.gif", "/b.html", "/i2.gif", "/c.html", "/i3.gif",
+    EXPECT_EQ(site.Gets(), (std::vector<std::string>{"/", "/i1.gif", "/b.html", "/i2.gif", "/c.html", "/i3.gif",
                                                     "/d.html"}));
     EXPECT_EQ(run.Window.LastStats.Downloaded, 7);
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);
 }
 
-TEST(RunCrawl, IdleClientsWaitUntilANewPageBringsLinks) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/p2.html\">2</a><img src=\"/i.gif\">"));
+TEST_F(RunCrawlTest, IdleClientsWaitUntilANewPageBringsLinks) {
+    Home("<a href=\"/p2.html\">2</a><img src=\"/i.gif\">");
     site.Route("/i.gif", TSiteServer::File("GIF", "image/gif"));
     // Late, so that every other client has gone idle and the queue stopped.
     site.Route("/p2.html", TScript()
@@ -48,9 +39,7 @@ TEST(RunCrawl, IdleClientsWaitUntilANewPageBringsLinks) {
                                                          "<a href=\"/p3.html\">3</a>"))
                                .Close());
     site.Route("/p3.html", TSiteServer::Page("end"));
-    TRunHarness run;
     run.Clients = 5;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.Window.LastStats.Downloaded, 4);
     auto& urls = run.Window.ClientURLs;
@@ -61,13 +50,10 @@ TEST(RunCrawl, IdleClientsWaitUntilANewPageBringsLinks) {
     EXPECT_TRUE(urls[4].empty());
 }
 
-TEST(RunCrawl, MailLinkWithoutPluginIsFilteredOutUnasked) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"mailto:someone@example.org\">mail</a>"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+TEST_F(RunCrawlTest, MailLinkWithoutPluginIsFilteredOutUnasked) {
+    Home("<a href=\"mailto:someone@example.org\">mail</a>");
     ASSERT_TRUE(run.RunToEnd());
-    EXPECT_EQ(Gets(site), std::vector<std::string>{"/"});
+    EXPECT_EQ(site.Gets(), std::vector<std::string>{"/"});
     EXPECT_EQ(run.Window.LastStats.FilteredOut, 1);
     auto saved = run.SavedLinks();
     TDownloadLink* mail = TRunHarness::LinkOf(*saved, "mailto:someone@example.org");
@@ -75,24 +61,18 @@ TEST(RunCrawl, MailLinkWithoutPluginIsFilteredOutUnasked) {
     EXPECT_EQ(mail->State, lsFilteredOut);
 }
 
-TEST(RunCrawl, MissingImageNamesItsPage) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<img src=\"/missing.gif\">"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+TEST_F(RunCrawlTest, MissingImageNamesItsPage) {
+    Home("<img src=\"/missing.gif\">");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(run.Window.ErrorLogged("404 Not Found " + site.Url("/missing.gif") + " Link war auf " + site.Url("/")));
     EXPECT_EQ(run.Window.LastStats.Downloaded, 1);
     EXPECT_EQ(run.Window.LastStats.FilteredOut, 1);
 }
 
-TEST(RunCrawl, RedirectedPageGetsTheTargetsFileAfterTheRun) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/old.html\">old</a>"));
+TEST_F(RunCrawlTest, RedirectedPageGetsTheTargetsFileAfterTheRun) {
+    Home("<a href=\"/old.html\">old</a>");
     site.Route("/old.html", TSiteServer::Status(301, "Moved", {"Location: /new.html"}));
     site.Route("/new.html", TSiteServer::Page("NEW"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/new.html").size(), 1u);
     EXPECT_EQ(run.FileText("127.0.0.1/new.html"), "NEW");
@@ -102,13 +82,10 @@ TEST(RunCrawl, RedirectedPageGetsTheTargetsFileAfterTheRun) {
     EXPECT_EQ(TRunHarness::LinkOf(*saved, site.Url("/new.html"))->State, lsDownloaded);
 }
 
-TEST(RunCrawl, DirectoryRedirectToItsSlashIsNoCopy) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/dir\">dir</a>"));
+TEST_F(RunCrawlTest, DirectoryRedirectToItsSlashIsNoCopy) {
+    Home("<a href=\"/dir\">dir</a>");
     site.Route("/dir", TSiteServer::Status(301, "Moved", {"Location: " + site.Url("/dir/")}));
     site.Route("/dir/", TSiteServer::Page("DIR"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.FileText("127.0.0.1/dir/index.html"), "DIR");
     EXPECT_TRUE(run.Window.Errors.empty());
@@ -118,27 +95,21 @@ TEST(RunCrawl, DirectoryRedirectToItsSlashIsNoCopy) {
     EXPECT_EQ(TRunHarness::LinkOf(*saved, site.Url("/dir/"))->LocalFileName, "dir\\index.html");
 }
 
-TEST(RunCrawl, RedirectLoopEnds) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/a\">a</a>"));
+TEST_F(RunCrawlTest, RedirectLoopEnds) {
+    Home("<a href=\"/a\">a</a>");
     site.Route("/a", TSiteServer::Status(302, "Found", {"Location: /b"}));
     site.Route("/b", TSiteServer::Status(302, "Found", {"Location: /a"}));
     site.Route("/self", TSiteServer::Status(302, "Found", {"Location: /self"}));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/a").size(), 1u);
     EXPECT_EQ(site.RequestsOf("/b").size(), 1u);
     EXPECT_EQ(run.Window.LastStats.FilteredOut, 2);
 }
 
-TEST(RunCrawl, UnusableStatusesEndTheLinkInsteadOfHangingTheRun) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/multi\">m</a><a href=\"/odd\">o</a>"));
+TEST_F(RunCrawlTest, UnusableStatusesEndTheLinkInsteadOfHangingTheRun) {
+    Home("<a href=\"/multi\">m</a><a href=\"/odd\">o</a>");
     site.Route("/multi", TSiteServer::Status(300, "Multiple Choices"));
     site.Route("/odd", TScript().Send(TSiteServer::Answer(799, "Odd", {}, "x")).Close());
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.Window.LastStats.FilteredOut, 2);
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);

@@ -26,11 +26,10 @@ TScript CutAnswer(size_t length, size_t sent) {
     return TScript().Send(answer);
 }
 
-class RunFailureTest : public ::testing::Test {
+class RunFailureTest : public TSiteRunTest {
 protected:
     void SetUp() override {
-        site.Route("/", TSiteServer::Page("<a href=\"/file.bin\">file</a>"));
-        run.Project.URL = site.Url("/");
+        Home("<a href=\"/file.bin\">file</a>");
         run.TimeOutMs = 150;
         run.Tries = 3;
     }
@@ -38,8 +37,6 @@ protected:
         auto saved = run.SavedLinks();
         return TRunHarness::LinkOf(*saved, site.Url("/file.bin"))->State;
     }
-    TSiteServer site;
-    TRunHarness run;
 };
 
 TEST_F(RunFailureTest, SilenceIsRetriedThenGivenUp) {

@@ -143,4 +143,9 @@ std::vector<std::string> TRunHarness::AllFiles() const {
     return files;
 }
 
+void TSiteRunTest::Home(const std::string& html) {
+    site.Route("/", TSiteServer::Page(html));
+    run.Project.URL = site.Url("/");
+}
+
 } // namespace vorlin::test

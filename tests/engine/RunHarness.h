@@ -10,6 +10,9 @@
 #include "engine/StructureList.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettings.h"
+#include "tests/engine/SiteServer.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
@@ -115,6 +118,15 @@ private:
     std::string FDir;
     std::unique_ptr<TMainWindowTarget> FTarget;
     std::unique_ptr<TDownloadThread> FRun;
+};
+
+// A test with a site and a run of it.
+class TSiteRunTest : public ::testing::Test {
+protected:
+    // The start page "/" with this HTML; the project starts there.
+    void Home(const std::string& html);
+    TSiteServer site;
+    TRunHarness run;
 };
 
 } // namespace vorlin::test

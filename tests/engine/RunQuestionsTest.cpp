@@ -26,12 +26,11 @@ TSiteServer::THandler Protected(const std::string& user, const std::string& pass
     };
 }
 
-TEST(RunCredentials, StoredEntryIsTriedFirstThenTheUserIsAsked) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/secret.html\">s</a>"));
+class RunCredentialsTest : public TSiteRunTest {};
+
+TEST_F(RunCredentialsTest, StoredEntryIsTriedFirstThenTheUserIsAsked) {
+    Home("<a href=\"/secret.html\">s</a>");
     site.Route("/secret.html", Protected("new", "pw2", "SECRET"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     {
         // An entry that no longer works, for the page's directory.
         TDownloadLink key(&run.Project);
@@ -65,14 +64,11 @@ TEST(RunCredentials, StoredEntryIsTriedFirstThenTheUserIsAsked) {
     EXPECT_EQ(kept.Find(key)->UserName, "new");
 }
 
-TEST(RunCredentials, QuestionsComeOneAtATime) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/a.html\">a</a><a href=\"/b.html\">b</a>"));
+TEST_F(RunCredentialsTest, QuestionsComeOneAtATime) {
+    Home("<a href=\"/a.html\">a</a><a href=\"/b.html\">b</a>");
     site.Route("/a.html", Protected("u", "p", "A"));
     site.Route("/b.html", Protected("u", "p", "B"));
-    TRunHarness run;
     run.Clients = 2;
-    run.Project.URL = site.Url("/");
     int open = 0, most = 0;
     run.Window.OnCredentials = [&](TAuthRec& request) {
         ++open;
@@ -92,12 +88,9 @@ TEST(RunCredentials, QuestionsComeOneAtATime) {
     EXPECT_EQ(run.FileText("127.0.0.1/b.html"), "B");
 }
 
-TEST(RunCredentials, CancelledQuestionFiltersTheLinkOut) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/secret.html\">s</a>"));
+TEST_F(RunCredentialsTest, CancelledQuestionFiltersTheLinkOut) {
+    Home("<a href=\"/secret.html\">s</a>");
     site.Route("/secret.html", Protected("u", "p", "S"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/secret.html").size(), 1u);
     EXPECT_EQ(run.Window.CredentialQuestions, 1);
@@ -106,10 +99,8 @@ TEST(RunCredentials, CancelledQuestionFiltersTheLinkOut) {
     EXPECT_FALSE(FileExists(run.Dir() + "/passwords.lst"));
 }
 
-TEST(RunCredentials, ProjectCredentialsReachTheStartPage) {
-    TSiteServer site;
+TEST_F(RunCredentialsTest, ProjectCredentialsReachTheStartPage) {
     site.Route("/", Protected("me", "mine", "HOME"));
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     run.Project.UseAutentfication = true;
     run.Project.UserName = "me";
@@ -121,18 +112,15 @@ TEST(RunCredentials, ProjectCredentialsReachTheStartPage) {
 }
 
 // Structure mode fetches the pages; at the end the user picks files.
-class RunStructureTest : public ::testing::Test {
+class RunStructureTest : public TSiteRunTest {
 protected:
     void SetUp() override {
-        site.Route("/", TSiteServer::Page("<a href=\"/p.html\">p</a><img src=\"/a.gif\"><img src=\"/b.gif\">"));
+        Home("<a href=\"/p.html\">p</a><img src=\"/a.gif\"><img src=\"/b.gif\">");
         site.Route("/p.html", TSiteServer::Page("p"));
         site.Route("/a.gif", TSiteServer::File("A", "image/gif"));
         site.Route("/b.gif", TSiteServer::File("B", "image/gif"));
-        run.Project.URL = site.Url("/");
         run.Project.ProjectMode = pmShowStructure;
     }
-    TSiteServer site;
-    TRunHarness run;
     int shown = 0;
 };
 
@@ -165,15 +153,14 @@ TEST_F(RunStructureTest, CancelledSelectionEndsTheRun) {
     EXPECT_EQ(site.RequestsOf("/p.html").size(), 1u);
 }
 
-TEST(RunHalfAutomatic, OnlyTheChosenLinksAreFollowed) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/yes.html\">y</a><a href=\"/no.html\">n</a>"));
+class RunHalfAutomaticTest : public TSiteRunTest {};
+
+TEST_F(RunHalfAutomaticTest, OnlyTheChosenLinksAreFollowed) {
+    Home("<a href=\"/yes.html\">y</a><a href=\"/no.html\">n</a>");
     site.Route("/yes.html", TSiteServer::Page("<img src=\"/pic.gif\">"));
     site.Route("/no.html", TSiteServer::Page("no"));
     site.Route("/pic.gif", TSiteServer::File("P", "image/gif"));
-    TRunHarness run;
     run.Clients = 2;
-    run.Project.URL = site.Url("/");
     run.Project.ProjectMode = pmHalfAutomatic;
     std::vector<std::string> pages;
     run.Window.OnSelectLinks = [&](TDownloadProject&, TDownloadLink& page) {

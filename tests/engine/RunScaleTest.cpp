@@ -9,15 +9,14 @@
 namespace vorlin::test {
 namespace {
 
-TEST(RunScale, PageOfAHundredThousandLinks) {
-    TSiteServer site;
+class RunScaleTest : public TSiteRunTest {};
+
+TEST_F(RunScaleTest, PageOfAHundredThousandLinks) {
     std::string page = "<html>";
     const int links = 100000;
     // Images on another server: each is examined and refused unasked.
     for (int i = 0; i < links; ++i) page += "<img src=\"http://other.invalid/i" + std::to_string(i) + ".gif\">";
-    site.Route("/", TSiteServer::Page(page + "</html>"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+    Home(page + "</html>");
     run.Clients = 4;
     ASSERT_TRUE(run.RunToEnd(120000));
     EXPECT_EQ(run.Window.LastStats.All, links + 1);
@@ -25,29 +24,23 @@ TEST(RunScale, PageOfAHundredThousandLinks) {
     EXPECT_EQ(site.Requests().size(), 2u);
 }
 
-TEST(RunScale, EndlessTagEnds) {
-    TSiteServer site;
+TEST_F(RunScaleTest, EndlessTagEnds) {
     std::string page = "<html><p>before</p><a href=\"/x.html\" " + std::string(10 << 20, 'a');
-    site.Route("/", TSiteServer::Page(page));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+    Home(page);
     ASSERT_TRUE(run.RunToEnd(120000));
     EXPECT_EQ(run.Window.LastStats.Downloaded, 1);
     EXPECT_EQ(run.FileText("127.0.0.1/index.html").substr(0, 19), "<html><p>before</p>");
 }
 
-TEST(RunScale, BinaryDataServedAsHtml) {
-    TSiteServer site;
+TEST_F(RunScaleTest, BinaryDataServedAsHtml) {
     std::string junk;
     uint32_t x = 12345;
     for (int i = 0; i < (1 << 20); ++i) {
         x = x * 1103515245u + 12345u;
         junk += static_cast<char>(x >> 24);
     }
-    site.Route("/", TSiteServer::Page(junk));
+    Home(junk);
     site.SetDefault([](const TSiteRequest&, int) { return TSiteServer::File("x", "text/plain"); });
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd(120000));
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);
 }

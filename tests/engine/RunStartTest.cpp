@@ -13,8 +13,9 @@ namespace {
 
 bool Finished(const TRecordingWindow& window) { return window.Finished && window.FinishedCount == 1; }
 
-TEST(RunStart, WithoutURLEndsAtOnceAndSaysSo) {
-    TRunHarness run;
+class RunStartTest : public TSiteRunTest {};
+
+TEST_F(RunStartTest, WithoutURLEndsAtOnceAndSaysSo) {
     run.Project.URL.clear();
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(Finished(run.Window));
@@ -24,9 +25,7 @@ TEST(RunStart, WithoutURLEndsAtOnceAndSaysSo) {
     EXPECT_EQ(run.Window.States.back(), TRunState::ssIdle);
 }
 
-TEST(RunStart, WithoutTargetDirectoryEndsAtOnce) {
-    TSiteServer site;
-    TRunHarness run;
+TEST_F(RunStartTest, WithoutTargetDirectoryEndsAtOnce) {
     run.Project.URL = site.Url("/");
     run.Project.Destination.clear();
     run.Settings.DefaultDownloadDir.clear();
@@ -36,10 +35,8 @@ TEST(RunStart, WithoutTargetDirectoryEndsAtOnce) {
     EXPECT_TRUE(site.Requests().empty());
 }
 
-TEST(RunStart, CancelDuringTheStartAddressTestAborts) {
-    TSiteServer site;
+TEST_F(RunStartTest, CancelDuringTheStartAddressTestAborts) {
     site.Route("/", TScript().Silence());
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     run.TimeOutMs = 10000;
     run.Window.OnLog = [&](const std::string& line) {
@@ -53,18 +50,15 @@ TEST(RunStart, CancelDuringTheStartAddressTestAborts) {
     EXPECT_EQ(run.Project.Links->Count(), 0);
 }
 
-TEST(RunStart, OtherSchemesAreRefusedWithAReason) {
-    TRunHarness run;
+TEST_F(RunStartTest, OtherSchemesAreRefusedWithAReason) {
     run.Project.URL = "https://example.invalid/";
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(Finished(run.Window));
     EXPECT_TRUE(run.Window.ErrorLogged("https://example.invalid/"));
 }
 
-TEST(RunStart, BareHostGetsSchemeAndSlash) {
-    TSiteServer site;
+TEST_F(RunStartTest, BareHostGetsSchemeAndSlash) {
     site.Route("/", TSiteServer::Page("<html>home</html>"));
-    TRunHarness run;
     run.Project.URL = "127.0.0.1:" + std::to_string(site.Port());
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.Project.StartURL, site.Url("/"));
@@ -77,11 +71,9 @@ TEST(RunStart, BareHostGetsSchemeAndSlash) {
     EXPECT_TRUE(run.Window.Logged("wurde heruntergeladen"));
 }
 
-TEST(RunStart, RedirectedStartAddressBecomesTheFirstLink) {
-    TSiteServer site;
+TEST_F(RunStartTest, RedirectedStartAddressBecomesTheFirstLink) {
     site.Route("/", TSiteServer::Status(302, "Found", {"Location: /start/page.html"}));
     site.Route("/start/page.html", TSiteServer::Page("<p>start</p>"));
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.Project.StartURL, site.Url("/start/page.html"));
@@ -91,10 +83,8 @@ TEST(RunStart, RedirectedStartAddressBecomesTheFirstLink) {
     EXPECT_EQ(site.RequestsOf("/").size(), 1u);  // only the HEAD
 }
 
-TEST(RunStart, SilentStartAddressIsGivenUpInBoundedTime) {
-    TSiteServer site;
+TEST_F(RunStartTest, SilentStartAddressIsGivenUpInBoundedTime) {
     site.Route("/", TScript().Silence());
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     run.TimeOutMs = 200;
     run.Tries = 1;

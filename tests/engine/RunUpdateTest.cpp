@@ -15,14 +15,6 @@ namespace {
 
 const char* const kLastModified = "Last-Modified: Sun, 06 Nov 1994 08:49:37 GMT";
 
-std::vector<std::string> Gets(TSiteServer& site, size_t from = 0) {
-    std::vector<std::string> paths;
-    auto requests = site.Requests();
-    for (size_t i = from; i < requests.size(); ++i)
-        if (requests[i].Method == "GET") paths.push_back(requests[i].Path);
-    return paths;
-}
-
 // The saved link data with one change made to it.
 void ChangeSavedLink(TRunHarness& run, const std::string& url, const std::function<void(TDownloadLink&)>& change) {
     auto saved = run.SavedLinks();
@@ -38,26 +30,24 @@ std::string Bytes(size_t count) {
     return bytes;
 }
 
-TEST(RunUpdate, ResumesOnlyThePendingLink) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/a.html\">a</a><a href=\"/b.html\">b</a>"));
+class RunUpdateTest : public TSiteRunTest {};
+
+TEST_F(RunUpdateTest, ResumesOnlyThePendingLink) {
+    Home("<a href=\"/a.html\">a</a><a href=\"/b.html\">b</a>");
     site.Route("/a.html", TSiteServer::Page("A"));
     site.Route("/b.html", TSiteServer::Page("B"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     ChangeSavedLink(run, site.Url("/b.html"), [](TDownloadLink& link) { link.State = lsPending; });
 
     size_t before = site.Requests().size();
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(run.Window.Logged(RunText(619)));
-    EXPECT_EQ(Gets(site, before), std::vector<std::string>{"/b.html"});
+    EXPECT_EQ(site.Gets(before), std::vector<std::string>{"/b.html"});
     EXPECT_EQ(run.Window.LastStats.Downloaded, 3);
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);
 }
 
-TEST(RunUpdate, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
-    TSiteServer site;
+TEST_F(RunUpdateTest, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
     auto conditional = [](const std::string& body, const std::string& type) {
         return [body, type](const TSiteRequest& request, int) {
             if (!request.Header("If-Modified-Since").empty()) return TSiteServer::Status(304, "Not Modified");
@@ -66,7 +56,6 @@ TEST(RunUpdate, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
     };
     site.Route("/", conditional("<img src=\"/a.gif\">", "text/html"));
     site.Route("/a.gif", conditional("GIF", "image/gif"));
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     const std::string page = run.FileText("127.0.0.1/index.html");
@@ -87,7 +76,7 @@ TEST(RunUpdate, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
 }
 
 // A file of 100 bytes, cut to 40 on disk: continued from byte 40.
-class RunRangeTest : public ::testing::Test {
+class RunRangeTest : public TSiteRunTest {
 protected:
     void FirstRun() {
         site.Route("/", [](const TSiteRequest& request, int) {
@@ -108,8 +97,6 @@ protected:
                 .Close();
         return TSiteServer::File(body, "application/octet-stream", {kLastModified});
     }
-    TSiteServer site;
-    TRunHarness run;
     std::string body = Bytes(100);
 };
 
@@ -137,12 +124,9 @@ TEST_F(RunWholeAnswerTest, ServerIgnoringTheRangeReplacesTheFile) {
     EXPECT_EQ(run.FileText("127.0.0.1/big.bin"), body);
 }
 
-TEST(RunUpdate, ResumedMirrorPageAnsweredWholeIsStoredOnce) {
-    TSiteServer site;
+TEST_F(RunUpdateTest, ResumedMirrorPageAnsweredWholeIsStoredOnce) {
     const std::string page = "<html><body>" + Bytes(200) + "</body></html>";
-    site.Route("/", TSiteServer::Page(page));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+    Home(page);
     run.Project.ProjectMode = pmMirror;
     ASSERT_TRUE(run.RunToEnd());
     std::filesystem::resize_file(run.TargetDir() + "127.0.0.1/index.html", 50);
@@ -151,8 +135,7 @@ TEST(RunUpdate, ResumedMirrorPageAnsweredWholeIsStoredOnce) {
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), page);
 }
 
-TEST(RunUpdate, ResumedMirrorPageContinuesWithTheRange) {
-    TSiteServer site;
+TEST_F(RunUpdateTest, ResumedMirrorPageContinuesWithTheRange) {
     const std::string page = "<html><body><a href=\"/x.html\">" + Bytes(200) + "</a></body></html>";
     site.Route("/", [&](const TSiteRequest& request, int) {
         if (request.Header("Range").empty()) return TSiteServer::Page(page);
@@ -165,7 +148,6 @@ TEST(RunUpdate, ResumedMirrorPageContinuesWithTheRange) {
             .Close();
     });
     site.Route("/x.html", TSiteServer::Page("x"));
-    TRunHarness run;
     run.Project.URL = site.Url("/");
     run.Project.ProjectMode = pmMirror;
     ASSERT_TRUE(run.RunToEnd());
@@ -174,13 +156,10 @@ TEST(RunUpdate, ResumedMirrorPageContinuesWithTheRange) {
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), page);
 }
 
-TEST(RunUpdate, AutosaveAtZeroMinutesSavesWhileRunning) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("<a href=\"/slow.html\">slow</a>"));
+TEST_F(RunUpdateTest, AutosaveAtZeroMinutesSavesWhileRunning) {
+    Home("<a href=\"/slow.html\">slow</a>");
     site.Route("/slow.html",
                TScript().Pause(300).Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/html"}, "slow")).Close());
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
     run.Settings.AutosaveEnabled = true;
     run.Settings.AutosaveMinutes = 0;
     bool savedWhileRunning = false;
@@ -193,11 +172,8 @@ TEST(RunUpdate, AutosaveAtZeroMinutesSavesWhileRunning) {
     EXPECT_GT(run.Window.LogCount(RunText(629)), 1);
 }
 
-TEST(RunUpdate, AutosaveSwitchedOffSavesOnlyAtTheEnd) {
-    TSiteServer site;
-    site.Route("/", TSiteServer::Page("home"));
-    TRunHarness run;
-    run.Project.URL = site.Url("/");
+TEST_F(RunUpdateTest, AutosaveSwitchedOffSavesOnlyAtTheEnd) {
+    Home("home");
     run.Settings.AutosaveEnabled = false;
     run.Settings.AutosaveMinutes = 0;
     ASSERT_TRUE(run.RunToEnd());

@@ -176,6 +176,14 @@ void TSiteServer::Serve(int fd) {
     close(fd);
 }
 
+std::vector<std::string> TSiteServer::Gets(size_t from) {
+    std::vector<std::string> paths;
+    auto requests = Requests();
+    for (size_t i = from; i < requests.size(); ++i)
+        if (requests[i].Method == "GET") paths.push_back(requests[i].Path);
+    return paths;
+}
+
 int TSiteServer::ClosedByClient(const std::string& path) {
     std::lock_guard<std::mutex> g(FLock);
     auto it = FClosed.find(path);

@@ -51,6 +51,8 @@ public:
     std::vector<TSiteRequest> RequestsOf(const std::string& path);
     // The paths in the order they were asked for.
     std::vector<std::string> Paths();
+    // The paths of the GET requests from the from-th request on.
+    std::vector<std::string> Gets(size_t from = 0);
     // How many connections of this path the client closed while the server
     // kept silent (a Silence step that ended because the client went away).
     int ClosedByClient(const std::string& path);
