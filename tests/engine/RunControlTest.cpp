@@ -38,6 +38,15 @@ protected:
         }
         Home(page);
     }
+    // Starts the run on that many stalling files with that many clients,
+    // and waits until every file has been asked for once.
+    bool StartStalled(int count, int clients, int timeOutMs) {
+        Site(count);
+        run.Clients = clients;
+        run.TimeOutMs = timeOutMs;
+        run.Start();
+        return run.PumpUntil([&] { return Asked() == count; });
+    }
     int Asked() {
         int count = 0;
         for (const std::string& path : files) count += static_cast<int>(site.RequestsOf(path).size());
@@ -56,11 +65,7 @@ protected:
 };
 
 TEST_F(RunControlTest, PauseGivesTheLinksBackAndResumeFetchesThemAgain) {
-    Site(3);
-    run.Clients = 3;
-    run.TimeOutMs = 20000;
-    run.Start();
-    ASSERT_TRUE(run.PumpUntil([&] { return Asked() == 3; }));
+    ASSERT_TRUE(StartStalled(3, 3, 20000));
     run.Post(WM_RUN_PAUSE);
     ASSERT_TRUE(run.PumpUntil([&] {
         return Closed() == 3 && !run.Window.States.empty() && run.Window.States.back() == TRunState::ssPaused;
@@ -74,12 +79,8 @@ TEST_F(RunControlTest, PauseGivesTheLinksBackAndResumeFetchesThemAgain) {
 }
 
 TEST_F(RunControlTest, FewerClientsGiveTheirLinksBackAndMoreClientsTakeThem) {
-    Site(5);
-    run.Clients = 5;
     // Clients 1 and 2 keep their stalled files until the time-out.
-    run.TimeOutMs = 1500;
-    run.Start();
-    ASSERT_TRUE(run.PumpUntil([&] { return Asked() == 5; }));
+    ASSERT_TRUE(StartStalled(5, 5, 1500));
     run.Post(WM_SET_CLIENT_COUNT, 0, 2);
     // Clients 5, 4 and 3 abort at once.
     ASSERT_TRUE(run.PumpUntil([&] { return Closed() == 3; }));
@@ -97,11 +98,7 @@ TEST_F(RunControlTest, FewerClientsGiveTheirLinksBackAndMoreClientsTakeThem) {
 }
 
 TEST_F(RunControlTest, IdleClientsAboveTheCountLeaveAtOnce) {
-    Site(2);
-    run.Clients = 4;
-    run.TimeOutMs = 20000;
-    run.Start();
-    ASSERT_TRUE(run.PumpUntil([&] { return Asked() == 2; }));
+    ASSERT_TRUE(StartStalled(2, 4, 20000));
     // Client 1 is idle again (the page is done), 2 and 3 stall, 4 idles.
     run.Post(WM_SET_CLIENT_COUNT, 0, 1);
     ASSERT_TRUE(run.PumpUntil([&] { return Closed() == 2; }));
@@ -112,10 +109,7 @@ TEST_F(RunControlTest, IdleClientsAboveTheCountLeaveAtOnce) {
 }
 
 TEST_F(RunControlTest, CancelledURLIsGivenUp) {
-    Site(1);
-    run.TimeOutMs = 20000;
-    run.Start();
-    ASSERT_TRUE(run.PumpUntil([&] { return Asked() == 1; }));
+    ASSERT_TRUE(StartStalled(1, 1, 20000));
     run.Post(WM_CANCEL_URL, 1, 0, MakePayload(site.Url("/f1.bin")));
     ASSERT_TRUE(run.WaitFinished());
     EXPECT_EQ(site.RequestsOf("/f1.bin").size(), 1u);
@@ -123,10 +117,7 @@ TEST_F(RunControlTest, CancelledURLIsGivenUp) {
 }
 
 TEST_F(RunControlTest, RetriedURLIsFetchedAgain) {
-    Site(1);
-    run.TimeOutMs = 20000;
-    run.Start();
-    ASSERT_TRUE(run.PumpUntil([&] { return Asked() == 1; }));
+    ASSERT_TRUE(StartStalled(1, 1, 20000));
     // A URL no client is loading changes nothing.
     run.Post(WM_RETRY_URL, 1, 0, MakePayload(site.Url("/elsewhere")));
     run.Post(WM_RETRY_URL, 1, 0, MakePayload(site.Url("/f1.bin")));
