@@ -86,6 +86,7 @@ TDownloadThread& TRunHarness::Start() {
     FRun->SetTimeoutMilliseconds(TimeOutMs);
     FRun->SetStructureList(&Structure);
     FRun->SetProgramDirectory(FDir);
+    FRun->SetPluginSystem(Plugins);
     FRun->SetRateMeterPeriod(50);
     FRun->Resume();
     return *FRun;

@@ -20,6 +20,10 @@
 #include <string>
 #include <vector>
 
+namespace vorlin {
+class TPluginSystem;
+}
+
 namespace vorlin::test {
 
 // Runs on the test's thread (the TMainWindowTarget calls it there).
@@ -87,6 +91,8 @@ public:
     bool TimeOutEnabled = true;
     int TimeOutMs = 3000;
     int Tries = 3;
+    // The run's plugins, or none.
+    TPluginSystem* Plugins = nullptr;
     // A proxy for every request of the run ("host", "port"), or none.
     std::string ProxyHost, ProxyPort;
 
