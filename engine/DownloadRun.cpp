@@ -269,12 +269,14 @@ void TDownloadRun::SetClientCount(int count) {
 
 void TDownloadRun::OpenAfterDownload(TDownloadLink* link) {
     if (!link) return;
+    bool beingFetched = std::any_of(FClients.begin(), FClients.end(),
+                                    [&](const auto& client) { return client->CurrentLink == link; });
     bool openNow;
     {
         TLinkLock lock(*link);
         link->OpenAfterDownload = true;
         // A file that is there already is opened now.
-        openNow = FProject.Downloaded->Contains(link) && link->Slot <= 0;
+        openNow = !beingFetched && FProject.Downloaded->Contains(link);
     }
     if (openNow) ShellOpen(LinkFilePath(FProject, *link));
 }

@@ -154,5 +154,29 @@ TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
     EXPECT_EQ(opened[0], run.TargetDir() + "127.0.0.1/doc.txt");
 }
 
+TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
+    std::vector<std::string> opened;
+    TShellOpener previous = SetShellOpener([&](const std::string& path) {
+        opened.push_back(path);
+        return true;
+    });
+    Home("<img src=\"/pic.gif\"><a href=\"/slow.html\">slow</a>");
+    site.Route("/pic.gif", TSiteServer::File("P", "image/gif"));
+    site.Route("/slow.html",
+               TScript().Pause(300).Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/html"}, "s")).Close());
+    run.Start();
+    TDownloadLink* pic = nullptr;
+    ASSERT_TRUE(run.PumpUntil([&] {
+        while (TDownloadLink* link = run.Structure.TakeLast())
+            if (link->FullURL() == site.Url("/pic.gif") && link->State == lsDownloaded) pic = link;
+        return pic != nullptr;
+    }));
+    run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(pic));
+    ASSERT_TRUE(run.PumpUntil([&] { return !opened.empty(); }));
+    ASSERT_TRUE(run.WaitFinished());
+    SetShellOpener(previous);
+    EXPECT_EQ(opened, std::vector<std::string>{run.TargetDir() + "127.0.0.1/pic.gif"});
+}
+
 } // namespace
 } // namespace vorlin::test

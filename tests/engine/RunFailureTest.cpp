@@ -30,7 +30,7 @@ class RunFailureTest : public TSiteRunTest {
 protected:
     void SetUp() override {
         Home("<a href=\"/file.bin\">file</a>");
-        run.TimeOutMs = 150;
+        run.TimeOutMs = 250;
         run.Tries = 3;
     }
     TLinkState FileState() {
