@@ -254,12 +254,17 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
 
 void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link, const std::string& path) {
     const bool html = link.MimeType == kHtmlMimeType;
+    // Script files go to the script scanner and are stored as they come; a
+    // parser plugin is asked for the other documents only.
+    auto claimingPlugin = [&]() -> vorlin_sdk::IParserPluginInterface* {
+        return link.LinkType == ltScriptFile ? nullptr : FRun.ClaimingParser(link);
+    };
     if (client.Resuming && client.ReceiveStream) {
         if (html) {
             TMemoryStream* memory = client.ReceiveMemory();
             if (!memory) throw EStreamError("A continued page is not held in memory");
             client.Html().BeginDocument(link, *memory);
-        } else if (auto* plugin = FRun.ClaimingParser(link)) {
+        } else if (auto* plugin = claimingPlugin()) {
             // The plugin gets the whole document: the part held so far, then the rest.
             client.ClaimedBy = plugin;
             TStream& file = *client.ReceiveStream;
@@ -274,7 +279,7 @@ void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link
     client.Resuming = false;
     if (html) {
         client.Html().BeginDocument(link, client.NewReceiveMemory());
-    } else if (auto* plugin = FRun.ClaimingParser(link)) {
+    } else if (auto* plugin = claimingPlugin()) {
         client.ClaimedBy = plugin;
         client.NewReceiveMemory();
     } else {

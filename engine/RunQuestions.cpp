@@ -46,7 +46,11 @@ std::string TRunQuestions::RealmOf(const std::vector<std::string>& authenticateH
         if (equals == std::string::npos) continue;
         if (!SameText(Trim(header.substr(0, equals)), "Basic Realm")) continue;
         std::string value = Trim(header.substr(equals + 1));
-        // Less the quotes around it.
+        // The quoted text; parameters after it (", charset=...") are not part of it.
+        if (!value.empty() && value[0] == '"') {
+            size_t close = value.find('"', 1);
+            if (close != std::string::npos) return value.substr(1, close - 1);
+        }
         return value.size() >= 2 ? value.substr(1, value.size() - 2) : std::string();
     }
     return std::string();

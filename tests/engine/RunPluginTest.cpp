@@ -46,6 +46,15 @@ TEST_F(RunPluginTest, EveryCallSiteAsksThePlugins) {
     EXPECT_TRUE(FileExists(run.DataFile() + ".plugins"));
 }
 
+TEST_F(RunPluginTest, ScriptFilesGoToTheScriptScannerNotToParserPlugins) {
+    site.Route("/", TSiteServer::Page("<script src=\"/s.js\"></script>"));
+    site.Route("/s.js", TSiteServer::File("img.src = \"/from-script.gif\";", "application/javascript"));
+    site.Route("/from-script.gif", TSiteServer::File("G", "image/gif"));
+    RunWith("caps=1\ncanparse=1");
+    EXPECT_EQ(run.FileText("127.0.0.1/s.js"), "img.src = \"/from-script.gif\";");
+    EXPECT_EQ(site.RequestsOf("/from-script.gif").size(), 1u);
+}
+
 TEST_F(RunPluginTest, VotesRefuseLinksBeforeAndAfterTheHeader) {
     site.Route("/", TSiteServer::Page("<img src=\"/a.gif\">"));
     site.Route("/a.gif", TSiteServer::File("A", "image/gif"));

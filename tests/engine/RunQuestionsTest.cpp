@@ -1,5 +1,6 @@
 // The questions a run asks through its main window: credentials after a
 // 401, the structure selection, and the half-automatic choice of links.
+#include "engine/RunQuestions.h"
 #include "platform/Base64.h"
 #include "platform/FileSystem.h"
 #include "project/DownloadLink.h"
@@ -24,6 +25,13 @@ TSiteServer::THandler Protected(const std::string& user, const std::string& pass
         if (request.Header("Authorization") == Basic(user, password)) return TSiteServer::Page(body);
         return TSiteServer::Status(401, "Unauthorized", {"WWW-Authenticate: Basic realm=\"Secret\""});
     };
+}
+
+TEST(RunCredentialsRealm, IsTheQuotedBasicRealm) {
+    EXPECT_EQ(TRunQuestions::RealmOf({"Digest realm=\"Other\"", "basic REALM=\"Secret\", charset=\"UTF-8\""}),
+              "Secret");
+    EXPECT_EQ(TRunQuestions::RealmOf({"Basic realm=Bare"}), "ar");  // less its first and last character
+    EXPECT_EQ(TRunQuestions::RealmOf({}), "");
 }
 
 class RunCredentialsTest : public TSiteRunTest {};
