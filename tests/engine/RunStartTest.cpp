@@ -95,5 +95,17 @@ TEST_F(RunStartTest, SilentStartAddressIsGivenUpInBoundedTime) {
     EXPECT_EQ(run.Window.LastStats.FilteredOut, 1);
 }
 
+TEST_F(RunStartTest, WorksWithoutItsTexts) {
+    // A language library that lacks the run's strings: every text is empty.
+    SetRunTexts({});
+    Home("<img src=\"/a.gif\">");
+    site.Route("/a.gif", TSiteServer::File("A", "image/gif"));
+    bool finished = run.RunToEnd();
+    ResetRunTexts();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(run.Window.LastStats.Downloaded, 2);
+    EXPECT_EQ(run.FileText("127.0.0.1/a.gif"), "A");
+}
+
 } // namespace
 } // namespace vorlin::test
