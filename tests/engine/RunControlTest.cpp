@@ -126,14 +126,23 @@ TEST_F(RunControlTest, RetriedURLIsFetchedAgain) {
     ExpectAllStored();
 }
 
-class RunOpenTest : public TSiteRunTest {};
+// The files the run opens are recorded instead.
+class RunOpenTest : public TSiteRunTest {
+protected:
+    void SetUp() override {
+        FPrevious = SetShellOpener([this](const std::string& path) {
+            opened.push_back(path);
+            return true;
+        });
+    }
+    void TearDown() override { SetShellOpener(FPrevious); }
+    std::vector<std::string> opened;
+
+private:
+    TShellOpener FPrevious;
+};
 
 TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
-    std::vector<std::string> opened;
-    TShellOpener previous = SetShellOpener([&](const std::string& path) {
-        opened.push_back(path);
-        return true;
-    });
     Home("<a href=\"/doc.txt\">doc</a>");
     site.Route("/doc.txt", TScript()
                                .Pause(200)
@@ -149,17 +158,11 @@ TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
     }));
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(doc));
     ASSERT_TRUE(run.WaitFinished());
-    SetShellOpener(previous);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], run.TargetDir() + "127.0.0.1/doc.txt");
 }
 
 TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
-    std::vector<std::string> opened;
-    TShellOpener previous = SetShellOpener([&](const std::string& path) {
-        opened.push_back(path);
-        return true;
-    });
     Home("<img src=\"/pic.gif\"><a href=\"/slow.html\">slow</a>");
     site.Route("/pic.gif", TSiteServer::File("P", "image/gif"));
     site.Route("/slow.html",
@@ -174,7 +177,6 @@ TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(pic));
     ASSERT_TRUE(run.PumpUntil([&] { return !opened.empty(); }));
     ASSERT_TRUE(run.WaitFinished());
-    SetShellOpener(previous);
     EXPECT_EQ(opened, std::vector<std::string>{run.TargetDir() + "127.0.0.1/pic.gif"});
 }
 
