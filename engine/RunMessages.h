@@ -29,6 +29,9 @@ constexpr uint32_t WM_SELECT_LINKS = WM_USER + 18;      // WParam TDownloadProje
 constexpr uint32_t WM_ASK_CREDENTIALS = WM_USER + 21;   // LParam TAuthRec* (owned by the run throughout)
 constexpr uint32_t WM_RUN_ENDING = WM_USER + 26;        // the run is shutting down
 constexpr uint32_t WM_SHUTDOWN_PROGRESS = WM_USER + 27; // WParam percent; payload std::string
+// Structure mode, at the end of the run: sent (the run waits); WParam
+// TDownloadProject*. The answer is 1 when the user confirmed, 0 to cancel.
+constexpr uint32_t WM_SELECT_STRUCTURE = WM_USER + 28;
 
 // Main window -> run: thread messages (and WM_QUIT to end the run).
 constexpr uint32_t WM_RUN_PAUSE = WM_USER + 13;
@@ -39,6 +42,16 @@ constexpr uint32_t WM_CREDENTIALS = WM_USER + 22;          // WParam TAuthRec*, 
 constexpr uint32_t WM_OPEN_AFTER_DOWNLOAD = WM_USER + 23;  // WParam 0, LParam TDownloadLink*
 constexpr uint32_t WM_CANCEL_URL = WM_USER + 24;           // WParam 1; payload std::string (URL as shown)
 constexpr uint32_t WM_RETRY_URL = WM_USER + 25;            // WParam 1; payload std::string (URL as shown)
+
+// The answer TMainWindowTarget sends with WM_CREDENTIALS: the run copies it
+// into its request on its own thread, so the front end never writes into the
+// run's records. Without this payload the run reads the request itself and
+// takes the link's SendCredentials as the confirmation.
+struct TCredentialsAnswer {
+    bool Confirmed = false;
+    std::string UserName;
+    std::string Password;
+};
 
 // The state a run reports on every change (one byte on the wire).
 enum class TRunState : uint8_t {

@@ -1,0 +1,342 @@
+// The run's life and its message loop.
+#include "engine/DownloadRun.h"
+
+#include "engine/CPSThread.h"
+#include "engine/LinkFiling.h"
+#include "engine/QueueItems.h"
+#include "engine/RunTexts.h"
+#include "engine/StructureList.h"
+#include "links/HTMLParserHooks.h"
+#include "platform/DebugLog.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageQueue.h"
+#include "platform/Shell.h"
+#include "platform/Ticks.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LinkStateList.h"
+#include "project/LinkVotes.h"
+#include "project/LocalPath.h"
+#include "rules/HTTPVorlinRules.h"
+#include "rules/PluginSystem.h"
+
+#include <algorithm>
+
+namespace vorlin {
+
+namespace {
+
+[[maybe_unused]] const char* StateName(TRunState state) {
+    switch (state) {
+    case TRunState::ssClosing: return "ssClosing";
+    case TRunState::ssIdle: return "ssIdle";
+    case TRunState::ssRunning: return "ssRunning";
+    case TRunState::ssPaused: return "ssPaused";
+    case TRunState::ssInitializing: return "ssInitializing";
+    }
+    return "?";
+}
+
+} // namespace
+
+TDownloadRun::TDownloadRun(const TRunSetup& setup)
+    : FSetup(setup),
+      FProject(*setup.Project),
+      FReport(setup.MainWindow),
+      FFreeClients([this](TQueue& q, void* item, bool& stop) { FScheduler.FreeClientAnnounced(q, item, stop); }),
+      FScheduler(*this),
+      FResponses(*this),
+      FQuestions(*this) {}
+
+TDownloadRun::~TDownloadRun() {
+    // Whatever ended the run, the project keeps no handler of it.
+    SetLinkListHandler(false);
+    SetStateListHandlers(false);
+    FScheduler.Disarm();
+    for (auto& client : FClients) client->DetachEvents();
+    if (FFormerVotes) FProject.Plugins = FFormerVotes;
+}
+
+void TDownloadRun::SetState(TRunState state) {
+    if (state == FState) return;
+#ifndef NDEBUG
+    DebugLog(std::string("TDownloadRun: ") + StateName(FState) + " -> " + StateName(state));
+#endif
+    FState = state;
+    FReport.State(state);
+}
+
+TRunClient* TDownloadRun::ClientOf(void* queueItem) const {
+    for (const auto& client : FClients)
+        if (client.get() == queueItem) return client.get();
+    return nullptr;
+}
+
+ILinkPluginVotes& TDownloadRun::Votes() { return FProject.Plugins ? *FProject.Plugins : NoPluginVotes(); }
+
+IHTMLParserHooks& TDownloadRun::ParserHooks() {
+    return FSetup.Plugins ? FSetup.Plugins->ParserHooks() : NoHTMLParserHooks();
+}
+
+vorlin_sdk::IParserPluginInterface* TDownloadRun::ClaimingParser(TDownloadLink& link) {
+    return FSetup.Plugins ? FSetup.Plugins->ClaimingParser(FProject, link) : nullptr;
+}
+
+void TDownloadRun::RecordRedirect(TDownloadLink* target, TDownloadLink* redirected) {
+    FRedirects.emplace_back(target, redirected);
+}
+
+void TDownloadRun::ReportBytes(int64_t bytes) {
+    if (FRateMeter) FRateMeter->ReportBytes(bytes);
+}
+
+void TDownloadRun::RetireClient(TRunClient& client) {
+    RemoveFromQueue(FFreeClients, &client);
+    auto it = std::find_if(FClients.begin(), FClients.end(), [&](const auto& c) { return c.get() == &client; });
+    if (it == FClients.end()) return;
+    client.DetachEvents();
+    client.TimeOutTimer().SetEnabled(false);
+    FRetired.push_back(std::move(*it));
+    FClients.erase(it);
+}
+
+void TDownloadRun::ClientIdle(TRunClient& client) {
+    if (client.RemovalPending) {
+        RetireClient(client);
+        return;
+    }
+    if (!FFreeClients.Contains(&client)) FFreeClients.Push(&client);
+}
+
+void TDownloadRun::FreeRetiredClients() { FRetired.clear(); }
+
+// --- The whole run ---------------------------------------------------------------
+
+void TDownloadRun::Execute() {
+    bool started = false;
+    try {
+        StartUp();
+        started = true;
+    } catch (const std::exception& e) {
+        FReport.PostError(e.what());
+    }
+    if (!started) {
+        // The main window still learns that the run has ended (from the
+        // thread, once this object is gone), so it can start another.
+        AbandonStartUp();
+        SetState(TRunState::ssIdle);
+        return;
+    }
+    MessageLoop();
+    ShutDown();
+}
+
+// --- The loop --------------------------------------------------------------------
+
+bool TDownloadRun::QuitWaiting() const {
+    TMsg msg;
+    return PeekMessage(msg, 0, WM_QUIT, WM_QUIT, false);
+}
+
+bool TDownloadRun::Complete() const {
+    const TDownloadProject& project = FProject;
+    return project.Downloaded->Count() + project.FilteredOut->Count() == project.Links->Count() &&
+           FFreeClients.Count() == static_cast<int32_t>(FClients.size()) && FQuestions.Idle();
+}
+
+// Each pass, in this order:
+//   1. leave on a waiting WM_QUIT (also looked for after 2 and 3);
+//   2. handle the message: a thread message here, a target's by dispatch;
+//   3. the free-client queue's pending announcements;
+//   4. one pending message of each client, last to first;
+//   5. the completion test: done means the structure selection (structure
+//      mode, once) or WM_QUIT to the run itself;
+//   6. otherwise autosave when it is due.
+// A failure of one pass is reported and the loop goes on.
+void TDownloadRun::MessageLoop() {
+    for (;;) {
+        TMsg msg;
+        if (!GetMessage(msg)) break;
+        try {
+            if (QuitWaiting()) break;
+            if (msg.Target == 0)
+                HandleThreadMessage(msg);
+            else
+                DispatchMessage(msg);
+            if (QuitWaiting()) break;
+            FFreeClients.ProcessMessages();
+            if (QuitWaiting()) break;
+            for (size_t i = FClients.size(); i-- > 0;)
+                if (i < FClients.size()) FClients[i]->ProcessOneMessage();
+            if (Complete()) {
+                if (FProject.ProjectMode == pmShowStructure && !FProject.StructureShown)
+                    ShowStructure();
+                else
+                    PostQuitMessage(0);
+            } else {
+                AutosaveIfDue();
+            }
+        } catch (const std::exception& e) {
+            FReport.PostError(std::string("In DownloadThread.MsgLoop:") + e.what());
+        }
+        FreeRetiredClients();
+    }
+}
+
+void TDownloadRun::HandleThreadMessage(TMsg& msg) {
+    switch (msg.Message) {
+    case WM_RUN_PAUSE:
+        Pause();
+        break;
+    case WM_RUN_RESUME:
+        ResumeRun();
+        break;
+    case WM_SET_CLIENT_COUNT:
+        SetClientCount(static_cast<int>(msg.LParam));
+        break;
+    case WM_CREDENTIALS:
+        FQuestions.CredentialsAnswered(msg);
+        break;
+    case WM_OPEN_AFTER_DOWNLOAD:
+        if (msg.WParam == 0) OpenAfterDownload(reinterpret_cast<TDownloadLink*>(msg.LParam));
+        break;
+    case WM_CANCEL_URL:
+        CancelURL(msg.TakePayload<std::string>(), srGivenUp);
+        break;
+    case WM_RETRY_URL:
+        CancelURL(msg.TakePayload<std::string>(), srRetry);
+        break;
+    case WM_LINKS_SELECTED:
+        FQuestions.LinksSelected();
+        break;
+    default:
+        break;  // the rate meter's figures among them: the window has them
+    }
+}
+
+void TDownloadRun::Pause() {
+    if (FPaused) return;
+    FPaused = true;
+    FFreeClients.Stop();
+    SetState(TRunState::ssPaused);
+    for (const auto& client : FClients) {
+        if (!client->Busy() || client->StopReason() != srRunning) continue;
+        client->SetStopReason(srPaused);
+        FScheduler.GiveBack(*client->CurrentLink);
+        client->TimeOutTimer().SetEnabled(false);
+        client->Abort();
+        client->Html().Reset();
+    }
+}
+
+void TDownloadRun::ResumeRun() {
+    if (!FPaused) return;
+    SetState(TRunState::ssRunning);
+    FPaused = false;
+    FFreeClients.Start();
+}
+
+void TDownloadRun::SetClientCount(int count) {
+    count = std::clamp(count, kMinClients, kMaxClients);
+    // Lowering: the clients above the count leave, an idle one at once, a
+    // busy one when its request is done (its link is offered again).
+    for (size_t i = FClients.size(); i-- > 0;) {
+        TRunClient& client = *FClients[i];
+        if (client.Number() <= count || client.RemovalPending) continue;
+        client.RemovalPending = true;
+        if (!client.Busy()) {
+            RetireClient(client);
+            continue;
+        }
+        client.TimeOutTimer().SetEnabled(false);
+        client.SetStopReason(srRemoved);
+        client.Abort();
+    }
+    // Raising: a client still on its way out stays; the missing ones are made.
+    bool added = false;
+    for (int number = 1; number <= count; ++number) {
+        auto it = std::find_if(FClients.begin(), FClients.end(), [&](const auto& c) { return c->Number() == number; });
+        if (it != FClients.end()) {
+            (*it)->RemovalPending = false;
+            continue;
+        }
+        CreateClient(number);
+        added = true;
+    }
+    std::sort(FClients.begin(), FClients.end(), [](const auto& a, const auto& b) { return a->Number() < b->Number(); });
+    if (added) FScheduler.Wake();
+}
+
+void TDownloadRun::OpenAfterDownload(TDownloadLink* link) {
+    if (!link) return;
+    bool beingFetched = std::any_of(FClients.begin(), FClients.end(),
+                                    [&](const auto& client) { return client->CurrentLink == link; });
+    bool openNow;
+    {
+        TLinkLock lock(*link);
+        link->OpenAfterDownload = true;
+        // A file that is there already is opened now.
+        openNow = !beingFetched && FProject.Downloaded->Contains(link);
+    }
+    if (openNow) ShellOpen(LinkFilePath(FProject, *link));
+}
+
+void TDownloadRun::CancelURL(const std::string& url, TStopReason reason) {
+    for (const auto& client : FClients) {
+        if (!client->Busy() || DisplayURL(client->CurrentLink->FullURL()) != url) continue;
+        client->TimeOutTimer().SetEnabled(false);
+        client->SetStopReason(reason);
+        client->Abort();
+        return;
+    }
+}
+
+// Structure mode: the user picks, from the whole structure, the links to
+// fetch; those that were filtered out are offered again.
+void TDownloadRun::ShowStructure() {
+    try {
+        FProject.StructureShown = true;
+        if (!FReport.SelectStructure(FProject)) {
+            PostQuitMessage(0);
+            return;
+        }
+        for (TDownloadLink* link : *FProject.Links) {
+            if (link->Kind != lkHttp && link->Kind != lkRelative) continue;
+            if (FProject.FilteredOut->Contains(link)) FScheduler.GiveBack(*link);
+        }
+        FFreeClients.ProcessMessages();
+        FScheduler.Wake();
+    } catch (const std::exception& e) {
+        FReport.PostError(std::string("TDownloadThread.ShowStructure\n") + e.what());
+    }
+}
+
+void TDownloadRun::SaveLinkData() {
+    ForceDirectories(ExtractFilePath(FProject.DataFileName));
+    int lastPercent = -1;
+    FProject.Links->SaveToFile(
+        FProject.DataFileName,
+        [&](void*, TDownloadProject*, int percent) {
+            // One report per step, not one per link.
+            if (percent == lastPercent) return;
+            lastPercent = percent;
+            FReport.ShutdownProgress(percent / 2, RunText(618));
+        },
+        this, kLinkDataVersion);
+}
+
+void TDownloadRun::AutosaveIfDue() {
+    if (!FSetup.Settings.AutosaveEnabled || FProject.DataFileName.empty()) return;
+    if (GetTickCount() - FLastAutosave < FAutosaveInterval) return;
+    FReport.PostLog(RunText(629));
+    try {
+        SaveLinkData();
+        FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
+        FReport.PostLog(RunText(630));
+    } catch (const std::exception& e) {
+        FReport.PostError(std::string("Error autosaving project´s data: ") + e.what());
+    }
+    FLastAutosave = GetTickCount();
+}
+
+} // namespace vorlin

@@ -1,0 +1,148 @@
+// TDownloadRun: everything one download run owns and does, created on the
+// run's thread by TDownloadThread::Execute (the queues and connections bind
+// their message targets to the thread that creates them). The start-up
+// steps are in RunStartup.cpp, the end of the run in RunShutdown.cpp, the
+// choice of links in LinkScheduler, the answers in ResponseHandler.
+#pragma once
+
+#include "engine/LinkScheduler.h"
+#include "engine/ResponseHandler.h"
+#include "engine/RunClient.h"
+#include "engine/RunQuestions.h"
+#include "engine/RunReporter.h"
+#include "engine/RunSetup.h"
+#include "engine/Queue.h"
+#include "project/PasswordList.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorlin {
+
+class IHTMLParserHooks;
+class ILinkPluginVotes;
+class TCPSThread;
+class THTTPVorlinRules;
+
+// A start-up step refused to go on; the message is posted as an error line.
+class ERunAborted : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TDownloadRun {
+public:
+    using TClientList = std::vector<std::unique_ptr<TRunClient>>;
+
+    explicit TDownloadRun(const TRunSetup& setup);
+    ~TDownloadRun();
+    TDownloadRun(const TDownloadRun&) = delete;
+    TDownloadRun& operator=(const TDownloadRun&) = delete;
+
+    // The whole run: start-up, message loop, end. The caller tells the main
+    // window that the run has finished once this object is gone.
+    void Execute();
+
+    // --- What the scheduler and the response handler share ---------------------
+    TDownloadProject& Project() { return FProject; }
+    const TRunSetup& Setup() const { return FSetup; }
+    TRunReporter& Report() { return FReport; }
+    TPassWordList& Passwords() { return FPasswords; }
+    TQueue& FreeClients() { return FFreeClients; }
+    TLinkScheduler& Scheduler() { return FScheduler; }
+    TResponseHandler& Responses() { return FResponses; }
+    TRunQuestions& Questions() { return FQuestions; }
+    const TClientList& Clients() const { return FClients; }
+    TRunClient* ClientOf(void* queueItem) const;
+    ILinkPluginVotes& Votes();
+    IHTMLParserHooks& ParserHooks();
+    // The first enabled parser plugin that claims the link, or null.
+    vorlin_sdk::IParserPluginInterface* ClaimingParser(TDownloadLink& link);
+
+    // A WM_QUIT is waiting in the run's queue (the run is about to end).
+    bool QuitWaiting() const;
+    TRunState State() const { return FState; }
+    bool Paused() const { return FPaused; }
+    bool Resuming() const { return FResuming; }
+
+    void RecordRedirect(TDownloadLink* target, TDownloadLink* redirected);
+    void ReportBytes(int64_t bytes);
+    // Takes the client out of the run; it is freed once the current message
+    // has been handled (it may be the one whose event is running).
+    void RetireClient(TRunClient& client);
+    // Pushes an idle client back on the free-client queue, or retires it when
+    // the client count was lowered below its number.
+    void ClientIdle(TRunClient& client);
+
+private:
+    // Start-up (RunStartup.cpp).
+    void StartUp();
+    void CheckProject();
+    void LoadLinkData();
+    void CreateStartLink();
+    void TestStartAddress(TDownloadLink& link);
+    void ResumeCheck();
+    void RefileLoadedLinks();
+    void LoadPasswords();
+    void CreateClient(int number);
+    void StartPlugins();
+    void LoadRules();
+    void SetLinkListHandler(bool install);
+    void SetStateListHandlers(bool install);
+    std::string PasswordFile() const;
+
+    // The loop (DownloadRun.cpp).
+    void MessageLoop();
+    void HandleThreadMessage(TMsg& msg);
+    bool Complete() const;
+    void ShowStructure();
+    void AutosaveIfDue();
+    void SaveLinkData();
+    void Pause();
+    void ResumeRun();
+    void SetClientCount(int count);
+    void OpenAfterDownload(TDownloadLink* link);
+    void CancelURL(const std::string& url, TStopReason reason);
+    void FreeRetiredClients();
+    void SetState(TRunState state);
+
+    // The end (RunShutdown.cpp).
+    void ShutDown();
+    void RemoveClients();
+    void CopyRedirectedFiles();
+    void FinishPlugins();
+    void SavePasswords();
+    void CleanUp();
+    void ReadRateMeter();
+    // After a start-up that did not reach the loop: leave the project as it
+    // was found, without saving anything.
+    void AbandonStartUp();
+
+    TRunSetup FSetup;
+    TDownloadProject& FProject;
+    TRunReporter FReport;
+    TPassWordList FPasswords;
+    TClientList FClients;
+    TClientList FRetired;
+    TQueue FFreeClients;
+    TLinkScheduler FScheduler;
+    TResponseHandler FResponses;
+    TRunQuestions FQuestions;
+    std::unique_ptr<TCPSThread> FRateMeter;
+    std::unique_ptr<THTTPVorlinRules> FRules;
+    ILinkPluginVotes* FFormerVotes = nullptr;
+    std::vector<std::pair<TDownloadLink*, TDownloadLink*>> FRedirects;  // (target, redirected)
+    std::vector<TMsg> FDeferred;  // thread messages that came during the start-address test
+    TRunState FState = TRunState::ssIdle;
+    bool FPaused = false;
+    bool FResuming = false;
+    bool FOwnsLinkData = false;        // the run filled the link list (and empties it)
+    bool FPasswordFileExisted = false;
+    uint32_t FLastAutosave = 0;
+    uint32_t FAutosaveInterval = 0;
+};
+
+} // namespace vorlin

@@ -1,0 +1,198 @@
+// The end of a request: the link's fate and the connection's way back.
+#include "engine/ResponseHandler.h"
+
+#include "engine/DownloadRun.h"
+#include "engine/LinkFiling.h"
+#include "engine/RunTexts.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "platform/StringUtils.h"
+#include "platform/WinsockErrors.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LinkVotes.h"
+#include "project/LocalPath.h"
+
+#include <limits>
+
+namespace vorlin {
+
+namespace {
+
+bool SuccessStatus(int status) { return status == 0 || (status >= 200 && status <= 299); }
+
+// The reasons for which an aborted request leaves its link as it is: the
+// link was given back, is filed already, or waits for credentials.
+bool KeepsLink(TStopReason reason) {
+    return reason == srPaused || reason == srClosing || reason == srNotModified || reason == srAuthRequired;
+}
+
+} // namespace
+
+void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t error) {
+    TDownloadLink* link = client.CurrentLink;
+    // A done for a request the run no longer follows (the client was idle).
+    if (!link) return;
+    TDownloadProject& project = FRun.Project();
+    bool release = true;
+    try {
+        client.TimeOutTimer().SetEnabled(false);
+        // A body cut short counts like a time-out: the same link again while
+        // tries are left, then given up (the partial file stays).
+        if (error == WSAETIMEDOUT || BodyBrokeOff(client, error)) client.TimeOutHandler();
+        if (client.StopReason() != srRunning) project.ProjectSize -= client.ReceivedCount();
+        switch (client.StopReason()) {
+        case srRetry:
+            release = !Retry(client, *link);
+            break;
+        case srRemoved:
+            RemoveClient(client, *link);
+            return;
+        case srAuthRequired:
+            FRun.Questions().AskForCredentials(*link, TRunQuestions::RealmOf(client.AuthenticateHeaders()));
+            FileOutcome(client, *link, error);
+            break;
+        default:
+            FileOutcome(client, *link, error);
+            break;
+        }
+    } catch (const std::exception& e) {
+        FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());
+    }
+    if (release) Release(client);
+}
+
+bool TResponseHandler::BodyBrokeOff(TRunClient& client, uint16_t error) const {
+    if (client.StopReason() != srRunning || !SuccessStatus(client.StatusCode())) return false;
+    if (error != 0) return true;
+    const int64_t expected = client.ContentLength();
+    return expected >= 0 && client.ReceivedCount() < expected;
+}
+
+// The same link again on the same connection, keeping its count of tries.
+// False when it could not start again (the link is then filtered out).
+bool TResponseHandler::Retry(TRunClient& client, TDownloadLink& link) {
+    client.Html().Reset();
+    client.FreeReceiveStream();
+    FRun.Report().ClientIdle(client.Number());
+    try {
+        PrepareAndStart(client, link, false);
+        return true;
+    } catch (const std::exception& e) {
+        FRun.Report().PostError("TDownloadThread.RequestDone\n" + link.FullURL() + "->" + e.what());
+        client.Abort();
+        FileFilteredOut(FRun.Project(), link);
+        return false;
+    }
+}
+
+void TResponseHandler::RemoveClient(TRunClient& client, TDownloadLink& link) {
+    try {
+        client.Html().Reset();
+        client.FreeReceiveStream();
+        client.CurrentLink = nullptr;
+        if (link.Owner() == FRun.Project().Links.get()) FRun.Scheduler().GiveBack(link);
+        FRun.Report().Stats(FRun.Project());
+        // The count may have risen again meanwhile: then the client stays.
+        FRun.ClientIdle(client);
+    } catch (const std::exception& e) {
+        FRun.Report().PostError(Format("While removing client No (%d):", client.Number()) + e.what());
+    }
+}
+
+void TResponseHandler::FileOutcome(TRunClient& client, TDownloadLink& link, uint16_t error) {
+    const int status = client.StatusCode();
+    if (SuccessStatus(status) && error == 0 && client.StopReason() == srRunning)
+        Succeeded(client, link);
+    else if (status >= 400 && status <= 599)
+        FailedStatus(client, link, error);
+    else
+        // A body that broke off for good, or a status the run can't use (an
+        // interim or unfollowed answer): the link is done with, not stored.
+        FilterOutUnlessKept(client, link);
+}
+
+void TResponseHandler::FilterOutUnlessKept(TRunClient& client, TDownloadLink& link) {
+    if (!KeepsLink(client.StopReason())) FileFilteredOut(FRun.Project(), link);
+    if (client.Html().IsOpen()) client.Html().Reset();
+    FRun.Scheduler().Wake();
+}
+
+void TResponseHandler::FailedStatus(TRunClient& client, TDownloadLink& link, uint16_t error) {
+    if (error == 0 || error == 3) {
+        FilterOutUnlessKept(client, link);
+        return;
+    }
+    FRun.Report().PostError(FormatRunText(621, {std::to_string(client.Number()), client.ReasonPhrase()}));
+    FileFilteredOut(FRun.Project(), link);
+    if (client.Html().IsOpen()) client.Html().Reset();
+    FRun.Scheduler().Wake();
+}
+
+void TResponseHandler::Succeeded(TRunClient& client, TDownloadLink& link) {
+    TDownloadProject& project = FRun.Project();
+    FRun.Report().PostLog(FormatRunText(603, {DisplayURL(client.URL), std::to_string(client.ReceivedCount())}));
+    FileDownloaded(project, link);
+
+    std::string parseError;
+    bool scanned = false;
+    if (link.MimeType == kHtmlMimeType) {
+        // The page is ended even when the rest can't be parsed.
+        try {
+            client.Html().ParseAvailable();
+        } catch (const std::exception& e) {
+            parseError = e.what();
+        }
+        try {
+            client.Html().EndDocument();
+        } catch (const std::exception& e) {
+            if (parseError.empty()) parseError = e.what();
+        }
+        scanned = true;
+    } else if (link.LinkType == ltScriptFile && client.ReceiveStream) {
+        client.Html().ParseScriptFile(link, *client.ReceiveStream);
+        scanned = true;
+    } else if (client.ClaimedBy && client.ReceiveMemory()) {
+        ParseWithPlugin(client, link);
+        scanned = true;
+    }
+    if (scanned) {
+        FRun.Scheduler().Wake();
+        FRun.Questions().PageReceived(link);
+    }
+    if (link.Size == 0)
+        link.Size = static_cast<int32_t>(std::min<int64_t>(client.ReceivedCount(), std::numeric_limits<int32_t>::max()));
+    client.FreeReceiveStream();
+    if (!parseError.empty())
+        FRun.Report().PostError("TDownloadThread.RequestDone\nError while parsing HTML->" + parseError);
+    if (project.Rules) project.Rules->RunPhase(link, project, 2);
+    if (link.OpenAfterDownload) ShellOpen(LinkFilePath(project, link));
+}
+
+// The plugin stores the document itself; when it fails, or stores nothing,
+// the document is written as received, so that no download is lost.
+void TResponseHandler::ParseWithPlugin(TRunClient& client, TDownloadLink& link) {
+    TMemoryStream& document = *client.ReceiveMemory();
+    const std::string path = LinkFilePath(FRun.Project(), link);
+    bool failed = false;
+    try {
+        document.SetPosition(0);
+        client.Html().ParseWithPlugin(client.ClaimedBy, link, document);
+    } catch (const std::exception& e) {
+        failed = true;
+        FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());
+    }
+    if (failed || !FileExists(path)) document.SaveToFile(path);
+}
+
+void TResponseHandler::Release(TRunClient& client) {
+    client.FreeReceiveStream();
+    client.CurrentLink = nullptr;
+    client.ClaimedBy = nullptr;
+    client.Resuming = false;
+    FRun.Report().Stats(FRun.Project());
+    FRun.Report().ClientIdle(client.Number());
+    FRun.ClientIdle(client);
+}
+
+} // namespace vorlin

@@ -1,0 +1,44 @@
+#include "engine/RunClient.h"
+
+#include "platform/Stream.h"
+
+#include <memory>
+
+namespace vorlin {
+
+namespace {
+
+std::unique_ptr<THTMLClientParser> MakeParser(TDownloadProject& project, IHTMLParserHooks& hooks,
+                                              THTMLClientParser*& raw) {
+    auto parser = std::make_unique<THTMLClientParser>(project, hooks);
+    raw = parser.get();
+    return parser;
+}
+
+} // namespace
+
+TRunClient::TRunClient(IFetchOwner* run, int clientNumber, TDownloadProject& project, IHTMLParserHooks& hooks)
+    : TArHTTP(run, clientNumber) {
+    SetParser(MakeParser(project, hooks, FParser));
+}
+
+TRunClient::~TRunClient() { DetachEvents(); }
+
+TMemoryStream* TRunClient::ReceiveMemory() const { return dynamic_cast<TMemoryStream*>(ReceiveStream); }
+
+TMemoryStream& TRunClient::NewReceiveMemory() {
+    auto stream = std::make_unique<TMemoryStream>();
+    TMemoryStream& result = *stream;
+    SetOwnedReceiveStream(std::move(stream));
+    return result;
+}
+
+void TRunClient::DetachEvents() {
+    OnHeaderEnd = nullptr;
+    OnDocData = nullptr;
+    OnRequestDone = nullptr;
+    OnLocationChange = nullptr;
+    TimeOutTimer().OnTimer = nullptr;
+}
+
+} // namespace vorlin
