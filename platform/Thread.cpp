@@ -4,6 +4,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/MessageQueue_p.h"
 
+#include <chrono>
 #include <exception>
 
 namespace vorlin {
@@ -34,6 +35,19 @@ void TThread::Run() {
     // Messages to a thread that has ended are dropped from now on.
     detail::CloseThreadQueue(FThreadId);
     FFinished = true;
+}
+
+void TThread::Terminate() {
+    {
+        std::lock_guard<std::mutex> g(FSleepLock);
+        FTerminated = true;
+    }
+    FSleepWake.notify_all();
+}
+
+bool TThread::SleepUnlessTerminated(uint32_t ms) {
+    std::unique_lock<std::mutex> g(FSleepLock);
+    return !FSleepWake.wait_for(g, std::chrono::milliseconds(ms), [this] { return FTerminated.load(); });
 }
 
 int TThread::WaitFor() {

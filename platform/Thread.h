@@ -8,6 +8,8 @@
 #include "platform/Messages.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -16,6 +18,9 @@ namespace vorlin {
 
 class TThread {
 public:
+    // A derived class must pass true and call Resume() at the end of its own
+    // constructor: a thread started here could run Execute before the
+    // derived object exists.
     explicit TThread(bool createSuspended);
     // Derived classes whose Execute uses their own members must terminate
     // and wait in their own destructor; this one only does it as a last resort.
@@ -25,7 +30,8 @@ public:
 
     // Starts a suspended thread; does nothing the second time.
     void Resume();
-    void Terminate() { FTerminated = true; }
+    // Sets the terminate flag and cuts short a SleepUnlessTerminated.
+    void Terminate();
     bool Terminated() const { return FTerminated; }
     // Waits until Execute has returned and answers ReturnValue. A thread that
     // never started answers at once.
@@ -40,6 +46,9 @@ protected:
     // Runs fn on the main thread and waits for it; false when the main
     // thread no longer serves its loop.
     bool Synchronize(const std::function<void()>& fn);
+    // Sleeps up to ms, returning early once Terminate is called; answers
+    // false when it returned because of Terminate.
+    bool SleepUnlessTerminated(uint32_t ms);
 
 private:
     void Run();
@@ -48,6 +57,8 @@ private:
     std::thread FThread;
     std::mutex FStartLock;
     std::atomic<bool> FTerminated{false};
+    std::mutex FSleepLock;
+    std::condition_variable FSleepWake;
     std::atomic<bool> FFinished{false};
     std::atomic<int> FReturnValue{0};
 };

@@ -26,7 +26,7 @@ struct TMainWindow {
 // The run's side: a thread whose loop records the rates it is sent.
 class TRunStandIn : public TThread {
 public:
-    TRunStandIn() : TThread(false) {}
+    TRunStandIn() : TThread(true) { Resume(); }
     ~TRunStandIn() override {
         PostThreadMessage(ThreadId(), WM_QUIT);
         WaitFor();
