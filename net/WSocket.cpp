@@ -244,6 +244,7 @@ void TWSocket::AssignDefaultValue() {
     LingerOnOff = TSocketLingerOnOff::wsLingerOn;
     LingerTimeout = 0;
     FHSocket = -1;
+    FPeerClosed = false;
     FState = TSocketState::wsClosed;
     FAllSent = true;
     FCloseInvoked = false;
@@ -462,6 +463,7 @@ void TWSocket::DoClose(uint16_t error) {
     // While connecting, the connect notification carries the outcome.
     if (FState == TSocketState::wsConnecting) return;
     const int fd = FHSocket;
+    FPeerClosed = true;
     ASyncReceive(0);
     if (FHSocket != fd) return;
     FireSessionClosed(error);
@@ -595,7 +597,9 @@ void TWSocket::InternalClose(bool shutdownFirst, uint16_t error) {
     }
 }
 
-void TWSocket::Close() { InternalClose(true, 0); }
+// Once the peer has closed, shutting our sending side down first adds
+// nothing to the close that follows; it only costs a call per connection.
+void TWSocket::Close() { InternalClose(!FPeerClosed, 0); }
 
 void TWSocket::Abort() {
     CancelDnsLookup();

@@ -122,6 +122,7 @@ private:
 
     TMessageTarget FWindow;
     int FHSocket = -1;
+    bool FPeerClosed = false;  // the close notification came: no shutdown needed
     uint64_t FConnection = 0;  // counts connections, so a handler's reconnect ends the dispatch
     TLookupHandle FDnsLookupHandle = 0;
     std::string FAddr, FPort, FProto = "tcp";
