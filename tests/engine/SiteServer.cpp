@@ -2,14 +2,10 @@
 
 #include "platform/StringUtils.h"
 
-#include <cerrno>
-#include <chrono>
+#include <functional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace vorlin::test {
 
@@ -22,35 +18,12 @@ std::string TSiteRequest::Header(const std::string& name) const {
 }
 
 TSiteServer::TSiteServer() {
-    FListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(FListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(FListen, 64);
-    socklen_t len = sizeof a;
-    getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
-    FPort = ntohs(a.sin_port);
-    FAcceptor = std::thread([this] { AcceptLoop(); });
+    FListener.Start([this](int fd) { return std::function<void()>([this, fd] { Serve(fd); }); });
 }
 
-TSiteServer::~TSiteServer() {
-    FStop = true;
-    FAcceptor.join();
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard<std::mutex> g(FLock);
-        workers.swap(FWorkers);
-    }
-    for (auto& t : workers) t.join();
-    close(FListen);
-}
+TSiteServer::~TSiteServer() { FListener.Stop(); }
 
-std::string TSiteServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(FPort) + path;
-}
+std::string TSiteServer::Url(const std::string& path) const { return FListener.Url(path); }
 
 void TSiteServer::Route(const std::string& path, TScript answer) {
     Route(path, [answer](const TSiteRequest&, int) { return answer; });
@@ -108,26 +81,9 @@ TScript TSiteServer::Status(int status, const std::string& reason, const std::ve
     return TScript().Send(Answer(status, reason, headers, "")).Close();
 }
 
-void TSiteServer::AcceptLoop() {
-    while (!FStop) {
-        pollfd p{FListen, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
-        int fd = accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        std::lock_guard<std::mutex> g(FLock);
-        FWorkers.emplace_back([this, fd] { Serve(fd); });
-    }
-}
-
-bool TSiteServer::Wait(uint32_t ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!FStop && std::chrono::steady_clock::now() < end) usleep(2000);
-    return !FStop;
-}
-
 bool TSiteServer::ReadRequest(int fd, std::string& raw) {
     while (raw.find("\r\n\r\n") == std::string::npos) {
-        if (FStop) return false;
+        if (FListener.Stopping()) return false;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0) continue;
         char buf[4096];
@@ -141,7 +97,6 @@ bool TSiteServer::ReadRequest(int fd, std::string& raw) {
 void TSiteServer::Serve(int fd) {
     std::string raw;
     TScript script;
-    bool reset = false;
     if (ReadRequest(fd, raw)) {
         TSiteRequest request;
         request.Raw = raw.substr(0, raw.find("\r\n\r\n"));
@@ -160,20 +115,14 @@ void TSiteServer::Serve(int fd) {
             nth = FCounts[request.Path]++;
         }
         script = handler ? handler(request, nth) : Status(404, "Not Found");
-        RunSteps(fd, script, request.Path);
-        reset = !script.Steps.empty() && script.Steps.back().Kind == TScript::TStepKind::skReset;
-    }
-    if (!reset) {
-        // Wait briefly for the client to close, so that closing here never
-        // turns unread bytes into a reset.
-        for (int i = 0; i < 100 && !FStop; ++i) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) continue;
-            char buf[512];
-            if (recv(fd, buf, sizeof buf, 0) <= 0) break;
+        // The request is read already; a ReadRequest step in a route's script is a no-op.
+        bool closedByClient = FListener.PlaySteps(fd, script, [] { return true; }, nullptr);
+        if (closedByClient) {
+            std::lock_guard<std::mutex> g(FLock);
+            ++FClosed[request.Path];
         }
     }
-    close(fd);
+    FListener.CloseConnection(fd, script);
 }
 
 std::vector<std::string> TSiteServer::Gets(size_t from) {
@@ -188,49 +137,6 @@ int TSiteServer::ClosedByClient(const std::string& path) {
     std::lock_guard<std::mutex> g(FLock);
     auto it = FClosed.find(path);
     return it == FClosed.end() ? 0 : it->second;
-}
-
-void TSiteServer::RunSteps(int fd, const TScript& script, const std::string& path) {
-    for (const TScript::TStep& step : script.Steps) {
-        if (FStop) return;
-        switch (step.Kind) {
-        case TScript::TStepKind::skReadRequest:
-            break;  // read already
-        case TScript::TStepKind::skSend: {
-            size_t done = 0;
-            while (done < step.Bytes.size() && !FStop) {
-                ssize_t n = send(fd, step.Bytes.data() + done, step.Bytes.size() - done, MSG_NOSIGNAL);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) return;
-                done += static_cast<size_t>(n);
-            }
-            break;
-        }
-        case TScript::TStepKind::skPause:
-            if (!Wait(step.Ms)) return;
-            break;
-        case TScript::TStepKind::skClose:
-            shutdown(fd, SHUT_WR);
-            return;
-        case TScript::TStepKind::skReset: {
-            linger l{1, 0};
-            setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-            return;
-        }
-        case TScript::TStepKind::skSilence:
-            while (!FStop) {
-                pollfd p{fd, POLLIN, 0};
-                if (poll(&p, 1, 20) <= 0) continue;
-                char buf[512];
-                if (recv(fd, buf, sizeof buf, 0) <= 0) {
-                    std::lock_guard<std::mutex> g(FLock);
-                    ++FClosed[path];
-                    break;
-                }
-            }
-            return;
-        }
-    }
 }
 
 } // namespace vorlin::test

@@ -6,15 +6,14 @@
 // without a route get a 404. Every request is recorded.
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/ScriptedServer.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vorlin::test {
@@ -37,7 +36,7 @@ public:
     TSiteServer(const TSiteServer&) = delete;
     TSiteServer& operator=(const TSiteServer&) = delete;
 
-    uint16_t Port() const { return FPort; }
+    uint16_t Port() const { return FListener.Port(); }
     // "http://127.0.0.1:port" + path.
     std::string Url(const std::string& path = "/") const;
 
@@ -67,23 +66,16 @@ public:
     static TScript Status(int status, const std::string& reason, const std::vector<std::string>& headers = {});
 
 private:
-    void AcceptLoop();
     void Serve(int fd);
     bool ReadRequest(int fd, std::string& raw);
-    void RunSteps(int fd, const TScript& script, const std::string& path);
-    bool Wait(uint32_t ms);
 
-    int FListen = -1;
-    uint16_t FPort = 0;
-    std::atomic<bool> FStop{false};
-    std::thread FAcceptor;
     std::mutex FLock;
     std::map<std::string, THandler> FRoutes;
     THandler FDefault;
     std::map<std::string, int> FCounts;
     std::map<std::string, int> FClosed;
     std::vector<TSiteRequest> FRequests;
-    std::vector<std::thread> FWorkers;
+    TLoopbackListener FListener;  // last: its threads use the members above
 };
 
 } // namespace vorlin::test

@@ -1,14 +1,11 @@
 #include "tests/support/ScriptedServer.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
+#include "tests/support/LoopbackListener.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include <functional>
+
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace vorlin::test {
 
@@ -42,37 +39,21 @@ TScript TScript::Reply(std::string bytes) {
     return s;
 }
 
-TScriptedServer::TScriptedServer() {
-    FListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(FListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(FListen, 64);
-    socklen_t len = sizeof a;
-    getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
-    FPort = ntohs(a.sin_port);
-    FAcceptor = std::thread([this] { AcceptLoop(); });
-}
-
-TScriptedServer::~TScriptedServer() {
-    FStop = true;
-    FAcceptor.join();
-    std::vector<std::thread> workers;
-    {
+TScriptedServer::TScriptedServer() : FListener(std::make_unique<TLoopbackListener>()) {
+    FListener->Start([this](int fd) {
         std::lock_guard<std::mutex> g(FLock);
-        workers.swap(FWorkers);
-    }
-    for (auto& t : workers) t.join();
-    close(FListen);
+        size_t index = FRequests.size();
+        FRequests.emplace_back();
+        ++FBusy;
+        return std::function<void()>([this, fd, index] { Serve(fd, index); });
+    });
 }
 
-std::string TScriptedServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(FPort) + path;
-}
+TScriptedServer::~TScriptedServer() { FListener->Stop(); }
+
+uint16_t TScriptedServer::Port() const { return FListener->Port(); }
+
+std::string TScriptedServer::Url(const std::string& path) const { return FListener->Url(path); }
 
 void TScriptedServer::AddScript(TScript script) {
     std::lock_guard<std::mutex> g(FLock);
@@ -91,27 +72,6 @@ int TScriptedServer::Connections() {
 
 bool TScriptedServer::Idle() { return FBusy == 0; }
 
-void TScriptedServer::AcceptLoop() {
-    while (!FStop) {
-        pollfd p{FListen, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
-        int fd = accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        std::lock_guard<std::mutex> g(FLock);
-        size_t index = FRequests.size();
-        FRequests.emplace_back();
-        ++FBusy;
-        FWorkers.emplace_back([this, fd, index] { Serve(fd, index); });
-    }
-}
-
-// Sleeps in small slices so that the destructor never waits long.
-bool TScriptedServer::Wait(uint32_t ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!FStop && std::chrono::steady_clock::now() < end) usleep(2000);
-    return !FStop;
-}
-
 void TScriptedServer::Record(size_t index, const char* data, size_t len) {
     std::lock_guard<std::mutex> g(FLock);
     FRequests[index].append(data, len);
@@ -123,7 +83,7 @@ bool TScriptedServer::ReadRequest(int fd, size_t index) {
             std::lock_guard<std::mutex> g(FLock);
             if (FRequests[index].find("\r\n\r\n") != std::string::npos) return true;
         }
-        if (FStop) return false;
+        if (FListener->Stopping()) return false;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0) continue;
         char buf[4096];
@@ -142,64 +102,10 @@ void TScriptedServer::Serve(int fd, size_t index) {
         else
             script.ReadRequest().Close();
     }
-    bool open = true;
-    for (const TScript::TStep& step : script.Steps) {
-        if (!open || FStop) break;
-        switch (step.Kind) {
-        case TScript::TStepKind::skReadRequest:
-            open = ReadRequest(fd, index);
-            break;
-        case TScript::TStepKind::skSend: {
-            size_t done = 0;
-            while (done < step.Bytes.size() && !FStop) {
-                ssize_t n = send(fd, step.Bytes.data() + done, step.Bytes.size() - done, MSG_NOSIGNAL);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) {
-                    open = false;
-                    break;
-                }
-                done += static_cast<size_t>(n);
-            }
-            break;
-        }
-        case TScript::TStepKind::skPause:
-            open = Wait(step.Ms);
-            break;
-        case TScript::TStepKind::skClose:
-            shutdown(fd, SHUT_WR);
-            open = false;
-            break;
-        case TScript::TStepKind::skReset: {
-            linger l{1, 0};
-            setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-            open = false;
-            break;
-        }
-        case TScript::TStepKind::skSilence:
-            while (!FStop) {
-                pollfd p{fd, POLLIN, 0};
-                if (poll(&p, 1, 20) <= 0) continue;
-                char buf[512];
-                ssize_t n = recv(fd, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                Record(index, buf, static_cast<size_t>(n));
-            }
-            open = false;
-            break;
-        }
-    }
-    // After a graceful close, wait briefly for the client to finish so that
-    // closing here never turns unread bytes into a reset.
-    if (script.Steps.empty() || script.Steps.back().Kind != TScript::TStepKind::skReset) {
-        for (int i = 0; i < 100 && !FStop; ++i) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) continue;
-            char buf[512];
-            ssize_t n = recv(fd, buf, sizeof buf, 0);
-            if (n <= 0) break;
-        }
-    }
-    close(fd);
+    FListener->PlaySteps(
+        fd, script, [&] { return ReadRequest(fd, index); },
+        [&](const char* data, size_t len) { Record(index, data, len); });
+    FListener->CloseConnection(fd, script);
     --FBusy;
 }
 

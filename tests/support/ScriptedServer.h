@@ -7,12 +7,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vorlin::test {
+
+class TLoopbackListener;
 
 class TScript {
 public:
@@ -46,7 +48,7 @@ public:
     TScriptedServer(const TScriptedServer&) = delete;
     TScriptedServer& operator=(const TScriptedServer&) = delete;
 
-    uint16_t Port() const { return FPort; }
+    uint16_t Port() const;
     std::string Url(const std::string& path = "/") const;
     void AddScript(TScript script);
     // Request bytes per connection, in the order of acceptance.
@@ -56,22 +58,15 @@ public:
     bool Idle();
 
 private:
-    void AcceptLoop();
     void Serve(int fd, size_t index);
     bool ReadRequest(int fd, size_t index);
     void Record(size_t index, const char* data, size_t len);
-    bool Wait(uint32_t ms);
 
-    int FListen = -1;
-    uint16_t FPort = 0;
-    std::atomic<bool> FStop{false};
-    std::thread FAcceptor;
     std::mutex FLock;
     std::vector<TScript> FScripts;
     std::vector<std::string> FRequests;
-    std::vector<std::thread> FWorkers;
-    std::vector<int> FOpen;
     std::atomic<int> FBusy{0};
+    std::unique_ptr<TLoopbackListener> FListener;  // last: stops before the rest goes
 };
 
 } // namespace vorlin::test
