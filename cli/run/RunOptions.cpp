@@ -16,7 +16,7 @@ enum class TValueKind { vkNone, vkRequired, vkOptional };
 
 using THandler = std::function<bool(TRunOptions&, const std::string& value, std::string& error)>;
 
-struct TOptionSpec {
+struct TOptionEntry {
     char Short;            // 0: none
     const char* Long;
     TValueKind Kind;
@@ -108,9 +108,9 @@ bool ParseProxy(TRunOptions& o, const std::string& value, std::string& error) {
     return true;
 }
 
-const std::vector<TOptionSpec>& Specs() {
+const std::vector<TOptionEntry>& OptionTable() {
     using K = TValueKind;
-    static const std::vector<TOptionSpec> specs = {
+    static const std::vector<TOptionEntry> table = {
         {0, "home", K::vkRequired, "DIR", "program directory (Projects, passwords.lst, HttpVorlin.ini)",
          [](TRunOptions& o, const std::string& v, std::string&) { o.Home = v; return true; }},
         {'h', "help", K::vkNone, "", "show this help",
@@ -184,23 +184,23 @@ const std::vector<TOptionSpec>& Specs() {
         {0, "no-autosave", K::vkNone, "", "save the link data only at the end",
          Flag(&TRunOptions::AutosaveEnabled, false)},
     };
-    return specs;
+    return table;
 }
 
-const TOptionSpec* FindLong(const std::string& name) {
-    for (const TOptionSpec& spec : Specs())
-        if (name == spec.Long) return &spec;
+const TOptionEntry* FindLong(const std::string& name) {
+    for (const TOptionEntry& entry : OptionTable())
+        if (name == entry.Long) return &entry;
     return nullptr;
 }
 
-const TOptionSpec* FindShort(char name) {
-    for (const TOptionSpec& spec : Specs())
-        if (spec.Short && spec.Short == name) return &spec;
+const TOptionEntry* FindShort(char name) {
+    for (const TOptionEntry& entry : OptionTable())
+        if (entry.Short && entry.Short == name) return &entry;
     return nullptr;
 }
 
-std::string Shown(const TOptionSpec& spec) {
-    return std::string("--") + spec.Long;
+std::string Shown(const TOptionEntry& entry) {
+    return std::string("--") + entry.Long;
 }
 
 } // namespace
@@ -217,7 +217,7 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
             optionsEnded = true;
             continue;
         }
-        const TOptionSpec* spec = nullptr;
+        const TOptionEntry* entry = nullptr;
         std::optional<std::string> inlineValue;
         if (arg[1] == '-') {
             std::string name = arg.substr(2);
@@ -226,24 +226,24 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
                 inlineValue = name.substr(equals + 1);
                 name.resize(equals);
             }
-            spec = FindLong(name);
-            if (!spec) {
+            entry = FindLong(name);
+            if (!entry) {
                 error = "unknown option '--" + name + "'";
                 return false;
             }
         } else {
-            spec = FindShort(arg[1]);
-            if (!spec) {
+            entry = FindShort(arg[1]);
+            if (!entry) {
                 error = std::string("unknown option '-") + arg[1] + "'";
                 return false;
             }
             if (arg.size() > 2) inlineValue = arg.substr(2);
         }
         std::string value;
-        switch (spec->Kind) {
+        switch (entry->Kind) {
         case TValueKind::vkNone:
             if (inlineValue) {
-                error = Shown(*spec) + " takes no value";
+                error = Shown(*entry) + " takes no value";
                 return false;
             }
             break;
@@ -256,14 +256,14 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             } else {
-                error = Shown(*spec) + " needs a value (" + spec->ValueName + ")";
+                error = Shown(*entry) + " needs a value (" + entry->ValueName + ")";
                 return false;
             }
             break;
         }
         std::string why;
-        if (!spec->Handle(options, value, why)) {
-            error = Shown(*spec) + " " + why;
+        if (!entry->Handle(options, value, why)) {
+            error = Shown(*entry) + " " + why;
             return false;
         }
     }
@@ -272,17 +272,17 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
 
 std::string RunOptionsHelp() {
     std::string text;
-    for (const TOptionSpec& spec : Specs()) {
-        std::string left = spec.Short ? std::string("-") + spec.Short + ", " : "    ";
-        left += std::string("--") + spec.Long;
-        if (spec.Kind == TValueKind::vkRequired) left += std::string(" ") + spec.ValueName;
-        if (spec.Kind == TValueKind::vkOptional) left += std::string("[=") + spec.ValueName + "]";
+    for (const TOptionEntry& entry : OptionTable()) {
+        std::string left = entry.Short ? std::string("-") + entry.Short + ", " : "    ";
+        left += std::string("--") + entry.Long;
+        if (entry.Kind == TValueKind::vkRequired) left += std::string(" ") + entry.ValueName;
+        if (entry.Kind == TValueKind::vkOptional) left += std::string("[=") + entry.ValueName + "]";
         std::string line = "  " + left;
         if (line.size() < 34)
             line.resize(34, ' ');
         else
             line += "\n" + std::string(34, ' ');
-        text += line + spec.Help + "\n";
+        text += line + entry.Help + "\n";
     }
     return text;
 }
