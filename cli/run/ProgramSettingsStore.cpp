@@ -2,14 +2,33 @@
 
 #include "platform/FileSystem.h"
 #include "project/ProgramSettings.h"
+#include "project/ProgramSettingsFile.h"
+
+#include <exception>
 
 namespace vorlin::cli {
 
 std::string ProgramSettingsFile(const std::string& home) { return IncludeTrailingSlash(home) + "HttpVorlin.ini"; }
 
-// FIXME: the settings file is not read or written yet; every run starts from
-// the defaults and the options given.
-bool LoadProgramSettings(const std::string&, TProgramSettings&, std::string&) { return true; }
-bool SaveProgramSettings(const std::string&, const TProgramSettings&, std::string&) { return true; }
+bool LoadProgramSettings(const std::string& home, TProgramSettings& settings, std::string& error) {
+    try {
+        LoadProgramSettingsFile(ProgramSettingsFile(home), settings);
+        return true;
+    } catch (const std::exception& e) {
+        error = ProgramSettingsFile(home) + ": " + e.what();
+        return false;
+    }
+}
+
+bool SaveProgramSettings(const std::string& home, const TProgramSettings& settings, std::string& error) {
+    try {
+        ForceDirectories(home);
+        SaveProgramSettingsFile(ProgramSettingsFile(home), settings);
+        return true;
+    } catch (const std::exception& e) {
+        error = "can't write " + ProgramSettingsFile(home) + ": " + e.what();
+        return false;
+    }
+}
 
 } // namespace vorlin::cli
