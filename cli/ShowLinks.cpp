@@ -1,7 +1,7 @@
 // `vorlin show-links [--json] FILE.dat`: the links of a link data file, one
 // line each, or as JSON for scripts.
 #include "cli/Command.h"
-#include "cli/InspectText.h"
+#include "cli/ReadableText.h"
 
 #include "platform/Exception.h"
 #include "project/DownloadLinks.h"

@@ -1,6 +1,6 @@
 // `vorlin show-project FILE.prj`: every value of a project file, readable.
 #include "cli/Command.h"
-#include "cli/InspectText.h"
+#include "cli/ReadableText.h"
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
