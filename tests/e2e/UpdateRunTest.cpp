@@ -1,0 +1,93 @@
+// A second run of a finished project: the server is asked whether each
+// file changed, answers "not modified", and nothing on disk is written again.
+#include "tests/e2e/support/FixtureSite.h"
+#include "tests/e2e/support/SiteRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+namespace vorlin::test {
+namespace {
+
+class UpdateRunTest : public TFixtureSiteRun {
+protected:
+    std::map<std::string, std::filesystem::file_time_type> Times() const {
+        std::map<std::string, std::filesystem::file_time_type> times;
+        for (const std::string& file : StoredFiles()) times[file] = std::filesystem::last_write_time(HostDir() + file);
+        return times;
+    }
+    // Path -> status of the access log's lines [first, end); a path asked
+    // for twice is a failure unless the server asked for credentials first
+    // (the protected area is tried without them once).
+    std::map<std::string, int> Statuses(size_t first, size_t end) const {
+        std::map<std::string, int> statuses;
+        std::vector<std::string> lines = LogLinesFrom(first);
+        if (end - first < lines.size()) lines.resize(end - first);
+        for (const std::string& line : lines) {
+            if (line.find("\"GET ") == std::string::npos) continue;  // the start address test
+            size_t path = line.find(' ', line.find('"')) + 1;
+            std::string target = line.substr(path, line.find(' ', path) - path);
+            int status = std::stoi(line.substr(line.find("\" ", path) + 2, 3));
+            auto [it, added] = statuses.emplace(target, status);
+            EXPECT_TRUE(added || it->second == 401) << "asked twice: " << line;
+            it->second = status;
+        }
+        return statuses;
+    }
+    std::vector<std::string> LogLinesFrom(size_t first) const {
+        std::vector<std::string> lines;
+        std::istringstream log(Server->AccessLog());
+        size_t n = 0;
+        for (std::string line; std::getline(log, line); ++n)
+            if (n >= first) lines.push_back(line);
+        return lines;
+    }
+};
+
+TEST_F(UpdateRunTest, SecondRunIsAnsweredNotModifiedAndRewritesNothing) {
+    run.Project.UseAutentfication = true;
+    run.Project.UserName = kFixtureUser;
+    run.Project.Password = kFixturePassword;
+    ASSERT_TRUE(run.RunToEnd(60000));
+    const auto filesBefore = StoredFiles();
+    std::map<std::string, std::string> contents;
+    for (const std::string& file : filesBefore) contents[file] = Stored(file);
+    const auto timesBefore = Times();
+    const size_t firstRunLines = LogLinesFrom(0).size();
+
+    ASSERT_TRUE(run.RunToEnd(60000));
+    // Every address of the first run was asked for once more; what was
+    // stored then was asked for with a date and came back "not modified",
+    // except the listing, which the server gives no date; what failed or
+    // moved is asked again.
+    const auto first = Statuses(0, firstRunLines), second = Statuses(firstRunLines, SIZE_MAX);
+    ASSERT_EQ(first.size(), second.size());
+    EXPECT_GT(first.size(), 30u);
+    for (const auto& [path, status] : first) {
+        if (status == 200 && path != "/listing/") {
+            EXPECT_EQ(second.at(path), 304) << path;
+        } else {
+            EXPECT_EQ(second.at(path), status) << path;
+        }
+    }
+    for (const std::string& line : LogLinesFrom(firstRunLines))
+        if (line.find("\" 304 ") != std::string::npos) {
+            EXPECT_EQ(line.find("ims=\"-\""), std::string::npos) << line;
+        }
+
+    EXPECT_EQ(StoredFiles(), filesBefore);
+    for (const auto& [file, text] : contents) EXPECT_TRUE(Stored(file) == text) << file;
+    // Only the listing (fetched again) and the moved page (copied from its
+    // target again at the end of the run) were written.
+    auto timesAfter = Times();
+    for (const auto& [file, time] : timesBefore)
+        if (file != "listing/index.html" && file != "old.html") {
+            EXPECT_TRUE(timesAfter[file] == time) << file;
+        }
+}
+
+} // namespace
+} // namespace vorlin::test
