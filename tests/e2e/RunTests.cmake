@@ -4,5 +4,13 @@ add_library(vorlin_e2e_run_support STATIC support/SiteRun.cpp)
 target_link_libraries(vorlin_e2e_run_support PUBLIC vorlin_e2e_support vorlin_run_test_support)
 
 vorlin_add_tests(e2e_site_run_tests
-  SOURCES OfflineRunTest.cpp MirrorRunTest.cpp UpdateRunTest.cpp
+  SOURCES OfflineRunTest.cpp MirrorRunTest.cpp UpdateRunTest.cpp RulesRunTest.cpp
   LIBS vorlin_e2e_run_support LABELS e2e)
+
+# With the shipped style-sheet plugin loaded.
+vorlin_add_tests(e2e_css_run_tests
+  SOURCES CssRunTest.cpp ${CMAKE_SOURCE_DIR}/tests/plugins/PluginTestSupport.cpp
+  LIBS vorlin_e2e_run_support vorlin_plugin_host LABELS e2e)
+add_dependencies(e2e_css_run_tests css testkit)
+target_compile_definitions(e2e_css_run_tests PRIVATE
+  VORLIN_CSS_PLUGIN="$<TARGET_FILE:css>" VORLIN_TESTKIT_DIR="$<TARGET_FILE_DIR:testkit>")
