@@ -89,5 +89,23 @@ TEST_F(UpdateRunTest, SecondRunIsAnsweredNotModifiedAndRewritesNothing) {
         }
 }
 
+TEST_F(UpdateRunTest, TruncatedFileIsCompletedWithARange) {
+    ASSERT_TRUE(run.RunToEnd(60000));
+    std::filesystem::resize_file(HostDir() + "files/big.bin", 1000000);
+    const auto timesBefore = Times();
+
+    ASSERT_TRUE(run.RunToEnd(60000));
+    auto asked = Server->RequestsOf("/files/big.bin");
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[1].find("\" 206 " + std::to_string(kFixtureBigFileSize - 1000000) + " "), std::string::npos)
+        << asked[1];
+    EXPECT_NE(asked[1].find("range=\"bytes=1000000-" + std::to_string(kFixtureBigFileSize - 1) + "\""),
+              std::string::npos)
+        << asked[1];
+    EXPECT_TRUE(Stored("files/big.bin") == Served("files/big.bin"));
+    // The other files were not touched.
+    EXPECT_TRUE(Times().at("files/manual.pdf") == timesBefore.at("files/manual.pdf"));
+}
+
 } // namespace
 } // namespace vorlin::test
