@@ -1,7 +1,11 @@
-// A second run of a finished project: the server is asked whether each
-// file changed, answers "not modified", and nothing on disk is written again.
+// Later runs of a project: a finished one asks the server whether each file
+// changed and writes nothing again; a cut file is continued with a range;
+// a run that died is resumed from its autosaved link data.
 #include "tests/e2e/support/FixtureSite.h"
 #include "tests/e2e/support/SiteRun.h"
+
+#include "platform/Messages.h"
+#include "project/DownloadLink.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +109,62 @@ TEST_F(UpdateRunTest, TruncatedFileIsCompletedWithARange) {
     EXPECT_TRUE(Stored("files/big.bin") == Served("files/big.bin"));
     // The other files were not touched.
     EXPECT_TRUE(Times().at("files/manual.pdf") == timesBefore.at("files/manual.pdf"));
+}
+
+// What a run killed in the middle leaves on disk, taken while it runs with
+// autosave after every pass: the next run continues from there.
+class DeadRunTest : public UpdateRunTest {
+protected:
+    void SetUp() override {
+        ExtraConfig = "    location = /files/big.bin { limit_rate 2m; }\n";
+        UpdateRunTest::SetUp();
+    }
+};
+
+TEST_F(DeadRunTest, AutosavedRunIsResumedWithOnlyWhatIsMissing) {
+    namespace fs = std::filesystem;
+    run.Settings.AutosaveEnabled = true;
+    run.Settings.AutosaveMinutes = 0;
+    const std::string big = HostDir() + "files/big.bin";
+    run.Start();
+    auto size = [&] {
+        std::error_code ec;
+        auto n = fs::file_size(big, ec);
+        return ec ? 0 : static_cast<int64_t>(n);
+    };
+    ASSERT_TRUE(run.PumpUntil([&] { return size() >= 512 * 1024; }, 20000));
+    run.PumpUntil([] { return false; }, 200);  // a few autosaves with the file under way
+    // The state on disk at this instant is what a SIGKILL would leave.
+    fs::copy_file(run.DataFile(), run.Dir() + "/dead.dat");
+    fs::copy_file(big, run.Dir() + "/dead.bin");
+    run.Post(WM_QUIT);
+    ASSERT_TRUE(run.WaitFinished(20000));
+    fs::copy_file(run.Dir() + "/dead.dat", run.DataFile(), fs::copy_options::overwrite_existing);
+    fs::copy_file(run.Dir() + "/dead.bin", big, fs::copy_options::overwrite_existing);
+    const int64_t cut = size();
+    ASSERT_LT(cut, kFixtureBigFileSize);
+    {
+        auto saved = run.SavedLinks();
+        TDownloadLink* link = TRunHarness::LinkOf(*saved, URL("files/big.bin"));
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->State, lsPending);
+        EXPECT_EQ(link->Size, kFixtureBigFileSize);
+    }
+
+    const size_t firstRun = LogLinesFrom(0).size();
+    ASSERT_TRUE(run.RunToEnd(60000));
+    const std::vector<std::string> asked = LogLinesFrom(firstRun);
+    ASSERT_EQ(asked.size(), 1u) << ::testing::PrintToString(asked);
+    EXPECT_NE(asked[0].find("\"GET /files/big.bin HTTP/1.0\" 206 "), std::string::npos) << asked[0];
+    EXPECT_NE(asked[0].find("range=\"bytes=" + std::to_string(cut) + "-" + std::to_string(kFixtureBigFileSize - 1)),
+              std::string::npos)
+        << asked[0];
+    EXPECT_TRUE(Stored("files/big.bin") == Served("files/big.bin"));
+    std::vector<std::string> files = FixtureExpectedFiles();
+    std::set<std::string> expected(files.begin(), files.end());
+    expected.erase("private/secret.html");
+    expected.erase("private/key.gif");
+    EXPECT_EQ(StoredFiles(), expected);
 }
 
 } // namespace
