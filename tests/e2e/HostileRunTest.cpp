@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -73,6 +74,21 @@ std::vector<std::string> Escapes(const std::string& dir) {
     return found;
 }
 
+// What a browser makes of a link's %XX escapes.
+std::string PercentDecoded(const std::string& link) {
+    std::string out;
+    for (size_t i = 0; i < link.size(); ++i) {
+        if (link[i] == '%' && i + 2 < link.size() && std::isxdigit(static_cast<unsigned char>(link[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(link[i + 2]))) {
+            out += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += link[i];
+        }
+    }
+    return out;
+}
+
 class HostileRunTest : public TFixtureSiteRun {
 protected:
     void SetUp() override {
@@ -108,6 +124,18 @@ TEST_F(HostileRunTest, NothingIsWrittenOutsideTheTargetDirectory) {
     EXPECT_GT(FilesBelow(run.TargetDir()).size(), 10u);
     for (const std::string& file : FilesBelow(run.TargetDir())) EXPECT_EQ(file.rfind("127.0.0.1/", 0), 0u) << file;
     EXPECT_TRUE(run.FileThere("127.0.0.1/tmp/vorlin-escape-1.html"));
+    // The stored page's links stay inside the copy too, and those to stored
+    // files lead to them.
+    const std::string page = HostDir() + "hostile/index.html";
+    const std::string copy = fs::path(run.TargetDir()).lexically_normal().string();
+    int leadingToFiles = 0;
+    for (const std::string& link : LinkAttributes(Stored("hostile/index.html"))) {
+        if (link.find(':') != std::string::npos) continue;
+        fs::path leads = (fs::path(page).parent_path() / PercentDecoded(link)).lexically_normal();
+        EXPECT_EQ(leads.string().rfind(copy, 0), 0u) << link;
+        if (fs::is_regular_file(leads)) ++leadingToFiles;
+    }
+    EXPECT_GE(leadingToFiles, 10);
     EXPECT_LE(Server->RequestCount("/hostile/loop1"), 2);
     EXPECT_LE(Server->RequestCount("/hostile/loop2"), 2);
 }

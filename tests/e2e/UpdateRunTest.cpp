@@ -6,6 +6,7 @@
 
 #include "platform/Messages.h"
 #include "project/DownloadLink.h"
+#include "project/DownloadLinks.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ TEST_F(UpdateRunTest, TruncatedFileIsCompletedWithARange) {
 class DeadRunTest : public UpdateRunTest {
 protected:
     void SetUp() override {
-        ExtraConfig = "    location = /files/big.bin { limit_rate 2m; }\n";
+        ExtraConfig = "    location = /files/big.bin { limit_rate 1m; }\n";
         UpdateRunTest::SetUp();
     }
 };
@@ -143,22 +144,34 @@ TEST_F(DeadRunTest, AutosavedRunIsResumedWithOnlyWhatIsMissing) {
     fs::copy_file(run.Dir() + "/dead.bin", big, fs::copy_options::overwrite_existing);
     const int64_t cut = size();
     ASSERT_LT(cut, kFixtureBigFileSize);
+    // The links still to do when the run died, as paths on the server.
+    std::set<std::string> pending;
     {
         auto saved = run.SavedLinks();
         TDownloadLink* link = TRunHarness::LinkOf(*saved, URL("files/big.bin"));
         ASSERT_NE(link, nullptr);
         EXPECT_EQ(link->State, lsPending);
         EXPECT_EQ(link->Size, kFixtureBigFileSize);
+        for (TDownloadLink* l : *saved->Links)
+            if (l->State == lsPending) pending.insert("/" + l->Path);
     }
 
     const size_t firstRun = LogLinesFrom(0).size();
     ASSERT_TRUE(run.RunToEnd(60000));
+    // Only what was missing was asked for; what was done stayed done.
     const std::vector<std::string> asked = LogLinesFrom(firstRun);
-    ASSERT_EQ(asked.size(), 1u) << ::testing::PrintToString(asked);
-    EXPECT_NE(asked[0].find("\"GET /files/big.bin HTTP/1.0\" 206 "), std::string::npos) << asked[0];
-    EXPECT_NE(asked[0].find("range=\"bytes=" + std::to_string(cut) + "-" + std::to_string(kFixtureBigFileSize - 1)),
+    EXPECT_LT(asked.size(), static_cast<size_t>(firstRun) / 2);
+    for (const std::string& line : asked) {
+        size_t path = line.find(' ', line.find('"')) + 1;
+        EXPECT_TRUE(pending.count(line.substr(path, line.find(' ', path) - path))) << line;
+    }
+    std::vector<std::string> bigAsked = Server->RequestsOf("/files/big.bin");
+    ASSERT_EQ(bigAsked.size(), 2u);
+    EXPECT_NE(bigAsked[1].find("\" 206 "), std::string::npos) << bigAsked[1];
+    EXPECT_NE(bigAsked[1].find("range=\"bytes=" + std::to_string(cut) + "-" +
+                               std::to_string(kFixtureBigFileSize - 1)),
               std::string::npos)
-        << asked[0];
+        << bigAsked[1];
     EXPECT_TRUE(Stored("files/big.bin") == Served("files/big.bin"));
     std::vector<std::string> files = FixtureExpectedFiles();
     std::set<std::string> expected(files.begin(), files.end());
