@@ -126,6 +126,22 @@ TEST_F(ProgramRunTest, GetMirrorsTheSiteAndRunUpdatesIt) {
     EXPECT_GE(notModified, static_cast<int>(Expected().size()) - 3);
 }
 
+TEST_F(ProgramRunTest, MirrorModeStoresWhatWasServed) {
+    Serve();
+    TProgramResult got = RunProgram(VORLIN_BINARY, GetArgs({"-q", "-m", "mirror"}));
+    ASSERT_EQ(got.Status, 0) << got.Err;
+    ExpectTree();
+    for (const std::string& file : FilesBelow(HostDir())) {
+        if (file == "listing/index.html") continue;  // made by the server
+        const std::string served = ReadWholeFile(FSite + "/" + (file == "old.html" ? "new.html" : file));
+        EXPECT_TRUE(ReadWholeFile(HostDir() + file) == served) << file;
+    }
+    // The mode is kept in the project for the next run.
+    ProjectMadeBy(got.Out);
+    TProgramResult shown = RunProgram(VORLIN_BINARY, {"show-project", ProjectFile()});
+    EXPECT_NE(shown.Out.find("1 (mirror)"), std::string::npos) << shown.Out;
+}
+
 TEST_F(ProgramRunTest, KilledRunIsResumedWithOnlyWhatIsMissing) {
     // The big file comes slowly, so the run is still busy with it when it is
     // killed; every other file is done by then.
