@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace vorlin::test {
 namespace {
@@ -81,6 +82,41 @@ TEST_F(CssRunTest, MirroredSheetsAreTheServedOnes) {
     run.Project.ProjectMode = pmMirror;
     ASSERT_TRUE(run.RunToEnd(60000));
     for (const char* file : kSheetFiles) EXPECT_EQ(Stored(file), Served(file)) << file;
+}
+
+TEST_F(CssRunTest, SheetReferencesThatClimbStayInsideTheCopy) {
+    namespace fs = std::filesystem;
+    fs::create_directories(SiteRoot + "/styled");
+    std::ofstream(SiteRoot + "/styled/page.html") << "<html><head><link rel=\"stylesheet\" href=\"s.css\"></head></html>\n";
+    std::ofstream(SiteRoot + "/styled/s.css")
+        << "a { background: url(\"..%2f..%2f..%2f..%2fvorlin-escape-a.gif\"); }\n"
+           "b { background: url(%2e%2e/%2e%2e/%2e%2e/vorlin-escape-b.gif); }\n";
+    // Every name reaches the server and gets an answer to store.
+    run.Project.URL = URL("styled/page.html");
+    run.Project.ScopeMode = smStayOnServer;
+    ASSERT_TRUE(run.RunToEnd(60000));
+
+    const std::string sheet = HostDir() + "styled/s.css";
+    const std::string copy = fs::path(run.TargetDir()).lexically_normal().string();
+    std::vector<std::string> urls = Urls(ReadWholeFile(sheet));
+    ASSERT_EQ(urls.size(), 2u) << ReadWholeFile(sheet);
+    for (const std::string& url : urls) {
+        std::string decoded;
+        for (size_t i = 0; i < url.size(); ++i) {
+            if (url[i] == '%' && i + 2 < url.size()) {
+                decoded += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                decoded += url[i];
+            }
+        }
+        fs::path leads = (fs::path(sheet).parent_path() / decoded).lexically_normal();
+        EXPECT_EQ(leads.string().rfind(copy, 0), 0u) << url;
+    }
+    for (const std::string& file : FilesBelow(fs::path(run.Dir()).string()))
+        if (file.find("vorlin-escape") != std::string::npos) {
+            EXPECT_EQ(file.rfind("site/127.0.0.1/", 0), 0u) << file;
+        }
 }
 
 } // namespace
