@@ -4,6 +4,7 @@
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
+#include "project/LocalPath.h"
 
 #include <vector>
 
@@ -14,21 +15,19 @@ namespace {
 constexpr size_t kMaxPath = 259;  // the longest full path a stored file may have
 constexpr size_t kCutPath = 256;  // what a long one is cut to, before its suffix
 
-// The directories of a backslash-separated stored name, without its file name.
-std::vector<std::string> DirectoriesOf(const std::string& storedName) {
-    std::vector<std::string> dirs;
+// The components of a stored name as its file lies on disk: the same
+// replacements that storing the file made ("..", ".", over-long names), so
+// that a rewritten link finds the file and never climbs out of the copy.
+std::vector<std::string> StoredComponents(const std::string& storedName) {
+    const std::string path = HostPathBelow(std::string(), storedName);
+    std::vector<std::string> parts;
     size_t start = 0;
-    for (size_t i = 0; i < storedName.size(); ++i) {
-        if (storedName[i] != '\\') continue;
-        dirs.push_back(storedName.substr(start, i - start));
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/') continue;
+        if (i > start) parts.push_back(path.substr(start, i - start));
         start = i + 1;
     }
-    return dirs;
-}
-
-std::string FileNameOf(const std::string& storedName) {
-    size_t slash = storedName.rfind('\\');
-    return slash == std::string::npos ? storedName : storedName.substr(slash + 1);
+    return parts;
 }
 
 } // namespace
@@ -54,15 +53,23 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     // out of the comparison.
     std::string targetName = target.LocalDir + target.LocalFileName;
     if (target.LocalFileName.empty() || targetName.back() == '\\') targetName += "index.html";
-    std::vector<std::string> from = DirectoriesOf(page.LocalDir + page.LocalFileName);
-    std::vector<std::string> to = DirectoriesOf(targetName);
+    std::string pageName = page.LocalDir + page.LocalFileName;
+    if (page.LocalFileName.empty() || pageName.back() == '\\') pageName += "index.html";
+    std::vector<std::string> from = StoredComponents(pageName);
+    std::vector<std::string> to = StoredComponents(targetName);
+    if (!from.empty()) from.pop_back();  // the page's own file name
+    std::string fileName;
+    if (!to.empty()) {
+        fileName = to.back();
+        to.pop_back();
+    }
     size_t common = 0;
     while (common < from.size() && common < to.size() && SameText(from[common], to[common]))
         ++common;
     std::string result;
     for (size_t i = common; i < from.size(); ++i) result += "../";
     for (size_t i = common; i < to.size(); ++i) result += to[i] + "/";
-    result += FileNameOf(targetName);
+    result += fileName;
     return result + target.Anchor;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/run/ProjectRunner.h"
 
 #include "cli/Command.h"
+#include "cli/run/Interrupt.h"
 #include "cli/run/ProgramHome.h"
 #include "cli/run/TerminalWindow.h"
 #include "engine/DownloadThread.h"
@@ -13,7 +14,10 @@
 #include "rules/PluginSystem.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <pthread.h>
+#include <unistd.h>
 
 namespace vorlin::cli {
 
@@ -31,14 +35,37 @@ void EnableDefaultPlugins(const TPluginSystem& plugins, const std::string& proje
     PluginPageClosed(plugins, projectPluginsFile, checked);
 }
 
+// Posted to this thread by the interrupt watch after the first Ctrl-C.
+constexpr uint32_t WM_INTERRUPTED = WM_USER + 200;
+
 // Serves the run's messages on this thread until it says it has ended.
-void ServeUntilFinished(const TTerminalWindow& window) {
+void ServeUntilFinished(TTerminalWindow& window) {
     while (!window.Finished()) {
         TMsg msg;
         if (!GetMessage(msg)) break;
+        if (msg.Target == 0 && msg.Message == WM_INTERRUPTED) {
+            window.Notice("Stopping the download; the link data are being saved (Ctrl-C again stops at once)...");
+            continue;
+        }
         DispatchMessage(msg);
     }
 }
+
+// SIGINT blocked on this thread while it lives: threads started meanwhile
+// inherit that, so Ctrl-C always reaches the front end's thread.
+class TInterruptsBlocked {
+public:
+    TInterruptsBlocked() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &set, &FPrevious);
+    }
+    ~TInterruptsBlocked() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
+
+private:
+    sigset_t FPrevious;
+};
 
 } // namespace
 
@@ -46,6 +73,7 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     const std::string pluginsFile = request.ProjectFile + ".plugins";
     project.DataFileName = ChangeFileExt(request.ProjectFile, ".dat");
 
+    std::unique_ptr<TInterruptsBlocked> blocked = std::make_unique<TInterruptsBlocked>();
     TPluginSystem plugins(ProgramDirectory(), [](const std::string& message) {
         std::fprintf(stderr, "plugin: %s\n", message.c_str());
     });
@@ -54,7 +82,7 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     if (request.NewProject) EnableDefaultPlugins(plugins, pluginsFile);
     plugins.HandOverSettings(pluginsFile);
 
-    TTerminalWindow window(request.Verbosity, stdout, stderr);
+    TTerminalWindow window(request.Verbosity, stdout, isatty(STDOUT_FILENO) != 0, stderr, isatty(STDERR_FILENO) != 0);
     TMainWindowTarget target(window);
     auto run = std::make_unique<TDownloadThread>();
     target.SetRun(run.get());
@@ -67,6 +95,14 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     run->SetProgramDirectory(request.Home);
     run->SetPluginSystem(&plugins);
     run->Resume();
+    // Ctrl-C cancels the run as the window's cancel does: it ends in order
+    // and saves its link data.
+    const TThreadId runThread = run->ThreadId(), frontEnd = CurrentThreadId();
+    TInterruptWatch interrupts([runThread, frontEnd] {
+        PostThreadMessage(runThread, WM_QUIT);
+        PostThreadMessage(frontEnd, WM_INTERRUPTED);
+    });
+    blocked.reset();
     ServeUntilFinished(window);
     run->WaitFor();
     run.reset();
@@ -84,6 +120,7 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     const TRunStats& stats = window.LastStats();
     // Nothing could be fetched at all: the start address failed.
     bool nothingFetched = stats.Downloaded == 0 && stats.FilteredOut > 0 && stats.Remaining == 0;
+    if (interrupts.Interrupted()) return kExitInterrupted;
     if (!window.Started() || window.ErrorWhileEnding() || !saved || nothingFetched) return kExitFailure;
     return kExitOk;
 }

@@ -1,25 +1,36 @@
-// The command line's "main window": prints what the run reports. Log lines
-// go to standard output, error lines to standard error. It also remembers
-// how the run went, for the exit status.
+// The command line's "main window": prints what the run reports and asks
+// its questions on the terminal. Log lines go to standard output, error
+// lines to standard error (red on a terminal). On a terminal a status line
+// under the log shows the progress, redrawn in place; nothing but plain
+// lines is written when the output is not a terminal.
 #pragma once
 
 #include "cli/run/RunOptions.h"
+#include "cli/run/StatusLine.h"
+#include "cli/run/TerminalPrompt.h"
 #include "engine/MainWindow.h"
 
 #include <cstdio>
+#include <set>
 
 namespace vorlin::cli {
 
 class TTerminalWindow : public IMainWindow {
 public:
-    TTerminalWindow(TVerbosity verbosity, FILE* out, FILE* err);
+    // outIsTerminal / errIsTerminal: whether the streams are terminals
+    // (passed in so tests can say).
+    TTerminalWindow(TVerbosity verbosity, FILE* out, bool outIsTerminal, FILE* err, bool errIsTerminal);
+    ~TTerminalWindow() override;
 
     bool Finished() const { return FFinished; }
     // The run got past its start-up.
     bool Started() const { return FStarted; }
     // An error line came after the run began to shut down (its data may not be saved).
     bool ErrorWhileEnding() const { return FErrorWhileEnding; }
-    const TRunStats& LastStats() const { return FStats; }
+    const TRunStats& LastStats() const { return FFigures.Stats; }
+
+    // A line of the front end itself (not of the run).
+    void Notice(const std::string& line);
 
     void RunLog(const std::string& line) override;
     void ClearLog() override {}
@@ -28,31 +39,42 @@ public:
     void ClientURL(int clientIndex, const std::string& url) override;
     void ClientSize(int, int64_t) override {}
     void ClientProgress(int, int) override {}
-    void RunRate(int32_t bytesPerSecond) override { FRate = bytesPerSecond; }
+    void RunRate(int32_t bytesPerSecond) override;
     void RunStatus(const std::string&) override {}
-    void RunStats(const TRunStats& stats) override { FStats = stats; }
-    void RunBytes(int64_t projectSize) override { FBytes = projectSize; }
+    void RunStats(const TRunStats& stats) override;
+    void RunBytes(int64_t projectSize) override;
     void RunStateChanged(TRunState state) override;
     void RunEnding() override { FEnding = true; }
     void ShutdownProgress(int, const std::string&) override {}
-    void RunFinished() override { FFinished = true; }
+    void RunFinished() override;
     void SelectLinks(TDownloadProject& project, TDownloadLink& page) override;
     bool AskCredentials(TAuthRec& request) override;
     bool SelectStructure(TDownloadProject& project) override;
 
 private:
-    void Line(FILE* stream, const std::string& text);
+    // Prints a line above the status line.
+    void Line(FILE* stream, const std::string& text, bool red = false);
+    void ClearStatus();
+    void DrawStatus(bool force);
+    bool ShowsStatus() const { return FOutIsTerminal && FVerbosity != TVerbosity::vbQuiet; }
+    // Lists the URLs numbered and applies what the user answers; an empty
+    // list or no terminal chooses nothing.
+    std::vector<bool> AskChoice(const std::string& title, const std::vector<std::string>& urls);
 
     TVerbosity FVerbosity;
     FILE* FOut;
+    bool FOutIsTerminal;
     FILE* FErr;
+    bool FErrIsTerminal;
+    TTerminalPrompt FPrompt;
     bool FFinished = false;
     bool FStarted = false;
     bool FEnding = false;
     bool FErrorWhileEnding = false;
-    TRunStats FStats;
-    int64_t FBytes = 0;
-    int32_t FRate = 0;
+    bool FStatusShown = false;
+    TStatusFigures FFigures;
+    std::set<int> FActive;  // clients with a URL
+    TRedrawThrottle FThrottle;
 };
 
 } // namespace vorlin::cli

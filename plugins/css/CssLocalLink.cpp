@@ -7,12 +7,20 @@ namespace css_plugin {
 
 namespace {
 
+// The pieces of a stored name as the program lays the file on disk: a "."
+// or ".." piece is a directory named "%2E" or "%2E%2E" there, so a reference
+// names that directory and never climbs out of the copy.
 std::vector<std::string> Segments(std::string_view path) {
     std::vector<std::string> parts;
     size_t start = 0;
     for (size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '\\' || path[i] == '/') {
-            if (i > start) parts.emplace_back(path.substr(start, i - start));
+            if (i > start) {
+                std::string part(path.substr(start, i - start));
+                if (part == ".") part = "%2E";
+                if (part == "..") part = "%2E%2E";
+                parts.push_back(part);
+            }
             start = i + 1;
         }
     }

@@ -134,3 +134,25 @@ TEST(LocalRelativeLink, RelativePathBetweenStoredFiles) {
     target.LocalFileName = "";
     EXPECT_EQ(LocalRelativeLink(page, target, project), "../index.html");
 }
+
+TEST(LocalRelativeLink, LeadsToTheFileAsStoredAndNeverClimbsOut) {
+    TDownloadProject project;
+    project.TargetDir = "/t/";
+    TDownloadLink page(&project), target(&project);
+    page.SetServer("http://host/");
+    target.SetServer("http://host/");
+    page.LocalFileName = "a\\index.html";
+    // A decoded "%2e%2e%2f" is stored as a directory named "%2E%2E"; the
+    // link names that directory, not the parent.
+    target.LocalFileName = "a\\..\\..\\..\\x.html";
+    EXPECT_EQ(LocalRelativeLink(page, target, project), "%2E%2E/%2E%2E/%2E%2E/x.html");
+    target.LocalFileName = "a\\.\\y.html";
+    EXPECT_EQ(LocalRelativeLink(page, target, project), "%2E/y.html");
+    // Doubled separators are dropped, as when the file is stored.
+    target.LocalFileName = "a\\\\b\\y.html";
+    EXPECT_EQ(LocalRelativeLink(page, target, project), "b/y.html");
+    // A page stored as a directory's index.html.
+    page.LocalFileName = "a\\";
+    target.LocalFileName = "img\\x.gif";
+    EXPECT_EQ(LocalRelativeLink(page, target, project), "../img/x.gif");
+}

@@ -149,7 +149,9 @@ std::vector<std::string> FixtureExpectedFiles() {
             "based/page.html",    "based/inner/target.html", "new.html",       "docs/index.html",
             "docs/guide.html",    "files/big.bin",       "files/manual.pdf",   "files/report.pdf",
             "img/logo.gif",       "img/bg.gif",          "img/roll.gif",       "img/pre.gif",
-            "img/large.gif",      "gallery/photo1.gif",  "gallery/tile.gif",   "based/inner/pic.gif"};
+            "img/large.gif",      "gallery/photo1.gif",  "gallery/tile.gif",   "based/inner/pic.gif",
+            "old.html",           "css/site.css",        "listing/index.html", "listing/a.txt",
+            "listing/b.txt",      "private/secret.html", "private/key.gif"};
 }
 
 } // namespace vorlin::test

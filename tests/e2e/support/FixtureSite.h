@@ -26,9 +26,11 @@ constexpr const char* kFixturePassword = "wonderland";
 constexpr int64_t kFixtureBigFileSize = 3 * 1024 * 1024 + 17;
 
 // Paths (below the site root, "/" separated) of the pages and files that a
-// default offline-browsing run must store. The protected page, the moved
-// page's target and the refresh target are included; the missing image,
-// the outside link and the mail link are not.
+// default offline-browsing run with the area's credentials must store. The
+// protected page and its image, the moved page (a copy of its target), the
+// listing with its files and the refresh target are included; the missing
+// image, the outside link, the mail link and what only style sheets name
+// are not.
 std::vector<std::string> FixtureExpectedFiles();
 
 } // namespace vorlin::test

@@ -82,7 +82,11 @@ bool TNginxServer::TryStart(const std::string& root, const std::string& serverCo
          << "error_log " << FPrefix << "error.log warn;\n"
          << "events { worker_connections 1024; }\n"
          << "http {\n  include /etc/nginx/mime.types;\n  default_type application/octet-stream;\n"
-         << "  access_log " << FPrefix << "access.log;\n"
+         // The request line, status and size, and the headers that make a
+         // request conditional or partial.
+         << "  log_format vorlin '$remote_addr \"$request\" $status $body_bytes_sent "
+            "range=\"$http_range\" ims=\"$http_if_modified_since\" auth=\"$remote_user\"';\n"
+         << "  access_log " << FPrefix << "access.log vorlin;\n"
          << "  client_body_temp_path " << FPrefix << "body;\n  proxy_temp_path " << FPrefix
          << "proxy;\n  fastcgi_temp_path " << FPrefix << "fastcgi;\n  uwsgi_temp_path " << FPrefix
          << "uwsgi;\n  scgi_temp_path " << FPrefix << "scgi;\n"
@@ -138,12 +142,15 @@ std::string TNginxServer::BaseURL() const { return "http://127.0.0.1:" + std::to
 
 std::string TNginxServer::AccessLog() const { return ReadAll(FPrefix + "access.log"); }
 
-int TNginxServer::RequestCount(const std::string& path) const {
-    std::string log = AccessLog();
-    std::string needle = " " + path + " HTTP/";
-    int n = 0;
-    for (size_t p = 0; (p = log.find(needle, p)) != std::string::npos; p += needle.size()) ++n;
-    return n;
+std::vector<std::string> TNginxServer::RequestsOf(const std::string& path) const {
+    std::vector<std::string> lines;
+    std::istringstream log(AccessLog());
+    const std::string needle = " " + path + " HTTP/";
+    for (std::string line; std::getline(log, line);)
+        if (line.find(needle) != std::string::npos) lines.push_back(line);
+    return lines;
 }
+
+int TNginxServer::RequestCount(const std::string& path) const { return static_cast<int>(RequestsOf(path).size()); }
 
 } // namespace vorlin::test

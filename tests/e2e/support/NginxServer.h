@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace vorlin::test {
@@ -22,8 +23,11 @@ public:
     int Port() const { return FPort; }
     // "http://127.0.0.1:<port>/"
     std::string BaseURL() const;
-    // The access log so far (one line per request: method, path, status).
+    // The access log so far, one line per request:
+    //   127.0.0.1 "GET /path HTTP/1.0" 200 1234 range="..." ims="..." auth="user"
     std::string AccessLog() const;
+    // The lines of the access log for requests of this path.
+    std::vector<std::string> RequestsOf(const std::string& path) const;
     // Lines of the access log for requests of this path.
     int RequestCount(const std::string& path) const;
     void Stop();

@@ -1,0 +1,52 @@
+// A whole run of the fixture site: nginx serving it from a directory of the
+// test's own, and an in-process run of the engine against it, with helpers
+// that look at what the run left on disk.
+#pragma once
+
+#include "tests/e2e/support/NginxServer.h"
+#include "tests/engine/RunHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vorlin::test {
+
+// Every regular file below dir, relative to it ("/" separated), sorted.
+std::set<std::string> FilesBelow(const std::string& dir);
+std::string ReadWholeFile(const std::string& path);
+
+// The values of href, src and background attributes in an HTML text, in
+// the order they appear (quoted or not).
+std::vector<std::string> LinkAttributes(const std::string& html);
+
+// The run's project starts from a new project's options: offline browsing,
+// staying in the start directory, backgrounds and outside images on.
+class TFixtureSiteRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The served copy of a site file.
+    std::string Served(const std::string& relative) const { return ReadWholeFile(SiteRoot + "/" + relative); }
+    // The stored copy below the host directory.
+    std::string Stored(const std::string& relative) const { return ReadWholeFile(HostDir() + relative); }
+    std::string HostDir() const { return run.TargetDir() + "127.0.0.1/"; }
+    std::set<std::string> StoredFiles() const { return FilesBelow(HostDir()); }
+    std::string URL(const std::string& path) const { return Server->BaseURL() + path; }
+
+    // Relative links of stored pages that lead to no stored file
+    // ("page: link" each); absolute links are collected in Absolute.
+    std::vector<std::string> DanglingLinks(std::vector<std::string>* absolute = nullptr) const;
+
+    // Extra server-block directives for this test (before SetUp).
+    std::string ExtraConfig;
+    std::string SiteRoot;
+    std::unique_ptr<TNginxServer> Server;
+    TRunHarness run;
+};
+
+} // namespace vorlin::test
