@@ -330,6 +330,7 @@ void TDownloadRun::AutosaveIfDue() {
     if (GetTickCount() - FLastAutosave < FAutosaveInterval) return;
     FReport.PostLog(RunText(629));
     try {
+        CopyFinishedRedirects();
         SaveLinkData();
         FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
         FReport.PostLog(RunText(630));

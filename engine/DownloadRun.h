@@ -113,6 +113,10 @@ private:
     void ShutDown();
     void RemoveClients();
     void CopyRedirectedFiles();
+    // At an autosave: the copies whose target is stored already, so a run
+    // that dies later keeps them (the link data says those links are done).
+    void CopyFinishedRedirects();
+    void CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected);
     void FinishPlugins();
     void SavePasswords();
     void CleanUp();

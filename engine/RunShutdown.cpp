@@ -4,6 +4,8 @@
 // reports its failure and the next step goes on.
 #include "engine/DownloadRun.h"
 
+#include <algorithm>
+
 #include "engine/CPSThread.h"
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
@@ -76,20 +78,38 @@ void TDownloadRun::CopyRedirectedFiles() {
                 if (FProject.FilteredOut->Contains(redirected)) FProject.FilteredOut->Remove(redirected);
                 redirected->State = lsPending;
             } else if (target->State == lsDownloaded) {
-                // The redirected URL's name gets the target's file, so that
-                // the pages' links to it work offline.
-                redirected->CompleteLocalFileName();
-                const std::string from = LinkFilePath(FProject, *target);
-                const std::string to = LinkFilePath(FProject, *redirected);
-                if (from == to || !FileExists(from)) continue;
-                ForceDirectories(ExtractFilePath(to));
-                if (!CopyFile(from, to, false)) FReport.PostError("Can't copy " + from + " to " + to);
+                CopyRedirectTarget(*target, *redirected);
             }
         } catch (const std::exception& e) {
             FReport.PostError(e.what());
         }
     }
     FRedirects.clear();
+}
+
+void TDownloadRun::CopyFinishedRedirects() {
+    auto done = std::remove_if(FRedirects.begin(), FRedirects.end(), [this](const auto& record) {
+        auto [target, redirected] = record;
+        if (target == redirected || target->State != lsDownloaded) return false;
+        try {
+            CopyRedirectTarget(*target, *redirected);
+        } catch (const std::exception& e) {
+            FReport.PostError(e.what());
+        }
+        return true;
+    });
+    FRedirects.erase(done, FRedirects.end());
+}
+
+void TDownloadRun::CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected) {
+    // The redirected URL's name gets the target's file, so that the pages'
+    // links to it work offline.
+    redirected.CompleteLocalFileName();
+    const std::string from = LinkFilePath(FProject, target);
+    const std::string to = LinkFilePath(FProject, redirected);
+    if (from == to || !FileExists(from)) return;
+    ForceDirectories(ExtractFilePath(to));
+    if (!CopyFile(from, to, false)) FReport.PostError("Can't copy " + from + " to " + to);
 }
 
 void TDownloadRun::FinishPlugins() {
