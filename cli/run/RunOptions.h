@@ -1,0 +1,62 @@
+// The options of `vorlin get` and `vorlin run`: parsed into what was given
+// (nothing else is touched), then applied to the project and to the program
+// settings, which both keep them for the next run.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlin {
+class TDownloadProject;
+struct TProgramSettings;
+}
+
+namespace vorlin::cli {
+
+enum class TVerbosity { vbQuiet, vbNormal, vbVerbose };
+
+// A limit given in the options: 0 switches it off.
+struct TLimitOption {
+    bool Used = false;
+    int32_t Value = 0;
+};
+
+struct TRunOptions {
+    std::string Home;
+    bool Help = false;
+    TVerbosity Verbosity = TVerbosity::vbNormal;
+    std::vector<std::string> Arguments;  // what is not an option, in order
+
+    // Project settings.
+    std::optional<uint8_t> Mode, Scope, JavaScript;
+    std::optional<TLimitOption> MaxDepth, MaxFiles, MaxFileSize, MinFileSize, MaxTotal, MinFree;
+    std::optional<bool> FollowExternal, OutsideImages, Backgrounds, Reset;
+    std::optional<TLimitOption> ExternalDepth;
+    std::optional<std::vector<std::string>> ExcludeList;
+    std::optional<std::string> User, Password;
+
+    // Program settings.
+    std::optional<int> Connections;
+    std::optional<bool> TimeOutEnabled;
+    std::optional<int> TimeOutSeconds, Tries;
+    std::optional<bool> ProxyEnabled;
+    std::optional<std::string> ProxyServer, ProxyPort, ProxyUser, ProxyPassword;
+    std::optional<std::string> UserAgent;
+    std::optional<bool> AutosaveEnabled;
+    std::optional<int> AutosaveMinutes;
+
+    void ApplyTo(TDownloadProject& project) const;
+    // True when a program setting was given (the settings file is then written).
+    bool ApplyTo(TProgramSettings& settings) const;
+};
+
+// Parses args into options; false with a message for the user on a bad
+// option or value.
+bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options, std::string& error);
+
+// The option list for --help.
+std::string RunOptionsHelp();
+
+} // namespace vorlin::cli

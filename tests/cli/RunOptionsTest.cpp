@@ -1,0 +1,131 @@
+// The options of `vorlin get` / `vorlin run`: what they parse into, the
+// values they refuse, and what they change in the project and the settings.
+#include "cli/run/RunOptions.h"
+#include "project/DownloadProject.h"
+#include "project/ProgramSettings.h"
+
+#include <gmock/gmock.h>
+
+using namespace vorlin;
+using namespace vorlin::cli;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+TRunOptions Parsed(const std::vector<std::string>& args) {
+    TRunOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseRunOptions(args, options, error)) << error;
+    return options;
+}
+
+std::string Refusal(const std::vector<std::string>& args) {
+    TRunOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseRunOptions(args, options, error));
+    return error;
+}
+
+TEST(RunOptions, ValuesComeSeparateInlineOrGluedToTheShortName) {
+    TRunOptions o = Parsed({"-c", "4", "http://a/", "--mode=mirror", "-sserver", "dir", "-l", "3"});
+    EXPECT_THAT(o.Arguments, ElementsAre("http://a/", "dir"));
+    EXPECT_EQ(o.Connections, 4);
+    EXPECT_EQ(o.Mode, pmMirror);
+    EXPECT_EQ(o.Scope, smStayOnServer);
+    ASSERT_TRUE(o.MaxDepth);
+    EXPECT_TRUE(o.MaxDepth->Used);
+    EXPECT_EQ(o.MaxDepth->Value, 3);
+    // After "--" everything is an argument, even what looks like an option.
+    EXPECT_THAT(Parsed({"--", "-q"}).Arguments, ElementsAre("-q"));
+}
+
+TEST(RunOptions, BadValuesAreRefusedWithTheOptionNamed) {
+    EXPECT_THAT(Refusal({"-c", "0"}), HasSubstr("--connections expects a whole number from 1 to 32"));
+    EXPECT_THAT(Refusal({"-c", "33"}), HasSubstr("--connections"));
+    EXPECT_THAT(Refusal({"-c", "4x"}), HasSubstr("not '4x'"));
+    EXPECT_THAT(Refusal({"--timeout", "-5"}), HasSubstr("--timeout"));
+    EXPECT_THAT(Refusal({"--max-files", "99999999999"}), HasSubstr("--max-files"));
+    EXPECT_THAT(Refusal({"-m", "copy"}), HasSubstr("--mode expects one of offline mirror structure half"));
+    EXPECT_THAT(Refusal({"--js", "run"}), HasSubstr("--js"));
+    EXPECT_THAT(Refusal({"--proxy", "host"}), HasSubstr("HOST:PORT"));
+    EXPECT_THAT(Refusal({"--proxy", "host:0"}), HasSubstr("HOST:PORT"));
+    EXPECT_THAT(Refusal({"--frobnicate"}), HasSubstr("unknown option '--frobnicate'"));
+    EXPECT_THAT(Refusal({"-Z"}), HasSubstr("unknown option '-Z'"));
+    EXPECT_THAT(Refusal({"--tries"}), HasSubstr("--tries needs a value"));
+    EXPECT_THAT(Refusal({"--quiet=1"}), HasSubstr("takes no value"));
+}
+
+TEST(RunOptions, OnlyTheGivenProjectSettingsChange) {
+    TDownloadProject project;
+    project.ExcludeList = {"zip"};
+    project.DownloadBckgrds = true;
+    project.UseMaxFileCount = true;
+    project.MaxFileCount = 7;
+    Parsed({"--max-depth", "2", "--no-backgrounds", "--js", "delete", "--external=4"}).ApplyTo(project);
+    EXPECT_TRUE(project.UseMaxLevelCount);
+    EXPECT_EQ(project.MaxLevelCount, 2);
+    EXPECT_FALSE(project.DownloadBckgrds);
+    EXPECT_EQ(project.JavaScriptMode, jsDelete);
+    EXPECT_TRUE(project.FollowExternalLinks);
+    EXPECT_TRUE(project.UseMaxExternalLevelCount);
+    EXPECT_EQ(project.MaxExternalLevelCount, 4);
+    // Untouched.
+    EXPECT_THAT(project.ExcludeList, ElementsAre("zip"));
+    EXPECT_EQ(project.MaxFileCount, 7);
+
+    // A limit of 0 switches it off; an empty list empties the exclusions.
+    Parsed({"--max-files", "0", "-X", "", "--external"}).ApplyTo(project);
+    EXPECT_FALSE(project.UseMaxFileCount);
+    EXPECT_TRUE(project.ExcludeList.empty());
+    EXPECT_TRUE(project.UseMaxExternalLevelCount) << "--external without a depth keeps the depth";
+    Parsed({"-X", "zip,,.exe, pdf"}).ApplyTo(project);
+    EXPECT_THAT(project.ExcludeList, ElementsAre("zip", ".exe", " pdf"));
+}
+
+TEST(RunOptions, CredentialsSwitchAuthenticationOnAndAnEmptyUserOff) {
+    TDownloadProject project;
+    Parsed({"--user", "ann", "--password", "s3cret"}).ApplyTo(project);
+    EXPECT_TRUE(project.UseAutentfication);
+    EXPECT_EQ(project.UserName, "ann");
+    EXPECT_EQ(project.Password, "s3cret");
+    Parsed({"--user="}).ApplyTo(project);
+    EXPECT_FALSE(project.UseAutentfication);
+}
+
+TEST(RunOptions, ProgramSettingsChangeOnlyWhenGiven) {
+    TProgramSettings settings;
+    EXPECT_FALSE(Parsed({"-q", "-m", "mirror"}).ApplyTo(settings));
+    EXPECT_TRUE(Parsed({"-c", "8", "--timeout", "9", "--tries", "2", "--proxy", "p.example:3128", "--proxy-user",
+                        "u", "--user-agent", "Robot/1", "--autosave", "0"})
+                    .ApplyTo(settings));
+    EXPECT_EQ(settings.NumberOfThreads, 8);
+    EXPECT_TRUE(settings.TimeOutEnabled);
+    EXPECT_EQ(settings.TimeOutLength, 9);
+    EXPECT_EQ(settings.NumberOfTries, 2);
+    EXPECT_TRUE(settings.ProxyEnabled);
+    EXPECT_EQ(settings.ProxyServer, "p.example");
+    EXPECT_EQ(settings.ProxyPort, "3128");
+    EXPECT_EQ(settings.ProxyUserName, "u");
+    EXPECT_EQ(settings.IdentifyAs, "Robot/1");
+    EXPECT_TRUE(settings.AutosaveEnabled);
+    EXPECT_EQ(settings.AutosaveMinutes, 0);
+    Parsed({"--no-timeout", "--no-proxy", "--no-autosave"}).ApplyTo(settings);
+    EXPECT_FALSE(settings.TimeOutEnabled);
+    EXPECT_FALSE(settings.ProxyEnabled);
+    EXPECT_FALSE(settings.AutosaveEnabled);
+    EXPECT_EQ(settings.TimeOutLength, 9);
+}
+
+TEST(RunOptions, HelpListsEveryOption) {
+    std::string help = RunOptionsHelp();
+    for (const char* name :
+         {"--home", "--connections", "--mode", "--scope", "--max-depth", "--external[=N]", "--outside-images",
+          "--backgrounds", "--no-backgrounds", "--max-files", "--max-file-size", "--min-file-size", "--max-total",
+          "--min-free", "--exclude-ext", "--js", "--reset", "--user", "--password", "--timeout", "--no-timeout",
+          "--tries", "--proxy", "--proxy-user", "--proxy-password", "--user-agent", "--autosave", "--quiet",
+          "--verbose"})
+        EXPECT_THAT(help, HasSubstr(name));
+}
+
+} // namespace
