@@ -128,7 +128,8 @@ tool_command() {
   local tool="$1" out="$2"
   case "$tool" in
     vorlin)
-      command=("$vorlin" get -q --home "$out.home" -c 8 -m offline -s server "$url" "$out") ;;
+      command=("$vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0 --max-files 0
+        --max-file-size 0 --max-total 0 "$url" "$out") ;;
     wget2)
       command=(wget2 -q -r -l inf -np -p --max-threads=8 -nH -P "$out" "$url") ;;
     httrack)
