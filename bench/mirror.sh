@@ -12,7 +12,8 @@
 # files are missing or shorter than served (pages excepted, as a tool may
 # rewrite their links).
 # Figures per tool: wall time and user+sys CPU time (best of K runs), peak
-# RSS (highest of K), files in the mirrored tree, CPU ms per site file, and
+# RSS (highest of K), files in the mirrored tree, CPU ms per link (each site
+# file is one link), and
 # the ratio peer/vorlin for wall and CPU time.
 #
 # Usage: bench/mirror.sh [--pages N] [--only TOOL[,TOOL...]] [--repeat K]
@@ -196,7 +197,7 @@ done
 echo
 echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
 printf '%-8s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
-  tool wall_s cpu_s rss_KB files missing short exit cpu_ms/file peer/vorlin
+  tool wall_s cpu_s rss_KB files missing short exit cpu_ms/link peer/vorlin
 for tool in "${tools[@]}"; do
   ratio="-"
   if [ -n "${best_wall[vorlin]:-}" ] && [ "$tool" != vorlin ]; then
