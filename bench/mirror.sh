@@ -18,7 +18,10 @@
 #
 # Usage: bench/mirror.sh [--pages N] [--only TOOL[,TOOL...]] [--repeat K]
 #                        [--build DIR] [--keep]
-#   TOOL is vorlin, wget2, httrack or wget; --keep leaves the work directory.
+#   TOOL is vorlin, wget2, httrack or wget (the default: all four), or
+#   vorlin-bare: vorlin run from a copy of the program without the plugins
+#   folder beside it, which shows what the default plugins cost.
+#   --keep leaves the work directory.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
@@ -27,7 +30,7 @@ only="vorlin,wget2,httrack,wget"
 repeat=1
 keep=0
 
-usage() { sed -n '/^# Usage:/,/^#   TOOL/p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+usage() { sed -n '/^# Usage:/,/^#   --keep/p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --pages) pages="${2:-}"; shift 2 ;;
@@ -44,8 +47,8 @@ done
 IFS=, read -r -a tools <<< "$only"
 for tool in "${tools[@]}"; do
   case "$tool" in
-    vorlin|wget2|httrack|wget) ;;
-    *) echo "mirror.sh: unknown tool $tool (vorlin, wget2, httrack, wget)" >&2; exit 2 ;;
+    vorlin|vorlin-bare|wget2|httrack|wget) ;;
+    *) echo "mirror.sh: unknown tool $tool (vorlin, vorlin-bare, wget2, httrack, wget)" >&2; exit 2 ;;
   esac
 done
 
@@ -56,7 +59,7 @@ if [ ! -x "$generator" ] || [ ! -x "$vorlin" ]; then
   cmake --build "$build" -j2 --target mirror_site_generator vorlin >/dev/null
 fi
 for tool in /usr/sbin/nginx /usr/bin/time python3 "${tools[@]}"; do
-  [ "$tool" = vorlin ] && tool="$vorlin"
+  [[ "$tool" = vorlin* ]] && tool="$vorlin"
   command -v "$tool" >/dev/null || { echo "mirror.sh: missing $tool: run tools/setup.sh" >&2; exit 1; }
 done
 
@@ -78,7 +81,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-mkdir -p "$work/logs" "$work/runs"
+mkdir -p "$work/logs" "$work/runs" "$work/bare"
+cp "$vorlin" "$work/bare/vorlin"
 "$generator" --pages "$pages" "$work/www" "$work/site.lst" | sed 's/^/site: /'
 sort "$work/site.lst" > "$work/site.sorted"
 # Binary files must arrive whole; pages only need to be there.
@@ -131,6 +135,9 @@ tool_command() {
     vorlin)
       command=("$vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0 --max-files 0
         --max-file-size 0 --max-total 0 "$url" "$out") ;;
+    vorlin-bare)
+      command=("$work/bare/vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0
+        --max-files 0 --max-file-size 0 --max-total 0 "$url" "$out") ;;
     wget2)
       command=(wget2 -q -r -l inf -np -p --max-threads=8 -nH -P "$out" "$url") ;;
     httrack)
@@ -174,7 +181,7 @@ for ((round = 1; round <= repeat; round++)); do
     missing="$(comm -23 "$work/site.sorted" "$work/got.sorted" | wc -l)"
     # Present but not the served size: a body that broke off.
     short="$(join "$work/sizes.sorted" "$work/got-sizes.sorted" | awk '$2 != $3' | wc -l)"
-    printf '  round %d %-8s wall %7.2f s  cpu %7.2f s  rss %7d KB  files %6d  missing %d  short %d  exit %d\n' \
+    printf '  round %d %-12s wall %7.2f s  cpu %7.2f s  rss %7d KB  files %6d  missing %d  short %d  exit %d\n' \
       "$round" "$tool" "$wall" "$cpu" "$rss" "$files" "$missing" "$short" "$status"
     if [ -z "${best_wall[$tool]}" ] || awk -v a="$wall" -v b="${best_wall[$tool]}" 'BEGIN { exit !(a < b) }'; then
       best_wall[$tool]="$wall"
@@ -196,7 +203,7 @@ done
 
 echo
 echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
-printf '%-8s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
+printf '%-12s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
   tool wall_s cpu_s rss_KB files missing short exit cpu_ms/link peer/vorlin
 for tool in "${tools[@]}"; do
   ratio="-"
@@ -205,7 +212,7 @@ for tool in "${tools[@]}"; do
       -v vw="${best_wall[vorlin]}" -v vc="${best_cpu[vorlin]}" \
       'BEGIN { printf "%.2f/%.2f", pw / (vw > 0 ? vw : 0.01), pc / (vc > 0 ? vc : 0.01) }')"
   fi
-  printf '%-8s %9.2f %9.2f %10d %9d %7d %7d %5d %11.3f %11s\n' "$tool" "${best_wall[$tool]}" \
+  printf '%-12s %9.2f %9.2f %10d %9d %7d %7d %5d %11.3f %11s\n' "$tool" "${best_wall[$tool]}" \
     "${best_cpu[$tool]}" "${peak_rss[$tool]}" "${files_seen[$tool]}" "${missing_worst[$tool]}" \
     "${short_worst[$tool]}" "${status_seen[$tool]}" \
     "$(awk -v c="${best_cpu[$tool]}" -v n="$site_files" 'BEGIN { print c * 1000 / n }')" "$ratio"
