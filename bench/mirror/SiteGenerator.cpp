@@ -6,7 +6,9 @@
 // Usage: mirror_site_generator [--pages N] SITE_DIR LIST_FILE
 // LIST_FILE receives every site path (one a line) that a complete mirror holds.
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
