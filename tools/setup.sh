@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config g++ clang libclang-rt-14-dev
   zlib1g-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nginx apache2-utils curl wget wget2 httrack
+  nginx apache2-utils curl wget wget2 httrack time
 )
 
 missing=()

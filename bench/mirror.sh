@@ -1,0 +1,220 @@
+#!/usr/bin/env bash
+# Mirrors one generated site with vorlin and with three peers, side by side
+# in one invocation, and prints what each cost:
+#   vorlin get -c 8 (offline browsing, whole server, no depth limit)
+#   wget2 -r -l inf -np -p --max-threads=8
+#   httrack -c8 -%! -%c0 -A0 (without -%! and -A0 it throttles itself)
+#   wget -r -l inf -np -p
+# The site (bench/mirror/SiteGenerator.cpp) has N pages, each linking 10
+# pages and 5 shared images of 2-50 KB, and four 1 MB files. nginx serves it
+# from a free 127.0.0.1 port and is stopped by its PID at the end. Every run
+# writes into a fresh directory; afterwards the script counts which site
+# files are missing or shorter than served (pages excepted, as a tool may
+# rewrite their links).
+# Figures per tool: wall time and user+sys CPU time (best of K runs), peak
+# RSS (highest of K), files in the mirrored tree, CPU ms per link (each site
+# file is one link), and
+# the ratio peer/vorlin for wall and CPU time.
+#
+# Usage: bench/mirror.sh [--pages N] [--only TOOL[,TOOL...]] [--repeat K]
+#                        [--build DIR] [--keep]
+#   TOOL is vorlin, wget2, httrack or wget (the default: all four), or
+#   vorlin-bare: vorlin run from a copy of the program without the plugins
+#   folder beside it, which shows what the default plugins cost.
+#   --keep leaves the work directory.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+pages=2000
+only="vorlin,wget2,httrack,wget"
+repeat=1
+keep=0
+
+usage() { sed -n '/^# Usage:/,/^#   --keep/p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --pages) pages="${2:-}"; shift 2 ;;
+    --only) only="${2:-}"; shift 2 ;;
+    --repeat) repeat="${2:-}"; shift 2 ;;
+    --build) build="${2:-}"; shift 2 ;;
+    --keep) keep=1; shift ;;
+    -h|--help) usage ;;
+    *) echo "mirror.sh: unknown argument $1" >&2; usage ;;
+  esac
+done
+[[ "$pages" =~ ^[1-9][0-9]*$ ]] || { echo "mirror.sh: --pages wants a positive number" >&2; exit 2; }
+[[ "$repeat" =~ ^[1-9][0-9]*$ ]] || { echo "mirror.sh: --repeat wants a positive number" >&2; exit 2; }
+IFS=, read -r -a tools <<< "$only"
+for tool in "${tools[@]}"; do
+  case "$tool" in
+    vorlin|vorlin-bare|wget2|httrack|wget) ;;
+    *) echo "mirror.sh: unknown tool $tool (vorlin, vorlin-bare, wget2, httrack, wget)" >&2; exit 2 ;;
+  esac
+done
+
+generator="$build/bench/mirror/mirror_site_generator"
+vorlin="$build/cli/vorlin"
+if [ ! -x "$generator" ] || [ ! -x "$vorlin" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j2 --target mirror_site_generator vorlin >/dev/null
+fi
+for tool in /usr/sbin/nginx /usr/bin/time python3 "${tools[@]}"; do
+  [[ "$tool" = vorlin* ]] && tool="$vorlin"
+  command -v "$tool" >/dev/null || { echo "mirror.sh: missing $tool: run tools/setup.sh" >&2; exit 1; }
+done
+
+# The mirrors go to memory when there is room, so that the figures are the
+# tools', not the disk's.
+base=/tmp
+if [ -d /dev/shm ] && [ "$(df --output=avail -k /dev/shm | tail -1)" -gt $((pages * 40 * 5 + 2000000)) ]; then
+  base=/dev/shm
+fi
+work="$(mktemp -d "$base/vorlin-mirror-XXXXXX")"
+nginx_pid=""
+cleanup() {
+  if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
+    kill "$nginx_pid"
+    wait "$nginx_pid" 2>/dev/null || true
+  fi
+  if [ "$keep" = 1 ]; then echo "work directory kept: $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+mkdir -p "$work/logs" "$work/runs" "$work/bare"
+cp "$vorlin" "$work/bare/vorlin"
+"$generator" --pages "$pages" "$work/www" "$work/site.lst" | sed 's/^/site: /'
+sort "$work/site.lst" > "$work/site.sorted"
+# Binary files must arrive whole; pages only need to be there.
+(cd "$work/www" && find . -type f ! -name '*.html' -printf '%P %s\n' | sort) > "$work/sizes.sorted"
+site_files="$(wc -l < "$work/site.lst")"
+chmod 755 "$work"
+chmod -R a+rX "$work/www"
+
+port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
+cat > "$work/nginx.conf" <<CONF
+worker_processes 2;
+daemon off;
+pid $work/nginx.pid;
+error_log $work/logs/error.log warn;
+events { worker_connections 1024; }
+http {
+  include /etc/nginx/mime.types;
+  default_type application/octet-stream;
+  access_log off;
+  sendfile on;
+  keepalive_requests 100000;
+  client_body_temp_path $work/tmp-body;
+  proxy_temp_path $work/tmp-proxy;
+  fastcgi_temp_path $work/tmp-fastcgi;
+  uwsgi_temp_path $work/tmp-uwsgi;
+  scgi_temp_path $work/tmp-scgi;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/www;
+  }
+}
+CONF
+/usr/sbin/nginx -p "$work" -c "$work/nginx.conf" &
+nginx_pid=$!
+url="http://127.0.0.1:$port/index.html"
+ready=0
+for _ in $(seq 50); do
+  if python3 -c "import urllib.request,sys; urllib.request.urlopen(sys.argv[1], timeout=1)" "$url" 2>/dev/null; then
+    ready=1; break
+  fi
+  sleep 0.1
+done
+[ "$ready" = 1 ] || { echo "mirror.sh: nginx did not start:" >&2; cat "$work/logs/error.log" >&2; exit 1; }
+
+# The command line that mirrors the site with tool $1 into the fresh
+# directory $2, left in the array "command".
+tool_command() {
+  local tool="$1" out="$2"
+  case "$tool" in
+    vorlin)
+      command=("$vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0 --max-files 0
+        --max-file-size 0 --max-total 0 "$url" "$out") ;;
+    vorlin-bare)
+      command=("$work/bare/vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0
+        --max-files 0 --max-file-size 0 --max-total 0 "$url" "$out") ;;
+    wget2)
+      command=(wget2 -q -r -l inf -np -p --max-threads=8 -nH -P "$out" "$url") ;;
+    httrack)
+      command=(httrack -c8 -%! -%c0 -A0 -q -%v0 -s0 -I0 -O "$out" "$url") ;;
+    wget)
+      command=(wget -q -r -l inf -np -p -nH -P "$out" "$url") ;;
+  esac
+}
+
+# The directory of a mirrored tree that corresponds to the site's root: a
+# tool may add a folder named after the host.
+site_root() {
+  local out="$1" marker
+  marker="$(find "$out" -type f -path '*/pages/d000/p00000.html' -print -quit)"
+  if [ -n "$marker" ]; then echo "${marker%/pages/d000/p00000.html}"; else echo "$out"; fi
+}
+
+declare -A best_wall best_cpu peak_rss files_seen missing_worst short_worst status_seen
+for tool in "${tools[@]}"; do
+  best_wall[$tool]=""; best_cpu[$tool]=""; peak_rss[$tool]=0
+  files_seen[$tool]=0; missing_worst[$tool]=0; short_worst[$tool]=0; status_seen[$tool]=0
+done
+
+for ((round = 1; round <= repeat; round++)); do
+  for tool in "${tools[@]}"; do
+    out="$work/runs/$tool"
+    rm -rf "$out" "$out.home"
+    mkdir -p "$out.home"
+    tool_command "$tool" "$out"
+    set +e
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "${command[@]}" \
+      > "$work/logs/$tool.$round.log" 2>&1 < /dev/null
+    status=$?
+    set -e
+    read -r wall user sys rss < <(tail -1 "$work/time.txt")
+    cpu="$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')"
+    tree="$(site_root "$out")"
+    (cd "$tree" && find . -type f -printf '%P\n' | sort) > "$work/got.sorted"
+    (cd "$tree" && find . -type f ! -name '*.html' -printf '%P %s\n' | sort) > "$work/got-sizes.sorted"
+    files="$(wc -l < "$work/got.sorted")"
+    missing="$(comm -23 "$work/site.sorted" "$work/got.sorted" | wc -l)"
+    # Present but not the served size: a body that broke off.
+    short="$(join "$work/sizes.sorted" "$work/got-sizes.sorted" | awk '$2 != $3' | wc -l)"
+    printf '  round %d %-12s wall %7.2f s  cpu %7.2f s  rss %7d KB  files %6d  missing %d  short %d  exit %d\n' \
+      "$round" "$tool" "$wall" "$cpu" "$rss" "$files" "$missing" "$short" "$status"
+    if [ -z "${best_wall[$tool]}" ] || awk -v a="$wall" -v b="${best_wall[$tool]}" 'BEGIN { exit !(a < b) }'; then
+      best_wall[$tool]="$wall"
+    fi
+    if [ -z "${best_cpu[$tool]}" ] || awk -v a="$cpu" -v b="${best_cpu[$tool]}" 'BEGIN { exit !(a < b) }'; then
+      best_cpu[$tool]="$cpu"
+    fi
+    [ "$rss" -gt "${peak_rss[$tool]}" ] && peak_rss[$tool]="$rss"
+    [ "$missing" -gt "${missing_worst[$tool]}" ] && missing_worst[$tool]="$missing"
+    [ "$short" -gt "${short_worst[$tool]}" ] && short_worst[$tool]="$short"
+    [ "$status" -ne 0 ] && status_seen[$tool]="$status"
+    files_seen[$tool]="$files"
+    if [ "$missing" -gt 0 ]; then
+      comm -23 "$work/site.sorted" "$work/got.sorted" | head -5 | sed "s/^/    missing: /"
+    fi
+    rm -rf "$out" "$out.home"
+  done
+done
+
+echo
+echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
+printf '%-12s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
+  tool wall_s cpu_s rss_KB files missing short exit cpu_ms/link peer/vorlin
+for tool in "${tools[@]}"; do
+  ratio="-"
+  if [ -n "${best_wall[vorlin]:-}" ] && [ "$tool" != vorlin ]; then
+    ratio="$(awk -v pw="${best_wall[$tool]}" -v pc="${best_cpu[$tool]}" \
+      -v vw="${best_wall[vorlin]}" -v vc="${best_cpu[vorlin]}" \
+      'BEGIN { printf "%.2f/%.2f", pw / (vw > 0 ? vw : 0.01), pc / (vc > 0 ? vc : 0.01) }')"
+  fi
+  printf '%-12s %9.2f %9.2f %10d %9d %7d %7d %5d %11.3f %11s\n' "$tool" "${best_wall[$tool]}" \
+    "${best_cpu[$tool]}" "${peak_rss[$tool]}" "${files_seen[$tool]}" "${missing_worst[$tool]}" \
+    "${short_worst[$tool]}" "${status_seen[$tool]}" \
+    "$(awk -v c="${best_cpu[$tool]}" -v n="$site_files" 'BEGIN { print c * 1000 / n }')" "$ratio"
+done
+echo "(peer/vorlin: wall ratio/CPU ratio; above 1 means vorlin is faster)"
