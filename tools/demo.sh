@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job. Until the download
-# engine arrives, the main job writes a sample project and shows its project
-# file and link data with the inspection commands.
+# Installs what is missing, builds, and runs the main job: the sample site
+# in tools/sample-site is served by a loopback nginx started here, mirrored
+# for offline browsing with `vorlin get`, and the copy is summed up.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -9,14 +9,18 @@ tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 
-demo="$root/build/demo"
-rm -rf "$demo"
-build/tools/vorlin-sample-project "$demo" >/dev/null
-echo "== vorlin show-project $demo/sample.prj"
-build/cli/vorlin show-project "$demo/sample.prj"
+home="$root/build/demo-home"
+copy="$root/build/demo-copy"
+state="$(mktemp -d /tmp/vorlin-demo-nginx-XXXXXX)"
+trap 'tools/loopback-nginx.sh stop "$state"' EXIT
+port=$(tools/loopback-nginx.sh start tools/sample-site "$state")
+url="http://127.0.0.1:$port/"
+
+# A fresh copy each time, so the figures below are those of one whole run.
+rm -rf "$home" "$copy"
+echo "== vorlin get --home $home $url $copy"
+build/cli/vorlin get --home "$home" "$url" "$copy"
+
+files=$(find "$copy" -type f | wc -l)
 echo
-echo "== vorlin show-links $demo/sample.dat"
-build/cli/vorlin show-links "$demo/sample.dat"
-echo
-echo "== vorlin show-links --json $demo/sample.dat"
-build/cli/vorlin show-links --json "$demo/sample.dat"
+echo "The offline copy is in $copy ($files files); open $copy/127.0.0.1/index.html in a browser."

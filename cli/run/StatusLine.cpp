@@ -23,8 +23,7 @@ std::string FormatStatusLine(const TStatusFigures& f) {
     std::snprintf(rate, sizeof rate, "%.1f KB/s", f.BytesPerSecond / 1024.0);
     return std::to_string(f.Stats.Downloaded) + " downloaded, " + std::to_string(f.Stats.FilteredOut) +
            " filtered out, " + std::to_string(f.Stats.Remaining) + " remaining, " + std::to_string(f.Stats.All) +
-           " links | " + FormatBytes(f.Bytes) + " | " + rate + " | " + std::to_string(f.ActiveConnections) +
-           (f.ActiveConnections == 1 ? " connection" : " connections");
+           " links | " + FormatBytes(f.Bytes) + " | " + rate + " | " + std::to_string(f.ActiveConnections) + " active";
 }
 
 bool TRedrawThrottle::Due(TClock::time_point now) {

@@ -110,4 +110,39 @@ TEST_F(GetRunCommand, ExitStatusTellsBadArgumentsFromFailedRuns) {
     EXPECT_THAT(Out, HasSubstr("--exclude-ext LIST"));
 }
 
+// "ann:pw" in Basic authentication.
+constexpr const char* kVaultAuthorization = "Basic YW5uOnB3";
+
+class ProtectedSite : public GetRunCommand {
+protected:
+    void SetUp() override {
+        site.Route("/", TSiteServer::Page("<a href=\"vault/\">vault</a>"));
+        site.Route("/vault/", [](const TSiteRequest& request, int) {
+            if (request.Header("Authorization") == kVaultAuthorization) return TSiteServer::Page("the vault");
+            return TSiteServer::Status(401, "Unauthorized", {"WWW-Authenticate: Basic realm=\"Vault\""});
+        });
+    }
+};
+
+TEST_F(ProtectedSite, WithoutATerminalTheQuestionForCredentialsIsCancelled) {
+    ASSERT_EQ(Run(Get("-q", Target())), 0) << Err;
+    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
+    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/vault/index.html"));
+}
+
+TEST_F(ProtectedSite, CredentialsGivenWithTheOptionsReachTheProtectedArea) {
+    ASSERT_EQ(Run(Get("-q --user ann --password pw", Target())), 0) << Err;
+    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/vault/index.html"), "the vault");
+}
+
+TEST_F(GetRunCommand, WithoutATerminalNothingMoreIsSelected) {
+    // Half-automatic: only the start page, as no link of it is chosen.
+    ASSERT_EQ(Run(Get("-q -m half", Target())), 0) << Err;
+    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
+    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/i.gif"));
+    // Structure mode ends normally after the pages, with no file chosen.
+    ASSERT_EQ(Run(Get("-q -m structure", Target() + "2")), 0) << Err;
+    EXPECT_FALSE(FileExists(Target() + "2/127.0.0.1/i.gif"));
+}
+
 } // namespace

@@ -79,6 +79,13 @@ TEST(RunOptions, OnlyTheGivenProjectSettingsChange) {
     EXPECT_FALSE(project.UseMaxFileCount);
     EXPECT_TRUE(project.ExcludeList.empty());
     EXPECT_TRUE(project.UseMaxExternalLevelCount) << "--external without a depth keeps the depth";
+    // The reset setting stays with the project until switched off.
+    Parsed({"--reset"}).ApplyTo(project);
+    EXPECT_TRUE(project.ResetOnProjStart);
+    Parsed({"-q"}).ApplyTo(project);
+    EXPECT_TRUE(project.ResetOnProjStart);
+    Parsed({"--no-reset"}).ApplyTo(project);
+    EXPECT_FALSE(project.ResetOnProjStart);
     Parsed({"-X", "zip,,.exe, pdf"}).ApplyTo(project);
     EXPECT_THAT(project.ExcludeList, ElementsAre("zip", ".exe", " pdf"));
 }

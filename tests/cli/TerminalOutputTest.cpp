@@ -1,0 +1,158 @@
+// What the terminal front end prints: the status line and its throttle,
+// the choice of links from a list, and plain lines without a terminal.
+#include "cli/run/LinkChoice.h"
+#include "cli/run/StatusLine.h"
+#include "cli/run/TerminalWindow.h"
+
+#include <gmock/gmock.h>
+
+#include <cstdio>
+
+using namespace vorlin;
+using namespace vorlin::cli;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+TEST(StatusLine, ShowsCountsBytesRateAndConnections) {
+    TStatusFigures f;
+    f.Stats = {12, 3, 40, 55};
+    f.Bytes = 3 * 1024 * 1024 + 512 * 1024;
+    f.BytesPerSecond = 2048 + 512;
+    f.ActiveConnections = 4;
+    EXPECT_EQ(FormatStatusLine(f),
+              "12 downloaded, 3 filtered out, 40 remaining, 55 links | 3.5 MB | 2.5 KB/s | 4 active");
+    EXPECT_EQ(FormatBytes(0), "0 B");
+    EXPECT_EQ(FormatBytes(1023), "1023 B");
+    EXPECT_EQ(FormatBytes(1024), "1.0 KB");
+    EXPECT_EQ(FormatBytes(5LL << 40), "5.0 TB");
+    EXPECT_EQ(FormatBytes(5LL << 50), "5120.0 TB");
+}
+
+TEST(StatusLine, IsRedrawnAtMostFiveTimesASecond) {
+    TRedrawThrottle throttle;
+    auto start = TRedrawThrottle::TClock::now();
+    EXPECT_TRUE(throttle.Due(start));
+    EXPECT_FALSE(throttle.Due(start + std::chrono::milliseconds(100)));
+    EXPECT_FALSE(throttle.Due(start + std::chrono::milliseconds(199)));
+    EXPECT_TRUE(throttle.Due(start + std::chrono::milliseconds(200)));
+    EXPECT_FALSE(throttle.Due(start + std::chrono::milliseconds(300)));
+}
+
+std::vector<bool> Chosen(const std::string& answer, size_t count = 4) {
+    std::vector<std::string> urls = {"http://a/x.zip", "http://a/y.html", "http://a/Z.ZIP", "http://a/pics/1.gif"};
+    urls.resize(count);
+    std::vector<bool> chosen;
+    std::string error;
+    EXPECT_TRUE(ChooseLinks(answer, urls, chosen, error)) << error;
+    return chosen;
+}
+
+TEST(LinkChoice, AMaskNumbersOrNothing) {
+    EXPECT_THAT(Chosen(""), ElementsAre(false, false, false, false));
+    EXPECT_THAT(Chosen("  "), ElementsAre(false, false, false, false));
+    EXPECT_THAT(Chosen("*.zip"), ElementsAre(true, false, true, false));
+    EXPECT_THAT(Chosen("*"), ElementsAre(true, true, true, true));
+    EXPECT_THAT(Chosen("*/pics/*"), ElementsAre(false, false, false, true));
+    EXPECT_THAT(Chosen("2"), ElementsAre(false, true, false, false));
+    EXPECT_THAT(Chosen("1, 3-4"), ElementsAre(true, false, true, true));
+}
+
+TEST(LinkChoice, NumbersOutsideTheListAndBadMasksAreRefused) {
+    std::vector<std::string> urls = {"http://a/1", "http://a/2"};
+    std::vector<bool> chosen;
+    std::string error;
+    EXPECT_FALSE(ChooseLinks("3", urls, chosen, error));
+    EXPECT_THAT(error, HasSubstr("from 1 to 2"));
+    EXPECT_FALSE(ChooseLinks("0", urls, chosen, error));
+    EXPECT_FALSE(ChooseLinks("2-1", urls, chosen, error));
+    EXPECT_FALSE(ChooseLinks("1-", urls, chosen, error));
+    EXPECT_FALSE(ChooseLinks("99999999999999999999999", urls, chosen, error));
+    EXPECT_FALSE(ChooseLinks("[a-", urls, chosen, error));
+    EXPECT_FALSE(error.empty());
+}
+
+// A window writing into memory.
+class Output {
+public:
+    Output() : FOut(open_memstream(&FOutText, &FOutSize)), FErr(open_memstream(&FErrText, &FErrSize)) {}
+    ~Output() {
+        std::fclose(FOut);
+        std::fclose(FErr);
+        free(FOutText);
+        free(FErrText);
+    }
+    std::string Out() {
+        std::fflush(FOut);
+        return std::string(FOutText, FOutSize);
+    }
+    std::string Err() {
+        std::fflush(FErr);
+        return std::string(FErrText, FErrSize);
+    }
+    char* FOutText = nullptr;
+    size_t FOutSize = 0;
+    char* FErrText = nullptr;
+    size_t FErrSize = 0;
+    FILE* FOut;
+    FILE* FErr;
+};
+
+void Feed(TTerminalWindow& window) {
+    window.RunStateChanged(TRunState::ssRunning);
+    window.RunStats({1, 0, 2, 3});
+    window.ClientURL(1, "http://a/x.html");
+    window.RunLog("http://a/ was downloaded");
+    window.RunError("404 Not Found http://a/missing.gif");
+    window.ClientStatus(1, "Receiving");
+    window.RunFinished();
+}
+
+TEST(TerminalWindow, WithoutATerminalOnlyPlainLines) {
+    Output output;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, output.FOut, false, output.FErr, false);
+        Feed(window);
+        EXPECT_TRUE(window.Started());
+        EXPECT_TRUE(window.Finished());
+        EXPECT_EQ(window.LastStats().All, 3);
+    }
+    EXPECT_EQ(output.Out(), "http://a/ was downloaded\n");
+    EXPECT_EQ(output.Err(), "404 Not Found http://a/missing.gif\n");
+}
+
+TEST(TerminalWindow, QuietKeepsTheErrorsVerboseAddsTheConnections) {
+    Output quiet;
+    {
+        TTerminalWindow window(TVerbosity::vbQuiet, quiet.FOut, true, quiet.FErr, false);
+        Feed(window);
+    }
+    EXPECT_EQ(quiet.Out(), "") << "no status line either";
+    EXPECT_EQ(quiet.Err(), "404 Not Found http://a/missing.gif\n");
+
+    Output verbose;
+    {
+        TTerminalWindow window(TVerbosity::vbVerbose, verbose.FOut, false, verbose.FErr, false);
+        Feed(window);
+    }
+    EXPECT_EQ(verbose.Out(), "  #1 http://a/x.html\nhttp://a/ was downloaded\n  #1 Receiving\n");
+}
+
+TEST(TerminalWindow, OnATerminalTheStatusLineIsRedrawnAndErrorsAreRed) {
+    Output output;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, output.FOut, true, output.FErr, true);
+        Feed(window);
+    }
+    std::string out = output.Out();
+    EXPECT_THAT(out, HasSubstr("\r\x1b[K1 downloaded, 0 filtered out, 2 remaining, 3 links"));
+    // A log line first clears the status line and then draws it again.
+    EXPECT_THAT(out, HasSubstr("\r\x1b[Khttp://a/ was downloaded\n\r\x1b[K1 downloaded"));
+    // The last figures stay, with no busy connection.
+    EXPECT_THAT(out, HasSubstr("| 0 active\n"));
+    EXPECT_EQ(output.Err(), "\x1b[31m404 Not Found http://a/missing.gif\x1b[0m\n");
+}
+
+} // namespace

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# A throw-away nginx on 127.0.0.1 serving one directory, for the demo and
+# for trying things by hand.
+#   tools/loopback-nginx.sh start ROOT STATE_DIR   prints the port it listens on
+#   tools/loopback-nginx.sh stop STATE_DIR         stops it and removes STATE_DIR
+# STATE_DIR holds the written configuration, logs and PID file; it is
+# created by start and must not be shared by two servers.
+set -euo pipefail
+
+nginx_bin=/usr/sbin/nginx
+
+usage() {
+  echo "usage: $0 start ROOT STATE_DIR | stop STATE_DIR" >&2
+  exit 2
+}
+
+write_config() {
+  local root=$1 state=$2 port=$3
+  {
+    # Workers run as root when we are root, so that any directory is readable.
+    if [ "$(id -u)" -eq 0 ]; then echo "user root;"; fi
+    cat <<CONF
+daemon on;
+worker_processes 1;
+pid $state/nginx.pid;
+error_log $state/error.log warn;
+events { worker_connections 256; }
+http {
+  include /etc/nginx/mime.types;
+  default_type application/octet-stream;
+  access_log $state/access.log;
+  client_body_temp_path $state/body;
+  proxy_temp_path $state/proxy;
+  fastcgi_temp_path $state/fastcgi;
+  uwsgi_temp_path $state/uwsgi;
+  scgi_temp_path $state/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    server_name localhost;
+    root $root;
+    index index.html;
+  }
+}
+CONF
+  } >"$state/nginx.conf"
+}
+
+start() {
+  local root state port attempt
+  [ -d "$1" ] || { echo "$0: no directory $1" >&2; exit 1; }
+  root=$(cd "$1" && pwd)
+  state=$2
+  mkdir -p "$state"
+  state=$(cd "$state" && pwd)
+  [ -x "$nginx_bin" ] || { echo "$0: nginx is not installed (tools/setup.sh installs it)" >&2; exit 1; }
+  # A port picked at random; nginx refuses to start when it is taken, then
+  # the next one is tried.
+  for attempt in $(seq 1 20); do
+    port=$((20000 + RANDOM % 40000))
+    write_config "$root" "$state" "$port"
+    if "$nginx_bin" -p "$state" -c "$state/nginx.conf" 2>>"$state/error.log"; then
+      echo "$port"
+      return 0
+    fi
+  done
+  echo "$0: nginx did not start:" >&2
+  cat "$state/error.log" >&2
+  exit 1
+}
+
+stop() {
+  local state=$1 pid
+  [ -d "$state" ] || return 0
+  if [ -f "$state/nginx.pid" ]; then
+    pid=$(cat "$state/nginx.pid")
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 1 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    kill -9 "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$state"
+}
+
+case "${1:-}" in
+  start) [ $# -eq 3 ] || usage; start "$2" "$3" ;;
+  stop) [ $# -eq 2 ] || usage; stop "$2" ;;
+  *) usage ;;
+esac
