@@ -1,5 +1,6 @@
 #include "cli/run/RunOptions.h"
 
+#include "cli/run/ProgramHome.h"
 #include "engine/RunSetup.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettings.h"
@@ -176,6 +177,11 @@ const std::vector<TOptionEntry>& OptionTable() {
         {0, "proxy-user", K::vkRequired, "U", "user name for the proxy", Text(&TRunOptions::ProxyUser)},
         {0, "proxy-password", K::vkRequired, "P", "password for the proxy", Text(&TRunOptions::ProxyPassword)},
         {0, "user-agent", K::vkRequired, "TEXT", "identify as TEXT to servers", Text(&TRunOptions::UserAgent)},
+        {0, "download-dir", K::vkRequired, "DIR", "where 'vorlin get' puts sites when no DIR is given (empty: ./HOST)",
+         [](TRunOptions& o, const std::string& v, std::string&) {
+             o.DownloadDir = v.empty() ? v : AbsolutePath(v);
+             return true;
+         }},
         {0, "autosave", K::vkRequired, "MINUTES", "save the link data every MINUTES during a run (default 10)",
          Number(0, std::numeric_limits<int32_t>::max(), [](TRunOptions& o, int n) {
              o.AutosaveEnabled = true;
@@ -330,6 +336,7 @@ bool TRunOptions::ApplyTo(TProgramSettings& settings) const {
     set(settings.ProxyUserName, ProxyUser);
     set(settings.ProxyPassword, ProxyPassword);
     set(settings.IdentifyAs, UserAgent);
+    set(settings.DefaultDownloadDir, DownloadDir);
     set(settings.AutosaveEnabled, AutosaveEnabled);
     set(settings.AutosaveMinutes, AutosaveMinutes);
     return changed;

@@ -44,6 +44,7 @@ struct TRunOptions {
     std::optional<bool> ProxyEnabled;
     std::optional<std::string> ProxyServer, ProxyPort, ProxyUser, ProxyPassword;
     std::optional<std::string> UserAgent;
+    std::optional<std::string> DownloadDir;
     std::optional<bool> AutosaveEnabled;
     std::optional<int> AutosaveMinutes;
 

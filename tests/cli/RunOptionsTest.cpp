@@ -104,7 +104,7 @@ TEST(RunOptions, ProgramSettingsChangeOnlyWhenGiven) {
     TProgramSettings settings;
     EXPECT_FALSE(Parsed({"-q", "-m", "mirror"}).ApplyTo(settings));
     EXPECT_TRUE(Parsed({"-c", "8", "--timeout", "9", "--tries", "2", "--proxy", "p.example:3128", "--proxy-user",
-                        "u", "--user-agent", "Robot/1", "--autosave", "0"})
+                        "u", "--user-agent", "Robot/1", "--autosave", "0", "--download-dir", "/srv/sites"})
                     .ApplyTo(settings));
     EXPECT_EQ(settings.NumberOfThreads, 8);
     EXPECT_TRUE(settings.TimeOutEnabled);
@@ -115,6 +115,7 @@ TEST(RunOptions, ProgramSettingsChangeOnlyWhenGiven) {
     EXPECT_EQ(settings.ProxyPort, "3128");
     EXPECT_EQ(settings.ProxyUserName, "u");
     EXPECT_EQ(settings.IdentifyAs, "Robot/1");
+    EXPECT_EQ(settings.DefaultDownloadDir, "/srv/sites");
     EXPECT_TRUE(settings.AutosaveEnabled);
     EXPECT_EQ(settings.AutosaveMinutes, 0);
     Parsed({"--no-timeout", "--no-proxy", "--no-autosave"}).ApplyTo(settings);
@@ -131,7 +132,7 @@ TEST(RunOptions, HelpListsEveryOption) {
           "--backgrounds", "--no-backgrounds", "--max-files", "--max-file-size", "--min-file-size", "--max-total",
           "--min-free", "--exclude-ext", "--js", "--reset", "--user", "--password", "--timeout", "--no-timeout",
           "--tries", "--proxy", "--proxy-user", "--proxy-password", "--user-agent", "--autosave", "--quiet",
-          "--verbose"})
+          "--verbose", "--download-dir"})
         EXPECT_THAT(help, HasSubstr(name));
 }
 
