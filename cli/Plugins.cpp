@@ -1,5 +1,5 @@
-// `vorlin plugins`: lists the plugins in the "Plugins/" folder beside the
-// program with what they can do, and switches a plugin on or off for one
+// `vorlin plugins`: lists the plugins in the program directory's "Plugins/"
+// folder with what they can do, and switches a plugin on or off for one
 // project the way the options dialog's check box does.
 #include "cli/Command.h"
 
@@ -16,11 +16,12 @@ namespace vorlin::cli {
 namespace {
 
 const char* const cUsage =
-    "usage: vorlin plugins\n"
-    "       vorlin plugins enable|disable PROJECT.prj NAME\n"
+    "usage: vorlin plugins [--home DIR]\n"
+    "       vorlin plugins enable|disable [--home DIR] PROJECT.prj NAME\n"
     "\n"
-    "Lists the plugins found in the \"Plugins\" folder beside the program (the\n"
-    "ones every run loads) with their capabilities, or enables or\n"
+    "Lists the plugins that runs load, from DIR/Plugins (DIR: --home, else\n"
+    "$HTTPVORLIN_HOME, else the program's directory; a DIR without a \"Plugins\"\n"
+    "folder uses the program's own) with their capabilities, or enables or\n"
     "disables the plugin NAME for the project PROJECT.prj (its settings are\n"
     "kept in PROJECT.prj.plugins).\n";
 
@@ -73,13 +74,22 @@ int SwitchPlugin(const TPluginSystem& plugins, bool enable, const std::string& p
 }
 
 int RunPlugins(const std::vector<std::string>& args) {
+    std::string home;
     std::vector<std::string> words;
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
             std::cout << cUsage;
             return kExitOk;
         }
-        words.push_back(arg);
+        if (args[i] == "--home") {
+            if (i + 1 >= args.size()) {
+                std::cerr << cUsage;
+                return kExitUsage;
+            }
+            home = args[++i];
+        } else {
+            words.push_back(args[i]);
+        }
     }
     bool list = words.empty();
     bool switching = words.size() == 3 && (words[0] == "enable" || words[0] == "disable");
@@ -87,9 +97,8 @@ int RunPlugins(const std::vector<std::string>& args) {
         std::cerr << cUsage;
         return kExitUsage;
     }
-
     // The same folder the runs load their plugins from.
-    TPluginSystem plugins(ProgramDirectory(), [](const std::string& message) {
+    TPluginSystem plugins(PluginDirectory(ProgramHome(home)), [](const std::string& message) {
         std::fprintf(stderr, "vorlin plugins: %s\n", message.c_str());
     });
     plugins.Load();

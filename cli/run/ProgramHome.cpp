@@ -16,6 +16,13 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string ProgramDirectory() { return ExecutableDirectory(); }
 
+std::string PluginDirectory(const std::string& home) {
+    std::error_code error;
+    if (!home.empty() && std::filesystem::is_directory(IncludeTrailingSlash(home) + "Plugins", error))
+        return IncludeTrailingSlash(home);
+    return ProgramDirectory();
+}
+
 std::string ProgramHome(const std::string& homeOption) {
     std::string home = homeOption;
     if (home.empty()) {

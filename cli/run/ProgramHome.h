@@ -10,8 +10,13 @@ namespace vorlin::cli {
 // always with a trailing "/" and absolute.
 std::string ProgramHome(const std::string& homeOption);
 
-// The directory of the "vorlin" program itself (its "Plugins/" live there).
+// The directory of the "vorlin" program itself.
 std::string ProgramDirectory();
+
+// Where the plugins are looked for ("Plugins/" below it): the home when it
+// has a "Plugins" folder of its own, else the program's directory, so that a
+// home kept apart for projects still runs with the installed plugins.
+std::string PluginDirectory(const std::string& home);
 
 // The path made absolute against the current directory (unchanged when it is).
 std::string AbsolutePath(const std::string& path);

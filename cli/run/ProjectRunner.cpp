@@ -74,7 +74,7 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     project.DataFileName = ChangeFileExt(request.ProjectFile, ".dat");
 
     std::unique_ptr<TInterruptsBlocked> blocked = std::make_unique<TInterruptsBlocked>();
-    TPluginSystem plugins(ProgramDirectory(), [](const std::string& message) {
+    TPluginSystem plugins(PluginDirectory(request.Home), [](const std::string& message) {
         std::fprintf(stderr, "plugin: %s\n", message.c_str());
     });
     plugins.Load();
