@@ -325,13 +325,36 @@ void TDownloadRun::SaveLinkData() {
         this, kLinkDataVersion);
 }
 
+void TDownloadRun::SaveLinkDataForResume() {
+    // A link redirected to a target that is not stored yet is saved as
+    // pending: a run that dies before the target arrives asks for it again
+    // when resumed, and so records the redirect again. In this run it stays
+    // as it is.
+    std::vector<std::pair<TDownloadLink*, TLinkState>> saved;
+    for (auto [target, redirected] : FRedirects) {
+        if (target == redirected || target->State != lsPending || redirected->State == lsPending) continue;
+        saved.emplace_back(redirected, redirected->State);
+        redirected->State = lsPending;
+    }
+    auto restore = [&] {
+        for (auto [link, state] : saved) link->State = state;
+    };
+    try {
+        SaveLinkData();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
 void TDownloadRun::AutosaveIfDue() {
     if (!FSetup.Settings.AutosaveEnabled || FProject.DataFileName.empty()) return;
     if (GetTickCount() - FLastAutosave < FAutosaveInterval) return;
     FReport.PostLog(RunText(629));
     try {
         CopyFinishedRedirects();
-        SaveLinkData();
+        SaveLinkDataForResume();
         FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
         FReport.PostLog(RunText(630));
     } catch (const std::exception& e) {

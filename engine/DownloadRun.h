@@ -117,6 +117,9 @@ private:
     // that dies later keeps them (the link data says those links are done).
     void CopyFinishedRedirects();
     void CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected);
+    // The autosave's link data: as SaveLinkData, with the links redirected
+    // to a target still to come stored as pending.
+    void SaveLinkDataForResume();
     void FinishPlugins();
     void SavePasswords();
     void CleanUp();
