@@ -24,6 +24,8 @@
 #include "VorlinPlugin.h"
 
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -65,8 +67,18 @@ inline size_t VorlinPutUtf16(std::string_view s, char16_t* out) {
     char16_t* const start = out;
     size_t i = 0;
     while (i < s.size()) {
+        // Most text at the boundary is ASCII: eight bytes at a time while it lasts.
+        while (i + 8 <= s.size()) {
+            uint64_t block;
+            std::memcpy(&block, s.data() + i, 8);
+            if (block & 0x8080808080808080u) break;
+            for (size_t k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(s[i + k]);
+            out += 8;
+            i += 8;
+        }
+        if (i == s.size()) break;
         unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {  // most text at the boundary is ASCII
+        if (c < 0x80) {
             *out++ = c;
             ++i;
             continue;

@@ -36,6 +36,9 @@ TEST(PluginStrings, ResultsHaveExactlyTheirLength) {
     std::u16string wide = {0x0800, 0xFFFF, static_cast<char16_t>(0xDC00), u'a'};
     EXPECT_EQ(Utf16ToUtf8(wide), "\xe0\xa0\x80\xef\xbf\xbf\xef\xbf\xbd" "a");
     EXPECT_EQ(Utf8ToUtf16("\xf0\x9f\x98\x80z"), (std::u16string{0xD83D, 0xDE00, u'z'}));
+    // Long ASCII runs are taken in blocks; a sequence inside or at the end of one still counts.
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("abcdefgh\xc3\xbcijklmnopqrstu\xff")), "abcdefgh\xc3\xbcijklmnopqrstu\xef\xbf\xbd");
+    EXPECT_EQ(Utf8ToUtf16("0123456789abcdef").size(), 16u);
 }
 
 TEST(ComStream, ReadsWritesAndSeeksTheWrappedStream) {
