@@ -15,16 +15,14 @@ namespace {
 constexpr size_t kMaxPath = 259;  // the longest full path a stored file may have
 constexpr size_t kCutPath = 256;  // what a long one is cut to, before its suffix
 
-// The components of a stored name as its file lies on disk: the same
-// replacements that storing the file made ("..", ".", over-long names), so
-// that a rewritten link finds the file and never climbs out of the copy.
-std::vector<std::string> StoredComponents(const std::string& storedName) {
-    const std::string path = HostPathBelow(std::string(), storedName);
-    std::vector<std::string> parts;
+// The components of a host path, as views into it.
+std::vector<std::string_view> Components(const std::string& path) {
+    std::vector<std::string_view> parts;
+    const std::string_view all(path);
     size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && path[i] != '/') continue;
-        if (i > start) parts.push_back(path.substr(start, i - start));
+    for (size_t i = 0; i <= all.size(); ++i) {
+        if (i < all.size() && all[i] != '/') continue;
+        if (i > start) parts.push_back(all.substr(start, i - start));
         start = i + 1;
     }
     return parts;
@@ -55,10 +53,15 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     if (target.LocalFileName.empty() || targetName.back() == '\\') targetName += "index.html";
     std::string pageName = page.LocalDir + page.LocalFileName;
     if (page.LocalFileName.empty() || pageName.back() == '\\') pageName += "index.html";
-    std::vector<std::string> from = StoredComponents(pageName);
-    std::vector<std::string> to = StoredComponents(targetName);
+    // Compared as the files lie on disk: the same replacements that storing
+    // them made ("..", ".", over-long names), so that a rewritten link finds
+    // the file and never climbs out of the copy.
+    const std::string pagePath = HostPathBelow(std::string(), pageName);
+    const std::string targetPath = HostPathBelow(std::string(), targetName);
+    std::vector<std::string_view> from = Components(pagePath);
+    std::vector<std::string_view> to = Components(targetPath);
     if (!from.empty()) from.pop_back();  // the page's own file name
-    std::string fileName;
+    std::string_view fileName;
     if (!to.empty()) {
         fileName = to.back();
         to.pop_back();
@@ -68,9 +71,13 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
         ++common;
     std::string result;
     for (size_t i = common; i < from.size(); ++i) result += "../";
-    for (size_t i = common; i < to.size(); ++i) result += to[i] + "/";
+    for (size_t i = common; i < to.size(); ++i) {
+        result += to[i];
+        result += '/';
+    }
     result += fileName;
-    return result + target.Anchor;
+    result += target.Anchor;
+    return result;
 }
 
 } // namespace vorlin

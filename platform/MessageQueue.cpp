@@ -44,6 +44,14 @@ namespace {
 
 constexpr unsigned kPollEvery = 32;
 constexpr uint32_t kMinimumTimerMs = 10;  // as USER_TIMER_MINIMUM
+// How long a post from another message loop may wait for its receiver to
+// wake. Such posts (progress, statistics) come in bursts of many per link;
+// waking the receiver for each cost more than the receiver's work.
+constexpr long kLateWakeMs = 10;
+
+// Whether the queue's owner has been woken for what was posted since it last
+// drained its wake-ups: at once (eventfd) or by the late-wake timer.
+enum class TWakeState : uint8_t { wsNone, wsLate, wsNow };
 
 struct TSentCall {
     std::function<intptr_t()> Call;
@@ -96,6 +104,7 @@ public:
     int NearestTimerMs();
     void ArmTimerFd();
     void SignalWake();
+    void ArmLateWake();
 
     void WaitForReply(const std::shared_ptr<TSentCall>& call);
     void CompleteCall(const std::shared_ptr<TSentCall>& call, intptr_t result);
@@ -119,8 +128,8 @@ private:
     std::deque<TSentItem> FSent;
     std::atomic<size_t> FSentCount{0};
     bool FClosed = false;
-    bool FWakePending = false;
-    int FEpoll = -1, FWakeFd = -1, FTimerFd = -1;
+    TWakeState FWake = TWakeState::wsNone;
+    int FEpoll = -1, FWakeFd = -1, FTimerFd = -1, FLateWakeFd = -1;
     // Owner thread only.
     std::map<std::pair<THandle, uintptr_t>, TTimerEntry> FTimers;
     std::unordered_map<int, TSelectWatch> FWatches;
@@ -217,10 +226,13 @@ TThreadQueue::TThreadQueue(TThreadId id) : FId(id) {
     epoll_ctl(FEpoll, EPOLL_CTL_ADD, FWakeFd, &ev);
     ev.data.fd = FTimerFd;
     epoll_ctl(FEpoll, EPOLL_CTL_ADD, FTimerFd, &ev);
+    FLateWakeFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    ev.data.fd = FLateWakeFd;
+    epoll_ctl(FEpoll, EPOLL_CTL_ADD, FLateWakeFd, &ev);
 }
 
 TThreadQueue::~TThreadQueue() {
-    for (int fd : {FEpoll, FWakeFd, FTimerFd})
+    for (int fd : {FEpoll, FWakeFd, FTimerFd, FLateWakeFd})
         if (fd >= 0) close(fd);
 }
 
@@ -229,15 +241,30 @@ void TThreadQueue::SignalWake() {
     RetryEintr([&] { return static_cast<int>(write(FWakeFd, &one, sizeof one)); });
 }
 
+void TThreadQueue::ArmLateWake() {
+    itimerspec due{};
+    due.it_value.tv_nsec = kLateWakeMs * 1000000;
+    if (timerfd_settime(FLateWakeFd, 0, &due, nullptr) != 0) SignalWake();
+}
+
+// A post from another thread that runs a message loop of its own wakes the
+// owner within kLateWakeMs, by one timer for the whole burst; any other post
+// (the owner's own, a worker without a loop) wakes it at once. The messages are queued at once
+// either way, so their order is kept.
 bool TThreadQueue::Post(TMsg&& msg) {
-    bool wake = false;
+    const bool fromOtherLoop = tCurrent.Queue && tCurrent.Queue.get() != this;
+    const TWakeState wanted = fromOtherLoop ? TWakeState::wsLate : TWakeState::wsNow;
+    TWakeState wake = TWakeState::wsNone;
     {
         std::lock_guard<std::mutex> g(FLock);
         if (FClosed) return false;
         FPosted.push_back(std::move(msg));
-        if (!FWakePending) wake = FWakePending = true;
+        if (FWake < wanted) wake = FWake = wanted;
     }
-    if (wake) SignalWake();
+    if (wake == TWakeState::wsNow)
+        SignalWake();
+    else if (wake == TWakeState::wsLate)
+        ArmLateWake();
     return true;
 }
 
@@ -247,7 +274,7 @@ bool TThreadQueue::PushSent(TSentItem item) {
         if (FClosed) return false;
         FSent.push_back(std::move(item));
         FSentCount = FSent.size();
-        FWakePending = true;
+        FWake = TWakeState::wsNow;
     }
     FReplyCV.notify_all();
     SignalWake();
@@ -519,7 +546,12 @@ void TThreadQueue::PollReadiness(int timeoutMs) {
             uint64_t v;
             RetryEintr([&] { return static_cast<int>(read(FWakeFd, &v, sizeof v)); });
             std::lock_guard<std::mutex> g(FLock);
-            FWakePending = false;
+            FWake = TWakeState::wsNone;
+        } else if (fd == FLateWakeFd) {
+            uint64_t v;
+            RetryEintr([&] { return static_cast<int>(read(FLateWakeFd, &v, sizeof v)); });
+            std::lock_guard<std::mutex> g(FLock);
+            if (FWake == TWakeState::wsLate) FWake = TWakeState::wsNone;
         } else if (fd == FTimerFd) {
             uint64_t v;
             RetryEintr([&] { return static_cast<int>(read(FTimerFd, &v, sizeof v)); });

@@ -40,18 +40,37 @@ HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, i
     });
 }
 
+TComRef<IDownLoadProject> TPluginParserHooks::ProjectObject(TDownloadProject& project) {
+    if (FObjectProject != &project || !FProjectObject) {
+        FProjectObject = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
+        FObjectProject = &project;
+    }
+    return FProjectObject;
+}
+
+TComRef<IDownLoadLink> TPluginParserHooks::PageObject(TDownloadLink& page) {
+    if (FObjectPage != &page || !FPageObject) {
+        FPageObject = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
+        FObjectPage = &page;
+    }
+    return FPageObject;
+}
+
 // Hands every HTML parser plugin the callback and lets call ask each
-// enabled one, with fresh objects for the project and the page.
+// enabled one. The call holds its own references to the objects, as a
+// nested call for another page replaces the kept ones.
 template <typename F>
 void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
                                         const TAddLinkFunction& addLink, F&& call) {
     TCallScope scope(*this, addLink);
+    TComRef<IDownLoadProject> projectObject;
+    TComRef<IDownLoadLink> pageObject;
     for (auto& h : FPlugins.HTMLParserPlugins()) {
         CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
                           "SetAddLinkCallback");
         if (!TPluginSystem::IsEnabled(h)) continue;
-        TComRef<IDownLoadProject> projectObject(CreateDownloadProjectAdapter(project));
-        TComRef<IDownLoadLink> pageObject(CreateDownloadLinkAdapter(page));
+        if (!projectObject) projectObject = ProjectObject(project);
+        if (!pageObject) pageObject = PageObject(page);
         call(h, projectObject.Get(), pageObject.Get());
     }
 }

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "links/HTMLParserHooks.h"
-#include "plugins/sdk/VorlinPlugin.h"
+#include "plugins/sdk/VorlinPluginHelpers.h"
 
 namespace vorlin {
 
@@ -34,8 +34,18 @@ private:
     template <typename F>
     void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink, F&& call);
 
+    // The objects handed to the hooks for the project and the page, kept
+    // from one call to the next while the page stays the same: the hooks run
+    // for every text and tag, and the objects only forward to what they wrap.
+    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> ProjectObject(TDownloadProject& project);
+    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> PageObject(TDownloadLink& page);
+
     TPluginSystem& FPlugins;
     const TAddLinkFunction* FAddLink = nullptr;  // set while a hook call runs
+    TDownloadProject* FObjectProject = nullptr;
+    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> FProjectObject;
+    TDownloadLink* FObjectPage = nullptr;
+    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> FPageObject;
 };
 
 } // namespace vorlin

@@ -121,6 +121,41 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
     return true;
 }
 
+// Whether a BSTR holds exactly the ASCII text.
+bool WideEquals(const OLECHAR* wide, std::string_view ascii) {
+    size_t n = wide ? VorlinStringLen(wide) : 0;
+    if (n != ascii.size()) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (wide[i] != static_cast<unsigned char>(ascii[i])) return false;
+    return true;
+}
+
+bool WideStartsWith(const OLECHAR* wide, std::string_view ascii) {
+    size_t n = wide ? VorlinStringLen(wide) : 0;
+    if (n < ascii.size()) return false;
+    for (size_t i = 0; i < ascii.size(); ++i)
+        if (wide[i] != static_cast<unsigned char>(ascii[i])) return false;
+    return true;
+}
+
+// Whether the tag's text names "style" in any letter case anywhere (the
+// attribute reader then decides whether it is the attribute).
+bool WideContainsStyle(const OLECHAR* wide) {
+    static constexpr char cWord[] = "style";
+    constexpr size_t cLength = sizeof cWord - 1;
+    size_t n = wide ? VorlinStringLen(wide) : 0;
+    for (size_t i = 0; i + cLength <= n; ++i) {
+        size_t j = 0;
+        for (; j < cLength; ++j) {
+            OLECHAR c = wide[i + j];
+            if (c >= u'A' && c <= u'Z') c = static_cast<OLECHAR>(c + (u'a' - u'A'));
+            if (c != static_cast<OLECHAR>(cWord[j])) break;
+        }
+        if (j == cLength) return true;
+    }
+    return false;
+}
+
 // The fragment of a reference ("#..."), which the program keeps apart from
 // the link's address.
 std::string FragmentOf(const std::string& url) {
@@ -223,22 +258,26 @@ public:
         }
     }
 
+    // Called for every tag and text block of every page, so the common case
+    // (a tag without a style attribute, text outside STYLE) is decided on the
+    // program's own strings, without converting them or asking for the page.
     HRESULT HandleTag(IDownLoadProject*, IDownLoadLink* page, BSTR tagName, BSTR tagText,
                       VBOOL* handled) override {
         if (!handled) return E_POINTER;
         *handled = 0;  // the page is written by the program
         try {
-            std::string name = VorlinStringToUtf8(tagName), text = VorlinStringToUtf8(tagText);
-            std::string key = StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
-            if (name == "STYLE") {
-                SetInStyle(key, text.empty() || text[0] != '/');
-            } else if (name == "HTML" || name == "BODY") {
-                SetInStyle(key, false);  // a STYLE left open ends here at the latest
-            } else if (name.rfind("!--", 0) == 0) {
+            if (WideEquals(tagName, "STYLE")) {
+                SetInStyle(PageKey(page), !tagText || tagText[0] != u'/');
+            } else if (WideEquals(tagName, "HTML") || WideEquals(tagName, "BODY")) {
+                if (AnyInStyle()) SetInStyle(PageKey(page), false);  // a STYLE left open ends here at the latest
+            } else if (WideStartsWith(tagName, "!--")) {
                 // A comment inside STYLE wraps the style sheet itself.
-                if (InStyle(key) && text.size() >= 5) RegisterAll(text.substr(3, text.size() - 5));
-            } else if (LowerTrimmed(text).find("style") != std::string::npos) {
-                RegisterAll(StyleAttribute(tagText, text));
+                if (AnyInStyle() && InStyle(PageKey(page))) {
+                    std::string text = VorlinStringToUtf8(tagText);
+                    if (text.size() >= 5) RegisterAll(text.substr(3, text.size() - 5));
+                }
+            } else if (WideContainsStyle(tagText)) {
+                RegisterAll(StyleAttribute(tagText, VorlinStringToUtf8(tagText)));
             }
             return S_OK;
         } catch (...) {
@@ -248,8 +287,7 @@ public:
 
     HRESULT HandleText(IDownLoadProject*, IDownLoadLink* page, BSTR text) override {
         try {
-            std::string key = StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
-            if (InStyle(key)) RegisterAll(VorlinStringToUtf8(text));
+            if (AnyInStyle() && InStyle(PageKey(page))) RegisterAll(VorlinStringToUtf8(text));
             return S_OK;
         } catch (...) {
             return E_FAIL;
@@ -291,6 +329,14 @@ private:
         return value.Utf8();
     }
 
+    static std::string PageKey(IDownLoadLink* page) {
+        return StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
+    }
+    // No page stands inside STYLE: the usual case, answered without the page's address.
+    bool AnyInStyle() {
+        std::lock_guard<std::mutex> lock(FLock);
+        return !FInStyle.empty();
+    }
     bool InStyle(const std::string& key) {
         std::lock_guard<std::mutex> lock(FLock);
         return FInStyle.count(key) != 0;

@@ -24,6 +24,8 @@
 #include "VorlinPlugin.h"
 
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,38 +33,59 @@ namespace vorlin_sdk {
 
 // --- UTF-8 and UTF-16 ------------------------------------------------------
 
-// Appends one code point as UTF-8 (surrogates and values beyond U+10FFFF as U+FFFD).
-inline void VorlinAppendUtf8(std::string& out, char32_t cp) {
+// Writes one code point as UTF-8 at out (surrogates and values beyond
+// U+10FFFF as U+FFFD); answers the end of what was written (at most 4 bytes).
+inline char* VorlinPutUtf8(char* out, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
 }
 
-inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
+// Appends one code point as UTF-8 (surrogates and values beyond U+10FFFF as U+FFFD).
+inline void VorlinAppendUtf8(std::string& out, char32_t cp) {
+    char buffer[4];
+    out.append(buffer, static_cast<size_t>(VorlinPutUtf8(buffer, cp) - buffer));
+}
+
+// Converts UTF-8 to UTF-16 at out, which has room for s.size() units (no
+// sequence gives more units than it has bytes); answers the units written.
+inline size_t VorlinPutUtf16(std::string_view s, char16_t* out) {
+    char16_t* const start = out;
     size_t i = 0;
     while (i < s.size()) {
+        // Most text at the boundary is ASCII: eight bytes at a time while it lasts.
+        while (i + 8 <= s.size()) {
+            uint64_t block;
+            std::memcpy(&block, s.data() + i, 8);
+            if (block & 0x8080808080808080u) break;
+            for (size_t k = 0; k < 8; ++k) out[k] = static_cast<unsigned char>(s[i + k]);
+            out += 8;
+            i += 8;
+        }
+        if (i == s.size()) break;
         unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            *out++ = c;
+            ++i;
+            continue;
+        }
         char32_t cp;
         size_t need;
-        if (c < 0x80) {
-            cp = c;
-            need = 0;
-        } else if (c >= 0xC2 && c <= 0xDF) {
+        if (c >= 0xC2 && c <= 0xDF) {
             cp = c & 0x1F;
             need = 1;
         } else if (c >= 0xE0 && c <= 0xEF) {
@@ -72,7 +95,7 @@ inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
             cp = c & 0x07;
             need = 3;
         } else {
-            out += u'\uFFFD';
+            *out++ = u'\uFFFD';
             ++i;
             continue;
         }
@@ -84,27 +107,39 @@ inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
         }
         bool overlong = (need == 2 && cp < 0x800) || (need == 3 && cp < 0x10000);
         if (j <= need || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out += u'\uFFFD';
+            *out++ = u'\uFFFD';
             i += j;  // skip the lead byte and the continuation bytes read
             continue;
         }
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         } else {
-            out += static_cast<char16_t>(cp);
+            *out++ = static_cast<char16_t>(cp);
         }
         i += need + 1;
     }
+    return static_cast<size_t>(out - start);
+}
+
+inline std::u16string VorlinUtf8ToUtf16(std::string_view s) {
+    std::u16string out(s.size(), u'\0');
+    out.resize(VorlinPutUtf16(s, out.data()));
     return out;
 }
 
 inline std::string VorlinUtf16ToUtf8(std::u16string_view s) {
-    std::string out;
-    out.reserve(s.size());
+    // A unit gives at most 3 bytes (a surrogate pair 4 for its two units).
+    std::string out(s.size() * 3, '\0');
+    char* const start = out.data();
+    char* p = start;
     for (size_t i = 0; i < s.size(); ++i) {
         char32_t u = s[i];
+        if (u < 0x80) {
+            *p++ = static_cast<char>(u);
+            continue;
+        }
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
             s[i + 1] <= 0xDFFF) {
             u = 0x10000 + ((u - 0xD800) << 10) + (s[i + 1] - 0xDC00);
@@ -112,15 +147,23 @@ inline std::string VorlinUtf16ToUtf8(std::u16string_view s) {
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             u = 0xFFFD;
         }
-        VorlinAppendUtf8(out, u);
+        p = VorlinPutUtf8(p, u);
     }
+    out.resize(static_cast<size_t>(p - start));
     return out;
 }
 
-// A new BSTR holding the UTF-8 text (free with VorlinFreeString).
+// A new BSTR holding the UTF-8 text (free with VorlinFreeString); converted
+// straight into the BSTR, which is cut to size when the text is not ASCII.
 inline BSTR VorlinNewString(std::string_view utf8) {
-    std::u16string w = VorlinUtf8ToUtf16(utf8);
-    return VorlinAllocStringLen(w.data(), static_cast<uint32_t>(w.size()));
+    if (utf8.size() > (UINT32_MAX - 6) / 2) return nullptr;
+    BSTR s = VorlinAllocStringLen(nullptr, static_cast<uint32_t>(utf8.size()));
+    if (!s) return nullptr;
+    size_t n = VorlinPutUtf16(utf8, s);
+    if (n == utf8.size()) return s;
+    BSTR exact = VorlinAllocStringLen(s, static_cast<uint32_t>(n));
+    VorlinFreeString(s);
+    return exact;
 }
 // The UTF-8 text of a BSTR (null is empty).
 inline std::string VorlinStringToUtf8(const OLECHAR* bstr) {

@@ -119,6 +119,47 @@ TEST(MessageQueue, PostFromAnotherThreadWakesABlockedLoop) {
     poster.join();
 }
 
+// Posts from another message loop wake the receiver by a short timer, once
+// per burst: a loop blocked with nothing else to wake it (no timers) must
+// still get every message, in order, and promptly.
+TEST(MessageQueue, PostsFromAnotherLoopWakeABlockedLoopInOrder) {
+    DrainQueue();
+    std::vector<uintptr_t> seen;
+    std::atomic<size_t> received{0};
+    TMessageTarget t([&](TMsg& m) -> intptr_t {
+        seen.push_back(m.WParam);
+        ++received;
+        return 0;
+    });
+    THandle h = t.Handle();
+    std::atomic<bool> lost{false};
+    std::thread poster([h, &received, &lost] {
+        TMsg m;
+        PeekMessage(m);  // this thread now runs a loop of its own
+        for (uintptr_t round = 0; round < 5 && !lost; ++round) {
+            for (uintptr_t i = 0; i < 20; ++i) PostMessage(h, WM_USER, round * 20 + i);
+            // The receiver, blocked meanwhile, must take the burst by itself.
+            uint64_t start = GetTickCount64();
+            while (received < (round + 1) * 20 && GetTickCount64() - start < 1000) Sleep(1);
+            if (received < (round + 1) * 20) lost = true;
+        }
+        // Ends the test; a worker without a loop wakes at once.
+        std::thread([h] { PostMessage(h, WM_USER + 1); }).join();
+    });
+    for (;;) {
+        TMsg m;
+        ASSERT_TRUE(GetMessage(m));
+        if (m.Message == WM_USER + 1) break;
+        DispatchMessage(m);
+    }
+    poster.join();
+    EXPECT_FALSE(lost);
+    std::vector<uintptr_t> expected(100);
+    for (uintptr_t i = 0; i < 100; ++i) expected[i] = i;
+    EXPECT_EQ(seen, expected);
+    DrainQueue();
+}
+
 TEST(MessageQueue, SendMessageRunsOnTheTargetThreadAndReturnsItsResult) {
     DrainQueue();
     TRecorder r;

@@ -166,6 +166,22 @@ TEST_F(CssPluginTest, StyleBodiesAndAttributesOfPagesAreRegistered) {
               "<p>p { background: url(no2.png) }</p><div class=x style=\"background-image:url('top.png')\">");
 }
 
+// The hooks decide most tags on the raw tag text; letter case and comments
+// outside STYLE must come out as the attribute reader sees them.
+TEST_F(CssPluginTest, StyleAttributesInAnyCaseCountAndCommentsOutsideStyleDoNot) {
+    TDownloadLink* page = AddStoredLink("caps.html");
+    TMemoryStream body;
+    FParser.BeginDocument(*page, body);
+    const std::string html =
+        "<HTML><!-- url(no1.png) --><SPAN STYLE=\"background:url(a.png)\">x</SPAN>"
+        "<p Style='list-style:url(b.png)'><p data-style=\"url(no2.png)\"><p title=\"style url(no3.png)\">"
+        "<STYLE></STYLE><!-- url(no4.png) --></HTML>";
+    body.WriteBuffer(html.data(), static_cast<int64_t>(html.size()));
+    FParser.ParseAvailable();
+    FParser.EndDocument();
+    EXPECT_EQ(References(*page), (std::vector<std::string>{"http://h/a.png", "http://h/b.png"}));
+}
+
 TEST_F(CssPluginTest, EnabledForNewProjectsAndSwitchedOffLikeAnyPlugin) {
     std::string archive = FHome.Path() + "p.prj.plugins";
     EXPECT_EQ(PluginPageShown(FSystem, archive), std::vector<bool>{true});

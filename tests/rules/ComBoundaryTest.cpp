@@ -19,6 +19,28 @@ TEST(PluginStrings, RoundTripAndMalformedInput) {
     EXPECT_EQ(BstrToUtf8(nullptr), "");
 }
 
+// The conversions write into storage sized for the worst case and cut it
+// afterwards: the results must have exactly their own length.
+TEST(PluginStrings, ResultsHaveExactlyTheirLength) {
+    TBstr empty("");
+    ASSERT_NE(empty.Get(), nullptr);
+    EXPECT_EQ(VorlinStringLen(empty.Get()), 0u);
+    TBstr ascii("<a href=x>");
+    EXPECT_EQ(VorlinStringLen(ascii.Get()), 10u);
+    EXPECT_EQ(ascii.Get()[10], 0);
+    TBstr euro("\xe2\x82\xac\xe2\x82\xac");  // 6 bytes, 2 units
+    EXPECT_EQ(VorlinStringLen(euro.Get()), 2u);
+    EXPECT_EQ(euro.Get()[2], 0);
+    EXPECT_EQ(euro.Utf8(), "\xe2\x82\xac\xe2\x82\xac");
+    // Every unit at its largest UTF-8 form: three bytes each.
+    std::u16string wide = {0x0800, 0xFFFF, static_cast<char16_t>(0xDC00), u'a'};
+    EXPECT_EQ(Utf16ToUtf8(wide), "\xe0\xa0\x80\xef\xbf\xbf\xef\xbf\xbd" "a");
+    EXPECT_EQ(Utf8ToUtf16("\xf0\x9f\x98\x80z"), (std::u16string{0xD83D, 0xDE00, u'z'}));
+    // Long ASCII runs are taken in blocks; a sequence inside or at the end of one still counts.
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("abcdefgh\xc3\xbcijklmnopqrstu\xff")), "abcdefgh\xc3\xbcijklmnopqrstu\xef\xbf\xbd");
+    EXPECT_EQ(Utf8ToUtf16("0123456789abcdef").size(), 16u);
+}
+
 TEST(ComStream, ReadsWritesAndSeeksTheWrappedStream) {
     TMemoryStream m;
     TComStream* s = TComStream::Create(m);
