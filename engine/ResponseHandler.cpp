@@ -238,7 +238,6 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
     try {
         link.CompleteLocalFileName();
         const std::string path = LinkFilePath(project, link);
-        ForceDirectories(ExtractFilePath(path));
         OpenReceiveStream(client, link, path);
     } catch (const std::exception& e) {
         // Nothing can be stored: the link must not end as downloaded.
@@ -280,10 +279,12 @@ void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link
     if (html) {
         client.Html().BeginDocument(link, client.NewReceiveMemory());
     } else if (auto* plugin = claimingPlugin()) {
+        // The plugin stores the document itself, in the link's directory.
+        ForceDirectories(ExtractFilePath(path));
         client.ClaimedBy = plugin;
         client.NewReceiveMemory();
     } else {
-        client.SetOwnedReceiveStream(std::make_unique<TFileStream>(path, fmCreate));
+        client.SetOwnedReceiveStream(std::make_unique<TFileStream>(path, fmCreate | fmCreateDirectories));
     }
 }
 

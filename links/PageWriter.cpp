@@ -1,7 +1,6 @@
 #include "links/PageWriter.h"
 
 #include "platform/Exception.h"
-#include "platform/FileSystem.h"
 #include "platform/Stream.h"
 
 namespace vorlin {
@@ -18,9 +17,7 @@ TPageWriter::~TPageWriter() {
 
 void TPageWriter::Open(const std::string& hostPath) {
     CloseQuietly();
-    std::string dir = ExtractFilePath(hostPath);
-    if (!dir.empty()) ForceDirectories(dir);
-    FFile = std::make_unique<TFileStream>(hostPath, fmCreate);
+    FFile = std::make_unique<TFileStream>(hostPath, fmCreate | fmCreateDirectories);
     FBuffer.clear();
     FBuffer.reserve(kBufferSize);
 }

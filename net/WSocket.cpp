@@ -411,7 +411,7 @@ void TWSocket::HandleSelect(int fd, uint32_t events, uint16_t error) {
         if (!stillOurs()) return;
     }
     if (events & FD_READ) {
-        ASyncReceive(error);
+        ASyncReceive(error, (events & FD_CLOSE) != 0);
         if (!stillOurs()) return;
     }
     if (events & FD_WRITE) {
@@ -427,11 +427,11 @@ void TWSocket::DoConnectDone(uint16_t error) {
     if (error != 0 && FState != TSocketState::wsClosed) Close();
 }
 
-void TWSocket::ASyncReceive(uint16_t error) {
+void TWSocket::ASyncReceive(uint16_t error, bool closeFollows) {
     const int fd = FHSocket;
     for (;;) {
         FLastError = 0;
-        FLastReadFilled = false;
+        FLastRead = TLastRead::lrNone;
         try {
             if (OnDataAvailable) {
                 OnDataAvailable(*this, error);
@@ -449,8 +449,12 @@ void TWSocket::ASyncReceive(uint16_t error) {
         if (FLastError != 0 || FHSocket != fd || fd < 0) break;
         // A read that filled its buffer leaves more waiting as a rule: go on
         // without asking (a read that then finds nothing would block and ends
-        // the loop); otherwise ask how much is pending.
-        if (!FLastReadFilled && RcvdCount() <= 0) break;
+        // the loop). The end of the stream leaves nothing; when the close
+        // notification follows in the same turn, its drain reads the rest.
+        // Otherwise ask how much is pending.
+        if (FLastRead == TLastRead::lrFilled) continue;
+        if (FLastRead == TLastRead::lrEnded || closeFollows) break;
+        if (RcvdCount() <= 0) break;
     }
 }
 
@@ -555,7 +559,10 @@ int TWSocket::Receive(void* buffer, int len) {
     do n = recv(FHSocket, buffer, static_cast<size_t>(len > 0 ? len : 0), 0);
     while (n < 0 && errno == EINTR);
     ReenableSelectEvent(FHSocket, FD_READ);
-    FLastReadFilled = n > 0 && n == len;
+    FLastRead = n < 0    ? TLastRead::lrNone
+                : n == 0 ? TLastRead::lrEnded
+                : n == len ? TLastRead::lrFilled
+                           : TLastRead::lrPartial;
     if (n < 0) {
         FLastError = LastSocketError();
         return -1;

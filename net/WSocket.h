@@ -105,7 +105,8 @@ private:
     void HandleSelect(int fd, uint32_t events, uint16_t error);
     void HandleLookupReply(TMsg& msg);
     void DoConnectDone(uint16_t error);
-    void ASyncReceive(uint16_t error);
+    // closeFollows: the close notification comes in the same turn and drains the rest.
+    void ASyncReceive(uint16_t error, bool closeFollows = false);
     void DoWrite(uint16_t error);
     void DoClose(uint16_t error);
     void TryToSend();
@@ -136,7 +137,10 @@ private:
     bool FAllSent = true;
     bool FCloseInvoked = false;
     bool FDestroying = false;
-    bool FLastReadFilled = false;  // the last Receive filled the caller's buffer
+    // What the last Receive found: it tells the receive loop whether asking
+    // for pending bytes can be skipped.
+    enum class TLastRead : uint8_t { lrNone, lrPartial, lrFilled, lrEnded };
+    TLastRead FLastRead = TLastRead::lrNone;
 };
 
 } // namespace vorlin

@@ -115,7 +115,11 @@ public:
     bool AsyncSelect(int fd, THandle target, uint32_t message, uint32_t events);
     void Reenable(int fd, uint32_t event);
     void Purge(const std::function<bool(const TMsg&)>& match);
-    int Descriptor() const { return FEpoll; }
+    // Asked by a foreign loop that waits on the descriptor for the queue.
+    int Descriptor() {
+        FForeignLoop = true;
+        return FEpoll;
+    }
 
 private:
     void ApplyWatch(int fd, TSelectWatch& w);
@@ -129,6 +133,7 @@ private:
     std::atomic<size_t> FSentCount{0};
     bool FClosed = false;
     TWakeState FWake = TWakeState::wsNone;
+    std::atomic<bool> FForeignLoop{false};
     int FEpoll = -1, FWakeFd = -1, FTimerFd = -1, FLateWakeFd = -1;
     // Owner thread only.
     std::map<std::pair<THandle, uintptr_t>, TTimerEntry> FTimers;
@@ -252,13 +257,17 @@ void TThreadQueue::ArmLateWake() {
 // (the owner's own, a worker without a loop) wakes it at once. The messages are queued at once
 // either way, so their order is kept.
 bool TThreadQueue::Post(TMsg&& msg) {
-    const bool fromOtherLoop = tCurrent.Queue && tCurrent.Queue.get() != this;
+    const bool fromOwner = tCurrent.Queue.get() == this;
+    const bool fromOtherLoop = tCurrent.Queue && !fromOwner;
     const TWakeState wanted = fromOtherLoop ? TWakeState::wsLate : TWakeState::wsNow;
     TWakeState wake = TWakeState::wsNone;
     {
         std::lock_guard<std::mutex> g(FLock);
         if (FClosed) return false;
         FPosted.push_back(std::move(msg));
+        // The owner is awake and looks at its queue before it blocks; only a
+        // foreign loop, which sleeps on the descriptor, needs the wake-up.
+        if (fromOwner && !FForeignLoop) return true;
         if (FWake < wanted) wake = FWake = wanted;
     }
     if (wake == TWakeState::wsNow)

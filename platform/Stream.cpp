@@ -1,6 +1,7 @@
 #include "platform/Stream.h"
 
 #include "platform/Exception.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -87,9 +88,17 @@ TFileStream::TFileStream(const std::string& hostPath, unsigned mode) : FFileName
         flags |= O_RDWR;
     else
         flags |= O_RDONLY;
-    do {
-        FFd = ::open(hostPath.c_str(), flags, 0644);
-    } while (FFd < 0 && errno == EINTR);
+    auto openFile = [&] {
+        do {
+            FFd = ::open(hostPath.c_str(), flags, 0644);
+        } while (FFd < 0 && errno == EINTR);
+    };
+    openFile();
+    if (FFd < 0 && errno == ENOENT && (mode & fmCreate) && (mode & fmCreateDirectories)) {
+        const std::string dir = ExtractFilePath(hostPath);
+        if (!dir.empty() && ForceDirectories(dir)) openFile();
+        else errno = ENOENT;
+    }
     if (FFd < 0)
         throw EStreamError("Cannot open file \"" + hostPath + "\". " + std::strerror(errno));
     if ((mode & fmShareDenyWrite) && ::flock(FFd, LOCK_SH | LOCK_NB) != 0) {

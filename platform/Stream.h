@@ -55,11 +55,14 @@ private:
 // File open modes: fmCreate truncates or creates; fmOpenRead reads;
 // fmOpenReadWrite opens an existing file for both. fmShareDenyWrite takes a
 // shared advisory lock so that a concurrent writer that locks fails.
+// fmCreateDirectories, with fmCreate, makes the file's missing directories
+// when the first attempt finds none (so the common case costs no look-up).
 enum TFileMode : unsigned {
     fmCreate = 1,
     fmOpenRead = 2,
     fmOpenReadWrite = 4,
     fmShareDenyWrite = 8,
+    fmCreateDirectories = 16,
 };
 
 class TFileStream : public TStream {

@@ -413,6 +413,13 @@ TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
     EXPECT_TRUE(readable(5000));
     EXPECT_TRUE(ProcessPendingMessages());
     EXPECT_EQ(handled, 1);
+    // A post of the loop's own thread (from a handler of the foreign loop)
+    // must wake it as well: that loop sleeps on the descriptor.
+    EXPECT_FALSE(readable(0));
+    PostMessage(h, WM_USER + 1);
+    EXPECT_TRUE(readable(0));
+    EXPECT_TRUE(ProcessPendingMessages());
+    EXPECT_EQ(handled, 2);
     SetTimer(h, 9, 20);
     ProcessPendingMessages();  // arms the descriptor for the timer
     EXPECT_TRUE(readable(5000));
@@ -426,7 +433,7 @@ TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
     PostQuitMessage(0);
     PostMessage(h, WM_USER);
     EXPECT_FALSE(ProcessPendingMessages());  // stops at the quit, which stays
-    EXPECT_EQ(handled, 2);
+    EXPECT_EQ(handled, 3);
     TMsg m;
     EXPECT_TRUE(PeekMessage(m, 0, WM_QUIT, WM_QUIT, false));
     DrainQueue();

@@ -57,3 +57,20 @@ TEST(Stream, FileHelpers) {
     EXPECT_GT(DiskFree(dir), 0);
     EXPECT_THROW(TFileStream(dir + "missing", fmOpenRead), EStreamError);
 }
+
+TEST(Stream, CreateMakesMissingDirectoriesOnlyWhenAsked) {
+    std::string dir = TempDir();
+    EXPECT_THROW(TFileStream(dir + "x/y/plain.txt", fmCreate), EStreamError);
+    EXPECT_FALSE(DirectoryExists(dir + "x"));
+    {
+        TFileStream f(dir + "x/y/made.txt", fmCreate | fmCreateDirectories);
+        f.WriteBuffer("abc", 3);
+    }
+    EXPECT_EQ(FileSizeOf(dir + "x/y/made.txt"), 3);
+    // A file where a directory should be is an error, not a loop.
+    { TFileStream blocker(dir + "file", fmCreate); }
+    EXPECT_THROW(TFileStream(dir + "file/z.txt", fmCreate | fmCreateDirectories), EStreamError);
+    // The directories are not made for a file that is only read.
+    EXPECT_THROW(TFileStream(dir + "q/r.txt", fmOpenRead | fmCreateDirectories), EStreamError);
+    EXPECT_FALSE(DirectoryExists(dir + "q"));
+}
