@@ -6,7 +6,6 @@
 #include "project/DownloadProject.h"
 #include "project/LocalPath.h"
 
-#include <vector>
 
 namespace vorlin {
 
@@ -15,17 +14,27 @@ namespace {
 constexpr size_t kMaxPath = 259;  // the longest full path a stored file may have
 constexpr size_t kCutPath = 256;  // what a long one is cut to, before its suffix
 
-// The components of a host path, as views into it.
-std::vector<std::string_view> Components(const std::string& path) {
-    std::vector<std::string_view> parts;
-    const std::string_view all(path);
-    size_t start = 0;
-    for (size_t i = 0; i <= all.size(); ++i) {
-        if (i < all.size() && all[i] != '/') continue;
-        if (i > start) parts.push_back(all.substr(start, i - start));
-        start = i + 1;
+// Walks the "/"-separated components of a host path (that has no empty
+// ones), as views into it.
+class TComponentWalk {
+public:
+    explicit TComponentWalk(std::string_view path) : FRest(path) {}
+    bool Next(std::string_view& component) {
+        if (FRest.empty()) return false;
+        size_t slash = FRest.find('/');
+        component = FRest.substr(0, slash);
+        FRest = slash == std::string_view::npos ? std::string_view() : FRest.substr(slash + 1);
+        return true;
     }
-    return parts;
+
+private:
+    std::string_view FRest;
+};
+
+// Up to the last "/" (without it); empty for a bare file name.
+std::string_view DirectoryOf(std::string_view path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
 } // namespace
@@ -58,21 +67,23 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     // the file and never climbs out of the copy.
     const std::string pagePath = HostPathBelow(std::string(), pageName);
     const std::string targetPath = HostPathBelow(std::string(), targetName);
-    std::vector<std::string_view> from = Components(pagePath);
-    std::vector<std::string_view> to = Components(targetPath);
-    if (!from.empty()) from.pop_back();  // the page's own file name
-    std::string_view fileName;
-    if (!to.empty()) {
-        fileName = to.back();
-        to.pop_back();
+    const std::string_view targetDir = DirectoryOf(targetPath);
+    const std::string_view fileName =
+        targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
+    // Past the directories both share, the page climbs out of each of its
+    // own and descends into each of the target's.
+    TComponentWalk from(DirectoryOf(pagePath)), to(targetDir);
+    std::string_view a, b;
+    bool hasA = from.Next(a), hasB = to.Next(b);
+    while (hasA && hasB && SameText(a, b)) {
+        hasA = from.Next(a);
+        hasB = to.Next(b);
     }
-    size_t common = 0;
-    while (common < from.size() && common < to.size() && SameText(from[common], to[common]))
-        ++common;
     std::string result;
-    for (size_t i = common; i < from.size(); ++i) result += "../";
-    for (size_t i = common; i < to.size(); ++i) {
-        result += to[i];
+    result.reserve(targetPath.size() + target.Anchor.size() + 16);
+    for (; hasA; hasA = from.Next(a)) result += "../";
+    for (; hasB; hasB = to.Next(b)) {
+        result += b;
         result += '/';
     }
     result += fileName;

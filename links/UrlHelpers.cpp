@@ -242,22 +242,55 @@ std::vector<std::string> SplitString(std::string_view text, char separator) {
     return pieces;
 }
 
+namespace {
+
+// SplitString's pieces, as views into text.
+void SplitViews(std::string_view text, char separator, std::vector<std::string_view>& pieces) {
+    pieces.clear();
+    size_t first = text.find(separator);
+    if (first == std::string_view::npos) {
+        pieces.push_back(text);
+        return;
+    }
+    if (first > 0) pieces.push_back(text.substr(0, first));
+    size_t start = first + 1;
+    for (;;) {
+        size_t next = text.find(separator, start);
+        if (next == std::string_view::npos) break;
+        pieces.push_back(text.substr(start, next - start));
+        start = next + 1;
+    }
+    if (start < text.size()) pieces.push_back(text.substr(start));
+}
+
+} // namespace
+
 std::string ResolveURL(const std::string& base, const std::string& ref) {
     size_t lastSlash = base.rfind('/');
-    std::string dir = lastSlash == std::string::npos ? std::string() : base.substr(0, lastSlash + 1);
+    std::string_view dir =
+        lastSlash == std::string::npos ? std::string_view() : std::string_view(base).substr(0, lastSlash + 1);
     std::string reference = EncodeURL(ref);
 
     if (reference.compare(0, 1, "/") != 0 && reference.compare(0, 2, "..") != 0) {
-        if (reference.compare(0, 2, "./") == 0) reference.erase(0, 2);
-        return dir + reference;
+        std::string_view rest(reference);
+        if (rest.compare(0, 2, "./") == 0) rest.remove_prefix(2);
+        std::string result;
+        result.reserve(dir.size() + rest.size());
+        result.append(dir).append(rest);
+        return result;
     }
     if (reference[0] == '/') {
         int third = PosOfNth("/", dir, 3);
-        return dir.substr(0, static_cast<size_t>(third - 1)) + reference;
+        std::string result(dir.substr(0, static_cast<size_t>(third - 1)));
+        result += reference;
+        return result;
     }
 
-    std::vector<std::string> refPieces = SplitString(reference, '/');
-    std::vector<std::string> basePieces = SplitString(dir, '/');
+    // Called for most links of a page: the pieces are views, in buffers kept
+    // from call to call.
+    thread_local std::vector<std::string_view> refPieces, basePieces;
+    SplitViews(reference, '/', refPieces);
+    SplitViews(dir, '/', basePieces);
     size_t ups = 0;
     while (ups < refPieces.size() && refPieces[ups] == "..") ++ups;
     // The scheme, the empty piece and the host are never dropped.
@@ -265,9 +298,10 @@ std::string ResolveURL(const std::string& base, const std::string& ref) {
     size_t dropped = std::min(ups, droppable);
 
     std::string result;
-    for (size_t i = 0; i + dropped < basePieces.size(); ++i) result += basePieces[i] + "/";
-    for (size_t i = ups; i + 1 < refPieces.size(); ++i) result += refPieces[i] + "/";
-    if (ups < refPieces.size()) result += refPieces.back();
+    result.reserve(dir.size() + reference.size());
+    for (size_t i = 0; i + dropped < basePieces.size(); ++i) result.append(basePieces[i]) += '/';
+    for (size_t i = ups; i + 1 < refPieces.size(); ++i) result.append(refPieces[i]) += '/';
+    if (ups < refPieces.size()) result.append(refPieces.back());
     return result;
 }
 

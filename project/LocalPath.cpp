@@ -21,9 +21,7 @@ uint32_t Fnv1a(const std::string& text) {
     return h;
 }
 
-std::string SafeComponent(std::string component) {
-    if (component == ".") return "%2E";
-    if (component == "..") return "%2E%2E";
+std::string SafeComponentSlow(std::string component) {
     if (component.find('\0') != std::string::npos) {
         std::string clean;
         for (char c : component) {
@@ -42,18 +40,35 @@ std::string SafeComponent(std::string component) {
     return component;
 }
 
+// Appends the component as it may lie on disk: "." and ".." are escaped,
+// NUL bytes spelled out, over-long names cut with a hash of the whole.
+void AppendSafeComponent(std::string& out, std::string_view component) {
+    if (component == ".") {
+        out += "%2E";
+    } else if (component == "..") {
+        out += "%2E%2E";
+    } else if (component.size() <= kMaxComponent && component.find('\0') == std::string_view::npos) {
+        out += component;
+    } else {
+        out += SafeComponentSlow(std::string(component));
+    }
+}
+
 } // namespace
 
 std::string HostPathBelow(const std::string& baseDir, const std::string& storedName) {
-    std::string result = baseDir;
+    std::string result;
+    result.reserve(baseDir.size() + storedName.size() + 8);
+    result = baseDir;
     if (!result.empty() && result.back() != '/') result += '/';
+    const std::string_view name(storedName);
     size_t start = 0;
     bool wroteComponent = false;
-    for (size_t i = 0; i <= storedName.size(); ++i) {
-        if (i < storedName.size() && storedName[i] != '\\' && storedName[i] != '/') continue;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != '\\' && name[i] != '/') continue;
         if (i > start) {
             if (wroteComponent) result += '/';
-            result += SafeComponent(storedName.substr(start, i - start));
+            AppendSafeComponent(result, name.substr(start, i - start));
             wroteComponent = true;
         }
         start = i + 1;

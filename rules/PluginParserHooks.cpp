@@ -27,6 +27,24 @@ private:
     const TAddLinkFunction* FSaved;
 };
 
+// Hands out the strings of the current nesting level for one hook call.
+class TPluginParserHooks::TNesting {
+public:
+    explicit TNesting(TPluginParserHooks& hooks) : FHooks(hooks) {
+        if (FHooks.FStrings.size() <= FHooks.FDepth) FHooks.FStrings.push_back(std::make_unique<TCallStrings>());
+        FStrings = FHooks.FStrings[FHooks.FDepth].get();
+        ++FHooks.FDepth;
+    }
+    ~TNesting() { --FHooks.FDepth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+    TCallStrings& Strings() { return *FStrings; }
+
+private:
+    TPluginParserHooks& FHooks;
+    TCallStrings* FStrings;
+};
+
 HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, int32_t linkType,
                                             IDownLoadLink** link) {
     if (link) *link = nullptr;
@@ -77,21 +95,23 @@ void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
-    TBstr wideText(text);
+    TNesting level(*this);
+    BSTR wideText = level.Strings().Text.Set(text);
     ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
-        CheckPluginResult(h.Interface->HandleText(p, l, wideText.Get()), h.Owner->Name, "HandleText");
+        CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
     });
 }
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
-    TBstr name(tagName), text(tagText);
+    TNesting level(*this);
+    BSTR name = level.Strings().Name.Set(tagName);
+    BSTR text = level.Strings().Text.Set(tagText);
     bool claimed = false;
     // Every enabled plugin sees the tag, also after one has claimed it.
     ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
         VBOOL handled = 0;
-        CheckPluginResult(h.Interface->HandleTag(p, l, name.Get(), text.Get(), &handled), h.Owner->Name,
-                          "HandleTag");
+        CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
         claimed = claimed || handled != 0;
     });
     return claimed;

@@ -8,6 +8,10 @@
 
 #include "links/HTMLParserHooks.h"
 #include "plugins/sdk/VorlinPluginHelpers.h"
+#include "rules/PluginStrings.h"
+
+#include <memory>
+#include <vector>
 
 namespace vorlin {
 
@@ -40,8 +44,18 @@ private:
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> ProjectObject(TDownloadProject& project);
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> PageObject(TDownloadLink& page);
 
+    // The [in] strings of one hook call. A plugin's link registration can
+    // run the hooks again inside a call, so each nesting level has its own.
+    struct TCallStrings {
+        TBstrBuffer Name;
+        TBstrBuffer Text;
+    };
+    class TNesting;
+
     TPluginSystem& FPlugins;
     const TAddLinkFunction* FAddLink = nullptr;  // set while a hook call runs
+    std::vector<std::unique_ptr<TCallStrings>> FStrings;  // by nesting level
+    size_t FDepth = 0;
     TDownloadProject* FObjectProject = nullptr;
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> FProjectObject;
     TDownloadLink* FObjectPage = nullptr;

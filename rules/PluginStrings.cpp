@@ -2,6 +2,9 @@
 
 #include "plugins/sdk/VorlinPluginHelpers.h"
 
+#include <algorithm>
+#include <cstring>
+
 // The conversions are the SDK's own, so that the program and the plugins
 // built against the SDK treat malformed text alike.
 namespace vorlin {
@@ -15,5 +18,23 @@ vorlin_sdk::BSTR NewBstr(std::string_view utf8) { return vorlin_sdk::VorlinNewSt
 std::string BstrToUtf8(const vorlin_sdk::OLECHAR* text) { return vorlin_sdk::VorlinStringToUtf8(text); }
 
 std::string WideToUtf8(const vorlin_sdk::OLECHAR* text) { return vorlin_sdk::VorlinWideToUtf8(text); }
+
+vorlin_sdk::BSTR TBstrBuffer::Set(std::string_view utf8) {
+    // No UTF-8 sequence gives more UTF-16 units than it has bytes.
+    if (utf8.size() > FCapacity || !FValue) {
+        if (utf8.size() > (UINT32_MAX - 6) / 2) return nullptr;
+        size_t capacity = std::max<size_t>({utf8.size(), FCapacity * 2, 64});
+        capacity = std::min<size_t>(capacity, (UINT32_MAX - 6) / 2);
+        vorlin_sdk::VorlinFreeString(FValue);
+        FValue = vorlin_sdk::VorlinAllocStringLen(nullptr, static_cast<uint32_t>(capacity));
+        FCapacity = FValue ? capacity : 0;
+        if (!FValue) return nullptr;
+    }
+    const size_t units = vorlin_sdk::VorlinPutUtf16(utf8, FValue);
+    const uint32_t bytes = static_cast<uint32_t>(units * 2);
+    std::memcpy(reinterpret_cast<char*>(FValue) - 4, &bytes, 4);
+    FValue[units] = 0;
+    return FValue;
+}
 
 } // namespace vorlin

@@ -44,4 +44,22 @@ private:
     vorlin_sdk::BSTR FValue = nullptr;
 };
 
+// One [in] BSTR that the program fills anew for each call. An [in] string is
+// the caller's and valid for the call only, so the hooks that run for every
+// tag and text of a page reuse one buffer instead of allocating each time.
+class TBstrBuffer {
+public:
+    TBstrBuffer() = default;
+    ~TBstrBuffer() { vorlin_sdk::VorlinFreeString(FValue); }
+    TBstrBuffer(const TBstrBuffer&) = delete;
+    TBstrBuffer& operator=(const TBstrBuffer&) = delete;
+
+    // The text as a BSTR, valid until the next Set; null only when out of memory.
+    vorlin_sdk::BSTR Set(std::string_view utf8);
+
+private:
+    vorlin_sdk::BSTR FValue = nullptr;
+    size_t FCapacity = 0;  // UTF-16 units FValue has room for
+};
+
 } // namespace vorlin

@@ -41,6 +41,30 @@ TEST(PluginStrings, ResultsHaveExactlyTheirLength) {
     EXPECT_EQ(Utf8ToUtf16("0123456789abcdef").size(), 16u);
 }
 
+TEST(PluginStrings, AReusedBufferHoldsExactlyTheLatestText) {
+    TBstrBuffer buffer;
+    BSTR first = buffer.Set("a fairly long tag text, longer than the smallest buffer would be....");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(BstrToUtf8(first), "a fairly long tag text, longer than the smallest buffer would be....");
+    // Shorter text in the same buffer: the length and terminator follow it.
+    BSTR second = buffer.Set("ab");
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(VorlinStringLen(second), 2u);
+    EXPECT_EQ(second[2], 0);
+    EXPECT_EQ(BstrToUtf8(second), "ab");
+    // Non-ASCII text takes fewer units than bytes; empty text is an empty string, not null.
+    BSTR third = buffer.Set("\xC3\xA4\xE2\x82\xAC");
+    EXPECT_EQ(VorlinStringLen(third), 2u);
+    EXPECT_EQ(third[0], u'\u00E4');
+    EXPECT_EQ(third[1], u'\u20AC');
+    BSTR empty = buffer.Set("");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(VorlinStringLen(empty), 0u);
+    // Growing keeps the text whole.
+    std::string big(100000, 'x');
+    EXPECT_EQ(BstrToUtf8(buffer.Set(big)), big);
+}
+
 TEST(ComStream, ReadsWritesAndSeeksTheWrappedStream) {
     TMemoryStream m;
     TComStream* s = TComStream::Create(m);
