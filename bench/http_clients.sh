@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# HTTP client benchmarks against nginx on 127.0.0.1 (a free port, its own
-# temporary configuration, stopped by its PID at the end):
+# HTTP client benchmarks against nginx on 127.0.0.1 (tools/loopback-nginx.sh:
+# a free port, its own temporary configuration, stopped at the end):
 #   1. 32 clients on one thread fetch 50,000 small files (1-10 KB), one
 #      connection per request, side by side with ApacheBench (ab -c 32).
 #   2. One 1 GiB body through one client into a file, side by side with
@@ -26,12 +26,9 @@ for tool in nginx ab curl /usr/bin/time; do
 done
 
 work="$(mktemp -d /tmp/vorlin-bench-XXXXXX)"
-nginx_pid=""
+nginx_state=""
 cleanup() {
-  if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
-    kill "$nginx_pid"
-    wait "$nginx_pid" 2>/dev/null || true
-  fi
+  if [ -n "$nginx_state" ]; then "$root/tools/loopback-nginx.sh" stop "$nginx_state"; fi
   rm -rf "$work" "$out"
 }
 trap cleanup EXIT
@@ -53,30 +50,8 @@ truncate -s 1G "$work/www/big.bin"
 chmod 755 "$work"
 chmod -R a+rX "$work/www"
 
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-cat > "$work/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $work/nginx.pid;
-error_log $work/logs/error.log warn;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  keepalive_timeout 0;
-  sendfile on;
-  client_body_temp_path $work/tmp-body;
-  proxy_temp_path $work/tmp-proxy;
-  fastcgi_temp_path $work/tmp-fastcgi;
-  uwsgi_temp_path $work/tmp-uwsgi;
-  scgi_temp_path $work/tmp-scgi;
-  server {
-    listen 127.0.0.1:$port;
-    root $work/www;
-  }
-}
-CONF
-nginx -p "$work" -c "$work/nginx.conf" &
-nginx_pid=$!
+port="$("$root/tools/loopback-nginx.sh" start "$work/www" "$work/nginx" --bench --no-keepalive)"
+nginx_state="$work/nginx"
 for _ in $(seq 50); do
   curl -s -o /dev/null "http://127.0.0.1:$port/tiny.bin" && break
   sleep 0.1

@@ -7,7 +7,8 @@
 #   wget -r -l inf -np -p
 # The site (bench/mirror/SiteGenerator.cpp) has N pages, each linking 10
 # pages and 5 shared images of 2-50 KB, and four 1 MB files. nginx serves it
-# from a free 127.0.0.1 port and is stopped by its PID at the end. Every run
+# from a free 127.0.0.1 port (tools/loopback-nginx.sh) and is stopped at the
+# end. Every run
 # writes into a fresh directory; afterwards the script counts which site
 # files are missing or shorter than served (pages excepted, as a tool may
 # rewrite their links).
@@ -15,6 +16,8 @@
 # RSS (highest of K), files in the mirrored tree, CPU ms per link (each site
 # file is one link), and
 # the ratio peer/vorlin for wall and CPU time.
+# Last, the protocol's floor: ApacheBench fetching one page as many times as
+# the site has files, with a new connection per request and with kept ones.
 #
 # Usage: bench/mirror.sh [--pages N] [--only TOOL[,TOOL...]] [--repeat K]
 #                        [--build DIR] [--keep]
@@ -70,12 +73,9 @@ if [ -d /dev/shm ] && [ "$(df --output=avail -k /dev/shm | tail -1)" -gt $((page
   base=/dev/shm
 fi
 work="$(mktemp -d "$base/vorlin-mirror-XXXXXX")"
-nginx_pid=""
+nginx_state=""
 cleanup() {
-  if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
-    kill "$nginx_pid"
-    wait "$nginx_pid" 2>/dev/null || true
-  fi
+  if [ -n "$nginx_state" ]; then "$root/tools/loopback-nginx.sh" stop "$nginx_state"; fi
   if [ "$keep" = 1 ]; then echo "work directory kept: $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -91,41 +91,9 @@ site_files="$(wc -l < "$work/site.lst")"
 chmod 755 "$work"
 chmod -R a+rX "$work/www"
 
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
-cat > "$work/nginx.conf" <<CONF
-worker_processes 2;
-daemon off;
-pid $work/nginx.pid;
-error_log $work/logs/error.log warn;
-events { worker_connections 1024; }
-http {
-  include /etc/nginx/mime.types;
-  default_type application/octet-stream;
-  access_log off;
-  sendfile on;
-  keepalive_requests 100000;
-  client_body_temp_path $work/tmp-body;
-  proxy_temp_path $work/tmp-proxy;
-  fastcgi_temp_path $work/tmp-fastcgi;
-  uwsgi_temp_path $work/tmp-uwsgi;
-  scgi_temp_path $work/tmp-scgi;
-  server {
-    listen 127.0.0.1:$port;
-    root $work/www;
-  }
-}
-CONF
-/usr/sbin/nginx -p "$work" -c "$work/nginx.conf" &
-nginx_pid=$!
+port="$("$root/tools/loopback-nginx.sh" start "$work/www" "$work/nginx" --workers 2 --bench)"
+nginx_state="$work/nginx"
 url="http://127.0.0.1:$port/index.html"
-ready=0
-for _ in $(seq 50); do
-  if python3 -c "import urllib.request,sys; urllib.request.urlopen(sys.argv[1], timeout=1)" "$url" 2>/dev/null; then
-    ready=1; break
-  fi
-  sleep 0.1
-done
-[ "$ready" = 1 ] || { echo "mirror.sh: nginx did not start:" >&2; cat "$work/logs/error.log" >&2; exit 1; }
 
 # The command line that mirrors the site with tool $1 into the fresh
 # directory $2, left in the array "command".
@@ -218,3 +186,25 @@ for tool in "${tools[@]}"; do
     "$(awk -v c="${best_cpu[$tool]}" -v n="$site_files" 'BEGIN { print c * 1000 / n }')" "$ratio"
 done
 echo "(peer/vorlin: wall ratio/CPU ratio; above 1 means vorlin is faster)"
+
+# The floor of the protocol: the same number of requests for one page, by
+# ApacheBench with 8 at a time, which neither parses nor stores anything.
+# Without -k every request has a connection of its own, as vorlin's HTTP/1.0
+# requests have; with -k the connections are kept, as wget2 keeps them.
+if command -v ab >/dev/null; then
+  page_url="http://127.0.0.1:$port/pages/d000/p00000.html"
+  echo
+  echo "== the protocol's floor: ab, $site_files requests of one page, 8 at a time, best of $repeat"
+  for keep in "" "-k"; do
+    best=""
+    for ((round = 1; round <= repeat; round++)); do
+      /usr/bin/time -f "%e" -o "$work/time.txt" ab -q $keep -n "$site_files" -c 8 "$page_url" \
+        > "$work/logs/ab.log" 2>&1 || true
+      wall="$(tail -1 "$work/time.txt")"
+      if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN { exit !(a < b) }'; then best="$wall"; fi
+    done
+    label="new connection per request"
+    [ -n "$keep" ] && label="connections kept (-k)"
+    printf '  ab %-3s %-28s wall %6.2f s\n' "$keep" "$label" "$best"
+  done
+fi

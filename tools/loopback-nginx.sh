@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# A throw-away nginx on 127.0.0.1 serving one directory, for the demo and
-# for trying things by hand.
-#   tools/loopback-nginx.sh start ROOT STATE_DIR   prints the port it listens on
+# A throw-away nginx on 127.0.0.1 serving one directory, for the demo, the
+# benchmarks and for trying things by hand.
+#   tools/loopback-nginx.sh start ROOT STATE_DIR [OPTION...]
+#                                                   prints the port it listens on
 #   tools/loopback-nginx.sh stop STATE_DIR         stops it and removes STATE_DIR
+# Options of start:
+#   --workers N      worker processes (default 1)
+#   --bench          no access log, sendfile on, kept connections without limit
+#   --no-keepalive   every connection closed after its response
 # STATE_DIR holds the written configuration, logs and PID file; it is
 # created by start and must not be shared by two servers.
 set -euo pipefail
@@ -10,25 +15,36 @@ set -euo pipefail
 nginx_bin=/usr/sbin/nginx
 
 usage() {
-  echo "usage: $0 start ROOT STATE_DIR | stop STATE_DIR" >&2
+  echo "usage: $0 start ROOT STATE_DIR [--workers N] [--bench] [--no-keepalive] | stop STATE_DIR" >&2
   exit 2
 }
 
+workers=1
+bench=0
+keepalive=1
+
 write_config() {
-  local root=$1 state=$2 port=$3
+  local root=$1 state=$2 port=$3 access_log tuning=""
+  access_log="access_log $state/access.log;"
+  if [ "$bench" = 1 ]; then
+    access_log="access_log off;"
+    tuning="sendfile on; keepalive_requests 100000;"
+  fi
+  [ "$keepalive" = 1 ] || tuning="$tuning keepalive_timeout 0;"
   {
     # Workers run as root when we are root, so that any directory is readable.
     if [ "$(id -u)" -eq 0 ]; then echo "user root;"; fi
     cat <<CONF
 daemon on;
-worker_processes 1;
+worker_processes $workers;
 pid $state/nginx.pid;
 error_log $state/error.log warn;
-events { worker_connections 256; }
+events { worker_connections 1024; }
 http {
   include /etc/nginx/mime.types;
   default_type application/octet-stream;
-  access_log $state/access.log;
+  $access_log
+  $tuning
   client_body_temp_path $state/body;
   proxy_temp_path $state/proxy;
   fastcgi_temp_path $state/fastcgi;
@@ -84,7 +100,19 @@ stop() {
 }
 
 case "${1:-}" in
-  start) [ $# -eq 3 ] || usage; start "$2" "$3" ;;
+  start)
+    [ $# -ge 3 ] || usage
+    root_arg=$2 state_arg=$3
+    shift 3
+    while [ $# -gt 0 ]; do
+      case "$1" in
+        --workers) [[ "${2:-}" =~ ^[1-9][0-9]?$ ]] || usage; workers=$2; shift 2 ;;
+        --bench) bench=1; shift ;;
+        --no-keepalive) keepalive=0; shift ;;
+        *) usage ;;
+      esac
+    done
+    start "$root_arg" "$state_arg" ;;
   stop) [ $# -eq 2 ] || usage; stop "$2" ;;
   *) usage ;;
 esac
