@@ -223,28 +223,10 @@ int HexToInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
-std::vector<std::string> SplitString(std::string_view text, char separator) {
-    std::vector<std::string> pieces;
-    size_t first = text.find(separator);
-    if (first == std::string_view::npos) {
-        pieces.emplace_back(text);
-        return pieces;
-    }
-    if (first > 0) pieces.emplace_back(text.substr(0, first));
-    size_t start = first + 1;
-    for (;;) {
-        size_t next = text.find(separator, start);
-        if (next == std::string_view::npos) break;
-        pieces.emplace_back(text.substr(start, next - start));
-        start = next + 1;
-    }
-    if (start < text.size()) pieces.emplace_back(text.substr(start));
-    return pieces;
-}
-
 namespace {
 
-// SplitString's pieces, as views into text.
+// The pieces between separators, as views into text: a leading and a
+// trailing separator make no empty piece, an empty text is one empty piece.
 void SplitViews(std::string_view text, char separator, std::vector<std::string_view>& pieces) {
     pieces.clear();
     size_t first = text.find(separator);
@@ -264,6 +246,12 @@ void SplitViews(std::string_view text, char separator, std::vector<std::string_v
 }
 
 } // namespace
+
+std::vector<std::string> SplitString(std::string_view text, char separator) {
+    std::vector<std::string_view> views;
+    SplitViews(text, separator, views);
+    return std::vector<std::string>(views.begin(), views.end());
+}
 
 std::string ResolveURL(const std::string& base, const std::string& ref) {
     size_t lastSlash = base.rfind('/');
