@@ -96,8 +96,8 @@ TFileStream::TFileStream(const std::string& hostPath, unsigned mode) : FFileName
     openFile();
     if (FFd < 0 && errno == ENOENT && (mode & fmCreate) && (mode & fmCreateDirectories)) {
         const std::string dir = ExtractFilePath(hostPath);
+        // When the directories can't be made, errno tells why.
         if (!dir.empty() && ForceDirectories(dir)) openFile();
-        else errno = ENOENT;
     }
     if (FFd < 0)
         throw EStreamError("Cannot open file \"" + hostPath + "\". " + std::strerror(errno));
