@@ -41,6 +41,20 @@ TEST(PluginStrings, ResultsHaveExactlyTheirLength) {
     EXPECT_EQ(Utf8ToUtf16("0123456789abcdef").size(), 16u);
 }
 
+TEST(PluginStrings, NonAsciiAnywhereInALongTextConvertsExactly) {
+    // The ASCII runs are converted in blocks: a multi-byte character at any
+    // offset, also across a block's end, must come out whole.
+    for (size_t at = 0; at < 40; ++at) {
+        std::string text(48, 'a');
+        text.insert(at, "\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80");
+        std::u16string wide = Utf8ToUtf16(text);
+        ASSERT_EQ(wide.size(), 48u + 4u) << at;
+        EXPECT_EQ(wide[at], u'\u00FC') << at;
+        EXPECT_EQ(wide[at + 1], u'\u20AC') << at;
+        EXPECT_EQ(Utf16ToUtf8(wide), text) << at;
+    }
+}
+
 TEST(PluginStrings, AReusedBufferHoldsExactlyTheLatestText) {
     TBstrBuffer buffer;
     BSTR first = buffer.Set("a fairly long tag text, longer than the smallest buffer would be....");
