@@ -37,6 +37,30 @@ std::string_view DirectoryOf(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
+// Where a stored file lies below the target directory (a directory's file
+// is its index.html).
+std::string StoredPathOf(const std::string& localDir, const std::string& localFileName) {
+    std::string name = localDir + localFileName;
+    if (localFileName.empty() || name.back() == '\\') name += "index.html";
+    return HostPathBelow(std::string(), name);
+}
+
+// The page's path, kept while the same page is rewritten link after link.
+const std::string& PagePathOf(const TDownloadLink& page) {
+    struct TLast {
+        const TDownloadLink* Page = nullptr;
+        std::string LocalDir, LocalFileName, Path;
+    };
+    thread_local TLast last;
+    if (last.Page != &page || last.LocalDir != page.LocalDir || last.LocalFileName != page.LocalFileName) {
+        last.Page = &page;
+        last.LocalDir = page.LocalDir;
+        last.LocalFileName = page.LocalFileName;
+        last.Path = StoredPathOf(page.LocalDir, page.LocalFileName);
+    }
+    return last.Path;
+}
+
 } // namespace
 
 std::string InvalidCharReplacement(const TDownloadProject& project) {
@@ -57,16 +81,11 @@ std::string FitLocalName(const TDownloadLink& link, const TDownloadProject& proj
 std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& target,
                               const TDownloadProject&) {
     // Both files lie below the same target directory, which therefore drops
-    // out of the comparison.
-    std::string targetName = target.LocalDir + target.LocalFileName;
-    if (target.LocalFileName.empty() || targetName.back() == '\\') targetName += "index.html";
-    std::string pageName = page.LocalDir + page.LocalFileName;
-    if (page.LocalFileName.empty() || pageName.back() == '\\') pageName += "index.html";
-    // Compared as the files lie on disk: the same replacements that storing
-    // them made ("..", ".", over-long names), so that a rewritten link finds
-    // the file and never climbs out of the copy.
-    const std::string pagePath = HostPathBelow(std::string(), pageName);
-    const std::string targetPath = HostPathBelow(std::string(), targetName);
+    // out of the comparison. They are compared as they lie on disk: the same
+    // replacements that storing them made ("..", ".", over-long names), so
+    // that a rewritten link finds the file and never climbs out of the copy.
+    const std::string& pagePath = PagePathOf(page);
+    const std::string targetPath = StoredPathOf(target.LocalDir, target.LocalFileName);
     const std::string_view targetDir = DirectoryOf(targetPath);
     const std::string_view fileName =
         targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
