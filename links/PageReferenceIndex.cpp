@@ -50,11 +50,14 @@ TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks&
     for (TEntry& entry : FEntries) {
         if (entry.Page == &page && IsURLOf(entry.URL, page)) {
             // A shorter list was cleared since: what the entry knows is gone.
-            if (links.Count() < entry.ListCount ||
-                FindTwin(links, entry.TwinURL, page) != entry.Twin)
+            // Without a link filed or a clear since the last look, the twin
+            // is still the one found then.
+            if (links.Generation() != entry.Generation &&
+                (links.Count() < entry.ListCount || FindTwin(links, entry.TwinURL, page) != entry.Twin))
                 break;
             entry.LastUse = ++FClock;
             entry.ListCount = links.Count();
+            entry.Generation = links.Generation();
             return entry;
         }
         if (entry.LastUse < oldest->LastUse) oldest = &entry;
@@ -70,6 +73,7 @@ TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks&
                         ? entry.URL.substr(0, entry.URL.size() - 1)
                         : entry.URL + "/";
     entry.Twin = FindTwin(links, entry.TwinURL, page);
+    entry.Generation = links.Generation();
     entry.LastUse = ++FClock;
     entry.ListCount = links.Count();
     entry.Sources.push_back({&page, 0});

@@ -49,6 +49,7 @@ class TPageReferenceIndex {
         std::unordered_map<std::string, TDownloadLink*> Unfiled;
         uint64_t LastUse = 0;
         int ListCount = 0; // length of the link list when last used
+        uint64_t Generation = 0; // of the link list when the twin was last looked up
     };
 
     TEntry& EntryFor(const TDownloadLinks& links, TDownloadLink& page);

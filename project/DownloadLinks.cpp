@@ -16,6 +16,7 @@ void TDownloadLinks::Attach(int index, TDownloadLink* link) {
         delete link;
         throw Exception(Format("List index out of bounds (%d)", index));
     }
+    ++FGeneration;
     try {
         FTree.Insert(link->Server + link->Path, link);
     } catch (const std::exception& e) {
@@ -67,6 +68,7 @@ void TDownloadLinks::LocalNameChanged(TDownloadLink& link) {
 }
 
 void TDownloadLinks::Clear() {
+    ++FGeneration;
     FNames.Clear();
     FTree.Clear();
     FOrder.Clear([](TDownloadLink* link) {

@@ -11,6 +11,7 @@
 #include "project/LinkSequence.h"
 #include "project/UrlTree.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -75,6 +76,9 @@ public:
 
     // True, with the link, when the full URL is filed in the tree with a link.
     bool AlreadyFound(const std::string& url, TDownloadLink*& link) const;
+    // Changes whenever a link is filed or the list is cleared: while it stays
+    // the same, every AlreadyFound answers as before.
+    uint64_t Generation() const { return FGeneration; }
 
     // Does a link on server root `server` already have the local name `name`?
     bool LocalNameTaken(const std::string& server, const std::string& name) const {
@@ -104,6 +108,7 @@ private:
     TUrlTree FTree;
     TLinkSequence FOrder;
     TLocalNameIndex FNames;
+    uint64_t FGeneration = 0;
 
 public:
     TDownloadProject* const Project;

@@ -218,6 +218,16 @@ TEST_F(HTMLParser, PageAndItsTwinWithATrailingSlashAreOneReferrer) {
     Parse("<img src=/i.gif>", {}, p1);
     Parse("<img src=/i.gif>", {}, p12);
     EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{dir, p1, p12}));
+
+    // A twin filed after the page was first seen still counts.
+    TDownloadLink* plain = AddStoredLink("http://h/", "e", ltPage);
+    Parse("<img src=/j.gif>", {}, plain);
+    TDownloadLink* slash = AddStoredLink("http://h/", "e/", ltPage);
+    Parser->SetPage(slash);
+    TDownloadLink* k = Parser->AddLink("/k.gif", ltSource);
+    Parser->SetPage(plain);
+    EXPECT_EQ(Parser->AddLink("/k.gif", ltSource), k);
+    EXPECT_EQ(k->Referrers, (std::vector<TDownloadLink*>{slash}));
 }
 
 TEST_F(HTMLParser, ReferrersAreKeptOnceAcrossRuns) {
