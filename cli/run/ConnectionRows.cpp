@@ -34,7 +34,8 @@ void TConnectionRows::Status(int clientIndex, const std::string& text) { FRows[c
 void TConnectionRows::URL(int clientIndex, const std::string& url) { FRows[clientIndex].URL = url; }
 
 int TConnectionRows::BusyCount() const {
-    return static_cast<int>(std::count_if(FRows.begin(), FRows.end(), [](const auto& r) { return !r.second.URL.empty(); }));
+    return static_cast<int>(
+        std::count_if(FRows.begin(), FRows.end(), [](const auto& r) { return !r.second.URL.empty(); }));
 }
 
 std::vector<std::string> TConnectionRows::Lines(size_t width, size_t maxRows) const {
@@ -59,8 +60,8 @@ std::vector<std::string> TConnectionRows::Lines(size_t width, size_t maxRows) co
         lines.push_back(TerminalSafe(text, width - 1));
     }
     if (lines.size() < static_cast<size_t>(busy))
-        lines.push_back(TerminalSafe("  ... " + std::to_string(busy - static_cast<int>(lines.size())) + " more busy",
-                                     width - 1));
+        lines.push_back(
+            TerminalSafe("  ... " + std::to_string(busy - static_cast<int>(lines.size())) + " more busy", width - 1));
     return lines;
 }
 

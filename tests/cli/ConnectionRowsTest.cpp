@@ -20,8 +20,8 @@ TEST(ConnectionRows, BusyConnectionsInColumnsIdleOnesLeftOut) {
     rows.URL(2, "http://a/x.html");
     rows.Status(3, "Ready");  // a status alone: never busy
     EXPECT_EQ(rows.BusyCount(), 2);
-    EXPECT_THAT(rows.Lines(80, 10), ElementsAre("  # 2 Asking     http://a/x.html",
-                                                "  #10 Receiving  http://a/big.bin"));
+    EXPECT_THAT(rows.Lines(80, 10),
+                ElementsAre("  # 2 Asking     http://a/x.html", "  #10 Receiving  http://a/big.bin"));
     // The status comes before the URL of the next file and stays with it.
     rows.Status(10, "Ready");
     rows.URL(10, "");

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <thread>
 #include <unistd.h>
 
 namespace vorlin::test {
@@ -47,9 +48,7 @@ protected:
         fs::create_directories(fs::path(FSite + relative).parent_path());
         std::ofstream(FSite + relative, std::ios::binary) << content;
     }
-    void Serve(const std::string& config = std::string()) {
-        FServer = std::make_unique<TNginxServer>(FSite, config);
-    }
+    void Serve(const std::string& config = std::string()) { FServer = std::make_unique<TNginxServer>(FSite, config); }
     // `vorlin get` of the served site on a terminal of its own.
     TPtyProgram& Get(std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"get", "--home", Home(), "-c", "2"};
@@ -110,8 +109,23 @@ TEST_F(TerminalQuestionsRunTest, CredentialsTypedAtThePromptOpenTheProtectedArea
     EXPECT_TRUE(stored.count("private/secret.html"));
     EXPECT_TRUE(stored.count("private/key.gif"));
     EXPECT_EQ(ReadWholeFile(HostDir() + "private/key.gif"), ReadWholeFile(FSite + "private/key.gif"));
-    // After the answer the terminal echoes again.
     EXPECT_TRUE(stored.count("index.html"));
+    EXPECT_TRUE(program.Echoes()) << "echo is back on after the password";
+}
+
+TEST_F(TerminalQuestionsRunTest, CtrlCAtThePasswordStopsTheRunAndEchoesAgain) {
+    Serve(FixtureServerConfig(FSite));
+    WriteFixtureSite(FSite, FServer->Port());
+    TPtyProgram& program = Get({"-q"});
+    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
+    program.Type(std::string(kFixtureUser) + "\r");
+    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    program.Type("won\x03");
+    EXPECT_EQ(program.WaitExit(std::chrono::seconds(10)), 130) << program.Output();
+    EXPECT_TRUE(program.Echoes());
+    EXPECT_THAT(program.Output(), Not(HasSubstr("won")));
+    EXPECT_FALSE(Stored().count("private/secret.html"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(DataFile())) << "the link data are saved";
 }
 
 TEST_F(TerminalQuestionsRunTest, EnterAtTheUserNameCancelsAndTheRunGoesOn) {
@@ -166,6 +180,17 @@ TEST_F(TerminalQuestionsRunTest, HalfAutomaticFetchesTheLinksChosenByNumberAfter
     EXPECT_EQ(Stored(), (std::set<std::string>{"index.html", "notes.txt", "paper.pdf"}));
 }
 
+TEST_F(TerminalQuestionsRunTest, CtrlCAtTheSelectionStopsTheRun) {
+    SelectionSite();
+    Serve();
+    TPtyProgram& program = Get({"-q", "-m", "half"});
+    ASSERT_TRUE(program.WaitFor(kSelectPrompt)) << program.Output();
+    program.Type("*.png\x03");
+    EXPECT_EQ(program.WaitExit(std::chrono::seconds(10)), 130) << program.Output();
+    EXPECT_THAT(program.Unmatched(), Not(HasSubstr(" selected")));
+    EXPECT_EQ(Stored(), (std::set<std::string>{"index.html"}));
+}
+
 TEST_F(TerminalQuestionsRunTest, HalfAutomaticEnterChoosesNone) {
     SelectionSite();
     Serve();
@@ -196,7 +221,8 @@ TEST_F(TerminalQuestionsRunTest, StructureModeFetchesWhatIsChosenFromTheWholeStr
         << program.Output();
     EXPECT_EQ(program.WaitExit(), 0) << program.Output();
     std::set<std::string> stored = Stored();
-    for (const char* picture : {"pics/a.png", "pics/b.png", "pics/c.png"}) EXPECT_TRUE(stored.count(picture)) << picture;
+    for (const char* picture : {"pics/a.png", "pics/b.png", "pics/c.png"})
+        EXPECT_TRUE(stored.count(picture)) << picture;
     for (const char* other : {"notes.txt", "paper.pdf", "more.txt"}) EXPECT_FALSE(stored.count(other)) << other;
 }
 

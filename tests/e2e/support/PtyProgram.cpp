@@ -6,6 +6,7 @@
 #include <pty.h>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace vorlin::test {
@@ -52,7 +53,8 @@ bool TPtyProgram::ReadSome(std::chrono::milliseconds wait) {
 }
 
 bool TPtyProgram::WaitFor(const std::string& text, TSeconds limit) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit);
+    auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit);
     for (;;) {
         size_t found = FOutput.find(text, FMatched);
         if (found != std::string::npos) {
@@ -86,9 +88,16 @@ void TPtyProgram::Type(const std::string& keys) {
     }
 }
 
+bool TPtyProgram::Echoes() const {
+    // The master side reports the settings of the program's side.
+    termios settings{};
+    return ::tcgetattr(FMaster, &settings) == 0 && (settings.c_lflag & ECHO);
+}
+
 int TPtyProgram::WaitExit(TSeconds limit) {
     if (FPid < 0) return FStatus;
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit);
+    auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(limit);
     for (;;) {
         // Reading on keeps a program that writes much from blocking.
         bool open = ReadSome(std::chrono::milliseconds(20));

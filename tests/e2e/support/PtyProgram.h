@@ -33,6 +33,8 @@ public:
     // Waits for the end, reading on; answers the exit status, 128 + signal,
     // or -1 when it did not end within the limit (it is killed then).
     int WaitExit(TSeconds limit = std::chrono::seconds(15));
+    // Whether the terminal echoes what is typed (as the program left it).
+    bool Echoes() const;
     // Everything the program wrote, as the terminal received it.
     const std::string& Output() const { return FOutput; }
 
