@@ -15,20 +15,6 @@ size_t Characters(const std::string& text) {
 
 } // namespace
 
-std::string TerminalSafe(const std::string& text, size_t width) {
-    std::string result;
-    size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!Continuation(c)) {
-            if (characters == width) break;
-            ++characters;
-        }
-        result += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
-    }
-    return result;
-}
-
 void TConnectionRows::Status(int clientIndex, const std::string& text) { FRows[clientIndex].Status = text; }
 
 void TConnectionRows::URL(int clientIndex, const std::string& url) { FRows[clientIndex].URL = url; }

@@ -4,6 +4,8 @@
 // going on. Only holds and formats the rows; drawing is the window's job.
 #pragma once
 
+#include "cli/run/TerminalText.h"
+
 #include <cstddef>
 #include <map>
 #include <string>
@@ -30,9 +32,5 @@ private:
     };
     std::map<int, TRow> FRows;
 };
-
-// text with control characters shown as '?' (a URL or a server's text must
-// not move the cursor) and cut to at most width characters (UTF-8 aware).
-std::string TerminalSafe(const std::string& text, size_t width);
 
 } // namespace vorlin::cli

@@ -1,6 +1,7 @@
 #include "cli/run/TerminalWindow.h"
 
 #include "cli/run/LinkChoice.h"
+#include "cli/run/TerminalText.h"
 #include "links/UrlHelpers.h"
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
@@ -86,9 +87,11 @@ void TTerminalWindow::DrawStatus(bool force) {
 void TTerminalWindow::Line(FILE* stream, const std::string& text, bool red) {
     bool wasShown = FStatusShown;
     ClearStatus();
+    bool terminal = stream == FErr ? FErrIsTerminal : FOutIsTerminal;
     bool colour = red && stream == FErr && FErrIsTerminal;
     if (colour) std::fputs(kRed, stream);
-    std::fwrite(text.data(), 1, text.size(), stream);
+    const std::string shown = terminal ? TerminalSafeLines(text) : text;
+    std::fwrite(shown.data(), 1, shown.size(), stream);
     if (colour) std::fputs(kPlain, stream);
     std::fputc('\n', stream);
     std::fflush(stream);
@@ -166,7 +169,7 @@ std::vector<bool> TTerminalWindow::AskChoice(const std::string& title, const std
     ClearStatus();
     std::string list = title + "\n";
     for (size_t i = 0; i < urls.size(); ++i) list += "  " + std::to_string(i + 1) + ") " + urls[i] + "\n";
-    FPrompt.Write(list);
+    FPrompt.Write(TerminalSafeLines(list));
     for (;;) {
         std::optional<std::string> answer =
             FPrompt.ReadLine("Select (a mask such as *.zip, numbers such as 1 3-5, Enter for none): ");
@@ -228,8 +231,9 @@ bool TTerminalWindow::AskCredentials(TAuthRec& request) {
     if (!FPrompt.Available()) return false;
     ClearStatus();
     std::string where = request.Link ? Readable(*request.Link) : std::string();
-    FPrompt.Write("The server asks for a user name and password (realm \"" + request.Realm + "\")" +
-                  (where.empty() ? "" : " for " + where) + "\n");
+    FPrompt.Write(TerminalSafeLines("The server asks for a user name and password (realm \"" + request.Realm + "\")" +
+                                    (where.empty() ? "" : " for " + where)) +
+                  "\n");
     std::optional<std::string> user = FPrompt.ReadLine("User name (Enter to cancel): ");
     if (!user || user->empty()) {
         DrawStatus(true);

@@ -62,6 +62,9 @@ TEST(ConnectionRows, ControlCharactersAreShownAndCharactersCountedNotBytes) {
     EXPECT_EQ(TerminalSafe("Grüße", 3), "Grü");
     EXPECT_EQ(TerminalSafe("Grüße", 2), "Gr");
     EXPECT_EQ(TerminalSafe("abc", 0), "");
+    // Text of several lines keeps its breaks and tabs, and is not cut.
+    EXPECT_EQ(TerminalSafeLines("a\x1b[31m\tb\nc\x07\r" + std::string(300, 'd')),
+              "a?[31m\tb\nc??" + std::string(300, 'd'));
     TConnectionRows rows;
     rows.Status(1, "Emfange Datei");
     rows.URL(1, "http://a/b");

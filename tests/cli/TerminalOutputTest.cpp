@@ -175,4 +175,24 @@ TEST(TerminalWindow, VerboseOnATerminalRedrawsTheConnectionRowsInPlace) {
     EXPECT_EQ(end.back(), '\n');
 }
 
+TEST(TerminalWindow, EscapeSequencesFromTheSiteDoNotReachTheTerminal) {
+    // A link to "x%1b]0;owned%07" is shown decoded.
+    const std::string hostile = "http://a/x\x1b]0;owned\x07 (5 Bytes)";
+    Output terminal;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, terminal.FOut, true, terminal.FErr, true);
+        window.RunLog(hostile);
+        window.RunError(hostile + "\nsecond line");
+    }
+    EXPECT_EQ(terminal.Out(), "http://a/x?]0;owned? (5 Bytes)\n");
+    EXPECT_EQ(terminal.Err(), "\x1b[31mhttp://a/x?]0;owned? (5 Bytes)\nsecond line\x1b[0m\n");
+    // Into a file the line goes as it came.
+    Output file;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, file.FOut, false, file.FErr, false);
+        window.RunLog(hostile);
+    }
+    EXPECT_EQ(file.Out(), hostile + "\n");
+}
+
 } // namespace

@@ -128,6 +128,21 @@ TEST_F(TerminalQuestionsRunTest, CtrlCAtThePasswordStopsTheRunAndEchoesAgain) {
     EXPECT_TRUE(std::filesystem::is_regular_file(DataFile())) << "the link data are saved";
 }
 
+TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
+    Serve(FixtureServerConfig(FSite));
+    WriteFixtureSite(FSite, FServer->Port());
+    TPtyProgram& program = Get({"-q"});
+    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
+    program.Type(std::string(kFixtureUser) + "\r");
+    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    program.Type("wrong\r");
+    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
+    program.Type("\r");
+    EXPECT_EQ(program.WaitExit(), 0) << program.Output();
+    EXPECT_FALSE(Stored().count("private/secret.html"));
+    EXPECT_TRUE(program.Echoes());
+}
+
 TEST_F(TerminalQuestionsRunTest, EnterAtTheUserNameCancelsAndTheRunGoesOn) {
     Serve(FixtureServerConfig(FSite));
     WriteFixtureSite(FSite, FServer->Port());
@@ -189,6 +204,18 @@ TEST_F(TerminalQuestionsRunTest, CtrlCAtTheSelectionStopsTheRun) {
     EXPECT_EQ(program.WaitExit(std::chrono::seconds(10)), 130) << program.Output();
     EXPECT_THAT(program.Unmatched(), Not(HasSubstr(" selected")));
     EXPECT_EQ(Stored(), (std::set<std::string>{"index.html"}));
+}
+
+TEST_F(TerminalQuestionsRunTest, ALinkCannotSendEscapeSequencesToTheTerminal) {
+    Put("index.html", "<html><body><a href=\"x%1B%5B2J%1B%5D0%3Bowned%07.png\">x</a></body></html>\n");
+    Serve();
+    TPtyProgram& program = Get({"-m", "half"});
+    ASSERT_TRUE(program.WaitFor(kSelectPrompt)) << program.Output();
+    EXPECT_THAT(program.Output(), HasSubstr("  1) " + FServer->BaseURL() + "x?[2J?]0;owned?.png\r\n"));
+    program.Type("\r");
+    EXPECT_EQ(program.WaitExit(), 0) << program.Output();
+    EXPECT_THAT(program.Output(), Not(HasSubstr("\x1b[2J")));
+    EXPECT_THAT(program.Output(), Not(HasSubstr("\x1b]0")));
 }
 
 TEST_F(TerminalQuestionsRunTest, HalfAutomaticEnterChoosesNone) {

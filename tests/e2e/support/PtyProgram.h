@@ -25,14 +25,14 @@ public:
     // Waits until text appears in the output after what earlier waits
     // matched; true then, and the match is passed. False after the limit
     // or when the program ended without writing it.
-    bool WaitFor(const std::string& text, TSeconds limit = std::chrono::seconds(10));
+    bool WaitFor(const std::string& text, TSeconds limit = std::chrono::seconds(5));
     // What came after the last match so far (reads what is ready).
     std::string Unmatched();
     // Typed as on the keyboard ("\r" is Enter, "\x03" Ctrl-C).
     void Type(const std::string& keys);
     // Waits for the end, reading on; answers the exit status, 128 + signal,
     // or -1 when it did not end within the limit (it is killed then).
-    int WaitExit(TSeconds limit = std::chrono::seconds(15));
+    int WaitExit(TSeconds limit = std::chrono::seconds(10));
     // Whether the terminal echoes what is typed (as the program left it).
     bool Echoes() const;
     // Everything the program wrote, as the terminal received it.
