@@ -153,6 +153,18 @@ TEST_F(TerminalQuestionsRunTest, CtrlCAtThePasswordStopsTheRunAndEchoesAgain) {
     EXPECT_TRUE(std::filesystem::is_regular_file(DataFile())) << "the link data are saved";
 }
 
+TEST_F(TerminalQuestionsRunTest, CtrlCTwiceAtThePasswordEndsAtOnceAndEchoesAgain) {
+    Serve(FixtureServerConfig(FSite));
+    WriteFixtureSite(FSite, FServer->Port());
+    TPtyProgram& program = Get({"-q"});
+    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
+    program.Type(std::string(kFixtureUser) + "\r");
+    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    program.Type("\x03\x03");
+    EXPECT_EQ(program.WaitExit(), 130) << program.Output();
+    EXPECT_TRUE(program.Echoes());
+}
+
 TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
     Serve(FixtureServerConfig(FSite));
     WriteFixtureSite(FSite, FServer->Port());
@@ -287,6 +299,27 @@ TEST_F(TerminalQuestionsRunTest, StructureModeEnterChoosesNone) {
     EXPECT_TRUE(program.WaitFor("0 of ")) << program.Output();
     EXPECT_EQ(program.WaitExit(), 0) << program.Output();
     for (const std::string& file : Stored()) EXPECT_TRUE(file.ends_with(".html")) << file;
+}
+
+TEST_F(TerminalQuestionsRunTest, CtrlCAtTheStructureSelectionStopsTheRun) {
+    SelectionSite();
+    Serve();
+    TPtyProgram& program = Get({"-q", "-m", "structure"});
+    ASSERT_TRUE(program.WaitFor(kSelectPrompt)) << program.Output();
+    program.Type("*\x03");
+    EXPECT_EQ(program.WaitExit(), 130) << program.Output();
+    for (const std::string& file : Stored()) EXPECT_TRUE(file.ends_with(".html")) << file;
+}
+
+TEST_F(TerminalQuestionsRunTest, EndOfInputAtTheUserNameCancels) {
+    Serve(FixtureServerConfig(FSite));
+    WriteFixtureSite(FSite, FServer->Port());
+    TPtyProgram& program = Get({"-q"});
+    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
+    program.Type("\x04");
+    EXPECT_EQ(program.WaitExit(), 0) << program.Output();
+    EXPECT_FALSE(Stored().count("private/secret.html"));
+    EXPECT_TRUE(Stored().count("files/big.bin"));
 }
 
 // --- Ctrl-C and the connection rows ------------------------------------------
