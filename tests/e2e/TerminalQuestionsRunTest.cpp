@@ -255,6 +255,20 @@ TEST_F(TerminalQuestionsRunTest, ALinkCannotSendEscapeSequencesToTheTerminal) {
     EXPECT_THAT(program.Output(), Not(HasSubstr("\x1b]0")));
 }
 
+TEST_F(TerminalQuestionsRunTest, TheStatusBlockMakesRoomForAQuestion) {
+    SelectionSite();
+    Serve();
+    TPtyProgram& program = Get({"-v", "-m", "half"});
+    ASSERT_TRUE(program.WaitFor(kSelectPrompt)) << program.Output();
+    const std::string out = program.Output();
+    const std::string before = out.substr(0, out.find("Links of "));
+    // The status line (and any rows above it) cleared, the cursor at the left.
+    EXPECT_TRUE(before.ends_with("\r\x1b[K") || before.ends_with("\r\x1b[J")) << before;
+    program.Type("\r");
+    ASSERT_TRUE(program.WaitFor("0 of 4 selected\r\n")) << program.Output();
+    EXPECT_EQ(program.WaitExit(), 0) << program.Output();
+}
+
 TEST_F(TerminalQuestionsRunTest, HalfAutomaticEnterChoosesNone) {
     SelectionSite();
     Serve();
