@@ -3,7 +3,10 @@
 #include "cli/run/Interrupt.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,17 +34,36 @@ void TTerminalPrompt::Write(const std::string& text) {
 std::optional<std::string> TTerminalPrompt::ReadLine(const std::string& prompt) {
     if (FFd < 0) return std::nullopt;
     Write(prompt);
+    // Ctrl-C gives up the question (the run is being stopped). SIGINT is let
+    // through only while waiting in ppoll: one that came just before the
+    // wait, or before the question, is seen by the check instead of being
+    // missed while read blocks.
+    sigset_t interrupt, previous;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
+    std::optional<std::string> answer;
     std::string line;
     for (;;) {
+        if (InterruptPending()) break;
+        pollfd ready{FFd, POLLIN, 0};
+        int n = ppoll(&ready, 1, nullptr, &previous);
+        if (n < 0 && errno == EINTR) continue;
         char c;
-        ssize_t n = read(FFd, &c, 1);
-        // Ctrl-C gives up the question (the run is being stopped).
-        if (n < 0 && errno == EINTR && !InterruptPending()) continue;
-        if (n < 0 && errno == EINTR) return std::nullopt;
-        if (n <= 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
-        if (c == '\n') return line;
+        ssize_t got = n < 0 ? -1 : read(FFd, &c, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (!line.empty()) answer = line;
+            break;
+        }
+        if (c == '\n') {
+            answer = line;
+            break;
+        }
         if (c != '\r') line += c;
     }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return answer;
 }
 
 std::optional<std::string> TTerminalPrompt::ReadSecret(const std::string& prompt) {

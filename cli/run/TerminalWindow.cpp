@@ -1,6 +1,7 @@
 #include "cli/run/TerminalWindow.h"
 
 #include "cli/run/LinkChoice.h"
+#include "cli/run/TerminalText.h"
 #include "links/UrlHelpers.h"
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
@@ -15,6 +16,8 @@ namespace vorlin::cli {
 namespace {
 
 const char* const kClearLine = "\r\x1b[K";
+// From the start of the line to the end of the screen.
+const char* const kClearBelow = "\r\x1b[J";
 const char* const kRed = "\x1b[31m";
 const char* const kPlain = "\x1b[0m";
 
@@ -29,10 +32,12 @@ std::string Readable(const TDownloadLink& link) {
 
 bool Choosable(const TDownloadLink& link) { return link.Kind == lkHttp || link.Kind == lkRelative; }
 
-size_t TerminalWidth(FILE* stream) {
+winsize TerminalSize(FILE* stream) {
     winsize size{};
-    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0) size = winsize{};
+    if (size.ws_col == 0) size.ws_col = 80;
+    if (size.ws_row == 0) size.ws_row = 24;
+    return size;
 }
 
 } // namespace
@@ -42,32 +47,51 @@ TTerminalWindow::TTerminalWindow(TVerbosity verbosity, FILE* out, bool outIsTerm
 
 TTerminalWindow::~TTerminalWindow() { ClearStatus(); }
 
+// The cursor stays at the end of the status line, the rows above it.
 void TTerminalWindow::ClearStatus() {
     if (!FStatusShown) return;
-    std::fputs(kClearLine, FOut);
+    if (FRowsShown > 0) {
+        std::fprintf(FOut, "\x1b[%zuA", FRowsShown);
+        std::fputs(kClearBelow, FOut);
+    } else {
+        std::fputs(kClearLine, FOut);
+    }
     std::fflush(FOut);
     FStatusShown = false;
+    FRowsShown = 0;
 }
 
 void TTerminalWindow::DrawStatus(bool force) {
     if (!ShowsStatus() || !FStarted) return;
     if (!FThrottle.Due() && !force) return;
-    std::string text = FormatStatusLine(FFigures);
-    // A wrapped line could not be redrawn in place.
-    size_t width = TerminalWidth(FOut);
-    if (text.size() >= width) text.resize(width > 1 ? width - 1 : 0);
-    std::fputs(kClearLine, FOut);
+    // A wrapped line could not be redrawn in place, nor a block taller than
+    // the screen: one line is left for the log.
+    winsize size = TerminalSize(FOut);
+    std::vector<std::string> rows;
+    if (ShowsRows()) rows = FRows.Lines(size.ws_col, size.ws_row > 2 ? size.ws_row - 2u : 0u);
+    std::string text = TerminalSafe(FormatStatusLine(FFigures), size.ws_col > 1 ? size.ws_col - 1u : 0u);
+    if (FStatusShown)
+        ClearStatus();
+    else
+        std::fputs(kClearLine, FOut);
+    for (const std::string& row : rows) {
+        std::fwrite(row.data(), 1, row.size(), FOut);
+        std::fputc('\n', FOut);
+    }
     std::fwrite(text.data(), 1, text.size(), FOut);
     std::fflush(FOut);
     FStatusShown = true;
+    FRowsShown = rows.size();
 }
 
 void TTerminalWindow::Line(FILE* stream, const std::string& text, bool red) {
     bool wasShown = FStatusShown;
     ClearStatus();
+    bool terminal = stream == FErr ? FErrIsTerminal : FOutIsTerminal;
     bool colour = red && stream == FErr && FErrIsTerminal;
     if (colour) std::fputs(kRed, stream);
-    std::fwrite(text.data(), 1, text.size(), stream);
+    const std::string shown = terminal ? TerminalSafeLines(text) : text;
+    std::fwrite(shown.data(), 1, shown.size(), stream);
     if (colour) std::fputs(kPlain, stream);
     std::fputc('\n', stream);
     std::fflush(stream);
@@ -86,8 +110,12 @@ void TTerminalWindow::RunError(const std::string& line) {
 }
 
 void TTerminalWindow::ClientStatus(int clientIndex, const std::string& text) {
-    if (FVerbosity == TVerbosity::vbVerbose && !text.empty())
+    if (ShowsRows()) {
+        FRows.Status(clientIndex, text);
+        DrawStatus(false);
+    } else if (FVerbosity == TVerbosity::vbVerbose && !text.empty()) {
         Line(FOut, "  #" + std::to_string(clientIndex) + " " + text);
+    }
 }
 
 void TTerminalWindow::ClientURL(int clientIndex, const std::string& url) {
@@ -96,7 +124,10 @@ void TTerminalWindow::ClientURL(int clientIndex, const std::string& url) {
     else
         FActive.insert(clientIndex);
     FFigures.ActiveConnections = static_cast<int>(FActive.size());
-    if (FVerbosity == TVerbosity::vbVerbose && !url.empty()) Line(FOut, "  #" + std::to_string(clientIndex) + " " + url);
+    if (ShowsRows())
+        FRows.URL(clientIndex, url);
+    else if (FVerbosity == TVerbosity::vbVerbose && !url.empty())
+        Line(FOut, "  #" + std::to_string(clientIndex) + " " + url);
     DrawStatus(false);
 }
 
@@ -122,7 +153,8 @@ void TTerminalWindow::RunStateChanged(TRunState state) {
 void TTerminalWindow::RunFinished() {
     FFinished = true;
     if (!ShowsStatus() || !FStarted) return;
-    // The last figures stay on the screen.
+    // The last figures stay on the screen, without the rows.
+    FRows.Clear();
     FActive.clear();
     FFigures.ActiveConnections = 0;
     DrawStatus(true);
@@ -137,7 +169,7 @@ std::vector<bool> TTerminalWindow::AskChoice(const std::string& title, const std
     ClearStatus();
     std::string list = title + "\n";
     for (size_t i = 0; i < urls.size(); ++i) list += "  " + std::to_string(i + 1) + ") " + urls[i] + "\n";
-    FPrompt.Write(list);
+    FPrompt.Write(TerminalSafeLines(list));
     for (;;) {
         std::optional<std::string> answer =
             FPrompt.ReadLine("Select (a mask such as *.zip, numbers such as 1 3-5, Enter for none): ");
@@ -199,8 +231,9 @@ bool TTerminalWindow::AskCredentials(TAuthRec& request) {
     if (!FPrompt.Available()) return false;
     ClearStatus();
     std::string where = request.Link ? Readable(*request.Link) : std::string();
-    FPrompt.Write("The server asks for a user name and password (realm \"" + request.Realm + "\")" +
-                  (where.empty() ? "" : " for " + where) + "\n");
+    FPrompt.Write(TerminalSafeLines("The server asks for a user name and password (realm \"" + request.Realm + "\")" +
+                                    (where.empty() ? "" : " for " + where)) +
+                  "\n");
     std::optional<std::string> user = FPrompt.ReadLine("User name (Enter to cancel): ");
     if (!user || user->empty()) {
         DrawStatus(true);

@@ -1,10 +1,12 @@
 // The command line's "main window": prints what the run reports and asks
 // its questions on the terminal. Log lines go to standard output, error
 // lines to standard error (red on a terminal). On a terminal a status line
-// under the log shows the progress, redrawn in place; nothing but plain
-// lines is written when the output is not a terminal.
+// under the log shows the progress, redrawn in place, and with -v the rows
+// of the busy connections above it; nothing but plain lines is written when
+// the output is not a terminal.
 #pragma once
 
+#include "cli/run/ConnectionRows.h"
 #include "cli/run/RunOptions.h"
 #include "cli/run/StatusLine.h"
 #include "cli/run/TerminalPrompt.h"
@@ -52,11 +54,13 @@ public:
     bool SelectStructure(TDownloadProject& project) override;
 
 private:
-    // Prints a line above the status line.
+    // Prints a line above the status block.
     void Line(FILE* stream, const std::string& text, bool red = false);
+    // The status block: the connection rows (with -v) and the status line.
     void ClearStatus();
     void DrawStatus(bool force);
     bool ShowsStatus() const { return FOutIsTerminal && FVerbosity != TVerbosity::vbQuiet; }
+    bool ShowsRows() const { return FOutIsTerminal && FVerbosity == TVerbosity::vbVerbose; }
     // Lists the URLs numbered and applies what the user answers; an empty
     // list or no terminal chooses nothing.
     std::vector<bool> AskChoice(const std::string& title, const std::vector<std::string>& urls);
@@ -72,6 +76,8 @@ private:
     bool FEnding = false;
     bool FErrorWhileEnding = false;
     bool FStatusShown = false;
+    size_t FRowsShown = 0;  // rows drawn above the status line
+    TConnectionRows FRows;
     TStatusFigures FFigures;
     std::set<int> FActive;  // clients with a URL
     TRedrawThrottle FThrottle;

@@ -155,4 +155,44 @@ TEST(TerminalWindow, OnATerminalTheStatusLineIsRedrawnAndErrorsAreRed) {
     EXPECT_EQ(output.Err(), "\x1b[31m404 Not Found http://a/missing.gif\x1b[0m\n");
 }
 
+TEST(TerminalWindow, VerboseOnATerminalRedrawsTheConnectionRowsInPlace) {
+    Output output;
+    {
+        TTerminalWindow window(TVerbosity::vbVerbose, output.FOut, true, output.FErr, false);
+        Feed(window);
+    }
+    std::string out = output.Out();
+    EXPECT_THAT(out, Not(HasSubstr("  #1 http://a/x.html\n"))) << "no plain line per change";
+    // The row above the status line, drawn again under a log line.
+    EXPECT_THAT(out, HasSubstr("\r\x1b[Khttp://a/ was downloaded\n\r\x1b[K  #1   http://a/x.html\n1 downloaded"));
+    // For the error line the block is cleared from its first row to the end
+    // of the screen, then drawn again.
+    EXPECT_THAT(out, HasSubstr("| 1 active\x1b[1A\r\x1b[J\r\x1b[K  #1   http://a/x.html\n1 downloaded"));
+    // The end clears the rows and leaves the last status line.
+    std::string end = out.substr(out.rfind("\x1b[1A"));
+    EXPECT_THAT(end, HasSubstr("\r\x1b[J1 downloaded, 0 filtered out, 2 remaining, 3 links"));
+    EXPECT_THAT(end, Not(HasSubstr("#1")));
+    EXPECT_EQ(end.back(), '\n');
+}
+
+TEST(TerminalWindow, EscapeSequencesFromTheSiteDoNotReachTheTerminal) {
+    // A link to "x%1b]0;owned%07" is shown decoded.
+    const std::string hostile = "http://a/x\x1b]0;owned\x07 (5 Bytes)";
+    Output terminal;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, terminal.FOut, true, terminal.FErr, true);
+        window.RunLog(hostile);
+        window.RunError(hostile + "\nsecond line");
+    }
+    EXPECT_EQ(terminal.Out(), "http://a/x?]0;owned? (5 Bytes)\n");
+    EXPECT_EQ(terminal.Err(), "\x1b[31mhttp://a/x?]0;owned? (5 Bytes)\nsecond line\x1b[0m\n");
+    // Into a file the line goes as it came.
+    Output file;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, file.FOut, false, file.FErr, false);
+        window.RunLog(hostile);
+    }
+    EXPECT_EQ(file.Out(), hostile + "\n");
+}
+
 } // namespace

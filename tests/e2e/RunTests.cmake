@@ -21,3 +21,10 @@ vorlin_add_tests(e2e_program_tests
   LIBS vorlin_e2e_run_support LABELS e2e)
 add_dependencies(e2e_program_tests vorlin)
 target_compile_definitions(e2e_program_tests PRIVATE VORLIN_BINARY="$<TARGET_FILE:vorlin>")
+
+# The program on a pseudo-terminal: its questions answered as a user would.
+vorlin_add_tests(e2e_terminal_tests
+  SOURCES TerminalQuestionsRunTest.cpp support/PtyProgram.cpp
+  LIBS vorlin_e2e_run_support util LABELS e2e)
+add_dependencies(e2e_terminal_tests vorlin css)
+target_compile_definitions(e2e_terminal_tests PRIVATE VORLIN_BINARY="$<TARGET_FILE:vorlin>")
