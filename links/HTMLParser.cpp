@@ -75,6 +75,21 @@ std::string EncodeLocalReference(const std::string& reference, const std::string
 
 // A network-path reference ("//host/path") names a server of its own; the
 // scheme is the one we speak.
+// A link text as it is registered: without line breaks and the blanks
+// around it, and "//host/x" with the scheme (one string built, as this runs
+// for every link of every page).
+std::string CleanLinkText(std::string_view text) {
+    size_t first = 0, end = text.size();
+    while (first < end && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+    while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    std::string clean;
+    clean.reserve(end - first + 5);
+    for (size_t i = first; i < end; ++i)
+        if (text[i] != '\r' && text[i] != '\n') clean += text[i];
+    if (clean.compare(0, 2, "//") == 0) clean.insert(0, "http:");
+    return clean;
+}
+
 std::string WithScheme(std::string text) {
     return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
 }
@@ -379,7 +394,7 @@ std::string THTMLParser::PageURL() const {
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string root, path;
     try {
-        std::string linkText = WithScheme(Trim(RemoveLineBreaks(text)));
+        std::string linkText = CleanLinkText(text);
         bool absolute = false;
         const TLinkKind kind = ClassifyLink(linkText, &absolute);
         bool baseResolved = false;

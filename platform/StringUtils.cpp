@@ -35,7 +35,12 @@ bool StartsText(std::string_view prefix, std::string_view s) {
 
 static bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-std::string Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+std::string Trim(std::string_view s) {
+    size_t first = 0, end = s.size();
+    while (first < end && IsTrimmed(s[first])) ++first;
+    while (end > first && IsTrimmed(s[end - 1])) --end;
+    return std::string(s.substr(first, end - first));
+}
 
 std::string TrimLeft(std::string_view s) {
     size_t i = 0;

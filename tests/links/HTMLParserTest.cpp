@@ -315,6 +315,18 @@ TEST_F(HTMLParser, NotATagIsWrittenWithItsBrackets) {
     EXPECT_TRUE(PageLink->References.empty());
 }
 
+TEST_F(HTMLParser, LinkTextsLoseLineBreaksAndBlanksAndGainTheScheme) {
+    Parser->SetPage(PageLink);
+    TDownloadLink* page = Parser->AddLink(" \r\n x\r\n.html \t\n", ltPage);
+    EXPECT_EQ(page, Find("http://h/a/x.html"));
+    TDownloadLink* image = Parser->AddLink("//other/y.gif", ltSource);
+    EXPECT_EQ(image, Find("http://other/y.gif"));
+    // The scheme is judged on the cleaned text.
+    TDownloadLink* third = Parser->AddLink("\n/\n/third/z.gif", ltSource);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third, Find("http://third/z.gif"));
+}
+
 TEST_F(HTMLParser, AddLinkErrorsNameTheLink) {
     Project.Links->OnChange = [](TDownloadLink*) { throw Exception("boom"); };
     TMemoryStream stream;
