@@ -12,7 +12,8 @@
 # writes into a fresh directory; afterwards the script counts which site
 # files are missing or shorter than served (pages excepted, as a tool may
 # rewrite their links).
-# Figures per tool: wall time and user+sys CPU time (best of K runs), peak
+# Figures per tool: wall time and user+sys CPU time (best of K runs), the
+# CPU time nginx spent serving it (best of K), peak
 # RSS (highest of K), files in the mirrored tree, CPU ms per link (each site
 # file is one link), and
 # the ratio peer/vorlin for wall and CPU time.
@@ -93,6 +94,19 @@ chmod -R a+rX "$work/www"
 
 port="$("$root/tools/loopback-nginx.sh" start "$work/www" "$work/nginx" --workers 2 --bench)"
 nginx_state="$work/nginx"
+
+# CPU seconds nginx's workers have used so far: the server shares the
+# machine's cores with the tool, and a new connection per request costs it
+# more than kept ones.
+server_cpu() {
+  local master ticks=0 pid
+  master="$(cat "$work/nginx/nginx.pid")"
+  for pid in $(pgrep -P "$master"); do
+    [ -r "/proc/$pid/stat" ] || continue
+    ticks=$((ticks + $(awk '{print $14 + $15}' "/proc/$pid/stat")))
+  done
+  awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", t / hz }'
+}
 url="http://127.0.0.1:$port/index.html"
 
 # The command line that mirrors the site with tool $1 into the fresh
@@ -123,9 +137,9 @@ site_root() {
   if [ -n "$marker" ]; then echo "${marker%/pages/d000/p00000.html}"; else echo "$out"; fi
 }
 
-declare -A best_wall best_cpu peak_rss files_seen missing_worst short_worst status_seen
+declare -A best_wall best_cpu best_server peak_rss files_seen missing_worst short_worst status_seen
 for tool in "${tools[@]}"; do
-  best_wall[$tool]=""; best_cpu[$tool]=""; peak_rss[$tool]=0
+  best_wall[$tool]=""; best_cpu[$tool]=""; best_server[$tool]=""; peak_rss[$tool]=0
   files_seen[$tool]=0; missing_worst[$tool]=0; short_worst[$tool]=0; status_seen[$tool]=0
 done
 
@@ -135,11 +149,13 @@ for ((round = 1; round <= repeat; round++)); do
     rm -rf "$out" "$out.home"
     mkdir -p "$out.home"
     tool_command "$tool" "$out"
+    server_before="$(server_cpu)"
     set +e
     /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "${command[@]}" \
       > "$work/logs/$tool.$round.log" 2>&1 < /dev/null
     status=$?
     set -e
+    server="$(awk -v a="$(server_cpu)" -v b="$server_before" 'BEGIN { printf "%.2f", a - b }')"
     read -r wall user sys rss < <(tail -1 "$work/time.txt")
     cpu="$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')"
     tree="$(site_root "$out")"
@@ -149,13 +165,16 @@ for ((round = 1; round <= repeat; round++)); do
     missing="$(comm -23 "$work/site.sorted" "$work/got.sorted" | wc -l)"
     # Present but not the served size: a body that broke off.
     short="$(join "$work/sizes.sorted" "$work/got-sizes.sorted" | awk '$2 != $3' | wc -l)"
-    printf '  round %d %-12s wall %7.2f s  cpu %7.2f s  rss %7d KB  files %6d  missing %d  short %d  exit %d\n' \
-      "$round" "$tool" "$wall" "$cpu" "$rss" "$files" "$missing" "$short" "$status"
+    printf '  round %d %-12s wall %7.2f s  cpu %7.2f s  server cpu %5.2f s  rss %7d KB  files %6d  missing %d  short %d  exit %d\n' \
+      "$round" "$tool" "$wall" "$cpu" "$server" "$rss" "$files" "$missing" "$short" "$status"
     if [ -z "${best_wall[$tool]}" ] || awk -v a="$wall" -v b="${best_wall[$tool]}" 'BEGIN { exit !(a < b) }'; then
       best_wall[$tool]="$wall"
     fi
     if [ -z "${best_cpu[$tool]}" ] || awk -v a="$cpu" -v b="${best_cpu[$tool]}" 'BEGIN { exit !(a < b) }'; then
       best_cpu[$tool]="$cpu"
+    fi
+    if [ -z "${best_server[$tool]}" ] || awk -v a="$server" -v b="${best_server[$tool]}" 'BEGIN { exit !(a < b) }'; then
+      best_server[$tool]="$server"
     fi
     [ "$rss" -gt "${peak_rss[$tool]}" ] && peak_rss[$tool]="$rss"
     [ "$missing" -gt "${missing_worst[$tool]}" ] && missing_worst[$tool]="$missing"
@@ -171,8 +190,8 @@ done
 
 echo
 echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
-printf '%-12s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
-  tool wall_s cpu_s rss_KB files missing short exit cpu_ms/link peer/vorlin
+printf '%-12s %9s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
+  tool wall_s cpu_s server_s rss_KB files missing short exit cpu_ms/link peer/vorlin
 for tool in "${tools[@]}"; do
   ratio="-"
   if [ -n "${best_wall[vorlin]:-}" ] && [ "$tool" != vorlin ]; then
@@ -180,8 +199,8 @@ for tool in "${tools[@]}"; do
       -v vw="${best_wall[vorlin]}" -v vc="${best_cpu[vorlin]}" \
       'BEGIN { printf "%.2f/%.2f", pw / (vw > 0 ? vw : 0.01), pc / (vc > 0 ? vc : 0.01) }')"
   fi
-  printf '%-12s %9.2f %9.2f %10d %9d %7d %7d %5d %11.3f %11s\n' "$tool" "${best_wall[$tool]}" \
-    "${best_cpu[$tool]}" "${peak_rss[$tool]}" "${files_seen[$tool]}" "${missing_worst[$tool]}" \
+  printf '%-12s %9.2f %9.2f %9.2f %10d %9d %7d %7d %5d %11.3f %11s\n' "$tool" "${best_wall[$tool]}" \
+    "${best_cpu[$tool]}" "${best_server[$tool]}" "${peak_rss[$tool]}" "${files_seen[$tool]}" "${missing_worst[$tool]}" \
     "${short_worst[$tool]}" "${status_seen[$tool]}" \
     "$(awk -v c="${best_cpu[$tool]}" -v n="$site_files" 'BEGIN { print c * 1000 / n }')" "$ratio"
 done

@@ -83,7 +83,7 @@ struct TSentItem {
     TQueuePtr Waiter;  // null for a call from a thread without queue
 };
 
-class TThreadQueue {
+class TThreadQueue : public std::enable_shared_from_this<TThreadQueue> {
 public:
     explicit TThreadQueue(TThreadId id);
     ~TThreadQueue();
@@ -105,6 +105,8 @@ public:
     void ArmTimerFd();
     void SignalWake();
     void ArmLateWake();
+    void RememberLateReceiver(std::weak_ptr<TThreadQueue> receiver);
+    void WakeIfLate();
 
     void WaitForReply(const std::shared_ptr<TSentCall>& call);
     void CompleteCall(const std::shared_ptr<TSentCall>& call, intptr_t result);
@@ -133,6 +135,8 @@ private:
     std::atomic<size_t> FSentCount{0};
     bool FClosed = false;
     TWakeState FWake = TWakeState::wsNone;
+    // Queues whose owner this loop has left to wake late; guarded by FLock.
+    std::vector<std::weak_ptr<TThreadQueue>> FLateReceivers;
     std::atomic<bool> FForeignLoop{false};
     int FEpoll = -1, FWakeFd = -1, FTimerFd = -1, FLateWakeFd = -1;
     // Owner thread only.
@@ -254,8 +258,9 @@ void TThreadQueue::ArmLateWake() {
 
 // A post from another thread that runs a message loop of its own wakes the
 // owner within kLateWakeMs, by one timer for the whole burst; any other post
-// (the owner's own, a worker without a loop) wakes it at once. The messages are queued at once
-// either way, so their order is kept.
+// (the owner's own, a worker without a loop) wakes it at once, and so does
+// the end of the posting loop. The messages are queued at once either way,
+// so their order is kept.
 bool TThreadQueue::Post(TMsg&& msg) {
     const bool fromOwner = tCurrent.Queue.get() == this;
     const bool fromOtherLoop = tCurrent.Queue && !fromOwner;
@@ -270,11 +275,30 @@ bool TThreadQueue::Post(TMsg&& msg) {
         if (fromOwner && !FForeignLoop) return true;
         if (FWake < wanted) wake = FWake = wanted;
     }
-    if (wake == TWakeState::wsNow)
+    if (wake == TWakeState::wsNow) {
         SignalWake();
-    else if (wake == TWakeState::wsLate)
+    } else if (wake == TWakeState::wsLate) {
         ArmLateWake();
+        tCurrent.Queue->RememberLateReceiver(weak_from_this());
+    }
     return true;
+}
+
+void TThreadQueue::RememberLateReceiver(std::weak_ptr<TThreadQueue> receiver) {
+    std::lock_guard<std::mutex> g(FLock);
+    std::erase_if(FLateReceivers, [](const std::weak_ptr<TThreadQueue>& known) { return known.expired(); });
+    for (const std::weak_ptr<TThreadQueue>& known : FLateReceivers)
+        if (!known.owner_before(receiver) && !receiver.owner_before(known)) return;
+    FLateReceivers.push_back(std::move(receiver));
+}
+
+void TThreadQueue::WakeIfLate() {
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        if (FClosed || FWake != TWakeState::wsLate) return;
+        FWake = TWakeState::wsNow;
+    }
+    SignalWake();
 }
 
 bool TThreadQueue::PushSent(TSentItem item) {
@@ -293,14 +317,20 @@ bool TThreadQueue::PushSent(TSentItem item) {
 void TThreadQueue::Close() {
     std::deque<TMsg> dropped;
     std::deque<TSentItem> unserved;
+    std::vector<std::weak_ptr<TThreadQueue>> lateReceivers;
     {
         std::lock_guard<std::mutex> g(FLock);
         if (FClosed) return;
         FClosed = true;
         dropped.swap(FPosted);
         unserved.swap(FSent);
+        lateReceivers.swap(FLateReceivers);
         FSentCount = 0;
     }
+    // A loop that ends posts nothing more: what it left to be woken for
+    // late (a run's last report, say) is worth waking for now.
+    for (const std::weak_ptr<TThreadQueue>& receiver : lateReceivers)
+        if (TQueuePtr q = receiver.lock()) q->WakeIfLate();
     for (TSentItem& s : unserved)
         if (s.Waiter) s.Waiter->CompleteCall(s.Call, 0);
     TRegistry& r = Registry();

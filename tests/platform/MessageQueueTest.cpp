@@ -160,6 +160,39 @@ TEST(MessageQueue, PostsFromAnotherLoopWakeABlockedLoopInOrder) {
     DrainQueue();
 }
 
+// The last posts of a loop that then ends (a run's final report) must not
+// wait for the late-wake timer: the receiver is woken when the loop ends.
+TEST(MessageQueue, ALoopThatEndsWakesWhomItLeftToWakeLate) {
+    std::atomic<int> received{0};
+    std::atomic<THandle> handle{0};
+    std::atomic<bool> posted{false};
+    bool readableAtOnce = false, readableBefore = true;
+    std::thread receiver([&] {
+        TMessageTarget t([&](TMsg&) -> intptr_t { return ++received; });
+        int fd = QueueDescriptor();
+        ProcessPendingMessages();
+        pollfd p{fd, POLLIN, 0};
+        readableBefore = poll(&p, 1, 0) == 1;
+        handle = t.Handle();
+        while (!posted) Sleep(1);
+        p.revents = 0;
+        readableAtOnce = poll(&p, 1, 0) == 1;
+        ProcessPendingMessages();
+    });
+    while (handle == 0) Sleep(1);
+    std::thread poster([&] {
+        TMsg m;
+        PeekMessage(m);  // a loop of its own: its posts wake late
+        PostMessage(handle, WM_USER);
+    });
+    poster.join();
+    posted = true;
+    receiver.join();
+    EXPECT_FALSE(readableBefore);
+    EXPECT_TRUE(readableAtOnce);
+    EXPECT_EQ(received, 1);
+}
+
 TEST(MessageQueue, SendMessageRunsOnTheTargetThreadAndReturnsItsResult) {
     DrainQueue();
     TRecorder r;
