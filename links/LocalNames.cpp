@@ -40,7 +40,8 @@ std::string_view DirectoryOf(std::string_view path) {
 // Where a stored file lies below the target directory (a directory's file
 // is its index.html).
 std::string StoredPathOf(const std::string& localDir, const std::string& localFileName) {
-    std::string name = localDir + localFileName;
+    thread_local std::string name; // kept from call to call: this runs for every rewritten link
+    name.assign(localDir).append(localFileName);
     if (localFileName.empty() || name.back() == '\\') name += "index.html";
     return HostPathBelow(std::string(), name);
 }
