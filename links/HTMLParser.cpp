@@ -44,10 +44,19 @@ size_t SplitServerRoot(std::string& url) {
 // A local reference as it may stand in an attribute value: everything but
 // the characters that are safe in a URL path is percent-encoded, so that a
 // stored name holding a blank, "%", "#" or a quote still leads to its file.
-bool SafeInLocalReference(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) != std::string_view::npos;
-}
+// A table, since this is asked for every character of every rewritten link.
+struct TSafeInLocalReferenceTable {
+    bool Safe[256] = {};
+    constexpr TSafeInLocalReferenceTable() {
+        for (int c = 0; c < 256; ++c)
+            Safe[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) !=
+                          std::string_view::npos;
+    }
+};
+constexpr TSafeInLocalReferenceTable kSafeInLocalReference;
+
+bool SafeInLocalReference(unsigned char c) { return kSafeInLocalReference.Safe[c]; }
 
 std::string EncodeLocalReference(std::string reference, const std::string& anchor) {
     static const char kHex[] = "0123456789ABCDEF";

@@ -144,16 +144,18 @@ int HexValue(char c) {
 // The characters a URL keeps as they are (of 32..127, all but the blank,
 // the double quote, "%", ",", ";", "<", ">", "[", "]", "^", "`", "{", "|",
 // "}", "~" and 127).
-bool KeptInURL(unsigned char c) {
-    if (c <= 32 || c >= 127) return false;
-    switch (c) {
-    case '"': case '%': case ',': case ';': case '<': case '>': case '[': case ']':
-    case '^': case '`': case '{': case '|': case '}': case '~':
-        return false;
-    default:
-        return true;
+// A table, since this is asked for every character of every link.
+struct TKeptInURLTable {
+    bool Kept[256] = {};
+    constexpr TKeptInURLTable() {
+        for (int c = 33; c < 127; ++c)
+            Kept[c] = std::string_view("\"%,;<>[]^`{|}~").find(static_cast<char>(c)) ==
+                      std::string_view::npos;
     }
-}
+};
+constexpr TKeptInURLTable kKeptInURL;
+
+bool KeptInURL(unsigned char c) { return kKeptInURL.Kept[c]; }
 
 // The characters a local file name can't hold.
 bool InvalidInFileName(unsigned char c) {
