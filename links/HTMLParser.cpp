@@ -95,10 +95,15 @@ std::string CleanLinkText(std::string_view text) {
     size_t first = 0, end = text.size();
     while (first < end && static_cast<unsigned char>(text[first]) <= ' ') ++first;
     while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    const std::string_view inner = text.substr(first, end - first);
     std::string clean;
-    clean.reserve(end - first); // short texts stay in the string itself
-    for (size_t i = first; i < end; ++i)
-        if (text[i] != '\r' && text[i] != '\n') clean += text[i];
+    if (std::none_of(inner.begin(), inner.end(), [](char c) { return c == '\r' || c == '\n'; })) {
+        clean.assign(inner); // the usual link text, copied in one go
+    } else {
+        clean.reserve(inner.size());
+        for (char c : inner)
+            if (c != '\r' && c != '\n') clean += c;
+    }
     if (clean.compare(0, 2, "//") == 0) clean.insert(0, "http:");
     return clean;
 }
@@ -212,13 +217,14 @@ void THTMLParser::ProcessTag() {
         WriteTagUnchanged();
         return;
     }
-    if (FTagName[0] == '!')
+    const std::string_view name = FTagName; // compares the lengths first
+    if (name[0] == '!')
         WriteTagUnchanged();
-    else if (FTagName == "SCRIPT")
+    else if (name == "SCRIPT")
         ProcessScriptTag();
-    else if (FTagName == "APPLET")
+    else if (name == "APPLET")
         ProcessAppletTag();
-    else if (FTagName == "BASE")
+    else if (name == "BASE")
         ProcessBaseTag();
     else
         ProcessLinkTag();

@@ -121,7 +121,7 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     TComponentWalk from(DirectoryOf(pagePath)), to(targetDir);
     std::string_view a, b;
     bool hasA = from.Next(a), hasB = to.Next(b);
-    while (hasA && hasB && SameText(a, b)) {
+    while (hasA && hasB && (a == b || SameText(a, b))) { // most are equal byte for byte
         hasA = from.Next(a);
         hasB = to.Next(b);
     }
