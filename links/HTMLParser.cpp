@@ -108,6 +108,14 @@ std::string CleanLinkText(std::string_view text) {
     return clean;
 }
 
+// True when CleanLinkText would give the text back as it is.
+bool IsCleanLinkText(std::string_view text) {
+    if (text.empty()) return true;
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    return !blank(text.front()) && !blank(text.back()) && text.compare(0, 2, "//") != 0 &&
+           std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
+
 std::string WithScheme(std::string text) {
     return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
 }
@@ -415,13 +423,15 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     std::string url;
     size_t rootLength = 0;
     try {
-        std::string linkText = CleanLinkText(text);
+        // Most texts are clean already; only the others are copied.
+        std::string cleaned;
+        const std::string& linkText = IsCleanLinkText(text) ? text : (cleaned = CleanLinkText(text));
         bool absolute = false;
         const TLinkKind kind = ClassifyLink(linkText, &absolute);
         bool baseResolved = false;
         std::string anchor;
         if (absolute && kind != lkHttp) {
-            url = std::move(linkText); // recorded with its whole text, never fetched
+            url = linkText; // recorded with its whole text, never fetched
             rootLength = url.size();
         } else {
             std::string full;
