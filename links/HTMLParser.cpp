@@ -41,9 +41,6 @@ size_t SplitServerRoot(std::string& url) {
     return hostEnd + 1;
 }
 
-// A local reference as it may stand in an attribute value: everything but
-// the characters that are safe in a URL path is percent-encoded, so that a
-// stored name holding a blank, "%", "#" or a quote still leads to its file.
 // A table, since this is asked for every character of every rewritten link.
 struct TSafeInLocalReferenceTable {
     bool Safe[256] = {};
@@ -58,6 +55,9 @@ constexpr TSafeInLocalReferenceTable kSafeInLocalReference;
 
 bool SafeInLocalReference(unsigned char c) { return kSafeInLocalReference.Safe[c]; }
 
+// A local reference as it may stand in an attribute value: everything but
+// the characters that are safe in a URL path is percent-encoded, so that a
+// stored name holding a blank, "%", "#" or a quote still leads to its file.
 std::string EncodeLocalReference(std::string reference, const std::string& anchor) {
     static const char kHex[] = "0123456789ABCDEF";
     size_t pathEnd = reference.size();
@@ -86,8 +86,10 @@ std::string EncodeLocalReference(std::string reference, const std::string& ancho
     return out;
 }
 
-// A network-path reference ("//host/path") names a server of its own; the
-// scheme is the one we speak.
+bool HasLineBreak(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
+
 // A link text as it is registered: without line breaks and the blanks
 // around it, and "//host/x" with the scheme (one string built, as this runs
 // for every link of every page).
@@ -97,7 +99,7 @@ std::string CleanLinkText(std::string_view text) {
     while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
     const std::string_view inner = text.substr(first, end - first);
     std::string clean;
-    if (std::none_of(inner.begin(), inner.end(), [](char c) { return c == '\r' || c == '\n'; })) {
+    if (!HasLineBreak(inner)) {
         clean.assign(inner); // the usual link text, copied in one go
     } else {
         clean.reserve(inner.size());
@@ -113,9 +115,11 @@ bool IsCleanLinkText(std::string_view text) {
     if (text.empty()) return true;
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     return !blank(text.front()) && !blank(text.back()) && text.compare(0, 2, "//") != 0 &&
-           std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+           !HasLineBreak(text);
 }
 
+// A network-path reference ("//host/path") names a server of its own; the
+// scheme is the one we speak.
 std::string WithScheme(std::string text) {
     return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
 }
