@@ -69,12 +69,16 @@ std::string TagNameOf(std::string_view tagText) {
     return UpperCase(rest.substr(0, end));
 }
 
+namespace {
+
 // The scanner walks the text after the tag name with a blank appended. An
 // attribute starts at a character after a blank while no "=" is pending; a
 // quote opens a quoted value (unless an unquoted value has begun, which a
 // quote cannot end) and the same quote closes it; a blank ends an unquoted
 // value. Names without a value are skipped.
-void ForEachAttribute(std::string_view tag, const std::function<bool(const TAttribute&)>& visit) {
+// The parser's own lookups run this for every tag, with no std::function in
+// between.
+template <typename Visit> void ScanAttributes(std::string_view tag, Visit&& visit) {
     size_t i = 0;
     while (i < tag.size() && !IsBlank(tag[i]))
         ++i;
@@ -113,15 +117,32 @@ void ForEachAttribute(std::string_view tag, const std::function<bool(const TAttr
     }
 }
 
-TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view name) {
-    TAttributeValue result;
-    ForEachAttribute(tagText, [&](const TAttribute& a) {
+// The first attribute named like name, as views into the tag text.
+bool FindAttribute(std::string_view tag, std::string_view name, TAttribute& found) {
+    bool present = false;
+    ScanAttributes(tag, [&](const TAttribute& a) {
         if (!SameText(a.Name, name)) return true;
-        result.Present = true;
-        result.Value = std::string(a.Value);
-        result.Position = a.Position;
+        found = a;
+        present = true;
         return false;
     });
+    return present;
+}
+
+} // namespace
+
+void ForEachAttribute(std::string_view tag, const std::function<bool(const TAttribute&)>& visit) {
+    ScanAttributes(tag, visit);
+}
+
+TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view name) {
+    TAttributeValue result;
+    TAttribute found{};
+    if (FindAttribute(tagText, name, found)) {
+        result.Present = true;
+        result.Value = std::string(found.Value);
+        result.Position = found.Position;
+    }
     return result;
 }
 
@@ -129,12 +150,12 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
     TLinkAttribute link;
     auto take = [&](TLinkType type, const char* word, const char* name) {
         if (!ContainsWordAfterStart(tagText, word)) return false;
-        TAttributeValue v = GetAttributeValue(tagText, name);
-        if (!v.Present) return false;
+        TAttribute found{};
+        if (!FindAttribute(tagText, name, found)) return false;
         link.Type = type;
-        link.Value = v.Value;
-        link.Position = v.Position;
-        link.Length = v.Value.size();
+        link.Value.assign(found.Value);
+        link.Position = found.Position;
+        link.Length = found.Value.size();
         return true;
     };
     if (take(ltPage, "HREF", "href")) return link;

@@ -27,41 +27,54 @@ bool IsEmptyLinkText(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
-// The server root of an absolute URL: scheme and host up to the first "/",
-// "?" or "#" after the "//", always ending in "/"; rest is what follows.
-std::string SplitServerRoot(const std::string& url, std::string& rest) {
+// Where the server root of an absolute URL ends, with url turned into the
+// root followed by the rest: the root is scheme and host up to the first
+// "/", "?" or "#" after the "//", and always ends in "/" (inserted when the
+// host is followed by anything else or by nothing).
+size_t SplitServerRoot(std::string& url) {
     size_t hostStart = url.find("//");
     hostStart = hostStart == std::string::npos ? 0 : hostStart + 2;
-    size_t hostEnd = url.find_first_of("/?#", hostStart);
-    if (hostEnd == std::string::npos) {
-        rest.clear();
-        return url + "/";
-    }
-    if (url[hostEnd] == '/') {
-        rest = url.substr(hostEnd + 1);
-        return url.substr(0, hostEnd + 1);
-    }
-    rest = url.substr(hostEnd);
-    return url.substr(0, hostEnd) + "/";
+    size_t hostEnd = hostStart;
+    while (hostEnd < url.size() && url[hostEnd] != '/' && url[hostEnd] != '?' && url[hostEnd] != '#')
+        ++hostEnd;
+    if (hostEnd == url.size() || url[hostEnd] != '/') url.insert(hostEnd, 1, '/');
+    return hostEnd + 1;
 }
+
+// A table, since this is asked for every character of every rewritten link.
+struct TSafeInLocalReferenceTable {
+    bool Safe[256] = {};
+    constexpr TSafeInLocalReferenceTable() {
+        for (int c = 0; c < 256; ++c)
+            Safe[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) !=
+                          std::string_view::npos;
+    }
+};
+constexpr TSafeInLocalReferenceTable kSafeInLocalReference;
+
+bool SafeInLocalReference(unsigned char c) { return kSafeInLocalReference.Safe[c]; }
 
 // A local reference as it may stand in an attribute value: everything but
 // the characters that are safe in a URL path is percent-encoded, so that a
 // stored name holding a blank, "%", "#" or a quote still leads to its file.
-std::string EncodeLocalReference(const std::string& reference, const std::string& anchor) {
+std::string EncodeLocalReference(std::string reference, const std::string& anchor) {
     static const char kHex[] = "0123456789ABCDEF";
     size_t pathEnd = reference.size();
     if (!anchor.empty() && reference.size() >= anchor.size() &&
         reference.compare(reference.size() - anchor.size(), anchor.size(), anchor) == 0)
         pathEnd -= anchor.size();
+    // Most stored names need no escape: then the reference is the answer.
+    size_t first = 0;
+    while (first < pathEnd && SafeInLocalReference(static_cast<unsigned char>(reference[first])))
+        ++first;
+    if (first == pathEnd) return reference;
     std::string out;
-    out.reserve(reference.size());
-    for (size_t i = 0; i < pathEnd; ++i) {
+    out.reserve(reference.size() + 8);
+    out.append(reference, 0, first);
+    for (size_t i = first; i < pathEnd; ++i) {
         unsigned char c = static_cast<unsigned char>(reference[i]);
-        bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) !=
-                        std::string_view::npos;
-        if (safe) {
+        if (SafeInLocalReference(c)) {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -73,8 +86,10 @@ std::string EncodeLocalReference(const std::string& reference, const std::string
     return out;
 }
 
-// A network-path reference ("//host/path") names a server of its own; the
-// scheme is the one we speak.
+bool HasLineBreak(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
+
 // A link text as it is registered: without line breaks and the blanks
 // around it, and "//host/x" with the scheme (one string built, as this runs
 // for every link of every page).
@@ -82,14 +97,29 @@ std::string CleanLinkText(std::string_view text) {
     size_t first = 0, end = text.size();
     while (first < end && static_cast<unsigned char>(text[first]) <= ' ') ++first;
     while (end > first && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    const std::string_view inner = text.substr(first, end - first);
     std::string clean;
-    clean.reserve(end - first + 5);
-    for (size_t i = first; i < end; ++i)
-        if (text[i] != '\r' && text[i] != '\n') clean += text[i];
+    if (!HasLineBreak(inner)) {
+        clean.assign(inner); // the usual link text, copied in one go
+    } else {
+        clean.reserve(inner.size());
+        for (char c : inner)
+            if (c != '\r' && c != '\n') clean += c;
+    }
     if (clean.compare(0, 2, "//") == 0) clean.insert(0, "http:");
     return clean;
 }
 
+// True when CleanLinkText would give the text back as it is.
+bool IsCleanLinkText(std::string_view text) {
+    if (text.empty()) return true;
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    return !blank(text.front()) && !blank(text.back()) && text.compare(0, 2, "//") != 0 &&
+           !HasLineBreak(text);
+}
+
+// A network-path reference ("//host/path") names a server of its own; the
+// scheme is the one we speak.
 std::string WithScheme(std::string text) {
     return text.compare(0, 2, "//") == 0 ? "http:" + text : text;
 }
@@ -199,13 +229,14 @@ void THTMLParser::ProcessTag() {
         WriteTagUnchanged();
         return;
     }
-    if (FTagName[0] == '!')
+    const std::string_view name = FTagName; // compares the lengths first
+    if (name[0] == '!')
         WriteTagUnchanged();
-    else if (FTagName == "SCRIPT")
+    else if (name == "SCRIPT")
         ProcessScriptTag();
-    else if (FTagName == "APPLET")
+    else if (name == "APPLET")
         ProcessAppletTag();
-    else if (FTagName == "BASE")
+    else if (name == "BASE")
         ProcessBaseTag();
     else
         ProcessLinkTag();
@@ -227,9 +258,9 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     if (!FProject.RewritesLinks() || !FCurrentLink || !FPage) return;
     if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
     if (attribute.Position > FTagText.size()) return;
-    std::string reference = LocalRelativeLink(*FPage, *FCurrentLink, FProject);
     FTagText.replace(attribute.Position, attribute.Length,
-                     EncodeLocalReference(reference, FCurrentLink->Anchor));
+                     EncodeLocalReference(LocalRelativeLink(*FPage, *FCurrentLink, FProject),
+                                          FCurrentLink->Anchor));
 }
 
 void THTMLParser::ProcessScriptTag() {
@@ -392,15 +423,20 @@ std::string THTMLParser::PageURL() const {
 }
 
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
-    std::string root, path;
+    // The full URL without its anchor: the server root, then the path.
+    std::string url;
+    size_t rootLength = 0;
     try {
-        std::string linkText = CleanLinkText(text);
+        // Most texts are clean already; only the others are copied.
+        std::string cleaned;
+        const std::string& linkText = IsCleanLinkText(text) ? text : (cleaned = CleanLinkText(text));
         bool absolute = false;
         const TLinkKind kind = ClassifyLink(linkText, &absolute);
         bool baseResolved = false;
         std::string anchor;
         if (absolute && kind != lkHttp) {
-            root = linkText; // recorded with its whole text, never fetched
+            url = linkText; // recorded with its whole text, never fetched
+            rootLength = url.size();
         } else {
             std::string full;
             if (kind == lkHttp) {
@@ -410,18 +446,20 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
                 baseResolved = true;
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
-                full = ResolveURL(FPage->FullURL(), linkText);
+                // Kept from link to link: the page's URL is the same for all of them.
+                FPageURL.assign(FPage->Server).append(FPage->Path);
+                full = ResolveURL(FPageURL, linkText);
             }
-            root = SplitServerRoot(full, path);
-            size_t hash = path.find('#');
+            rootLength = SplitServerRoot(full);
+            size_t hash = full.find('#', rootLength);
             if (hash != std::string::npos) {
-                anchor = path.substr(hash);
-                path.resize(hash);
+                anchor.assign(full, hash);
+                full.resize(hash);
             }
+            url = std::move(full);
         }
 
         TDownloadLink* existing = nullptr;
-        const std::string url = root + path;
         if (FProject.Links->AlreadyFound(url, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
                 existing->Referrers.push_back(FPage);
@@ -442,13 +480,13 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         link->Level = FPage ? FPage->Level + 1 : 0;
         link->TagName = FTagName;
         link->BaseResolved = baseResolved;
-        link->SetServer(root);
-        link->Path = path;
+        link->SetServer(url.substr(0, rootLength));
+        link->Path.assign(url, rootLength);
         link->Anchor = anchor;
-        if (FPage && !baseResolved && root == FPage->Server) link->ScopeDir = FPage->ScopeDir;
+        if (FPage && !baseResolved && link->Server == FPage->Server) link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
         link->LocalFileName =
-            URLToLocalName(path, FProject.InvalidCharReplacement(), true, invalid);
+            URLToLocalName(link->Path, FProject.InvalidCharReplacement(), true, invalid);
         link->Invalid = invalid;
         link->LocalFileName = FitLocalName(*link, FProject);
         if (kind == lkHttp && link->IsOutOfScope())
@@ -466,7 +504,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         FCurrentLink = added;
         return added;
     } catch (const std::exception& e) {
-        throw Exception("Error while Adding " + root + path + "(" + e.what() + ")");
+        throw Exception("Error while Adding " + url + "(" + e.what() + ")");
     }
 }
 

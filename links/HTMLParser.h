@@ -117,6 +117,7 @@ class THTMLParser {
     TDownloadLink* FCurrentLink = nullptr;
     TDownloadLink* FPage = nullptr;
     std::string FBase;
+    std::string FPageURL; // the page's URL while AddLink resolves against it
     std::string FTagText;
     std::string FTagName;
     TJavaScriptParser FJavaScript;

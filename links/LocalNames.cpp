@@ -6,6 +6,8 @@
 #include "project/DownloadProject.h"
 #include "project/LocalPath.h"
 
+#include <unordered_map>
+
 
 namespace vorlin {
 
@@ -40,7 +42,8 @@ std::string_view DirectoryOf(std::string_view path) {
 // Where a stored file lies below the target directory (a directory's file
 // is its index.html).
 std::string StoredPathOf(const std::string& localDir, const std::string& localFileName) {
-    std::string name = localDir + localFileName;
+    thread_local std::string name; // kept from call to call: this runs for every rewritten link
+    name.assign(localDir).append(localFileName);
     if (localFileName.empty() || name.back() == '\\') name += "index.html";
     return HostPathBelow(std::string(), name);
 }
@@ -59,6 +62,30 @@ const std::string& PagePathOf(const TDownloadLink& page) {
         last.Path = StoredPathOf(page.LocalDir, page.LocalFileName);
     }
     return last.Path;
+}
+
+// Where a link's file lies, kept per link: the pages of a site link to the
+// same targets over and over, and working the path out costs far more than
+// looking it up. An entry holds only while the link's names are the ones it
+// was made from, which also covers the address of a freed link being reused.
+const std::string& TargetPathOf(const TDownloadLink& target) {
+    struct TKept {
+        std::string LocalDir, LocalFileName, Path;
+    };
+    constexpr size_t kMaxKept = 1 << 16; // a bound for very large projects
+    thread_local std::unordered_map<const TDownloadLink*, TKept> kept;
+    auto it = kept.find(&target);
+    if (it != kept.end() && it->second.LocalDir == target.LocalDir &&
+        it->second.LocalFileName == target.LocalFileName)
+        return it->second.Path;
+    if (it == kept.end()) {
+        if (kept.size() >= kMaxKept) kept.clear();
+        it = kept.try_emplace(&target).first;
+    }
+    it->second.LocalDir = target.LocalDir;
+    it->second.LocalFileName = target.LocalFileName;
+    it->second.Path = StoredPathOf(target.LocalDir, target.LocalFileName);
+    return it->second.Path;
 }
 
 } // namespace
@@ -85,7 +112,7 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     // replacements that storing them made ("..", ".", over-long names), so
     // that a rewritten link finds the file and never climbs out of the copy.
     const std::string& pagePath = PagePathOf(page);
-    const std::string targetPath = StoredPathOf(target.LocalDir, target.LocalFileName);
+    const std::string& targetPath = TargetPathOf(target);
     const std::string_view targetDir = DirectoryOf(targetPath);
     const std::string_view fileName =
         targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
@@ -94,7 +121,7 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     TComponentWalk from(DirectoryOf(pagePath)), to(targetDir);
     std::string_view a, b;
     bool hasA = from.Next(a), hasB = to.Next(b);
-    while (hasA && hasB && SameText(a, b)) {
+    while (hasA && hasB && (a == b || SameText(a, b))) { // most are equal byte for byte
         hasA = from.Next(a);
         hasB = to.Next(b);
     }

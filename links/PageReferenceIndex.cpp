@@ -9,7 +9,7 @@ bool TPageReferenceIndex::IsReferrer(const TDownloadLinks& links, TDownloadLink&
                                      const TDownloadLink& link) {
     TEntry& entry = EntryFor(links, page);
     CatchUp(entry);
-    return entry.Links.count(&link) != 0;
+    return Contains(entry, &link);
 }
 
 TDownloadLink* TPageReferenceIndex::FindUnfiled(const TDownloadLinks& links, TDownloadLink& page,
@@ -18,6 +18,31 @@ TDownloadLink* TPageReferenceIndex::FindUnfiled(const TDownloadLinks& links, TDo
     CatchUp(entry);
     auto it = entry.Unfiled.find(url);
     return it == entry.Unfiled.end() ? nullptr : it->second;
+}
+
+size_t TPageReferenceIndex::AddressHash(const TDownloadLink* link) {
+    // Links are aligned, so the low bits of the address say little; the
+    // multiplication carries the others into the bits the table uses.
+    uint64_t h = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(link)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
+bool TPageReferenceIndex::Contains(const TEntry& entry, const TDownloadLink* link) {
+    return entry.Links.Find(AddressHash(link), [link](const TDownloadLink* l) { return l == link; }) !=
+           nullptr;
+}
+
+void TPageReferenceIndex::Restart(TEntry& entry, TDownloadLink& page) {
+    entry.Page = &page;
+    entry.Twin = nullptr;
+    entry.URL.assign(page.Server).append(page.Path);
+    entry.TwinURL.clear();
+    entry.Sources.clear();
+    entry.Links.Clear();
+    entry.Unfiled.clear();
+    entry.LastUse = 0;
+    entry.ListCount = 0;
+    entry.Generation = 0;
 }
 
 void TPageReferenceIndex::Clear() {
@@ -66,12 +91,11 @@ TPageReferenceIndex::TEntry& TPageReferenceIndex::EntryFor(const TDownloadLinks&
         if (entry.Page == &page) oldest = &entry; // replace a stale entry of this page
 
     TEntry& entry = *oldest;
-    entry = TEntry{};
-    entry.Page = &page;
-    entry.URL = page.FullURL();
-    entry.TwinURL = !entry.URL.empty() && entry.URL.back() == '/'
-                        ? entry.URL.substr(0, entry.URL.size() - 1)
-                        : entry.URL + "/";
+    Restart(entry, page);
+    if (!entry.URL.empty() && entry.URL.back() == '/')
+        entry.TwinURL.assign(entry.URL, 0, entry.URL.size() - 1);
+    else
+        entry.TwinURL.assign(entry.URL).append(1, '/');
     entry.Twin = FindTwin(links, entry.TwinURL, page);
     entry.Generation = links.Generation();
     entry.LastUse = ++FClock;
@@ -87,7 +111,7 @@ void TPageReferenceIndex::CatchUp(TEntry& entry) {
         shrunk = shrunk || source.Page->References.size() < source.Indexed;
     if (shrunk) {
         // References were removed behind our back: index them anew.
-        entry.Links.clear();
+        entry.Links.Clear();
         entry.Unfiled.clear();
         for (TSource& source : entry.Sources)
             source.Indexed = 0;
@@ -96,7 +120,7 @@ void TPageReferenceIndex::CatchUp(TEntry& entry) {
         const std::vector<TDownloadLink*>& references = source.Page->References;
         for (; source.Indexed < references.size(); ++source.Indexed) {
             TDownloadLink* reference = references[source.Indexed];
-            entry.Links.insert(reference);
+            if (!Contains(entry, reference)) entry.Links.Insert(reference);
             if (!reference->TreeNode) entry.Unfiled.emplace(reference->FullURL(), reference);
         }
     }

@@ -7,12 +7,13 @@
 // references appended since it last looked.
 #pragma once
 
+#include "project/PointerHashTable.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace vorlin {
@@ -35,6 +36,8 @@ class TPageReferenceIndex {
     void Clear();
 
   private:
+    static size_t AddressHash(const TDownloadLink* link);
+
     struct TSource {
         TDownloadLink* Page;
         size_t Indexed; // how many of its References are in the set
@@ -45,13 +48,17 @@ class TPageReferenceIndex {
         std::string URL; // guards against a freed page's address reused
         std::string TwinURL;
         std::vector<TSource> Sources;
-        std::unordered_set<const TDownloadLink*> Links;
+        // Each reference once; a flat table, as every page fills one anew.
+        TPointerHashTable<const TDownloadLink, &TPageReferenceIndex::AddressHash> Links;
         std::unordered_map<std::string, TDownloadLink*> Unfiled;
         uint64_t LastUse = 0;
         int ListCount = 0; // length of the link list when last used
         uint64_t Generation = 0; // of the link list when the twin was last looked up
     };
 
+    static bool Contains(const TEntry& entry, const TDownloadLink* link);
+    // Makes entry the empty one of page, keeping the storage of its strings.
+    static void Restart(TEntry& entry, TDownloadLink& page);
     TEntry& EntryFor(const TDownloadLinks& links, TDownloadLink& page);
     static void CatchUp(TEntry& entry);
 

@@ -144,16 +144,18 @@ int HexValue(char c) {
 // The characters a URL keeps as they are (of 32..127, all but the blank,
 // the double quote, "%", ",", ";", "<", ">", "[", "]", "^", "`", "{", "|",
 // "}", "~" and 127).
-bool KeptInURL(unsigned char c) {
-    if (c <= 32 || c >= 127) return false;
-    switch (c) {
-    case '"': case '%': case ',': case ';': case '<': case '>': case '[': case ']':
-    case '^': case '`': case '{': case '|': case '}': case '~':
-        return false;
-    default:
-        return true;
+// A table, since this is asked for every character of every link.
+struct TKeptInURLTable {
+    bool Kept[256] = {};
+    constexpr TKeptInURLTable() {
+        for (int c = 33; c < 127; ++c)
+            Kept[c] = std::string_view("\"%,;<>[]^`{|}~").find(static_cast<char>(c)) ==
+                      std::string_view::npos;
     }
-}
+};
+constexpr TKeptInURLTable kKeptInURL;
+
+bool KeptInURL(unsigned char c) { return kKeptInURL.Kept[c]; }
 
 // The characters a local file name can't hold.
 bool InvalidInFileName(unsigned char c) {
@@ -173,10 +175,28 @@ void ReplaceAt(std::string& text, size_t i, const std::string& replacement) {
 
 } // namespace
 
-std::string EncodeURL(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+namespace {
+
+// Where EncodeURL would first change the text (its size when nowhere): most
+// link texts need no encoding, and their copy can be skipped.
+size_t FirstToEncode(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        bool escape = c == '%' && i + 2 < text.size() && IsUpperHexDigit(text[i + 1]) &&
+                      IsUpperHexDigit(text[i + 2]);
+        if (!escape && !KeptInURL(c)) return i;
+    }
+    return text.size();
+}
+
+} // namespace
+
+std::string EncodeURL(std::string_view text) {
+    const size_t first = FirstToEncode(text);
+    std::string out;
+    out.reserve(first == text.size() ? text.size() : text.size() + 8);
+    out.append(text.substr(0, first));
+    for (size_t i = first; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == '%' && i + 2 < text.size() && IsUpperHexDigit(text[i + 1]) &&
             IsUpperHexDigit(text[i + 2])) {
@@ -257,7 +277,12 @@ std::string ResolveURL(const std::string& base, const std::string& ref) {
     size_t lastSlash = base.rfind('/');
     std::string_view dir =
         lastSlash == std::string::npos ? std::string_view() : std::string_view(base).substr(0, lastSlash + 1);
-    std::string reference = EncodeURL(ref);
+    std::string encoded;
+    std::string_view reference(ref);
+    if (FirstToEncode(ref) != ref.size()) {
+        encoded = EncodeURL(ref);
+        reference = encoded;
+    }
 
     if (reference.compare(0, 1, "/") != 0 && reference.compare(0, 2, "..") != 0) {
         std::string_view rest(reference);
@@ -269,8 +294,10 @@ std::string ResolveURL(const std::string& base, const std::string& ref) {
     }
     if (reference[0] == '/') {
         int third = PosOfNth("/", dir, 3);
-        std::string result(dir.substr(0, static_cast<size_t>(third - 1)));
-        result += reference;
+        std::string_view root = dir.substr(0, static_cast<size_t>(third - 1));
+        std::string result;
+        result.reserve(root.size() + reference.size());
+        result.append(root).append(reference);
         return result;
     }
 

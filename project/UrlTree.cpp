@@ -73,8 +73,8 @@ void TUrlTree::Insert(const std::string& url, TDownloadLink* link) {
 TDownloadLink* TUrlTree::Find(std::string_view url) const {
     const TLinkTreeNode* node = &FRoot;
     size_t segmentStart = 0;
-    for (size_t i = 0; i < url.size(); ++i) {
-        if (url[i] != '/') continue;
+    // From "/" to "/" by find: this runs for every link of every page.
+    for (size_t i = url.find('/'); i != std::string_view::npos; i = url.find('/', i + 1)) {
         std::string_view segment = url.substr(segmentStart, i - segmentStart);
         segmentStart = i + 1;
         if (segment.empty()) continue;

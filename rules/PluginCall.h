@@ -17,8 +17,15 @@ public:
     using Exception::Exception;
 };
 
+// Throws EPluginError naming the plugin and the method.
+[[noreturn]] void ThrowPluginError(vorlin_sdk::HRESULT hr, const std::string& plugin,
+                                   const char* method);
+
 // Throws EPluginError naming the plugin and the method when hr is a failure.
-void CheckPluginResult(vorlin_sdk::HRESULT hr, const std::string& plugin, const char* method);
+// Inline: it checks every plugin call of every tag.
+inline void CheckPluginResult(vorlin_sdk::HRESULT hr, const std::string& plugin, const char* method) {
+    if (vorlin_sdk::Failed(hr)) ThrowPluginError(hr, plugin, method);
+}
 
 // Owned references and strings at the plugin boundary.
 using vorlin_sdk::TComRef;

@@ -46,10 +46,9 @@ void CollectFiles(const std::string& dir, std::vector<std::string>& files, std::
 
 } // namespace
 
-void CheckPluginResult(HRESULT hr, const std::string& plugin, const char* method) {
-    if (Failed(hr))
-        throw EPluginError(Format("Plugin %s: %s failed with error 0x%08X", plugin, method,
-                                  static_cast<unsigned>(hr)));
+void ThrowPluginError(HRESULT hr, const std::string& plugin, const char* method) {
+    throw EPluginError(Format("Plugin %s: %s failed with error 0x%08X", plugin, method,
+                              static_cast<unsigned>(hr)));
 }
 
 TPluginSystem::TPluginSystem(std::string programDir, TPluginErrorDisplay display)

@@ -207,7 +207,10 @@ public:
         if (settings) settings->AddRef();
         if (FSettings) FSettings->Release();
         FSettings = settings;
-        if (!settings) FInStyle.clear();  // the download is over
+        if (!settings) {
+            FInStyle.clear();  // the download is over
+            FAnyInStyle = false;
+        }
         return S_OK;
     }
     HRESULT Reserved8() override { return E_NOTIMPL; }
@@ -333,10 +336,8 @@ private:
         return StringOf(page, &IDownLoadLink::GetServer) + StringOf(page, &IDownLoadLink::GetPath);
     }
     // No page stands inside STYLE: the usual case, answered without the page's address.
-    bool AnyInStyle() {
-        std::lock_guard<std::mutex> lock(FLock);
-        return !FInStyle.empty();
-    }
+    // Asked for every tag and text: no lock for the common answer.
+    bool AnyInStyle() const { return FAnyInStyle; }
     bool InStyle(const std::string& key) {
         std::lock_guard<std::mutex> lock(FLock);
         return FInStyle.count(key) != 0;
@@ -347,6 +348,7 @@ private:
             FInStyle.insert(key);
         else
             FInStyle.erase(key);
+        FAnyInStyle = !FInStyle.empty();
     }
 
     std::mutex FLock;
@@ -354,6 +356,7 @@ private:
     // Pages (by URL) whose parser stands inside a STYLE element; several
     // pages are parsed at once, block by block.
     std::set<std::string> FInStyle;
+    std::atomic<bool> FAnyInStyle{false};  // !FInStyle.empty(), kept under FLock
     TAddLinkCallback FCallback = nullptr;
     void* FContext = nullptr;
 };

@@ -239,6 +239,23 @@ TEST_F(HTMLParser, ReferrersAreKeptOnceAcrossRuns) {
     EXPECT_EQ(Find("http://h/a/x.gif")->Referrers.size(), 1u);
 }
 
+TEST_F(HTMLParser, ReferrersStayRightWhenThePageIndexReusesItsEntries) {
+    // More pages than the index keeps, each parsed twice, and one with enough
+    // references to make its table grow: no page is taken for another, and
+    // none is recorded twice.
+    std::string many;
+    for (int i = 0; i < 40; ++i) many += "<img src=/m" + std::to_string(i) + ".gif>";
+    std::vector<TDownloadLink*> pages;
+    for (int i = 0; i < 7; ++i) pages.push_back(AddStoredLink("http://h/", "p" + std::to_string(i), ltPage));
+    for (int round = 0; round < 2; ++round)
+        for (TDownloadLink* page : pages) Parse("<img src=/all.gif>" + many + many, {}, page);
+    TDownloadLink* all = Find("http://h/all.gif");
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all->Referrers, pages);
+    for (TDownloadLink* page : pages) EXPECT_EQ(page->References.size(), 41u);
+    EXPECT_EQ(Find("http://h/m39.gif")->Referrers, pages);
+}
+
 TEST_F(HTMLParser, ResumedPageKeepsWhatArrivedBefore) {
     Project.ProjectMode = pmMirror;
     TMemoryStream stream;

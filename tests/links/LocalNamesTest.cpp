@@ -156,3 +156,27 @@ TEST(LocalRelativeLink, LeadsToTheFileAsStoredAndNeverClimbsOut) {
     target.LocalFileName = "img\\x.gif";
     EXPECT_EQ(LocalRelativeLink(page, target, project), "../img/x.gif");
 }
+
+TEST(LocalRelativeLink, ATargetsNewNamesCountFromTheirChangeOn) {
+    // Targets alternate as on a page, and each may be renamed between links:
+    // the path always follows the names the target has now.
+    TDownloadProject project;
+    project.TargetDir = "/t/";
+    TDownloadLink page(&project), first(&project), second(&project);
+    page.SetServer("http://host/");
+    first.SetServer("http://host/");
+    second.SetServer("http://host/");
+    page.LocalFileName = "a\\index.html";
+    first.LocalFileName = "a\\one.html";
+    second.LocalFileName = "img\\two.gif";
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(LocalRelativeLink(page, first, project), "one.html");
+        EXPECT_EQ(LocalRelativeLink(page, second, project), "../img/two.gif");
+    }
+    first.SetServer("http://other/"); // another directory, the same file name
+    EXPECT_EQ(LocalRelativeLink(page, first, project), "../../other/a/one.html");
+    second.LocalFileName = "img\\three.gif";
+    EXPECT_EQ(LocalRelativeLink(page, second, project), "../img/three.gif");
+    first.SetServer("http://host/");
+    EXPECT_EQ(LocalRelativeLink(page, first, project), "one.html");
+}
