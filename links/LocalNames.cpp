@@ -6,8 +6,6 @@
 #include "project/DownloadProject.h"
 #include "project/LocalPath.h"
 
-#include <unordered_map>
-
 
 namespace vorlin {
 
@@ -64,30 +62,6 @@ const std::string& PagePathOf(const TDownloadLink& page) {
     return last.Path;
 }
 
-// Where a link's file lies, kept per link: the pages of a site link to the
-// same targets over and over, and working the path out costs far more than
-// looking it up. An entry holds only while the link's names are the ones it
-// was made from, which also covers the address of a freed link being reused.
-const std::string& TargetPathOf(const TDownloadLink& target) {
-    struct TKept {
-        std::string LocalDir, LocalFileName, Path;
-    };
-    constexpr size_t kMaxKept = 1 << 16; // a bound for very large projects
-    thread_local std::unordered_map<const TDownloadLink*, TKept> kept;
-    auto it = kept.find(&target);
-    if (it != kept.end() && it->second.LocalDir == target.LocalDir &&
-        it->second.LocalFileName == target.LocalFileName)
-        return it->second.Path;
-    if (it == kept.end()) {
-        if (kept.size() >= kMaxKept) kept.clear();
-        it = kept.try_emplace(&target).first;
-    }
-    it->second.LocalDir = target.LocalDir;
-    it->second.LocalFileName = target.LocalFileName;
-    it->second.Path = StoredPathOf(target.LocalDir, target.LocalFileName);
-    return it->second.Path;
-}
-
 } // namespace
 
 std::string InvalidCharReplacement(const TDownloadProject& project) {
@@ -112,7 +86,7 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
     // replacements that storing them made ("..", ".", over-long names), so
     // that a rewritten link finds the file and never climbs out of the copy.
     const std::string& pagePath = PagePathOf(page);
-    const std::string& targetPath = TargetPathOf(target);
+    const std::string targetPath = StoredPathOf(target.LocalDir, target.LocalFileName);
     const std::string_view targetDir = DirectoryOf(targetPath);
     const std::string_view fileName =
         targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
