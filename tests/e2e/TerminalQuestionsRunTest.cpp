@@ -100,6 +100,19 @@ protected:
         for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + part.size())) ++count;
         return count;
     }
+    // `vorlin get -q` of the fixture site, whose protected area asks for credentials.
+    TPtyProgram& GetTheFixtureSite() {
+        Serve(FixtureServerConfig(FSite));
+        WriteFixtureSite(FSite, FServer->Port());
+        return Get({"-q"});
+    }
+    // Answers the user-name prompt with the fixture's user and waits for the password prompt.
+    static ::testing::AssertionResult AtThePasswordPrompt(TPtyProgram& program) {
+        if (!program.WaitFor(kUserPrompt)) return ::testing::AssertionFailure() << "no user prompt: " << program.Output();
+        program.Type(std::string(kFixtureUser) + "\r");
+        if (!program.WaitFor("Password: ")) return ::testing::AssertionFailure() << "no password prompt: " << program.Output();
+        return ::testing::AssertionSuccess();
+    }
     // A start page with links to pictures, a text and a document.
     void SelectionSite() {
         Put("index.html", "<html><body><a href=\"pics/a.png\">a</a> <a href=\"notes.txt\">notes</a>\n"
@@ -118,13 +131,9 @@ protected:
 // --- Credentials ------------------------------------------------------------
 
 TEST_F(TerminalQuestionsRunTest, CredentialsTypedAtThePromptOpenTheProtectedArea) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
+    TPtyProgram& program = GetTheFixtureSite();
     ASSERT_TRUE(program.WaitFor("(realm \"Fixture Area\")")) << program.Output();
-    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
-    program.Type(std::string(kFixtureUser) + "\r");
-    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    ASSERT_TRUE(AtThePasswordPrompt(program));
     program.Type(std::string(kFixturePassword) + "\r");
     EXPECT_EQ(program.WaitExit(), 0) << program.Output();
     EXPECT_THAT(program.Output(), HasSubstr(kFixtureUser)) << "the user name is echoed";
@@ -139,12 +148,8 @@ TEST_F(TerminalQuestionsRunTest, CredentialsTypedAtThePromptOpenTheProtectedArea
 }
 
 TEST_F(TerminalQuestionsRunTest, CtrlCAtThePasswordStopsTheRunAndEchoesAgain) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
-    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
-    program.Type(std::string(kFixtureUser) + "\r");
-    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    TPtyProgram& program = GetTheFixtureSite();
+    ASSERT_TRUE(AtThePasswordPrompt(program));
     program.Type("won\x03");
     EXPECT_EQ(program.WaitExit(std::chrono::seconds(10)), 130) << program.Output();
     EXPECT_TRUE(program.Echoes());
@@ -154,24 +159,16 @@ TEST_F(TerminalQuestionsRunTest, CtrlCAtThePasswordStopsTheRunAndEchoesAgain) {
 }
 
 TEST_F(TerminalQuestionsRunTest, CtrlCTwiceAtThePasswordEndsAtOnceAndEchoesAgain) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
-    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
-    program.Type(std::string(kFixtureUser) + "\r");
-    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    TPtyProgram& program = GetTheFixtureSite();
+    ASSERT_TRUE(AtThePasswordPrompt(program));
     program.Type("\x03\x03");
     EXPECT_EQ(program.WaitExit(), 130) << program.Output();
     EXPECT_TRUE(program.Echoes());
 }
 
 TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
-    ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
-    program.Type(std::string(kFixtureUser) + "\r");
-    ASSERT_TRUE(program.WaitFor("Password: ")) << program.Output();
+    TPtyProgram& program = GetTheFixtureSite();
+    ASSERT_TRUE(AtThePasswordPrompt(program));
     program.Type("wrong\r");
     ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
     program.Type("\r");
@@ -181,9 +178,7 @@ TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
 }
 
 TEST_F(TerminalQuestionsRunTest, EnterAtTheUserNameCancelsAndTheRunGoesOn) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
+    TPtyProgram& program = GetTheFixtureSite();
     ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
     program.Type("\r");
     EXPECT_EQ(program.WaitExit(), 0) << program.Output();
@@ -326,9 +321,7 @@ TEST_F(TerminalQuestionsRunTest, CtrlCAtTheStructureSelectionStopsTheRun) {
 }
 
 TEST_F(TerminalQuestionsRunTest, EndOfInputAtTheUserNameCancels) {
-    Serve(FixtureServerConfig(FSite));
-    WriteFixtureSite(FSite, FServer->Port());
-    TPtyProgram& program = Get({"-q"});
+    TPtyProgram& program = GetTheFixtureSite();
     ASSERT_TRUE(program.WaitFor(kUserPrompt)) << program.Output();
     program.Type("\x04");
     EXPECT_EQ(program.WaitExit(), 0) << program.Output();
