@@ -17,7 +17,7 @@ rounds="${ROUNDS:-3}"
 clients=32
 files=1000
 bench="$build/bench/net/http_clients_bench"
-vorlin="$build/cli/vorlin"
+vorlin="$build/bin/vorlin"
 for tool in "$bench" "$vorlin"; do
   [ -x "$tool" ] || { echo "missing $tool: build first (cmake --build $build)"; exit 1; }
 done

@@ -57,7 +57,7 @@ for tool in "${tools[@]}"; do
 done
 
 generator="$build/bench/mirror/mirror_site_generator"
-vorlin="$build/cli/vorlin"
+vorlin="$build/bin/vorlin"
 if [ ! -x "$generator" ] || [ ! -x "$vorlin" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j2 --target mirror_site_generator vorlin >/dev/null

@@ -1,6 +1,6 @@
 // `vorlin get URL [DIR]`: makes a quick project for the address and runs it.
 #include "cli/Command.h"
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 #include "cli/run/ProgramSettingsStore.h"
 #include "cli/run/ProjectRunner.h"
 #include "cli/run/QuickProject.h"

@@ -3,7 +3,7 @@
 // project the way the options dialog's check box does.
 #include "cli/Command.h"
 
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 #include "platform/FileSystem.h"
 #include "rules/PluginOptionsPage.h"
 #include "rules/PluginSystem.h"

@@ -1,7 +1,7 @@
 // `vorlin run PROJECT.prj`: runs an existing project again, resuming an
 // unfinished download or updating a finished one.
 #include "cli/Command.h"
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 #include "cli/run/ProgramSettingsStore.h"
 #include "cli/run/ProjectRunner.h"
 #include "cli/run/RunOptions.h"

@@ -19,7 +19,7 @@ url="http://127.0.0.1:$port/"
 # A fresh copy each time, so the figures below are those of one whole run.
 rm -rf "$home" "$copy"
 echo "== vorlin get --home $home $url $copy"
-build/cli/vorlin get --home "$home" "$url" "$copy"
+build/bin/vorlin get --home "$home" "$url" "$copy"
 
 files=$(find "$copy" -type f | wc -l)
 echo

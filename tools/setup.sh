@@ -8,6 +8,12 @@ packages=(
   zlib1g-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nginx apache2-utils curl wget wget2 httrack time
+  # The desktop program and its tests: Qt 6 (Widgets, D-Bus, Test), a
+  # display server for screenshots, a private D-Bus for the connection tests.
+  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
+  xvfb xauth dbus python3-dbusmock
+  # TLS, bookmarks (Firefox places.sqlite, Chromium's JSON), translations.
+  libssl-dev openssl libsqlite3-dev nlohmann-json3-dev gettext
 )
 
 missing=()

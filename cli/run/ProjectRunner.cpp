@@ -2,7 +2,7 @@
 
 #include "cli/Command.h"
 #include "cli/run/Interrupt.h"
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 #include "cli/run/TerminalWindow.h"
 #include "engine/DownloadThread.h"
 #include "engine/MainWindowTarget.h"

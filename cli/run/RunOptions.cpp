@@ -1,6 +1,6 @@
 #include "cli/run/RunOptions.h"
 
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 #include "engine/RunSetup.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettings.h"

@@ -1,11 +1,11 @@
-#include "cli/run/ProgramHome.h"
+#include "platform/ProgramHome.h"
 
 #include "platform/FileSystem.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-namespace vorlin::cli {
+namespace vorlin {
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -33,4 +33,4 @@ std::string ProgramHome(const std::string& homeOption) {
     return IncludeTrailingSlash(AbsolutePath(home));
 }
 
-} // namespace vorlin::cli
+} // namespace vorlin
