@@ -106,7 +106,7 @@ int GetOne(const TGetContext& context, const std::string& url, const std::string
             return kExitFailure;
         }
         request.ProjectFile = existing;
-        request.ProjectNote = "has this address: " + ExistingProjectNote(project) + "; --new makes another";
+        request.ProjectNote = "has this address, " + ExistingProjectNote(project) + " (--new makes another)";
     } else {
         const std::string folder = QuickProjectsDirectory(context.Home);
         if (!ForceDirectories(folder)) {
@@ -115,7 +115,7 @@ int GetOne(const TGetContext& context, const std::string& url, const std::string
         }
         request.ProjectFile = folder + UniqueCaption(folder, CleanCaption(host)) + ".prj";
         request.NewProject = true;
-        request.ProjectNote = "new";
+        request.ProjectNote = "a new project";
         SetNewProjectDefaults(project);
         project.URL = url;
         project.Destination = target;

@@ -3,6 +3,7 @@
 // directory, last download and size.
 #include "cli/Command.h"
 #include "cli/ReadableText.h"
+#include "cli/run/ProjectStart.h"
 #include "cli/run/ProjectTree.h"
 #include "cli/run/StatusLine.h"
 
@@ -38,7 +39,7 @@ TRow ProjectRow(const TProjectNode& node) {
         return {node.NodePath, std::string("(unreadable: ") + e.what() + ")"};
     }
     return {node.NodePath, HideURLPasswords(project.URL), project.Destination.empty() ? "-" : project.Destination,
-            project.LastDownloadDate == 0 ? "never" : DateText(project.LastDownloadDate).substr(0, 16),
+            LastDownloadText(project),
             FormatBytes(project.ProjectSize)};
 }
 

@@ -112,12 +112,13 @@ private:
     TDebugLogSink FPrevious;
 };
 
-// "Project /Quick Projects/host (new)" and where its file and copy are.
+// "Project /Quick Projects/host: URL", what becomes of it, and where its
+// file and copy are.
 void AnnounceProject(TTerminalWindow& window, const TDownloadProject& project, const TRunRequest& request) {
     std::string name = NodePathOf(request.Home, request.ProjectFile);
     if (name.empty()) name = ExtractFileName(request.ProjectFile);
-    window.Info("Project " + name + (request.ProjectNote.empty() ? "" : " (" + request.ProjectNote + ")") + ": " +
-                project.URL);
+    window.Info("Project " + name + ": " + project.URL);
+    if (!request.ProjectNote.empty()) window.Info("  " + request.ProjectNote);
     window.Info("  project file: " + request.ProjectFile);
     if (!project.Destination.empty()) window.Info("  copy in: " + project.Destination);
 }

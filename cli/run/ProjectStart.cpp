@@ -26,9 +26,16 @@ bool LoadExistingProject(const std::string& file, TDownloadProject& project, std
     return true;
 }
 
+std::string LastDownloadText(const TDownloadProject& project) {
+    if (project.LastDownloadDate == 0) return "never";
+    // The run notes the day it started, without the time.
+    const std::string text = DateText(project.LastDownloadDate);
+    return text.size() >= 16 && text.compare(10, 6, " 00:00") == 0 ? text.substr(0, 10) : text.substr(0, 16);
+}
+
 std::string ExistingProjectNote(const TDownloadProject& project) {
     if (project.LastDownloadDate == 0) return "never downloaded";
-    return "last download " + DateText(project.LastDownloadDate).substr(0, 16) + "; resumes or updates it";
+    return "last downloaded " + LastDownloadText(project) + ": this run resumes or updates it";
 }
 
 bool HomeWasChosen(const TRunOptions& options) {

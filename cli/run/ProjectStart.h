@@ -18,7 +18,9 @@ namespace vorlin::cli {
 // Reads a project file; false with a message when it can't be read whole.
 bool LoadExistingProject(const std::string& file, TDownloadProject& project, std::string& error);
 
-// "last download 2024-05-01 12:30; resumes or updates it", "never downloaded".
+// "2024-05-01" (the day the last run started), "never".
+std::string LastDownloadText(const TDownloadProject& project);
+// "last downloaded 2024-05-01: this run resumes or updates it", "never downloaded".
 std::string ExistingProjectNote(const TDownloadProject& project);
 
 // The program directory was chosen (--home or $HTTPVORLIN_HOME): a command
