@@ -6,6 +6,7 @@
 #include "cli/run/ProjectStart.h"
 #include "cli/run/ProjectTree.h"
 #include "cli/run/StatusLine.h"
+#include "cli/run/TerminalText.h"
 
 #include "platform/HiddenPasswords.h"
 #include "platform/ProgramHome.h"
@@ -43,11 +44,6 @@ TRow ProjectRow(const TProjectNode& node) {
             FormatBytes(project.ProjectSize)};
 }
 
-// Characters (not bytes) of a UTF-8 text.
-size_t Characters(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 // Columns as wide as their widest cell; the last one not padded.
 void PrintRows(std::vector<TRow> rows) {
     std::vector<size_t> widths;
@@ -55,13 +51,13 @@ void PrintRows(std::vector<TRow> rows) {
         for (size_t i = 0; i < row.size(); ++i) {
             row[i] = PrintableText(row[i]);
             if (widths.size() <= i) widths.push_back(0);
-            widths[i] = std::max(widths[i], Characters(row[i]));
+            widths[i] = std::max(widths[i], CharacterCount(row[i]));
         }
     for (const TRow& row : rows) {
         std::string line;
         for (size_t i = 0; i < row.size(); ++i) {
             line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - Characters(row[i]) + 2, ' ');
+            if (i + 1 < row.size()) line += std::string(widths[i] - CharacterCount(row[i]) + 2, ' ');
         }
         std::cout << line << "\n";
     }

@@ -164,6 +164,8 @@ TEST_F(TerminalQuestionsRunTest, CtrlCTwiceAtThePasswordEndsAtOnceAndEchoesAgain
     program.Type("\x03\x03");
     EXPECT_EQ(program.WaitExit(), 130) << program.Output();
     EXPECT_TRUE(program.Echoes());
+    // Ended at once or in order, it says how to go on.
+    EXPECT_THAT(program.Output(), HasSubstr("To resume: "));
 }
 
 TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
