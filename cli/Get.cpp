@@ -171,7 +171,8 @@ int GetList(const TGetContext& context, const std::vector<std::string>& urls, co
     std::vector<std::string> failed;
     size_t done = 0;
     for (const std::string& url : urls) {
-        Say(context, "Address " + std::to_string(done + 1) + " of " + std::to_string(urls.size()) + ": " + url);
+        Say(context, "Address " + std::to_string(done + 1) + " of " + std::to_string(urls.size()) + ": " +
+                         ShownStartURL(url));
         const int status = GetOne(context, url, dir);
         ++done;
         if (status == kExitInterrupted) {
@@ -190,7 +191,7 @@ int GetList(const TGetContext& context, const std::vector<std::string>& urls, co
     }
     if (failed.empty()) return kExitOk;
     std::string text = std::to_string(failed.size()) + " of " + std::to_string(urls.size()) + " addresses failed:";
-    for (const std::string& url : failed) text += "\n  " + url;
+    for (const std::string& url : failed) text += "\n  " + ShownStartURL(url);
     Say(context, text, true);
     return kExitFailure;
 }

@@ -8,7 +8,6 @@
 #include "cli/run/StatusLine.h"
 #include "cli/run/TerminalText.h"
 
-#include "platform/HiddenPasswords.h"
 #include "platform/ProgramHome.h"
 #include "project/DownloadProject.h"
 
@@ -39,7 +38,7 @@ TRow ProjectRow(const TProjectNode& node) {
     } catch (const std::exception& e) {
         return {node.NodePath, std::string("(unreadable: ") + e.what() + ")"};
     }
-    return {node.NodePath, HideURLPasswords(project.URL), project.Destination.empty() ? "-" : project.Destination,
+    return {node.NodePath, ShownStartURL(project.URL), project.Destination.empty() ? "-" : project.Destination,
             LastDownloadText(project),
             FormatBytes(project.ProjectSize)};
 }

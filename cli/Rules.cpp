@@ -223,16 +223,17 @@ int DeleteRule(const std::vector<std::string>& args) {
 }
 
 int RunRules(const std::vector<std::string>& args) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kUsage, args.empty() ? stderr : stdout);
-        return args.empty() ? kExitUsage : kExitOk;
+    if (args.empty()) return Fail("no project given; see 'vorlin rules --help'", kExitUsage);
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
     }
     try {
         if (args[0] == "add") return AddRule({args.begin() + 1, args.end()});
         if (args[0] == "delete") return DeleteRule({args.begin() + 1, args.end()});
         return ListRules(args);
     } catch (const EUsage& e) {
-        return Fail(e.Message(), kExitUsage);
+        return Fail(e.Message() + "; see 'vorlin rules --help'", kExitUsage);
     } catch (const std::exception& e) {
         return Fail(e.what(), kExitFailure);
     }

@@ -117,7 +117,7 @@ private:
 void AnnounceProject(TTerminalWindow& window, const TDownloadProject& project, const TRunRequest& request) {
     std::string name = NodePathOf(request.Home, request.ProjectFile);
     if (name.empty()) name = ExtractFileName(request.ProjectFile);
-    window.Info("Project " + name + ": " + project.URL);
+    window.Info("Project " + name + ": " + ShownStartURL(project.URL));
     if (!request.ProjectNote.empty()) window.Info("  " + request.ProjectNote);
     window.Info("  project file: " + request.ProjectFile);
     if (!project.Destination.empty()) window.Info("  copy in: " + project.Destination);

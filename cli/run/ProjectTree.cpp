@@ -1,6 +1,7 @@
 #include "cli/run/ProjectTree.h"
 
 #include "platform/FileSystem.h"
+#include "platform/HiddenPasswords.h"
 #include "platform/ProgramHome.h"
 #include "platform/StringUtils.h"
 #include "project/DownloadProject.h"
@@ -96,6 +97,10 @@ std::string StartURLKey(const std::string& text) {
     std::string host = LowerCase(authority.substr(hostAt));
     if (protocol == "http" && host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0) host.resize(host.size() - 3);
     return protocol + "://" + authority.substr(0, hostAt) + host + rest;
+}
+
+std::string ShownStartURL(const std::string& url) {
+    return HideURLPasswords(url.empty() || url.find("://") != std::string::npos ? url : "http://" + url);
 }
 
 std::string FindProjectForURL(const std::string& home, const std::string& url, const std::string& destination) {

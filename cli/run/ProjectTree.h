@@ -37,6 +37,10 @@ std::string NodePathOf(const std::string& home, const std::string& projectFile);
 // lower case, the default port left out.
 std::string StartURLKey(const std::string& url);
 
+// A start URL as printed: "http://" in front when it was typed without a
+// scheme (as the run reads it), its password hidden.
+std::string ShownStartURL(const std::string& url);
+
 // The ".prj" of the first project outside "Templates", in tree order, whose
 // URL is url (compared by StartURLKey) and, when destination is not empty,
 // whose target directory is destination. Empty when there is none.
