@@ -48,10 +48,11 @@ bool IsEntry(const std::string& line) {
     return indent >= 1 && indent < line.size() && (indent <= 4 || (indent <= 8 && line[indent] == '-'));
 }
 
-// A continuation of an entry's text, indented under it.
+// A continuation of an entry's text, indented under it (deep in its column
+// even when a wrapped line starts with "-").
 bool IsEntryText(const std::string& line) {
     const size_t indent = Indent(line);
-    return indent >= 5 && indent < line.size() && line[indent] != '-';
+    return indent < line.size() && (indent >= 10 || (indent >= 5 && line[indent] != '-'));
 }
 
 // The split of "  TERM   text" at its first gap of two blanks; false

@@ -96,6 +96,17 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
+std::vector<std::string> SplitWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t start = text.find_first_not_of(' ');
+    while (start != std::string::npos) {
+        size_t end = text.find(' ', start);
+        words.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? end : text.find_first_not_of(' ', end);
+    }
+    return words;
+}
+
 bool ParseProxy(TRunOptions& o, const std::string& value, std::string& error) {
     size_t colon = value.rfind(':');
     long long port = 0;
@@ -287,6 +298,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
 }
 
 std::string RunOptionsHelp() {
+    // The descriptions in a column, wrapped so that no line passes 79 characters.
+    constexpr size_t kColumn = 34, kWidth = 79;
     std::string text;
     for (const TOptionEntry& entry : OptionTable()) {
         std::string left = entry.Short ? std::string("-") + entry.Short + ", " : "    ";
@@ -294,11 +307,23 @@ std::string RunOptionsHelp() {
         if (entry.Kind == TValueKind::vkRequired) left += std::string(" ") + entry.ValueName;
         if (entry.Kind == TValueKind::vkOptional) left += std::string("[=") + entry.ValueName + "]";
         std::string line = "  " + left;
-        if (line.size() < 34)
-            line.resize(34, ' ');
+        if (line.size() < kColumn)
+            line.resize(kColumn, ' ');
         else
-            line += "\n" + std::string(34, ' ');
-        text += line + entry.Help + "\n";
+            line += "\n" + std::string(kColumn, ' ');
+        size_t lineLength = kColumn;
+        bool first = true;
+        for (const std::string& word : SplitWords(entry.Help)) {
+            if (!first && lineLength + 1 + word.size() > kWidth) {
+                line += "\n" + std::string(kColumn, ' ');
+                lineLength = kColumn;
+                first = true;
+            }
+            line += (first ? "" : " ") + word;
+            lineLength += (first ? 0 : 1) + word.size();
+            first = false;
+        }
+        text += line + "\n";
     }
     return text;
 }
