@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 
 #include "net/HttpCli.h"
+#include "platform/HiddenPasswords.h"
 #include "platform/MessageQueue.h"
 #include "platform/Stream.h"
 
@@ -57,17 +58,17 @@ bool ParseArguments(const std::vector<std::string>& args, TFetchOptions& o) {
             if (!value(o.UserAgent)) return false;
             o.HasUserAgent = true;
         } else if (!a.empty() && a[0] == '-') {
-            std::fprintf(stderr, "vorlin fetch: unknown option '%s'\n%s", a.c_str(), kUsage);
+            std::fprintf(stderr, "vorlin fetch: unknown option '%s'; see 'vorlin fetch --help'\n", a.c_str());
             return false;
         } else if (o.URL.empty()) {
             o.URL = a;
         } else {
-            std::fprintf(stderr, "vorlin fetch: only one URL, please\n%s", kUsage);
+            std::fprintf(stderr, "vorlin fetch: only one URL, please; see 'vorlin fetch --help'\n");
             return false;
         }
     }
     if (o.URL.empty()) {
-        std::fprintf(stderr, "%s", kUsage);
+        std::fprintf(stderr, "vorlin fetch: no URL given; see 'vorlin fetch --help'\n");
         return false;
     }
     return true;
@@ -114,7 +115,7 @@ int RunFetch(const std::vector<std::string>& args) {
         redirect = redirects < kMaxRedirects;
         if (redirect) {
             ++redirects;
-            std::fprintf(stderr, "-> %s\n\n", c.Location().c_str());
+            std::fprintf(stderr, "-> %s\n\n", HideURLPasswords(c.Location()).c_str());
         } else {
             tooManyRedirects = true;
         }

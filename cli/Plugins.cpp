@@ -83,7 +83,7 @@ int RunPlugins(const std::vector<std::string>& args) {
         }
         if (args[i] == "--home") {
             if (i + 1 >= args.size()) {
-                std::cerr << cUsage;
+                std::cerr << "vorlin plugins: --home needs a directory; see 'vorlin plugins --help'\n";
                 return kExitUsage;
             }
             home = args[++i];
@@ -94,7 +94,8 @@ int RunPlugins(const std::vector<std::string>& args) {
     bool list = words.empty();
     bool switching = words.size() == 3 && (words[0] == "enable" || words[0] == "disable");
     if (!list && !switching) {
-        std::cerr << cUsage;
+        std::cerr << "vorlin plugins: expected nothing (the list) or enable|disable PROJECT.prj NAME; "
+                     "see 'vorlin plugins --help'\n";
         return kExitUsage;
     }
     // The same folder the runs load their plugins from.

@@ -118,17 +118,18 @@ inline int ReadFileArguments(const std::vector<std::string>& args, const std::st
         if (a == flag) {
             flagSet = true;
         } else if (!a.empty() && a[0] == '-') {
-            std::cerr << "vorlin " << command << ": unknown option '" << a << "'\n" << usage;
+            std::cerr << "vorlin " << command << ": unknown option '" << a << "'; see 'vorlin " << command
+                      << " --help'\n";
             return kExitUsage;
         } else if (path.empty()) {
             path = a;
         } else {
-            std::cerr << usage;
+            std::cerr << "vorlin " << command << ": one file at a time; see 'vorlin " << command << " --help'\n";
             return kExitUsage;
         }
     }
     if (path.empty()) {
-        std::cerr << usage;
+        std::cerr << "vorlin " << command << ": no file given; see 'vorlin " << command << " --help'\n";
         return kExitUsage;
     }
     if (!FileExists(path)) {

@@ -33,21 +33,21 @@ constexpr const char* kUsage =
     "\n"
     "Conditions of a new rule (LIST: masks separated by commas, joined by \"or\";\n"
     "\"all:LIST\" joins them by \"and\", \"not:LIST\" negates the condition):\n"
-    "  --name-mask LIST     the file name\n"
-    "  --path-mask LIST     the path after the server\n"
-    "  --url-mask LIST      the whole URL\n"
-    "  --mime-mask LIST     the content type\n"
-    "  --size-above KB      the size is greater than KB\n"
-    "  --size-below KB      the size is less than KB (with --size-above: both)\n"
-    "  --any                the rule holds when any condition does (default: all)\n"
+    "  --name-mask LIST       the file name\n"
+    "  --path-mask LIST       the path after the server\n"
+    "  --url-mask LIST        the whole URL\n"
+    "  --mime-mask LIST       the content type\n"
+    "  --size-above KB        the size is greater than KB\n"
+    "  --size-below KB        the size is less than KB (with --size-above: both)\n"
+    "  --any                  the rule holds when any condition does (default: all)\n"
     "Actions:\n"
-    "  --force              download the file whatever the limits say\n"
-    "  --exclude            do not download the file\n"
-    "  --copy-to DIR        copy the downloaded file into DIR\n"
-    "  --copy-keep-path DIR copy it below DIR, keeping its path\n"
+    "  --force                download the file whatever the limits say\n"
+    "  --exclude              do not download the file\n"
+    "  --copy-to DIR          copy the downloaded file into DIR\n"
+    "  --copy-keep-path DIR   copy it below DIR, keeping its path\n"
     "Other:\n"
-    "  --name TEXT          the rule's name (default \"New Rule\")\n"
-    "  --disabled           add the rule switched off\n";
+    "  --name TEXT            the rule's name (default \"New Rule\")\n"
+    "  --disabled             add the rule switched off\n";
 
 // A refusal of the arguments: exit status 2.
 class EUsage : public Exception {
@@ -223,16 +223,17 @@ int DeleteRule(const std::vector<std::string>& args) {
 }
 
 int RunRules(const std::vector<std::string>& args) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kUsage, args.empty() ? stderr : stdout);
-        return args.empty() ? kExitUsage : kExitOk;
+    if (args.empty()) return Fail("no project given; see 'vorlin rules --help'", kExitUsage);
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
     }
     try {
         if (args[0] == "add") return AddRule({args.begin() + 1, args.end()});
         if (args[0] == "delete") return DeleteRule({args.begin() + 1, args.end()});
         return ListRules(args);
     } catch (const EUsage& e) {
-        return Fail(e.Message(), kExitUsage);
+        return Fail(e.Message() + "; see 'vorlin rules --help'", kExitUsage);
     } catch (const std::exception& e) {
         return Fail(e.what(), kExitFailure);
     }

@@ -2,6 +2,7 @@
 // line each, or as JSON for scripts.
 #include "cli/Command.h"
 #include "cli/ReadableText.h"
+#include "platform/HiddenPasswords.h"
 
 #include "platform/Exception.h"
 #include "project/DownloadLinks.h"
@@ -27,7 +28,7 @@ void PrintLines(const TDownloadLinks& links, double version) {
         std::printf("%s\t%s\t%s\t%d\t%d\t%s\t%s\t%s\n", LinkStateName(l->State),
                     LinkKindName(l->Kind), LinkTypeName(l->LinkType), l->Level, l->Size,
                     l->MimeType.empty() ? "-" : PrintableText(l->MimeType).c_str(),
-                    PrintableText(l->FullURL()).c_str(),
+                    PrintableText(HideURLPasswords(l->FullURL())).c_str(),
                     PrintableText(l->LocalDir + l->LocalFileName).c_str());
     }
     std::printf("# %d links, file version %.2f\n", links.Count(), version);
@@ -50,8 +51,8 @@ void PrintJson(const TDownloadLinks& links, double version, const std::string& e
                     "\"baseResolved\": %s, \"sendCredentials\": %s, \"references\": [%s]}",
                     index ? "," : "", index, LinkStateName(l->State), LinkKindName(l->Kind),
                     LinkTypeName(l->LinkType), l->Level, l->ExternalLevel, l->Size,
-                    JsonString(l->MimeType).c_str(), JsonString(l->FullURL()).c_str(),
-                    JsonString(l->Server).c_str(), JsonString(l->Path).c_str(),
+                    JsonString(l->MimeType).c_str(), JsonString(HideURLPasswords(l->FullURL())).c_str(),
+                    JsonString(HideURLPasswords(l->Server)).c_str(), JsonString(l->Path).c_str(),
                     JsonString(l->LocalDir).c_str(), JsonString(l->LocalFileName).c_str(),
                     JsonString(l->ScopeDir).c_str(), JsonString(l->TagName).c_str(),
                     l->LastModified == 0 ? "null" : JsonString(DateText(l->LastModified)).c_str(),

@@ -1,6 +1,7 @@
 // `vorlin show-project FILE.prj`: every value of a project file, readable.
 #include "cli/Command.h"
 #include "cli/ReadableText.h"
+#include "platform/HiddenPasswords.h"
 
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
@@ -15,7 +16,8 @@ namespace {
 
 const char* const kUsage =
     "usage: vorlin show-project [--show-password] FILE.prj\n"
-    "Prints every value stored in a project file. Exits 1 when the file is\n"
+    "Prints every value stored in a project file (passwords, also one in the\n"
+    "URL, as *** unless --show-password). Exits 1 when the file is\n"
     "missing, damaged or truncated (the values read before the damage are shown).\n";
 
 const char* ProjectModeName(int mode) {
@@ -96,7 +98,7 @@ int ShowProject(const std::vector<std::string>& args) {
     out.Flag(9, "UseMaxExternalLevelCount", p.UseMaxExternalLevelCount);
     out.Flag(10, "FollowExternalImages", p.FollowExternalImages);
     out.Flag(11, "IsNew", p.IsNew);
-    out.Text(12, "URL", p.URL);
+    out.Text(12, "URL", showPassword ? p.URL : HideURLPasswords(p.URL));
     out.Text(13, "Destination", p.Destination);
     out.Text(14, "MirroringChangeQ", p.MirroringChangeQ);
     out.Number(15, "MaxFileSize", p.MaxFileSize, " KB");

@@ -1,9 +1,10 @@
 // `vorlin`: the command-line front end of HTTP Vorlin.
 #include "cli/Command.h"
+#include "cli/ProgramHelp.h"
 
 #include "platform/DebugLog.h"
+#include "platform/HiddenPasswords.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -15,19 +16,6 @@ std::vector<TCommand>& Registry() {
     static std::vector<TCommand> commands;
     return commands;
 }
-
-void PrintUsage(std::ostream& out) {
-    out << "usage: vorlin <command> [options] [arguments]\n\ncommands:\n";
-    std::vector<TCommand> sorted = Registry();
-    std::sort(sorted.begin(), sorted.end(),
-              [](const TCommand& a, const TCommand& b) { return a.Name < b.Name; });
-    for (const TCommand& c : sorted) {
-        std::string name = c.Name;
-        name.resize(std::max<size_t>(name.size() + 2, 16), ' ');
-        out << "  " << name << c.Summary << "\n";
-    }
-    out << "\n'vorlin <command> --help' describes a command.\n";
-}
 } // namespace
 
 void RegisterCommand(const TCommand& command) { Registry().push_back(command); }
@@ -37,15 +25,22 @@ const std::vector<TCommand>& Commands() { return Registry(); }
 
 int main(int argc, char** argv) {
     using namespace vorlin::cli;
-    // Internal warnings of the engine go to standard error.
-    vorlin::SetDebugLogSink([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    // Internal warnings go to standard error; `get` and `run` show them only
+    // when asked (-v, --debug).
+    vorlin::SetDebugLogSink(
+        [](const std::string& line) { std::fprintf(stderr, "%s\n", vorlin::HideURLPasswords(line).c_str()); });
     if (argc < 2) {
-        PrintUsage(std::cerr);
+        std::cerr << "usage: vorlin <command> [options] [arguments]\n"
+                     "'vorlin --help' lists the commands.\n";
         return kExitUsage;
     }
     std::string name = argv[1];
-    if (name == "--help" || name == "-h" || name == "help") {
-        PrintUsage(std::cout);
+    if (name == "--help" || name == "-h") {
+        std::cout << ProgramHelp();
+        return kExitOk;
+    }
+    if (name == "--version" || name == "-V") {
+        std::cout << VersionText() << "\n";
         return kExitOk;
     }
     std::vector<std::string> args(argv + 2, argv + argc);
@@ -54,11 +49,10 @@ int main(int argc, char** argv) {
         try {
             return c.Run(args);
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "vorlin %s: %s\n", name.c_str(), e.what());
+            std::fprintf(stderr, "vorlin %s: %s\n", name.c_str(), vorlin::HideURLPasswords(e.what()).c_str());
             return kExitFailure;
         }
     }
-    std::fprintf(stderr, "vorlin: unknown command '%s'\n", name.c_str());
-    PrintUsage(std::cerr);
+    std::fprintf(stderr, "vorlin: unknown command '%s'; see 'vorlin --help'\n", name.c_str());
     return kExitUsage;
 }

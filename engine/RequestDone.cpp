@@ -4,6 +4,7 @@
 #include "engine/DownloadRun.h"
 #include "engine/LinkFiling.h"
 #include "engine/RunTexts.h"
+#include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "platform/StringUtils.h"
@@ -163,6 +164,9 @@ void TResponseHandler::Succeeded(TRunClient& client, TDownloadLink& link) {
     if (link.Size == 0)
         link.Size = static_cast<int32_t>(std::min<int64_t>(client.ReceivedCount(), std::numeric_limits<int32_t>::max()));
     client.FreeReceiveStream();
+    // The copy bears the server's date, as the site's own files do.
+    if (link.LastModified != 0)
+        SetFileModificationTime(LinkFilePath(project, link), DateTimeToUnix(link.LastModified));
     if (!parseError.empty())
         FRun.Report().PostError("TDownloadThread.RequestDone\nError while parsing HTML->" + parseError);
     if (project.Rules) project.Rules->RunPhase(link, project, 2);

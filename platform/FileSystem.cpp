@@ -106,11 +106,15 @@ std::vector<std::string> ListDirectory(const std::string& path) {
     return names;
 }
 
-void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer) {
+void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer,
+                         unsigned permissions) {
     std::string temp = path + ".tmp" + std::to_string(::getpid());
+    // A temporary file left by a crash would keep its old permissions when
+    // truncated: it goes first.
+    DeleteFile(temp);
     try {
         {
-            TFileStream out(temp, fmCreate);
+            TFileStream out(temp, fmCreate, permissions);
             writer(out);
             out.Sync();
         }
@@ -120,6 +124,12 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
         DeleteFile(temp);
         throw;
     }
+}
+
+bool SetFileModificationTime(const std::string& path, int64_t unixSeconds) {
+    timespec times[2] = {};
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(unixSeconds);
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 std::string ExecutableDirectory() {

@@ -33,12 +33,23 @@ std::string IncludeTrailingSlash(const std::string& path);
 // without "." and "..".
 std::vector<std::string> ListDirectory(const std::string& path);
 
+// Permissions of the files written here: data anyone may read, and files
+// that hold passwords (scrambled or not), which only their owner may read.
+constexpr unsigned kSharedFileMode = 0644;
+constexpr unsigned kPrivateFileMode = 0600;
+
 // Writes a data file so that a crash or a full disk never destroys the old
 // copy: the writer fills a temporary file beside the target, which is flushed
-// and renamed over the target only when the writer returned normally.
+// and renamed over the target only when the writer returned normally. The
+// temporary file is created afresh with the permissions, so the file has them
+// from its first byte on and keeps them through every rewrite.
 // Throws EStreamError when the temporary file cannot be made or renamed.
 class TFileStream;
-void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer);
+void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer,
+                         unsigned permissions = kSharedFileMode);
+
+// Sets a file's modification (and access) time; false when it can't.
+bool SetFileModificationTime(const std::string& path, int64_t unixSeconds);
 
 // The directory of the running executable, with a trailing "/".
 std::string ExecutableDirectory();

@@ -59,9 +59,11 @@ std::string TIniFile::ToText() const {
     return text;
 }
 
-void TIniFile::SaveToFile(const std::string& hostPath) const {
+void TIniFile::SaveToFile(const std::string& hostPath, unsigned permissions) const {
     const std::string text = ToText();
-    WriteFileAtomically(hostPath, [&text](TFileStream& stream) { stream.Write(text.data(), static_cast<int64_t>(text.size())); });
+    WriteFileAtomically(
+        hostPath, [&text](TFileStream& stream) { stream.Write(text.data(), static_cast<int64_t>(text.size())); },
+        permissions);
 }
 
 const TIniFile::TEntry* TIniFile::Find(const std::string& section, const std::string& key) const {

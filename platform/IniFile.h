@@ -16,7 +16,8 @@ public:
     // when the file exists but can't be read.
     void LoadFromFile(const std::string& hostPath);
     void LoadFromText(const std::string& text);
-    void SaveToFile(const std::string& hostPath) const;
+    // permissions as for WriteFileAtomically (FileSystem.h).
+    void SaveToFile(const std::string& hostPath, unsigned permissions = 0644) const;
     std::string ToText() const;
 
     bool ValueExists(const std::string& section, const std::string& key) const;

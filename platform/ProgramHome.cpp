@@ -4,8 +4,35 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace vorlin {
+
+namespace {
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// $HOME, else the home directory the password database gives the user.
+std::string UserHomeDirectory() {
+    std::string home = Variable("HOME");
+    if (!home.empty()) return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return "";
+}
+
+// The per-user data directory of the XDG base directory rules; a relative
+// $XDG_DATA_HOME is invalid there and is ignored.
+std::string UserDataDirectory(const TProgramHomeSources& s) {
+    if (!s.XdgDataHome.empty() && s.XdgDataHome[0] == '/') return IncludeTrailingSlash(s.XdgDataHome) + "HTTPVorlin/";
+    if (!s.UserHome.empty() && s.UserHome[0] == '/') return IncludeTrailingSlash(s.UserHome) + ".local/share/HTTPVorlin/";
+    return "";
+}
+
+} // namespace
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path[0] == '/') return path;
@@ -23,14 +50,26 @@ std::string PluginDirectory(const std::string& home) {
     return ProgramDirectory();
 }
 
+std::string ChooseProgramHome(const TProgramHomeSources& s) {
+    if (!s.HomeOption.empty()) return IncludeTrailingSlash(AbsolutePath(s.HomeOption));
+    if (!s.HomeVariable.empty()) return IncludeTrailingSlash(AbsolutePath(s.HomeVariable));
+    if (s.ProgramDirWritable) return s.ProgramDir;
+    // Without any home of the user's the program's own directory is all there is.
+    std::string data = UserDataDirectory(s);
+    return data.empty() ? s.ProgramDir : data;
+}
+
 std::string ProgramHome(const std::string& homeOption) {
-    std::string home = homeOption;
-    if (home.empty()) {
-        const char* env = std::getenv("HTTPVORLIN_HOME");
-        if (env && *env) home = env;
+    TProgramHomeSources s;
+    s.HomeOption = homeOption;
+    s.HomeVariable = Variable("HTTPVORLIN_HOME");
+    if (s.HomeOption.empty() && s.HomeVariable.empty()) {
+        s.ProgramDir = ProgramDirectory();
+        s.ProgramDirWritable = ::access(s.ProgramDir.c_str(), W_OK) == 0;
+        s.XdgDataHome = Variable("XDG_DATA_HOME");
+        s.UserHome = UserHomeDirectory();
     }
-    if (home.empty()) return ProgramDirectory();
-    return IncludeTrailingSlash(AbsolutePath(home));
+    return ChooseProgramHome(s);
 }
 
 } // namespace vorlin

@@ -6,9 +6,23 @@
 
 namespace vorlin {
 
-// --home when given, else $HTTPVORLIN_HOME, else the executable's directory;
-// always with a trailing "/" and absolute.
+// What the program directory is chosen from.
+struct TProgramHomeSources {
+    std::string HomeOption;       // --home
+    std::string HomeVariable;     // $HTTPVORLIN_HOME
+    std::string ProgramDir;       // the executable's directory
+    bool ProgramDirWritable = true;
+    std::string XdgDataHome;      // $XDG_DATA_HOME
+    std::string UserHome;         // $HOME, else the password database's
+};
+
+// --home when given, else $HTTPVORLIN_HOME, else the executable's directory
+// when the user may write there; an installed copy (a folder the user can't
+// write to) keeps its data per user in $XDG_DATA_HOME/HTTPVorlin, else in
+// ~/.local/share/HTTPVorlin. Always with a trailing "/" and absolute.
 std::string ProgramHome(const std::string& homeOption);
+// The same rule over given sources (ProgramHome asks the system for them).
+std::string ChooseProgramHome(const TProgramHomeSources& sources);
 
 // The directory of the running program (`vorlin` and `HTTPVorlin` share one).
 std::string ProgramDirectory();

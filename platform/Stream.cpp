@@ -80,7 +80,7 @@ void TMemoryStream::SaveToFile(const std::string& hostPath) const {
     f.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }
 
-TFileStream::TFileStream(const std::string& hostPath, unsigned mode) : FFileName(hostPath) {
+TFileStream::TFileStream(const std::string& hostPath, unsigned mode, unsigned permissions) : FFileName(hostPath) {
     int flags = O_CLOEXEC;
     if (mode & fmCreate)
         flags |= O_RDWR | O_CREAT | O_TRUNC;
@@ -90,7 +90,7 @@ TFileStream::TFileStream(const std::string& hostPath, unsigned mode) : FFileName
         flags |= O_RDONLY;
     auto openFile = [&] {
         do {
-            FFd = ::open(hostPath.c_str(), flags, 0644);
+            FFd = ::open(hostPath.c_str(), flags, static_cast<mode_t>(permissions));
         } while (FFd < 0 && errno == EINTR);
     };
     openFile();

@@ -68,7 +68,8 @@ enum TFileMode : unsigned {
 class TFileStream : public TStream {
 public:
     // Throws EStreamError ("Cannot open file \"%s\". <reason>") on failure.
-    TFileStream(const std::string& hostPath, unsigned mode);
+    // permissions apply to a file that fmCreate makes (before the umask).
+    TFileStream(const std::string& hostPath, unsigned mode, unsigned permissions = 0644);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -44,6 +44,7 @@ struct TPendingReferences {
 
 } // namespace
 
+// Private to its owner: addresses may carry a user name and password.
 void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProgress& progress,
                                 void* sender, double version) const {
     WriteFileAtomically(hostPath, [&](TFileStream& file) {
@@ -82,7 +83,7 @@ void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProg
         w.WriteListEnd();
         w.Flush();
         zip.Finish();
-    });
+    }, kPrivateFileMode);
 }
 
 double TDownloadLinks::LoadFromFile(const std::string& hostPath) {

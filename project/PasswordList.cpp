@@ -155,7 +155,7 @@ void TPassWordList::SaveToFile(const std::string& hostPath) const {
                 WriteText(data, ScramblePassword(entry->Password));
             }
             file.WriteBuffer(data.Memory(), data.Size());
-        });
+        }, kPrivateFileMode);
     } catch (const std::exception&) {
         throw EPassWordListError(kCannotSave);
     }

@@ -1,5 +1,6 @@
 #include "project/ProgramSettingsFile.h"
 
+#include "platform/FileSystem.h"
 #include "platform/IniFile.h"
 #include "project/PasswordScrambler.h"
 #include "project/ProgramSettings.h"
@@ -107,7 +108,8 @@ void SaveProgramSettingsFile(const std::string& hostPath, const TProgramSettings
     TIniFile ini;
     ini.LoadFromFile(hostPath);
     WriteProgramSettings(ini, settings);
-    ini.SaveToFile(hostPath);
+    // It holds the proxy and dial-up passwords.
+    ini.SaveToFile(hostPath, kPrivateFileMode);
 }
 
 } // namespace vorlin

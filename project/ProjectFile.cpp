@@ -9,6 +9,7 @@
 
 namespace vorlin {
 
+// Private to its owner: it holds the scrambled password.
 void TDownloadProject::SaveToFile(const std::string& hostPath) const {
     WriteFileAtomically(hostPath, [this](TFileStream& file) {
         TTaggedWriter w(file);
@@ -56,7 +57,7 @@ void TDownloadProject::SaveToFile(const std::string& hostPath) const {
         w.WriteBoolean(ResetOnProjStart);
         w.WriteInteger(JavaScriptMode);
         w.Flush();
-    });
+    }, kPrivateFileMode);
 }
 
 TProjectLoadReport TDownloadProject::LoadFromFile(const std::string& hostPath) {

@@ -60,7 +60,9 @@ void TUrlTree::Insert(const std::string& url, TDownloadLink* link) {
             node = AppendChild(node, segment, nullptr);
             continue;
         }
-        if (node->Link) DebugLog("Warning: A File may not have subfolders #1");
+        if (node->Link)
+            DebugLog("Warning: A File may not have subfolders #1: " + url + " lies below " + node->Link->FullURL() +
+                     ", which is a file");
         TLinkTreeNode* child = FirstNamed(node, segment);
         node = child ? child : AppendChild(node, segment, nullptr);
     }

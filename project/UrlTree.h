@@ -42,8 +42,8 @@ public:
 
     // Files link under url (its Server + Path); a url without "/" leaves the
     // link outside the tree. Reports "Warning: A File may not have
-    // subfolders #1" to the debug log when the walk passes through a node
-    // that holds a link and has children.
+    // subfolders #1" (with both addresses) to the debug log when the walk
+    // passes through a node that holds a link and has children.
     void Insert(const std::string& url, TDownloadLink* link);
     // The link filed under exactly this url, or null.
     TDownloadLink* Find(std::string_view url) const;

@@ -8,6 +8,8 @@ packages=(
   zlib1g-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nginx apache2-utils curl wget wget2 httrack time
+  # The manual page vorlin(1): checked with groff, read with man.
+  groff-base man-db
   # The desktop program and its tests: Qt 6 (Widgets, D-Bus, Test), a
   # display server for screenshots, a private D-Bus for the connection tests.
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core

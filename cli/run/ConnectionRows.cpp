@@ -4,17 +4,6 @@
 
 namespace vorlin::cli {
 
-namespace {
-
-bool Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Characters (not bytes) of a UTF-8 text.
-size_t Characters(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !Continuation(c); }));
-}
-
-} // namespace
-
 void TConnectionRows::Status(int clientIndex, const std::string& text) { FRows[clientIndex].Status = text; }
 
 void TConnectionRows::URL(int clientIndex, const std::string& url) { FRows[clientIndex].URL = url; }
@@ -32,7 +21,7 @@ std::vector<std::string> TConnectionRows::Lines(size_t width, size_t maxRows) co
     for (const auto& [index, row] : FRows) {
         if (row.URL.empty()) continue;
         numberWidth = std::max(numberWidth, std::to_string(index).size());
-        statusWidth = std::max(statusWidth, Characters(TerminalSafe(row.Status, width)));
+        statusWidth = std::max(statusWidth, CharacterCount(TerminalSafe(row.Status, width)));
     }
     const int busy = BusyCount();
     const size_t shown = static_cast<size_t>(busy) <= maxRows ? static_cast<size_t>(busy) : maxRows - 1;
@@ -42,7 +31,7 @@ std::vector<std::string> TConnectionRows::Lines(size_t width, size_t maxRows) co
         std::string number = std::to_string(index);
         std::string status = TerminalSafe(row.Status, width);
         std::string text = "  #" + std::string(numberWidth - number.size(), ' ') + number + " " + status +
-                           std::string(statusWidth - Characters(status), ' ') + "  " + row.URL;
+                           std::string(statusWidth - CharacterCount(status), ' ') + "  " + row.URL;
         lines.push_back(TerminalSafe(text, width - 1));
     }
     if (lines.size() < static_cast<size_t>(busy))

@@ -1,6 +1,8 @@
 #include "cli/run/Interrupt.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -17,14 +19,17 @@ int gPipe[2] = {-1, -1};
 // The terminal to restore on an immediate end.
 volatile sig_atomic_t gEchoFd = -1;
 termios gSavedTermios{};
+// The second Ctrl-C's words, written from the signal handler: a buffer
+// filled before the handler can run and never freed.
+char gEndMessage[4096] = "\nstopped at once\n";
+volatile sig_atomic_t gEndMessageLength = sizeof "\nstopped at once\n" - 1;
 
 void OnInterrupt(int) {
     int count = gInterrupts + 1;
     gInterrupts = count;
     if (count >= 2) {
         if (gEchoFd >= 0) tcsetattr(gEchoFd, TCSANOW, &gSavedTermios);
-        static const char message[] = "\nstopped at once\n";
-        (void)!write(STDERR_FILENO, message, sizeof message - 1);
+        (void)!write(STDERR_FILENO, gEndMessage, static_cast<size_t>(gEndMessageLength));
         _exit(kExitInterrupted);
     }
     int saved = errno;
@@ -73,6 +78,15 @@ TInterruptWatch::~TInterruptWatch() {
 bool TInterruptWatch::Interrupted() const { return gInterrupts > 0; }
 
 bool InterruptPending() { return gInterrupts > 0; }
+
+void SetImmediateEndMessage(const std::string& text) {
+    const std::string message = "\nstopped at once\n" + text + (text.empty() ? "" : "\n");
+    const size_t length = std::min(message.size(), sizeof gEndMessage);
+    // Shortened first, so that the handler never writes a half-copied text.
+    gEndMessageLength = 0;
+    std::memcpy(gEndMessage, message.data(), length);
+    gEndMessageLength = static_cast<sig_atomic_t>(length);
+}
 
 void NoteEchoOff(int fd, const void* savedTermios) {
     gSavedTermios = *static_cast<const termios*>(savedTermios);

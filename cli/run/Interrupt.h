@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 namespace vorlin::cli {
 
@@ -22,6 +23,10 @@ public:
 
 // Whether Ctrl-C was pressed (safe anywhere, also without a watch).
 bool InterruptPending();
+
+// What the second Ctrl-C writes to standard error before the program ends
+// (the command that resumes the run); kept until replaced.
+void SetImmediateEndMessage(const std::string& text);
 
 // While a password is typed the terminal's echo is off; an immediate end
 // must switch it back on.

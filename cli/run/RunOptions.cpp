@@ -96,6 +96,17 @@ std::vector<std::string> SplitList(const std::string& text) {
     return items;
 }
 
+std::vector<std::string> SplitWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t start = text.find_first_not_of(' ');
+    while (start != std::string::npos) {
+        size_t end = text.find(' ', start);
+        words.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? end : text.find_first_not_of(' ', end);
+    }
+    return words;
+}
+
 bool ParseProxy(TRunOptions& o, const std::string& value, std::string& error) {
     size_t colon = value.rfind(':');
     long long port = 0;
@@ -118,8 +129,18 @@ const std::vector<TOptionEntry>& OptionTable() {
          [](TRunOptions& o, const std::string&, std::string&) { o.Help = true; return true; }},
         {'q', "quiet", K::vkNone, "", "print errors only",
          [](TRunOptions& o, const std::string&, std::string&) { o.Verbosity = TVerbosity::vbQuiet; return true; }},
-        {'v', "verbose", K::vkNone, "", "also print each connection's status and URL",
+        {'v', "verbose", K::vkNone, "",
+         "also print each connection's status and URL, the files that did not change and internal warnings",
          [](TRunOptions& o, const std::string&, std::string&) { o.Verbosity = TVerbosity::vbVerbose; return true; }},
+        {0, "debug", K::vkNone, "", "also print internal warnings (redirects, clashing names)",
+         [](TRunOptions& o, const std::string&, std::string&) { o.Debug = true; return true; }},
+        {'o', "output-file", K::vkRequired, "FILE", "write the log into FILE instead of the terminal",
+         [](TRunOptions& o, const std::string& v, std::string&) { o.OutputFile = v; return true; }},
+        {'i', "input-file", K::vkRequired, "FILE",
+         "get: download the addresses in FILE (one a line, # comments; - reads standard input) one after another",
+         [](TRunOptions& o, const std::string& v, std::string&) { o.InputFile = v; return true; }},
+        {0, "new", K::vkNone, "", "get: make a new project even when one has this address",
+         [](TRunOptions& o, const std::string&, std::string&) { o.NewProject = true; return true; }},
         // Project settings.
         {'m', "mode", K::vkRequired, "offline|mirror|structure|half",
          "offline browsing (links rewritten), mirror (byte for byte), show the structure, half-automatic",
@@ -277,6 +298,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options,
 }
 
 std::string RunOptionsHelp() {
+    // The descriptions in a column, wrapped so that no line passes 79 characters.
+    constexpr size_t kColumn = 34, kWidth = 79;
     std::string text;
     for (const TOptionEntry& entry : OptionTable()) {
         std::string left = entry.Short ? std::string("-") + entry.Short + ", " : "    ";
@@ -284,11 +307,23 @@ std::string RunOptionsHelp() {
         if (entry.Kind == TValueKind::vkRequired) left += std::string(" ") + entry.ValueName;
         if (entry.Kind == TValueKind::vkOptional) left += std::string("[=") + entry.ValueName + "]";
         std::string line = "  " + left;
-        if (line.size() < 34)
-            line.resize(34, ' ');
+        if (line.size() < kColumn)
+            line.resize(kColumn, ' ');
         else
-            line += "\n" + std::string(34, ' ');
-        text += line + entry.Help + "\n";
+            line += "\n" + std::string(kColumn, ' ');
+        size_t lineLength = kColumn;
+        bool first = true;
+        for (const std::string& word : SplitWords(entry.Help)) {
+            if (!first && lineLength + 1 + word.size() > kWidth) {
+                line += "\n" + std::string(kColumn, ' ');
+                lineLength = kColumn;
+                first = true;
+            }
+            line += (first ? "" : " ") + word;
+            lineLength += (first ? 0 : 1) + word.size();
+            first = false;
+        }
+        text += line + "\n";
     }
     return text;
 }

@@ -27,7 +27,14 @@ struct TRunOptions {
     std::string Home;
     bool Help = false;
     TVerbosity Verbosity = TVerbosity::vbNormal;
+    bool Debug = false;             // internal warnings on the terminal (also with -v)
+    std::string OutputFile;         // the log goes there instead of the terminal
+    std::string InputFile;          // `get`: one address a line ("-": standard input)
+    bool NewProject = false;        // `get`: a new project even when one has the address
     std::vector<std::string> Arguments;  // what is not an option, in order
+
+    // Internal warnings ("Redirect: ...") are shown.
+    bool ShowsDebugLog() const { return Debug || Verbosity == TVerbosity::vbVerbose; }
 
     // Project settings.
     std::optional<uint8_t> Mode, Scope, JavaScript;

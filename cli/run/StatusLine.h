@@ -20,7 +20,12 @@ struct TStatusFigures {
 
 // "1.5 MB" and the like (1024-based, as sizes are typed in KB).
 std::string FormatBytes(int64_t bytes);
-std::string FormatStatusLine(const TStatusFigures& figures);
+// "0.4 s", "2 min 05 s", "1 h 02 min".
+std::string FormatDuration(double seconds);
+// The status line in the most detailed of its forms that fits in width
+// characters; the figures at its end (rate, connections) are the last to be
+// shortened, and only a terminal narrower than the tightest form loses them.
+std::string FormatStatusLine(const TStatusFigures& figures, size_t width = std::string::npos);
 
 // Says when the line is due again.
 class TRedrawThrottle {

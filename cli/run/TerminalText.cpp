@@ -23,6 +23,12 @@ std::string TerminalSafe(const std::string& text, size_t width) {
     return result;
 }
 
+size_t CharacterCount(const std::string& text) {
+    size_t count = 0;
+    for (char c : text) count += !Continuation(static_cast<unsigned char>(c));
+    return count;
+}
+
 std::string TerminalSafeLines(const std::string& text) {
     std::string result = text;
     for (char& ch : result) {

@@ -12,6 +12,9 @@ namespace vorlin::cli {
 // characters (UTF-8 aware, never in the middle of one).
 std::string TerminalSafe(const std::string& text, size_t width);
 
+// Characters (not bytes) of a UTF-8 text: the columns it takes.
+size_t CharacterCount(const std::string& text);
+
 // The same for text of several lines: line breaks and tabs are kept, nothing is cut.
 std::string TerminalSafeLines(const std::string& text);
 

@@ -2,7 +2,10 @@
 
 #include "cli/run/LinkChoice.h"
 #include "cli/run/TerminalText.h"
+#include "engine/RunReporter.h"
+#include "engine/RunTexts.h"
 #include "links/UrlHelpers.h"
+#include "platform/HiddenPasswords.h"
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
@@ -21,14 +24,11 @@ const char* const kClearBelow = "\r\x1b[J";
 const char* const kRed = "\x1b[31m";
 const char* const kPlain = "\x1b[0m";
 
-// The URL as a person reads it.
-std::string Readable(const TDownloadLink& link) {
-    try {
-        return HTTPDecode(link.FullURL());
-    } catch (const std::exception&) {
-        return link.FullURL();
-    }
-}
+// The URL as a person reads it, its password hidden.
+std::string Readable(const TDownloadLink& link) { return HideURLPasswords(DisplayURL(link.FullURL())); }
+
+// Client rows are numbered as the run numbers its clients (from 1).
+std::string ClientNumber(int clientIndex) { return "#" + std::to_string(clientIndex + 1); }
 
 bool Choosable(const TDownloadLink& link) { return link.Kind == lkHttp || link.Kind == lkRelative; }
 
@@ -69,7 +69,8 @@ void TTerminalWindow::DrawStatus(bool force) {
     winsize size = TerminalSize(FOut);
     std::vector<std::string> rows;
     if (ShowsRows()) rows = FRows.Lines(size.ws_col, size.ws_row > 2 ? size.ws_row - 2u : 0u);
-    std::string text = TerminalSafe(FormatStatusLine(FFigures), size.ws_col > 1 ? size.ws_col - 1u : 0u);
+    const size_t width = size.ws_col > 1 ? size.ws_col - 1u : 0u;
+    std::string text = TerminalSafe(FormatStatusLine(FFigures, width), width);
     if (FStatusShown)
         ClearStatus();
     else
@@ -90,7 +91,8 @@ void TTerminalWindow::Line(FILE* stream, const std::string& text, bool red) {
     bool terminal = stream == FErr ? FErrIsTerminal : FOutIsTerminal;
     bool colour = red && stream == FErr && FErrIsTerminal;
     if (colour) std::fputs(kRed, stream);
-    const std::string shown = terminal ? TerminalSafeLines(text) : text;
+    const std::string hidden = HideURLPasswords(text);
+    const std::string shown = terminal ? TerminalSafeLines(hidden) : hidden;
     std::fwrite(shown.data(), 1, shown.size(), stream);
     if (colour) std::fputs(kPlain, stream);
     std::fputc('\n', stream);
@@ -98,23 +100,42 @@ void TTerminalWindow::Line(FILE* stream, const std::string& text, bool red) {
     if (wasShown) DrawStatus(true);
 }
 
+void TTerminalWindow::Info(const std::string& line) {
+    if (FVerbosity != TVerbosity::vbQuiet) Line(FOut, line);
+}
+
 void TTerminalWindow::Notice(const std::string& line) { Line(FErr, line); }
 
+void TTerminalWindow::DebugLine(const std::string& line) { Line(FErr, line); }
+
 void TTerminalWindow::RunLog(const std::string& line) {
-    if (FVerbosity != TVerbosity::vbQuiet) Line(FOut, line);
+    const TLogLineKind kind = FSummary.NoteLog(line);
+    if (FVerbosity == TVerbosity::vbQuiet) return;
+    // Hundreds of them on an update: folded into the summary.
+    if (kind == TLogLineKind::llUnchanged && FVerbosity != TVerbosity::vbVerbose) return;
+    Line(FOut, line);
 }
 
 void TTerminalWindow::RunError(const std::string& line) {
     if (FEnding) FErrorWhileEnding = true;
+    FSummary.NoteError(line);
     Line(FErr, line, true);
+}
+
+void TTerminalWindow::PrintConnectionLine(int clientIndex) {
+    const auto& [status, url] = FConnections[clientIndex];
+    // An idle connection has nothing to tell; its file's log line said it.
+    if (url.empty() || status.empty() || status == RunText(606)) return;
+    Line(FOut, "  " + ClientNumber(clientIndex) + " " + status + "  " + url);
 }
 
 void TTerminalWindow::ClientStatus(int clientIndex, const std::string& text) {
     if (ShowsRows()) {
-        FRows.Status(clientIndex, text);
+        FRows.Status(clientIndex + 1, HideURLPasswords(text));
         DrawStatus(false);
-    } else if (FVerbosity == TVerbosity::vbVerbose && !text.empty()) {
-        Line(FOut, "  #" + std::to_string(clientIndex) + " " + text);
+    } else if (FVerbosity == TVerbosity::vbVerbose) {
+        FConnections[clientIndex].first = text;
+        PrintConnectionLine(clientIndex);
     }
 }
 
@@ -124,10 +145,12 @@ void TTerminalWindow::ClientURL(int clientIndex, const std::string& url) {
     else
         FActive.insert(clientIndex);
     FFigures.ActiveConnections = static_cast<int>(FActive.size());
-    if (ShowsRows())
-        FRows.URL(clientIndex, url);
-    else if (FVerbosity == TVerbosity::vbVerbose && !url.empty())
-        Line(FOut, "  #" + std::to_string(clientIndex) + " " + url);
+    if (ShowsRows()) {
+        FRows.URL(clientIndex + 1, HideURLPasswords(url));
+    } else if (FVerbosity == TVerbosity::vbVerbose) {
+        FConnections[clientIndex].second = url;
+        PrintConnectionLine(clientIndex);
+    }
     DrawStatus(false);
 }
 
@@ -147,7 +170,24 @@ void TTerminalWindow::RunBytes(int64_t projectSize) {
 }
 
 void TTerminalWindow::RunStateChanged(TRunState state) {
-    if (state == TRunState::ssRunning) FStarted = true;
+    if (state != TRunState::ssRunning || FStarted) return;
+    FStarted = true;
+    NoteEarlierDownloads();
+}
+
+// The state is sent: the run waits on its thread while the links are read.
+void TTerminalWindow::NoteEarlierDownloads() {
+    if (!FProject || !FProject->Links) return;
+    for (TDownloadLink* link : *FProject->Links) {
+        TLinkLock lock(*link);
+        if (link->State == lsDownloaded) FSummary.NoteDownloadedBefore(DisplayURL(link->FullURL()));
+    }
+}
+
+void TTerminalWindow::PrintSummary(double seconds, bool stopped) {
+    if (!FStarted || FVerbosity == TVerbosity::vbQuiet) return;
+    FSummary.NoteFilteredOut(FFigures.Stats.FilteredOut);
+    Line(FOut, FSummary.Format(seconds, stopped));
 }
 
 void TTerminalWindow::RunFinished() {

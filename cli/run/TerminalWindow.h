@@ -3,16 +3,20 @@
 // lines to standard error (red on a terminal). On a terminal a status line
 // under the log shows the progress, redrawn in place, and with -v the rows
 // of the busy connections above it; nothing but plain lines is written when
-// the output is not a terminal.
+// the output is not a terminal. Files the server reported unchanged are
+// counted into the closing summary instead of printed (unless -v), and every
+// address is shown with its password hidden.
 #pragma once
 
 #include "cli/run/ConnectionRows.h"
+#include "cli/run/RunSummary.h"
 #include "cli/run/RunOptions.h"
 #include "cli/run/StatusLine.h"
 #include "cli/run/TerminalPrompt.h"
 #include "engine/MainWindow.h"
 
 #include <cstdio>
+#include <map>
 #include <set>
 
 namespace vorlin::cli {
@@ -30,9 +34,21 @@ public:
     // An error line came after the run began to shut down (its data may not be saved).
     bool ErrorWhileEnding() const { return FErrorWhileEnding; }
     const TRunStats& LastStats() const { return FFigures.Stats; }
+    const TRunSummary& Summary() const { return FSummary; }
 
-    // A line of the front end itself (not of the run).
+    // The project the run downloads: when the run starts, the addresses its
+    // earlier runs downloaded are noted, so that the summary tells updated
+    // files from new ones.
+    void WatchProject(const TDownloadProject* project) { FProject = project; }
+    // A line of the front end itself about the run (not of the run): on
+    // standard output, left out with -q.
+    void Info(const std::string& line);
+    // A line of the front end that must be seen: on standard error.
     void Notice(const std::string& line);
+    // An internal warning of the debug log (shown only when asked for).
+    void DebugLine(const std::string& line);
+    // The closing line: what the run did, in how long (not with -q).
+    void PrintSummary(double seconds, bool stopped);
 
     void RunLog(const std::string& line) override;
     void ClearLog() override {}
@@ -64,6 +80,11 @@ private:
     // Lists the URLs numbered and applies what the user answers; an empty
     // list or no terminal chooses nothing.
     std::vector<bool> AskChoice(const std::string& title, const std::vector<std::string>& urls);
+    // The addresses that earlier runs downloaded, into the summary.
+    void NoteEarlierDownloads();
+    // Without a terminal, -v prints a line for each status a busy
+    // connection reports, with its address.
+    void PrintConnectionLine(int clientIndex);
 
     TVerbosity FVerbosity;
     FILE* FOut;
@@ -80,7 +101,10 @@ private:
     TConnectionRows FRows;
     TStatusFigures FFigures;
     std::set<int> FActive;  // clients with a URL
+    std::map<int, std::pair<std::string, std::string>> FConnections;  // -v without a terminal: status, URL
     TRedrawThrottle FThrottle;
+    TRunSummary FSummary;
+    const TDownloadProject* FProject = nullptr;
 };
 
 } // namespace vorlin::cli

@@ -2,11 +2,12 @@
 // directory, against a site served by the test process on 127.0.0.1.
 #include "platform/FileSystem.h"
 #include "project/DownloadProject.h"
-#include "tests/engine/SiteServer.h"
-#include "tests/cli/CliTestSupport.h"
+#include "tests/cli/ProgramTestSupport.h"
 
 #include <gmock/gmock.h>
-#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
 
 using namespace vorlin;
 using namespace vorlin::test;
@@ -16,38 +17,13 @@ using ::testing::Not;
 
 namespace {
 
-class GetRunCommand : public ::testing::Test {
+class GetRunCommand : public TProgramTest {
 protected:
     void SetUp() override {
         site.Route("/", TSiteServer::Page("<a href=\"a.html\">a</a><img src=\"i.gif\">"));
         site.Route("/a.html", TSiteServer::Page("<a href=\"/\">home</a>"));
         site.Route("/i.gif", TSiteServer::File("GIF89a", "image/gif"));
     }
-
-    // Runs the program with the arguments (already quoted for the shell);
-    // answers the exit status and fills Out and Err.
-    int Run(const std::string& arguments) {
-        std::string out = FTemp.Path() + "out", err = FTemp.Path() + "err";
-        std::string command = "'" + std::string(VORLIN_PROGRAM) + "' " + arguments + " >'" + out + "' 2>'" + err +
-                              "' </dev/null";
-        int raw = std::system(command.c_str());
-        Out = ReadWholeFile(out);
-        Err = ReadWholeFile(err);
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    std::string Get(const std::string& options, const std::string& target) {
-        return "get --home '" + Home() + "' " + options + " " + site.Url("/") + " '" + target + "'";
-    }
-    std::string Home() const { return FTemp.Path() + "home"; }
-    std::string Target() const { return FTemp.Path() + "copy"; }
-    std::string QuickProject(const std::string& caption) const {
-        return Home() + "/Projects/Quick Projects/" + caption + ".prj";
-    }
-    std::string Caption() const { return "127.0.0.1_" + std::to_string(site.Port()); }
-
-    TSiteServer site;
-    TCliTempDir FTemp;
-    std::string Out, Err;
 };
 
 TEST_F(GetRunCommand, GetMirrorsTheSiteIntoAQuickProjectAndNamesItsFile) {
@@ -108,6 +84,121 @@ TEST_F(GetRunCommand, ExitStatusTellsBadArgumentsFromFailedRuns) {
 
     EXPECT_EQ(Run("get --help"), 0);
     EXPECT_THAT(Out, HasSubstr("--exclude-ext LIST"));
+}
+
+TEST_F(GetRunCommand, ASecondAddressIsNotTakenForTheDirectory) {
+    // `vorlin get URL1 URL2` once stored the site under ./http:/...
+    EXPECT_EQ(Run("get --home '" + Home() + "' " + site.Url("/") + " " + site.Url("/a.html")), 2);
+    EXPECT_THAT(Err, HasSubstr("'" + site.Url("/a.html") + "' is an address, not a directory"));
+    EXPECT_THAT(Err, HasSubstr("-i FILE"));
+    EXPECT_FALSE(std::filesystem::exists(FTemp.Path() + "http:")) << "nothing stored";
+    EXPECT_FALSE(std::filesystem::exists(Home())) << "no project made";
+    EXPECT_TRUE(site.Requests().empty());
+
+    // The wrong number of arguments says what is wrong, not the whole help.
+    EXPECT_EQ(Run("get --home '" + Home() + "'"), 2);
+    EXPECT_THAT(Err, HasSubstr("no URL given"));
+    EXPECT_EQ(Run("get --home '" + Home() + "' a b c"), 2);
+    EXPECT_THAT(Err, HasSubstr("too many arguments"));
+    EXPECT_THAT(Err, Not(HasSubstr("--exclude-ext"))) << Err;
+    EXPECT_EQ(Run("run --home '" + Home() + "'"), 2);
+    EXPECT_THAT(Err, HasSubstr("no project given"));
+    // An unknown option points to the help.
+    EXPECT_EQ(Run("get --frobnicate " + site.Url("/")), 2);
+    EXPECT_THAT(Err, HasSubstr("unknown option '--frobnicate'; see 'vorlin get --help'"));
+    EXPECT_EQ(Run("run -Z x"), 2);
+    EXPECT_THAT(Err, HasSubstr("see 'vorlin run --help'"));
+}
+
+class UpdatableSite : public TProgramTest {
+protected:
+    // Every file carries a date and answers "not modified" when asked with one.
+    void SetUp() override {
+        Serve("/", "text/html", "<a href=\"a.html\">a</a><img src=\"i.gif\">");
+        Serve("/a.html", "text/html", "<a href=\"/\">home</a>");
+        Serve("/i.gif", "image/gif", "GIF89a");
+    }
+    void Serve(const std::string& path, const std::string& type, const std::string& body) {
+        site.Route(path, [type, body](const TSiteRequest& request, int) {
+            if (!request.Header("If-Modified-Since").empty()) return TSiteServer::Status(304, "Not Modified");
+            return TSiteServer::File(body, type, {"Last-Modified: Tue, 15 Nov 1994 08:12:31 GMT"});
+        });
+    }
+    int QuickProjects() const {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(Home() + "/Projects/Quick Projects"))
+            count += entry.path().extension() == ".prj";
+        return count;
+    }
+};
+
+TEST_F(UpdatableSite, GetTwiceRunsTheSameProjectAndFoldsTheUnchangedFiles) {
+    ASSERT_EQ(Run(Get("", Target())), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("Project /Quick Projects/" + Caption() + ": " + site.Url("/") + "\n  a new project\n"));
+    EXPECT_THAT(Out, HasSubstr("Done: 3 new, 0 updated, 0 unchanged, 0 filtered out, 0 failed; 65 B in "));
+    // The copy bears the server's dates.
+    EXPECT_EQ(std::filesystem::last_write_time(Target() + "/127.0.0.1/i.gif"),
+              std::filesystem::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(784887151))));
+
+    // The same address again: the same project, updated; no line per file.
+    const size_t asked = site.Requests().size();
+    ASSERT_EQ(Run(Get("", Target())), 0) << Err;
+    EXPECT_EQ(QuickProjects(), 1);
+    EXPECT_THAT(Out, HasSubstr("has this address, last downloaded "));
+    EXPECT_THAT(Out, HasSubstr("Done: 0 new, 0 updated, 3 unchanged, 0 filtered out, 0 failed; 0 B in "));
+    EXPECT_THAT(Out, Not(HasSubstr("Kein Update"))) << Out;
+    EXPECT_THAT(Out, ::testing::EndsWith(QuickProject(Caption()) + "\n"));
+    for (size_t i = asked; i < site.Requests().size(); ++i)
+        if (site.Requests()[i].Method == "GET") {
+            EXPECT_FALSE(site.Requests()[i].Header("If-Modified-Since").empty()) << site.Requests()[i].Raw;
+        }
+    // With -v the unchanged files are listed; without DIR the project of
+    // the address is found all the same.
+    ASSERT_EQ(Run("get -v --home '" + Home() + "' " + site.Url("/")), 0) << Err;
+    EXPECT_EQ(QuickProjects(), 1);
+    EXPECT_THAT(Out, HasSubstr("Kein Update benötigt für " + site.Url("/i.gif")));
+    // --new makes another.
+    ASSERT_EQ(Run(Get("-q --new", Target())), 0) << Err;
+    EXPECT_EQ(Out, QuickProject(Caption() + " (2)") + "\n");
+    EXPECT_EQ(QuickProjects(), 2);
+}
+
+TEST_F(UpdatableSite, RunTakesTheNameThatListShows) {
+    ASSERT_EQ(Run(Get("-q", Target())), 0) << Err;
+    ASSERT_EQ(Run("list --home '" + Home() + "'"), 0) << Err;
+    const std::string name = "/Quick Projects/" + Caption();
+    EXPECT_THAT(Out, HasSubstr("\n" + name + "  " + site.Url("/") + "  " + Target() + "/  "));
+    EXPECT_THAT(Out, HasSubstr("65 B\n"));
+    EXPECT_THAT(Out, HasSubstr("\n/Templates/\n"));
+
+    ASSERT_EQ(Run("run --home '" + Home() + "' '" + name + "'"), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("3 unchanged"));
+    ASSERT_EQ(Run("run -q --home '" + Home() + "' " + Caption()), 0) << Err;
+    EXPECT_EQ(Run("run --home '" + Home() + "' nothing-like-it"), 1);
+    EXPECT_THAT(Err, HasSubstr("no project 'nothing-like-it'"));
+}
+
+TEST_F(UpdatableSite, AnInputFileRunsAProjectForEachAddress) {
+    Serve("/one/", "text/html", "<a href=\"x.gif\">x</a>");
+    Serve("/one/x.gif", "image/gif", "GIF89a-one");
+    Serve("/two/", "text/html", "two");
+    WriteWholeFile(FTemp.Path() + "list", "# two sites\n" + site.Url("/one/") + "\n\n  " + site.Url("/two/") + "  \n");
+    ASSERT_EQ(Run("get -q --home '" + Home() + "' -i '" + FTemp.Path() + "list' '" + Target() + "'"), 0) << Err;
+    EXPECT_EQ(Out, QuickProject(Caption()) + "\n" + QuickProject(Caption() + " (2)") + "\n");
+    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/one/x.gif"), "GIF89a-one");
+    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/two/index.html"), "two");
+
+    // From standard input: the projects of the addresses run again.
+    ASSERT_EQ(Run("get -q --home '" + Home() + "' -i - '" + Target() + "'", "cat '" + FTemp.Path() + "list'"), 0)
+        << Err;
+    EXPECT_EQ(QuickProjects(), 2);
+    // A line without an address stops it before anything runs.
+    const size_t asked = site.Requests().size();
+    WriteWholeFile(FTemp.Path() + "bad", site.Url("/one/") + "\nhttp:///nohost\n");
+    EXPECT_EQ(Run("get --home '" + Home() + "' --input-file='" + FTemp.Path() + "bad'"), 2);
+    EXPECT_THAT(Err, HasSubstr("bad line 2: 'http:///nohost' names no host"));
+    EXPECT_EQ(site.Requests().size(), asked);
+    EXPECT_EQ(Run("get --home '" + Home() + "' -i '" + FTemp.Path() + "list' " + site.Url("/")), 2);
 }
 
 // "ann:pw" in Basic authentication.

@@ -99,4 +99,37 @@ TEST(Interrupt, CtrlCStopsTheRunInOrderAndSavesItsLinks) {
     EXPECT_THAT(ReadWholeFile(out), HasSubstr("file11.bin")) << "every link of the start page was kept";
 }
 
+// The command printed after Ctrl-C, run as the user would paste it, finishes
+// the download: the home and the project's path ("Quick Projects") are quoted.
+TEST(Interrupt, TheResumeCommandPrintedAfterCtrlCFinishesTheDownload) {
+    if (!NginxAvailable()) GTEST_SKIP() << "nginx is not installed";
+    TCliTempDir dir;
+    const std::string root = dir.Path() + "site/";
+    std::filesystem::create_directories(root);
+    WriteWholeFile(root + "slow.bin", std::string(200 * 1024, 's'));
+    WriteWholeFile(root + "index.html", "<a href=\"slow.bin\">slow</a> <a href=\"a.html\">a</a>");
+    WriteWholeFile(root + "a.html", "a");
+    // Only the one file comes slowly: the run is busy with it when Ctrl-C comes.
+    TNginxServer nginx(root, "location = /slow.bin { limit_rate 100k; }");
+
+    const std::string home = dir.Path() + "my home", out = dir.Path() + "out", err = dir.Path() + "err";
+    pid_t pid = Spawn({VORLIN_PROGRAM, "get", "--home", home, nginx.BaseURL(), dir.Path() + "copy"}, out, err);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitFor([&] { return ReadWholeFile(out).find("/ (") != std::string::npos; }, std::chrono::seconds(20)))
+        << ReadWholeFile(out) << ReadWholeFile(err);
+    kill(pid, SIGINT);
+    ASSERT_EQ(WaitExit(pid, std::chrono::seconds(30)), 130) << ReadWholeFile(err);
+    EXPECT_THAT(ReadWholeFile(out), HasSubstr("\nStopped: "));
+    const std::string stderrText = ReadWholeFile(err);
+    const std::string project = home + "/Projects/Quick Projects/127.0.0.1_" + std::to_string(nginx.Port()) + ".prj";
+    const size_t at = stderrText.find("To resume: ");
+    ASSERT_NE(at, std::string::npos) << stderrText;
+    const std::string command = stderrText.substr(at + 11, stderrText.find('\n', at) - at - 11);
+    EXPECT_THAT(command, ::testing::EndsWith(" run --home '" + home + "/' '" + project + "'"));
+
+    ASSERT_EQ(Shell(command + " >'" + out + "' 2>'" + err + "' </dev/null"), 0) << ReadWholeFile(err);
+    EXPECT_THAT(ReadWholeFile(out), HasSubstr("Project /Quick Projects/127.0.0.1_"));
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "copy/127.0.0.1/slow.bin"), std::string(200 * 1024, 's'));
+}
+
 } // namespace

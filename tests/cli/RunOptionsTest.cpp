@@ -6,6 +6,8 @@
 
 #include <gmock/gmock.h>
 
+#include <sstream>
+
 using namespace vorlin;
 using namespace vorlin::cli;
 using ::testing::ElementsAre;
@@ -132,8 +134,11 @@ TEST(RunOptions, HelpListsEveryOption) {
           "--backgrounds", "--no-backgrounds", "--max-files", "--max-file-size", "--min-file-size", "--max-total",
           "--min-free", "--exclude-ext", "--js", "--reset", "--user", "--password", "--timeout", "--no-timeout",
           "--tries", "--proxy", "--proxy-user", "--proxy-password", "--user-agent", "--autosave", "--quiet",
-          "--verbose", "--download-dir"})
+          "--verbose", "--download-dir", "--debug", "--output-file FILE", "--input-file FILE", "--new"})
         EXPECT_THAT(help, HasSubstr(name));
+    // It reads on a terminal of 80 columns.
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
 }
 
 } // namespace

@@ -31,6 +31,29 @@ TEST(StatusLine, ShowsCountsBytesRateAndConnections) {
     EXPECT_EQ(FormatBytes(5LL << 50), "5120.0 TB");
 }
 
+TEST(StatusLine, FitsTheWidthKeepingTheFiguresAtItsEnd) {
+    TStatusFigures f;
+    f.Stats = {738, 12, 1234, 1984};
+    f.Bytes = 123LL * 1024 * 1024;
+    f.BytesPerSecond = 1234 * 1024;
+    f.ActiveConnections = 5;
+    const std::string full = FormatStatusLine(f);
+    ASSERT_GT(full.size(), 79u) << "a run of this size needs more than a line of 80";
+    for (size_t width : {79u, 60u, 45u, 32u}) {
+        const std::string line = FormatStatusLine(f, width);
+        EXPECT_LE(line.size(), width) << line;
+        // The rate and the connections are kept as long as any form fits.
+        EXPECT_THAT(line, HasSubstr("1.2 MB/s")) << line;
+        EXPECT_EQ(line.back(), width >= 45 ? 'e' : 'c') << line;
+    }
+    EXPECT_EQ(FormatStatusLine(f, 79),
+              "738 done, 12 filtered, 1234 to go, 1984 links | 123.0 MB | 1.2 MB/s | 5 active");
+    EXPECT_EQ(FormatStatusLine(f, 10).size(), 10u) << "narrower than every form: cut";
+    EXPECT_EQ(FormatDuration(0.44), "0.4 s");
+    EXPECT_EQ(FormatDuration(125), "2 min 05 s");
+    EXPECT_EQ(FormatDuration(3720), "1 h 02 min");
+}
+
 TEST(StatusLine, IsRedrawnAtMostFiveTimesASecond) {
     TRedrawThrottle throttle;
     auto start = TRedrawThrottle::TClock::now();
@@ -103,10 +126,10 @@ public:
 void Feed(TTerminalWindow& window) {
     window.RunStateChanged(TRunState::ssRunning);
     window.RunStats({1, 0, 2, 3});
-    window.ClientURL(1, "http://a/x.html");
+    window.ClientURL(0, "http://a/x.html");
     window.RunLog("http://a/ was downloaded");
     window.RunError("404 Not Found http://a/missing.gif");
-    window.ClientStatus(1, "Receiving");
+    window.ClientStatus(0, "Receiving");
     window.RunFinished();
 }
 
@@ -137,7 +160,8 @@ TEST(TerminalWindow, QuietKeepsTheErrorsVerboseAddsTheConnections) {
         TTerminalWindow window(TVerbosity::vbVerbose, verbose.FOut, false, verbose.FErr, false);
         Feed(window);
     }
-    EXPECT_EQ(verbose.Out(), "  #1 http://a/x.html\nhttp://a/ was downloaded\n  #1 Receiving\n");
+    // One line for each status of a busy connection, with its address.
+    EXPECT_EQ(verbose.Out(), "http://a/ was downloaded\n  #1 Receiving  http://a/x.html\n");
 }
 
 TEST(TerminalWindow, OnATerminalTheStatusLineIsRedrawnAndErrorsAreRed) {
@@ -173,6 +197,65 @@ TEST(TerminalWindow, VerboseOnATerminalRedrawsTheConnectionRowsInPlace) {
     EXPECT_THAT(end, HasSubstr("\r\x1b[J1 downloaded, 0 filtered out, 2 remaining, 3 links"));
     EXPECT_THAT(end, Not(HasSubstr("#1")));
     EXPECT_EQ(end.back(), '\n');
+}
+
+TEST(TerminalWindow, UnchangedFilesAreFoldedIntoTheSummaryUnlessVerbose) {
+    auto feed = [](TTerminalWindow& window) {
+        window.RunStateChanged(TRunState::ssRunning);
+        window.RunLog("Kein Update benötigt für http://a/one.html");
+        window.RunLog("Kein Update benötigt für http://a/two.html");
+        window.RunLog("http://a/new.html (2048 Bytes) wurde heruntergeladen");
+        window.RunStats({3, 1, 0, 4});
+        window.RunFinished();
+        window.PrintSummary(2.0, false);
+    };
+    Output normal;
+    {
+        TTerminalWindow window(TVerbosity::vbNormal, normal.FOut, false, normal.FErr, false);
+        feed(window);
+    }
+    EXPECT_EQ(normal.Out(), "http://a/new.html (2048 Bytes) wurde heruntergeladen\n"
+                            "Done: 1 new, 0 updated, 2 unchanged, 1 filtered out, 0 failed; 2.0 KB in 2.0 s (1.0 KB/s)\n");
+    Output verbose;
+    {
+        TTerminalWindow window(TVerbosity::vbVerbose, verbose.FOut, false, verbose.FErr, false);
+        feed(window);
+    }
+    EXPECT_THAT(verbose.Out(), HasSubstr("Kein Update benötigt für http://a/two.html\n"));
+    EXPECT_THAT(verbose.Out(), HasSubstr("2 unchanged"));
+    Output quiet;
+    {
+        TTerminalWindow window(TVerbosity::vbQuiet, quiet.FOut, false, quiet.FErr, false);
+        feed(window);
+    }
+    EXPECT_EQ(quiet.Out(), "");
+}
+
+TEST(TerminalWindow, PasswordsInAddressesAreHiddenInEveryLine) {
+    const std::string secret = "s3cret";
+    auto feed = [](TTerminalWindow& window) {
+        window.RunStateChanged(TRunState::ssRunning);
+        window.ClientStatus(0, "Emfange Datei-Info");
+        window.ClientURL(0, "http://alice:s3cret@a/x.html");
+        window.RunLog("http://alice:s3cret@a/ (5 Bytes) wurde heruntergeladen");
+        window.RunError("404 Not Found http://alice:s3cret@a/missing.gif Link war auf http://alice:s3cret@a/");
+        window.DebugLine("Redirect: http://alice:s3cret@a/d->http://alice:s3cret@a/d/");
+        window.Info("Project /Quick Projects/a (new): http://alice:s3cret@a/");
+        window.Notice("To resume: vorlin run 'http://alice:s3cret@a/'");
+        window.RunFinished();
+    };
+    for (bool terminal : {false, true}) {
+        Output output;
+        {
+            TTerminalWindow window(TVerbosity::vbVerbose, output.FOut, terminal, output.FErr, terminal);
+            feed(window);
+        }
+        const std::string all = output.Out() + output.Err();
+        EXPECT_THAT(all, Not(HasSubstr(secret))) << all;
+        EXPECT_THAT(all, HasSubstr("http://alice:***@a/missing.gif Link war auf http://alice:***@a/"));
+        EXPECT_THAT(all, HasSubstr("Redirect: http://alice:***@a/d->http://alice:***@a/d/"));
+        EXPECT_THAT(all, HasSubstr("alice:***@a/x.html")) << "the connection's line or row";
+    }
 }
 
 TEST(TerminalWindow, EscapeSequencesFromTheSiteDoNotReachTheTerminal) {

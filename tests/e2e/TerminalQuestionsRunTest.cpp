@@ -164,6 +164,8 @@ TEST_F(TerminalQuestionsRunTest, CtrlCTwiceAtThePasswordEndsAtOnceAndEchoesAgain
     program.Type("\x03\x03");
     EXPECT_EQ(program.WaitExit(), 130) << program.Output();
     EXPECT_TRUE(program.Echoes());
+    // Ended at once or in order, it says how to go on.
+    EXPECT_THAT(program.Output(), HasSubstr("To resume: "));
 }
 
 TEST_F(TerminalQuestionsRunTest, AWrongPasswordIsAskedAgainUntilCancelled) {
@@ -347,6 +349,10 @@ TEST_F(TerminalQuestionsRunTest, CtrlCStopsInOrderAndKeepsTheLinkData) {
     EXPECT_THAT(program.Output(), HasSubstr("  #")) << "a connection row";
     program.Type("\x03");
     EXPECT_TRUE(program.WaitFor("the link data are being saved")) << program.Output();
+    // The command that resumes it, quoted for the shell.
+    EXPECT_TRUE(program.WaitFor(" run --home " + Home() + "/ '" + Home() + "/Projects/Quick Projects/127.0.0.1_" +
+                                std::to_string(FServer->Port()) + ".prj'"))
+        << program.Output();
     EXPECT_EQ(program.WaitExit(), 130) << program.Output();
 
     TProgramResult links = RunProgram(VORLIN_BINARY, {"show-links", "--json", DataFile()});
@@ -355,6 +361,30 @@ TEST_F(TerminalQuestionsRunTest, CtrlCStopsInOrderAndKeepsTheLinkData) {
     for (const TShownLink& link : ParseShownLinks(links.Out)) urls.insert(link.Url);
     for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(urls.count(FServer->BaseURL() + "file" + std::to_string(i) + ".bin")) << links.Out;
+}
+
+// A site of a hundred and more links makes a long status line: at 80
+// columns it is shortened, not cut, so its end (rate, connections) stays.
+TEST_F(TerminalQuestionsRunTest, TheStatusLineFitsEightyColumnsAndKeepsItsEnd) {
+    std::string index = "<html><body>";
+    for (int i = 0; i < 120; ++i) {
+        Put("page" + std::to_string(i) + ".html", "<html><body>page " + std::to_string(i) + "</body></html>\n");
+        index += "<a href=\"page" + std::to_string(i) + ".html\">" + std::to_string(i) + "</a>\n";
+    }
+    Put("index.html", index + "</body></html>\n");
+    Serve();
+    FProgram = std::make_unique<TPtyProgram>(
+        VORLIN_BINARY, std::vector<std::string>{"get", "--home", Home(), FServer->BaseURL(), FDir + "/copy"}, 80);
+    EXPECT_EQ(FProgram->WaitExit(), 0) << FProgram->Output();
+    int statusLines = 0;
+    for (const std::string& piece : Pieces(FProgram->Output())) {
+        if (piece.find(" | ") == std::string::npos) continue;
+        ++statusLines;
+        EXPECT_LT(piece.size(), 80u) << piece;
+        EXPECT_THAT(piece, ::testing::EndsWith(" active")) << piece;
+    }
+    EXPECT_GT(statusLines, 0);
+    EXPECT_THAT(FProgram->Output(), HasSubstr("121 done, 0 filtered, 0 to go, 121 links | "));
 }
 
 TEST_F(TerminalQuestionsRunTest, VerboseRowsFitTheTerminalAndAreGoneAtTheEnd) {
@@ -374,14 +404,15 @@ TEST_F(TerminalQuestionsRunTest, VerboseRowsFitTheTerminalAndAreGoneAtTheEnd) {
     for (const std::string& piece : Pieces(out)) {
         bool row = piece.rfind("  #", 0) == 0;
         rows += row;
-        if (row || piece.find("downloaded, ") != std::string::npos) {
+        if (row || piece.find(" | ") != std::string::npos) {
             EXPECT_LT(piece.size(), 60u) << piece;
         }
     }
     EXPECT_GT(rows, 0);
-    // The last status line stays, cut to the width too, without rows.
+    // The last status line stays, in a form that fits the width, without rows.
     std::string end = out.substr(out.rfind('\x1b'));
-    EXPECT_THAT(end, HasSubstr("downloaded, 0 filtered out, 0 remaining, 6 links"));
+    EXPECT_THAT(end, HasSubstr("6 done, 0 filtered, 0 to go | "));
+    EXPECT_THAT(end, HasSubstr(" | 0 active\r\n"));
     EXPECT_THAT(end, Not(HasSubstr("#")));
 }
 

@@ -193,7 +193,8 @@ TEST(UrlTree, APathAboveAFileWarnsOnlyOnceTheFileHasChildren) {
     EXPECT_TRUE(debug.Lines.empty());
     TDownloadLink* deep = NewLink(second, "http://host/", "a/b/c");
     second.Links->Add(deep);
-    EXPECT_EQ(debug.Lines, std::vector<std::string>{"Warning: A File may not have subfolders #1"});
+    EXPECT_EQ(debug.Lines, std::vector<std::string>{"Warning: A File may not have subfolders #1: http://host/a/b/c "
+                                                    "lies below http://host/a, which is a file"});
     EXPECT_EQ(deep->TreeNode->Name, "c");
     EXPECT_EQ(deep->TreeNode->Parent->Name, "b");
     EXPECT_EQ(deep->TreeNode->Parent->Parent->Name, "a");
