@@ -408,6 +408,7 @@ void THttpGetForm::CreatePanels() {
     FProjectTreeView->addActions({a.acPutInQueue, a.acNewProject, a.acNewDirectory, a.acNewTemplate, a.acRename,
                                   a.acDeleteProj, a.acProperties, a.acShowInformation, a.acShowStructure,
                                   a.acProjectReset, a.acSchedule});
+    FProjectTreeView->setMinimumWidth(250);
     FProjectTreeView->header()->setStretchLastSection(false);
     FProjectTreeView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     connect(FProjectTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -428,6 +429,7 @@ void THttpGetForm::CreatePanels() {
     FQueueView->setDropIndicatorShown(true);
     FQueueView->setContextMenuPolicy(Qt::ActionsContextMenu);
     FQueueView->addActions({a.acDeleteFromQueue, a.acQueuePosUp, a.acQueuePosDown, a.acQueueStopped});
+    FQueueView->setMinimumWidth(250);
     FQueueView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     FQueueView->header()->setStretchLastSection(false);
     connect(FQueueView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateActions(); });
@@ -457,7 +459,13 @@ void THttpGetForm::CreatePanels() {
     FLbStructureSynchronized = new QLabel("0%", this);
     FLbStructureSynchronized->setObjectName("lbStructureSynchronized");
     FLbStructureSynchronized->setMinimumWidth(40);
+    // The host nodes open as they come, so the site shows at once.
+    connect(FStructureSort, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+        if (parent.isValid()) return;
+        for (int row = first; row <= last; ++row) FStructureView->expand(FStructureSort->index(row, 0));
+    });
     auto* structurePanel = new QWidget(this);
+    structurePanel->setMinimumWidth(300);
     auto* structureLayout = new QVBoxLayout(structurePanel);
     structureLayout->setContentsMargins(2, 2, 2, 2);
     structureLayout->addWidget(FStructureView);
@@ -543,9 +551,8 @@ void THttpGetForm::CreatePanels() {
     QDockWidget* projects = dock("gbProjects", tgBoxProjects, FProjectTreeView, Qt::LeftDockWidgetArea);
     QDockWidget* queue = dock("gbQueue", tgBoxQueue, FQueueView, Qt::LeftDockWidgetArea);
     QDockWidget* structure = dock("gbStructure", tgBoxStructure, structurePanel, Qt::RightDockWidgetArea);
+    (void)structure;
     splitDockWidget(projects, queue, Qt::Vertical);
-    resizeDocks({projects, structure}, {280, 300}, Qt::Horizontal);
-    resizeDocks({projects, queue}, {420, 220}, Qt::Vertical);
 
     // Status bar: panel 0 status, 1 rate, 2 spare; the second overall bar.
     for (int i = 0; i < 3; ++i) {

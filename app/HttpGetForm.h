@@ -220,7 +220,8 @@ private:
     void ClearCounters();
     void SetStatus(int panel, const std::string& text);
     void CloseClosingWindow();
-    void TakeStructureLinks();
+    // Shows up to maxLinks links of the structure queue; answers how many wait.
+    int SynchronizeStructure(int maxLinks);
     std::string SelectedClientURL() const;
 
     // Start-up and closing (HttpGetFormLifecycle.cpp).

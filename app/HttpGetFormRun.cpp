@@ -35,6 +35,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 
 namespace vorlin::app {
 
@@ -265,8 +266,12 @@ void THttpGetForm::SetRunState(TRunState state) {
     FRunState = state;
     FTbNumOfHttpCli->setEnabled(state != TRunState::ssPaused && state != TRunState::ssInitializing);
     // The links go with the run's end: the view keeps their figures only.
+    // The run waits while this is handled, so its links hold still: the
+    // view takes what is left of them at once, whatever the step size, and
+    // then forgets them, as they go with the run.
     if (state == TRunState::ssClosing) {
-        TakeStructureLinks();
+        if (!FSyncStepRunning) SynchronizeStructure(std::numeric_limits<int>::max());
+        FStructureQueue.Clear();
         FStructure->ForgetLinks();
     }
     UpdateActions();
@@ -318,20 +323,26 @@ void THttpGetForm::ClearCounters() {
 
 void THttpGetForm::StructureClear() { ClearStructure(); }
 
-// Empties the structure queue without showing it (the run is ending).
-void THttpGetForm::TakeStructureLinks() {
-    while (FStructureQueue.TakeLast()) {
+void THttpGetForm::StructureSyncStep() {
+    if (FSyncStepRunning || !FRun || FRunState != TRunState::ssRunning || FDialogs->ClosingDownloadShown()) return;
+    const int remaining = SynchronizeStructure(FStructureBatch);
+    // WM_USER+103: the next step after the events waiting now.
+    if (remaining > 0 && !FSyncStepPosted) {
+        FSyncStepPosted = true;
+        QTimer::singleShot(0, this, [this] {
+            FSyncStepPosted = false;
+            StructureSyncStep();
+        });
     }
 }
 
-void THttpGetForm::StructureSyncStep() {
-    if (FSyncStepRunning || !FRun || FRunState != TRunState::ssRunning || FDialogs->ClosingDownloadShown()) return;
+int THttpGetForm::SynchronizeStructure(int maxLinks) {
     FSyncStepRunning = true;
     FStructure->BeginBatch();
     try {
         // A batch per step keeps a site of 100,000 links responsive: each
         // step inserts its rows with one notification per parent.
-        for (int i = 0; i < FStructureBatch; ++i) {
+        for (int i = 0; i < maxLinks; ++i) {
             TDownloadLink* link = FStructureQueue.TakeLast();
             if (!link) break;
             ++FSynchronizedCount;
@@ -351,14 +362,7 @@ void THttpGetForm::StructureSyncStep() {
     FPbStructureSynchronized->setValue(percent);
     FLbStructureSynchronized->setText(QString("%1%").arg(percent));
     FSyncStepRunning = false;
-    // WM_USER+103: the next step after the events waiting now.
-    if (remaining > 0 && !FSyncStepPosted) {
-        FSyncStepPosted = true;
-        QTimer::singleShot(0, this, [this] {
-            FSyncStepPosted = false;
-            StructureSyncStep();
-        });
-    }
+    return remaining;
 }
 
 void THttpGetForm::StructureCopyURL() {

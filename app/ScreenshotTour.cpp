@@ -62,13 +62,19 @@ void TScreenshotTour::Begin() {
 }
 
 void TScreenshotTour::ShootModal(const std::function<void()>& trigger, const QString& name) {
-    QTimer::singleShot(600, this, [this, name] {
+    // The timer fires inside the dialog's own loop; a dialog that never
+    // showed leaves it to be stopped here, so it can't take the next one.
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, [this, name] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             Save(dialog, name);
             dialog->reject();
         }
     });
+    timer.start(600);
     trigger();
+    timer.stop();
 }
 
 void TScreenshotTour::AfterDownload() {
