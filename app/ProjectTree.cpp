@@ -165,6 +165,9 @@ void TProjectTree::LoadDirectory(TProjectNode* parent, const std::string& direct
         try {
             auto project = std::make_unique<TDownloadProject>();
             TProjectLoadReport report = project->LoadFromFile(path);
+            // Nothing readable at all is not a project: saving it back would
+            // put an empty one in place of the user's file.
+            if (report.ValuesRead == 0) throw Exception(report.ReadError.empty() ? "no project data" : report.ReadError);
             if (!report.ReadError.empty()) DebugLogReport("Error in LoadProjectTree ()", path + ": " + report.ReadError);
             project->IsNew = false;
             node->Project = std::move(project);
