@@ -49,7 +49,7 @@ void WriteSite(const std::string& root) {
     Put(root + "/dir/b.html", "<html><body>page b</body></html>");
     Put(root + "/img.png", std::string(3000, 'p'));
     Put(root + "/private/secret.html", "<html><body>secret</body></html>");
-    Put(root + "/slow/big.bin", std::string(96 * 1024, 'b'));
+    Put(root + "/slow/big.bin", std::string(48 * 1024, 'b'));
     Put(root + "/.htpasswd", "alice:{PLAIN}wonderland\n");
 }
 
@@ -203,7 +203,7 @@ void RunThroughWindowTest::PauseResumeAndCancel() {
     QCOMPARE(f.Dialogs.ClosingProgress.back().first, 100);
     QCOMPARE(w.Queue().Count(), 0);
     // The big file was not finished.
-    QVERIFY(!LogHas(w, "big.bin (98304 Bytes) wurde heruntergeladen"));
+    QVERIFY(!LogHas(w, "big.bin (49152 Bytes) wurde heruntergeladen"));
 }
 
 void RunThroughWindowTest::CredentialsAnsweredByTheUser() {
