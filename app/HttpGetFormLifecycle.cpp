@@ -48,6 +48,9 @@ constexpr const char* kDockingFile = "docking.cfg";
 constexpr const char* kMainWindowClass = "THttpGetForm";
 constexpr const char* kSchedulerClass = "TfmSchedulerMain";
 constexpr const char* kSchedulerProgram = "Scheduler";
+// The patcher may close the window through its system menu's command.
+constexpr uint32_t kWmSysCommand = 0x0112;
+constexpr uintptr_t kScClose = 0xF060;
 // The longest node path taken from another program.
 constexpr size_t kMaxNodePath = 4096;
 
@@ -217,7 +220,7 @@ intptr_t THttpGetForm::InterProcessMessage(TMsg& msg) {
             QTimer::singleShot(0, this, [this, path] {
                 Guard("Error in WMCopyData ()", [&] { QueueNodePath(path); });
             });
-        } else if (msg.Message == WM_CLOSE) {
+        } else if (msg.Message == WM_CLOSE || (msg.Message == kWmSysCommand && msg.WParam == kScClose)) {
             QTimer::singleShot(0, this, [this] { close(); });
         } else if (msg.Message == HWM_REQUESTPROJECT()) {
             // The value is the node's number handed out before, looked up again.
