@@ -338,7 +338,8 @@ void THttpGetForm::CreateMenus() {
 
     auto* band = addToolBar("URL");
     band->setObjectName("UrlBand");
-    auto* urlLabel = new QLabel(Q(Text(mtUrlBand)), band);
+    auto* urlLabel = new QLabel(band);
+    SetTag(urlLabel, tgUrlLabel);
     band->addWidget(urlLabel);
     band->addWidget(FComboUrl);
     band->addSeparator();
@@ -470,7 +471,9 @@ void THttpGetForm::CreatePanels() {
     structureLayout->setContentsMargins(2, 2, 2, 2);
     structureLayout->addWidget(FStructureView);
     auto* syncRow = new QHBoxLayout;
-    syncRow->addWidget(new QLabel(Q(Text(mtStructureProgress)), this));
+    auto* syncLabel = new QLabel(this);
+    SetTag(syncLabel, tgSynchronizedLabel);
+    syncRow->addWidget(syncLabel);
     syncRow->addWidget(FPbStructureSynchronized, 1);
     syncRow->addWidget(FLbStructureSynchronized);
     structureLayout->addLayout(syncRow);
@@ -498,9 +501,11 @@ void THttpGetForm::CreatePanels() {
     auto* countersLayout = new QHBoxLayout(counters);
     countersLayout->setContentsMargins(4, 2, 4, 2);
     static const char* const kCounterNames[] = {"lbDownloaded", "lbFilteredOut", "lbRemaining", "lbLinksFound"};
-    static const int kCounterTexts[] = {mtDownloaded, mtFilteredOut, mtRemaining, mtLinksFound};
+    static const int kCounterTags[] = {tgDownloadedLabel, tgFilteredOutLabel, tgRemainingLabel, tgLinksFoundLabel};
     for (int i = 0; i < 4; ++i) {
-        countersLayout->addWidget(new QLabel(Q(Text(kCounterTexts[i])), counters));
+        auto* caption = new QLabel(counters);
+        SetTag(caption, kCounterTags[i]);
+        countersLayout->addWidget(caption);
         FCounters[i] = new QLabel(counters);
         FCounters[i]->setObjectName(kCounterNames[i]);
         FCounters[i]->setMinimumWidth(60);
