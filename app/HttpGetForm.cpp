@@ -16,7 +16,9 @@
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/InterProcess.h"
+#include "platform/MessageQueue.h"
 #include "platform/MessageTarget.h"
+#include "platform/Ticks.h"
 #include "project/DownloadProject.h"
 #include "rules/PluginSystem.h"
 #include "ui/ClientRowsModel.h"
@@ -180,8 +182,15 @@ THttpGetForm::~THttpGetForm() {
     // A window torn down without closing (tests, a failed start) still ends
     // its run in order and keeps the projects.
     if (FRun) {
+        FClosing = true;
         PostToRun(WM_QUIT);
-        FRun->WaitFor();
+        // The run sends its last state changes here: serve them until it has ended.
+        const uint32_t started = GetTickCount();
+        while (FRun && GetTickCount() - started < 120000) {
+            WaitMessage(100);
+            ProcessPendingMessages();
+        }
+        if (FRun) FRun->WaitFor();
         FRun.reset();
     }
     FPublished.reset();

@@ -43,6 +43,7 @@ private slots:
     void ActionUpdateRules();
     void DeleteAsksItsQuestions();
     void RenameWarnsOfASibling();
+    void ResetDataAndStatistics();
     void OtherProgramsQueueAndAskForNodes();
     void ScheduleWithoutSchedulerTellsHow();
     void RunEndsStartTheNextProjectUnlessStopped();
@@ -305,6 +306,37 @@ void MainWindowTest::RenameWarnsOfASibling() {
     QVERIFY(f.Node("/Projects/Neuer Ordner (2)"));
     QVERIFY(w.ProjectTreeView()->indexWidget(w.ProjectTreeView()->currentIndex()) ||
             w.ProjectTreeView()->findChild<QLineEdit*>());
+}
+
+void MainWindowTest::ResetDataAndStatistics() {
+    TWindowFixture f;
+    f.Home.WriteProject("/Projects/P");
+    f.Home.WriteFile(f.Home.PathOf("/Projects/P.dat"));
+    f.Home.WriteFile(f.Home.PathOf("/Projects/P.dat.plugins"));
+    f.Home.WriteFile(f.Home.PathOf("/Projects/P.prj.rules"));
+    THttpGetForm& w = f.Open();
+    TDownloadProject& project = *f.Node("/Projects/P")->Project;
+    project.ProjectSize = 4096;
+    project.FileCount = 7;
+    project.LastDownloadDate = 45000;
+    project.RunSize = 99;
+    w.SelectNode(f.Node("/Projects/P"));
+    w.Actions().acProjectReset->trigger();
+    QVERIFY(!f.Home.Exists(f.Home.PathOf("/Projects/P.dat")));
+    QVERIFY(!f.Home.Exists(f.Home.PathOf("/Projects/P.dat.plugins")));
+    QVERIFY(f.Home.Exists(f.Home.PathOf("/Projects/P.prj.rules")));
+    QCOMPARE(project.ProjectSize, int64_t(0));
+    QCOMPARE(project.FileCount, 0);
+    QCOMPARE(project.LastDownloadDate, 0.0);
+    QCOMPARE(project.RunSize, int64_t(99));
+    TDownloadProject stored;
+    stored.LoadFromFile(f.Home.PathOf("/Projects/P.prj"));
+    QCOMPARE(stored.FileCount, 0);
+    // The statistics dialog shows the project (its reset is the dialog's).
+    TDownloadProject* shown = nullptr;
+    f.Dialogs.OnProjectInformation = [&](TDownloadProject& p) { shown = &p; };
+    w.Actions().acShowInformation->trigger();
+    QCOMPARE(shown, &project);
 }
 
 void MainWindowTest::OtherProgramsQueueAndAskForNodes() {

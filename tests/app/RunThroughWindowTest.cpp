@@ -44,19 +44,21 @@ void Put(const std::string& path, const std::string& text) {
 void WriteSite(const std::string& root) {
     Put(root + "/index.html",
         "<html><body><a href=\"a.html\">a</a> <a href=\"dir/b.html\">b</a> <img src=\"img.png\">"
-        "<a href=\"private/secret.html\">secret</a> <a href=\"slow/big.bin\">big</a></body></html>");
+        "<a href=\"private/secret.html\">secret</a></body></html>");
+    // The start of the runs that are paused or cancelled: a file that takes its time.
+    Put(root + "/slow.html", "<html><body><a href=\"dir/b.html\">b</a> <a href=\"slow/big.bin\">big</a></body></html>");
     Put(root + "/a.html", "<html><body>page a <a href=\"index.html\">home</a></body></html>");
     Put(root + "/dir/b.html", "<html><body>page b</body></html>");
     Put(root + "/img.png", std::string(3000, 'p'));
     Put(root + "/private/secret.html", "<html><body>secret</body></html>");
-    Put(root + "/slow/big.bin", std::string(48 * 1024, 'b'));
+    Put(root + "/slow/big.bin", std::string(64 * 1024, 'b'));
     Put(root + "/.htpasswd", "alice:{PLAIN}wonderland\n");
 }
 
 std::string Config(const std::string& root) {
     return "    location /private/ { auth_basic \"Area\"; auth_basic_user_file " + root + "/.htpasswd; }\n"
            "    location = /.htpasswd { deny all; }\n"
-           "    location /slow/ { limit_rate 24k; }\n";
+           "    location /slow/ { limit_rate 8k; }\n";
 }
 
 bool LogHas(THttpGetForm& w, const QString& part) {
@@ -74,13 +76,14 @@ private slots:
     void WholeSiteThenTheNextProject();
     void PauseResumeAndCancel();
     void CredentialsAnsweredByTheUser();
+    void CancelAURLOfAConnection();
     void HalfAutomaticChoosesTheLinks();
     void StructureSelectionWithoutARun();
     void ClosingWhileARunExists();
 
 private:
-    TWindowFixture* NewFixture(const std::string& mode = "", bool slowLink = false);
-    THttpGetForm& OpenWith(TWindowFixture& f, const std::vector<std::string>& projects, TProjectMode mode);
+    THttpGetForm& OpenWith(TWindowFixture& f, const std::vector<std::string>& projects, TProjectMode mode,
+                           const std::string& start = std::string());
 
     QTemporaryDir FSiteDir;
     std::unique_ptr<TNginxServer> FServer;
@@ -95,9 +98,9 @@ void RunThroughWindowTest::initTestCase() {
 }
 
 THttpGetForm& RunThroughWindowTest::OpenWith(TWindowFixture& f, const std::vector<std::string>& projects,
-                                             TProjectMode mode) {
+                                             TProjectMode mode, const std::string& start) {
     for (const std::string& path : projects) {
-        f.Home.WriteProject(path, FServer->BaseURL());
+        f.Home.WriteProject(path, FServer->BaseURL() + start);
         TDownloadProject project;
         project.LoadFromFile(f.Home.PathOf(path) + ".prj");
         project.ProjectMode = mode;
@@ -153,7 +156,7 @@ void RunThroughWindowTest::WholeSiteThenTheNextProject() {
     // The structure view: sizes of every file added up to the host.
     int64_t onDisk = 0;
     // "/" and "index.html" are two links of the same file.
-    for (const char* file : {"index.html", "index.html", "a.html", "dir/b.html", "img.png", "private/secret.html", "slow/big.bin"})
+    for (const char* file : {"index.html", "index.html", "a.html", "dir/b.html", "img.png", "private/secret.html"})
         onDisk += FileSizeOf(FSite + "/" + file);
     QCOMPARE(hostTotals.size(), size_t(2));
     // The first run's view was cleared for the second; the last one stays.
@@ -173,7 +176,7 @@ void RunThroughWindowTest::WholeSiteThenTheNextProject() {
 
 void RunThroughWindowTest::PauseResumeAndCancel() {
     TWindowFixture f;
-    THttpGetForm& w = OpenWith(f, {"/Projects/Slow"}, pmOfflineBrowse);
+    THttpGetForm& w = OpenWith(f, {"/Projects/Slow"}, pmOfflineBrowse, "slow.html");
     w.SelectNode(f.Node("/Projects/Slow"));
     w.PutInQueue();
     auto slowRow = [&] {
@@ -190,12 +193,21 @@ void RunThroughWindowTest::PauseResumeAndCancel() {
     w.Actions().acStartDownload->trigger();  // resume
     QTRY_COMPARE_WITH_TIMEOUT(w.RunState(), TRunState::ssRunning, kRunWaitMs);
     QVERIFY(w.findChild<QSlider*>("tbNumOfHttpCli")->isEnabled());
+    // The connection row's URL goes to the clipboard.
+    QTRY_VERIFY_WITH_TIMEOUT(slowRow() >= 0, kRunWaitMs);
+    w.SelectClientRow(slowRow());
+    QVERIFY(w.Actions().acProgrListCopyURL->isEnabled());
+    w.Actions().acProgrListCopyURL->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(FServer->BaseURL() + "slow/big.bin"));
     // Fewer connections while it runs: rows go from the end.
     w.SetConnectionCount(2);
     QCOMPARE(w.ClientRows().Count(), 2);
     bool finished = false;
     QObject::connect(&w, &THttpGetForm::RunHasFinished, [&] { finished = true; });
-    w.Actions().acStopDownload->trigger();
+    // Taking the running head out of the queue cancels its run; it leaves when the run has ended.
+    w.SelectQueueRow(0);
+    w.Actions().acDeleteFromQueue->trigger();
+    QCOMPARE(w.Queue().Count(), 1);
     QVERIFY(f.Dialogs.ClosingShown);
     QCOMPARE(f.Dialogs.ClosingProgress.front().second, std::string("Shutdown initiated"));
     QTRY_VERIFY_WITH_TIMEOUT(finished, kRunWaitMs);
@@ -203,7 +215,7 @@ void RunThroughWindowTest::PauseResumeAndCancel() {
     QCOMPARE(f.Dialogs.ClosingProgress.back().first, 100);
     QCOMPARE(w.Queue().Count(), 0);
     // The big file was not finished.
-    QVERIFY(!LogHas(w, "big.bin (49152 Bytes) wurde heruntergeladen"));
+    QVERIFY(!LogHas(w, "big.bin (65536 Bytes) wurde heruntergeladen"));
 }
 
 void RunThroughWindowTest::CredentialsAnsweredByTheUser() {
@@ -224,6 +236,29 @@ void RunThroughWindowTest::CredentialsAnsweredByTheUser() {
     QCOMPARE(f.Dialogs.CredentialRequests, 1);
     QCOMPARE(realm, std::string("Area"));
     QVERIFY(FileExists(f.Home.Home() + "copies/Projects/Auth/127.0.0.1/private/secret.html"));
+}
+
+void RunThroughWindowTest::CancelAURLOfAConnection() {
+    TWindowFixture f;
+    THttpGetForm& w = OpenWith(f, {"/Projects/Given"}, pmOfflineBrowse, "slow.html");
+    bool finished = false;
+    QObject::connect(&w, &THttpGetForm::RunHasFinished, [&] { finished = true; });
+    w.SelectNode(f.Node("/Projects/Given"));
+    w.PutInQueue();
+    int row = -1;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (int i = 0; i < w.ClientRows().Count(); ++i)
+                if (w.ClientRows().URL(i).contains("slow/big.bin")) row = i;
+            return row >= 0;
+        }(),
+        kRunWaitMs);
+    w.SelectClientRow(row);
+    w.Actions().acProgrListCancelDownload->trigger();
+    // Given up: the run ends by itself without the file.
+    QTRY_VERIFY_WITH_TIMEOUT(finished, kRunWaitMs);
+    QVERIFY(!LogHas(w, "big.bin (65536 Bytes) wurde heruntergeladen"));
+    QVERIFY(LogHas(w, "dir/b.html (32 Bytes) wurde heruntergeladen"));
 }
 
 void RunThroughWindowTest::HalfAutomaticChoosesTheLinks() {
@@ -287,7 +322,7 @@ void RunThroughWindowTest::StructureSelectionWithoutARun() {
 
 void RunThroughWindowTest::ClosingWhileARunExists() {
     TWindowFixture f;
-    THttpGetForm& w = OpenWith(f, {"/Projects/Slow"}, pmOfflineBrowse);
+    THttpGetForm& w = OpenWith(f, {"/Projects/Slow"}, pmOfflineBrowse, "slow.html");
     w.SelectNode(f.Node("/Projects/Slow"));
     w.PutInQueue();
     QTRY_VERIFY_WITH_TIMEOUT(w.RunState() == TRunState::ssRunning, kRunWaitMs);
