@@ -418,9 +418,10 @@ void THttpGetForm::CreatePanels() {
     FProjectTreeView->addActions({a.acPutInQueue, a.acNewProject, a.acNewDirectory, a.acNewTemplate, a.acRename,
                                   a.acDeleteProj, a.acProperties, a.acShowInformation, a.acShowStructure,
                                   a.acProjectReset, a.acSchedule});
-    FProjectTreeView->setMinimumWidth(250);
+    FProjectTreeView->setMinimumWidth(270);
     FProjectTreeView->header()->setStretchLastSection(false);
     FProjectTreeView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    FProjectTreeView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     connect(FProjectTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { Guard("Error in ProjectTreeClick ()", [&] { UpdateActions(); }); });
     connect(FProjectTreeView, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -439,8 +440,10 @@ void THttpGetForm::CreatePanels() {
     FQueueView->setDropIndicatorShown(true);
     FQueueView->setContextMenuPolicy(Qt::ActionsContextMenu);
     FQueueView->addActions({a.acDeleteFromQueue, a.acQueuePosUp, a.acQueuePosDown, a.acQueueStopped});
-    FQueueView->setMinimumWidth(250);
+    FQueueView->setMinimumWidth(270);
     FQueueView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    FQueueView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    FQueueView->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     FQueueView->header()->setStretchLastSection(false);
     connect(FQueueView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateActions(); });
     connect(FQueue, &QAbstractItemModel::rowsMoved, this, [this] { UpdateActions(); });
@@ -459,6 +462,8 @@ void THttpGetForm::CreatePanels() {
     FStructureView->addActions({a.acStructureShowURLInBrowser, a.acStructureCopyURL, a.acStructureShowAfterDownload,
                                 a.acStructureClear});
     FStructureView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    FStructureView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    FStructureView->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     FStructureView->header()->setStretchLastSection(false);
     connect(FStructureView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { UpdateActions(); });
     FPbStructureSynchronized = new QProgressBar(this);
@@ -475,7 +480,7 @@ void THttpGetForm::CreatePanels() {
         for (int row = first; row <= last; ++row) FStructureView->expand(FStructureSort->index(row, 0));
     });
     auto* structurePanel = new QWidget(this);
-    structurePanel->setMinimumWidth(300);
+    structurePanel->setMinimumWidth(400);
     auto* structureLayout = new QVBoxLayout(structurePanel);
     structureLayout->setContentsMargins(2, 2, 2, 2);
     structureLayout->addWidget(FStructureView);

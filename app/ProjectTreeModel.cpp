@@ -71,7 +71,7 @@ QVariant TProjectTreeModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (index.column() == 0) return Q(node->Caption);
         if (node->Project && node->Project->LastDownloadDate != 0)
-            return Q(DateTimeText(node->Project->LastDownloadDate));
+            return Q(DateText(node->Project->LastDownloadDate));
         return {};
     }
     if (role == Qt::DecorationRole && index.column() == 0) {
