@@ -194,10 +194,11 @@ THttpGetForm::~THttpGetForm() {
         FRun.reset();
     }
     FPublished.reset();
-    FTreeModel->OnRename = nullptr;
-    FTreeModel->OnMove = nullptr;
-    FTreeModel->IsLocked = nullptr;
     UnloadPlugins();
+    // The model goes before the tree it watches (Qt would free it later).
+    FTreeSort->setSourceModel(nullptr);
+    delete FTreeModel;
+    FTreeModel = nullptr;
 }
 
 void THttpGetForm::Guard(const char* context, const std::function<void()>& body) {
