@@ -9,7 +9,6 @@
 #include "platform/ProgramHome.h"
 
 #include <QString>
-#include <cstdio>
 
 using namespace vorlin;
 
@@ -17,7 +16,6 @@ int main(int argc, char** argv) {
     app::TVorlinApplication application(argc, argv);
     application.setApplicationName("HTTPVorlin");
     application.setApplicationDisplayName("HTTP Vorlin");
-    application.setQuitOnLastWindowClosed(false);
 
     app::TFormOptions options;
     std::string home;
@@ -35,17 +33,10 @@ int main(int argc, char** argv) {
 
     app::TfmDebugLog debugLog;
     debugLog.Install();
-    int status = 0;
-    {
-        app::THttpGetForm window(options);
-        QObject::connect(&window, &app::THttpGetForm::destroyed, &application, &QApplication::quit);
-        app::TScreenshotTour::FromEnvironment(window, debugLog);
-        window.show();
-        // Closing the main window ends the program (the debug log may still be open).
-        window.setAttribute(Qt::WA_QuitOnClose, true);
-        application.setQuitOnLastWindowClosed(true);
-        debugLog.setAttribute(Qt::WA_QuitOnClose, false);
-        status = application.exec();
-    }
-    return status;
+    // Closing the main window ends the program, even with the debug log open.
+    debugLog.setAttribute(Qt::WA_QuitOnClose, false);
+    app::THttpGetForm window(options);
+    app::TScreenshotTour::FromEnvironment(window, debugLog);
+    window.show();
+    return application.exec();
 }
