@@ -1,0 +1,35 @@
+// The dialogs the main window opens, one call each. DialogForms.cpp opens
+// the forms of app/dialogs/; where that library is not in the build,
+// DialogStandIns.cpp offers plain stand-ins with the same contract.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace vorlin {
+class TDownloadLink;
+class TDownloadProject;
+struct TAuthRec;
+struct TProgramSettings;
+}
+
+namespace vorlin::app {
+
+bool RunCredentialsDialog(TAuthRec& request, QWidget* owner);
+void RunSelectLinksDialog(TDownloadProject& project, TDownloadLink& page, QWidget* owner);
+bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner);
+// On OK the edited copy replaces record.
+bool RunSettingsDialog(TProgramSettings& record, QWidget* owner);
+void RunProjectInformationDialog(TDownloadProject& project, QWidget* owner);
+
+// The modeless "Closing Download" window.
+class IClosingWindow {
+public:
+    virtual ~IClosingWindow() = default;
+    virtual void SetProgress(int percent, const std::string& text) = 0;
+};
+std::unique_ptr<IClosingWindow> ShowClosingWindow(const std::string& text, QWidget* owner);
+
+} // namespace vorlin::app

@@ -1,0 +1,92 @@
+#include "app/ScreenshotTour.h"
+
+#include "app/DebugLogWindow.h"
+#include "app/HttpGetForm.h"
+#include "app/ProjectTreeModel.h"
+#include "platform/DebugLog.h"
+#include "project/DownloadProject.h"
+#include "ui/LogModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
+namespace vorlin::app {
+
+TScreenshotTour::TScreenshotTour(THttpGetForm& window, TfmDebugLog& debugLog, QString folder, QString url)
+    : QObject(&window), FWindow(window), FDebugLog(debugLog), FFolder(std::move(folder)), FURL(std::move(url)) {
+    QDir().mkpath(FFolder);
+    connect(&FWindow, &THttpGetForm::StartUpDone, this, [this] { QTimer::singleShot(300, this, [this] { Begin(); }); });
+}
+
+TScreenshotTour* TScreenshotTour::FromEnvironment(THttpGetForm& window, TfmDebugLog& debugLog) {
+    const QString folder = qEnvironmentVariable("HTTPVORLIN_SCREENSHOTS");
+    if (folder.isEmpty()) return nullptr;
+    return new TScreenshotTour(window, debugLog, folder, qEnvironmentVariable("HTTPVORLIN_TOUR_URL"));
+}
+
+void TScreenshotTour::Save(QWidget* widget, const QString& name) {
+    if (!widget) return;
+    const QString path = FFolder + "/" + name + ".png";
+    widget->grab().save(path);
+    std::printf("screenshot %s\n", path.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void TScreenshotTour::Begin() {
+    TProjectTree& tree = FWindow.Tree();
+    TProjectNode* node = tree.ChildByCaption(tree.Projects(), "Sample Site");
+    if (!node) {
+        node = tree.NewProject(tree.Projects(), "Sample Site");
+        node->Project->URL = FURL.toStdString();
+        node->Project->Destination = QDir(FFolder).filePath("copy").toStdString();
+        node->Project->ProjectMode = pmOfflineBrowse;
+        node->Project->ScopeMode = smStayOnServer;
+        node->Project->SaveToFile(tree.BasePath(node) + ".prj");
+    }
+    // "During": the first time a few files are in and more are waiting.
+    connect(&FWindow.Log(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (FDuringTaken || QString::fromStdString(FWindow.CounterText(0)).toInt() < 4 || QString::fromStdString(FWindow.CounterText(2)).toInt() < 1) return;
+        FDuringTaken = true;
+        Save(&FWindow, "main-window-during");
+    });
+    connect(&FWindow, &THttpGetForm::RunHasFinished, this, [this] {
+        QTimer::singleShot(500, this, [this] { AfterDownload(); });
+    });
+    FWindow.SelectNode(node);
+    FWindow.PutInQueue();
+}
+
+void TScreenshotTour::ShootModal(const std::function<void()>& trigger, const QString& name) {
+    // The timer fires inside the dialog's own loop; a dialog that never
+    // showed leaves it to be stopped here, so it can't take the next one.
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, [this, name] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(dialog, name);
+            dialog->reject();
+        }
+    });
+    timer.start(600);
+    trigger();
+    timer.stop();
+}
+
+void TScreenshotTour::AfterDownload() {
+    Save(&FWindow, "main-window-after");
+    ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog");
+    ShootModal([this] { FWindow.Actions().acShowInformation->trigger(); }, "statistics-dialog");
+    DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
+    QTimer::singleShot(500, this, [this] {
+        Save(&FDebugLog, "debug-log-window");
+        FDebugLog.hide();
+        FWindow.close();
+    });
+}
+
+} // namespace vorlin::app

@@ -1,0 +1,67 @@
+// The main window's questions answered from a script, so tests drive the
+// controller without anyone at the screen. Every question and message is
+// recorded; an unscripted question answers its default.
+#pragma once
+
+#include "app/DesktopDialogs.h"
+#include "project/PasswordList.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vorlin::test {
+
+class TScriptedDialogs : public app::IDesktopDialogs {
+public:
+    std::deque<app::TAnswer> Answers;  // next answers to Question, in order
+    std::vector<std::string> Questions, Messages;
+    std::string SaveName;              // answer of SaveFileName
+    // The run's questions; unset: refuse / choose nothing / confirm.
+    std::function<bool(TAuthRec&)> OnCredentials;
+    std::function<void(TDownloadProject&, TDownloadLink&)> OnSelectLinks;
+    std::function<bool(TDownloadProject&)> OnSelectStructure;
+    std::function<bool(TProgramSettings&)> OnEditSettings;
+    std::function<void(TDownloadProject&)> OnProjectInformation;
+    int CredentialRequests = 0, LinkSelections = 0, StructureSelections = 0;
+    bool ClosingShown = false, ClosingWasShown = false;
+    std::vector<std::pair<int, std::string>> ClosingProgress;
+
+    void Message(const std::string& text, bool) override { Messages.push_back(text); }
+    app::TAnswer Question(const std::string& text, app::TButtons, app::TAnswer defaultAnswer) override {
+        Questions.push_back(text);
+        if (Answers.empty()) return defaultAnswer;
+        app::TAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    std::string SaveFileName(const std::string&, const std::string&) override { return SaveName; }
+    bool AskCredentials(TAuthRec& request) override {
+        ++CredentialRequests;
+        return OnCredentials && OnCredentials(request);
+    }
+    void SelectLinks(TDownloadProject& project, TDownloadLink& page) override {
+        ++LinkSelections;
+        if (OnSelectLinks) OnSelectLinks(project, page);
+    }
+    bool SelectStructure(TDownloadProject& project) override {
+        ++StructureSelections;
+        return !OnSelectStructure || OnSelectStructure(project);
+    }
+    bool EditSettings(TProgramSettings& record) override { return OnEditSettings && OnEditSettings(record); }
+    void ShowProjectInformation(TDownloadProject& project) override {
+        if (OnProjectInformation) OnProjectInformation(project);
+    }
+    void ShowClosingDownload(const std::string& text) override {
+        ClosingShown = ClosingWasShown = true;
+        ClosingProgress.emplace_back(0, text);
+    }
+    void ClosingDownloadProgress(int percent, const std::string& text) override {
+        ClosingProgress.emplace_back(percent, text);
+    }
+    void CloseClosingDownload() override { ClosingShown = false; }
+    bool ClosingDownloadShown() const override { return ClosingShown; }
+};
+
+} // namespace vorlin::test
