@@ -5,9 +5,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vorlin::ui {
 
@@ -20,7 +23,10 @@ TTreeConfig::TTreeConfig(QWidget* parent)
     : QWidget(parent), FTree(new QTreeWidget(this)), FCaption(new QLabel(this)), FStack(new QStackedWidget(this)) {
     FTree->setObjectName("tvPages");
     FTree->setHeaderHidden(true);
-    FTree->setRootIsDecorated(true);
+    // Sections stay open, so they need no expand marks; the room goes to the captions.
+    FTree->setRootIsDecorated(false);
+    FTree->setItemsExpandable(false);
+    FTree->setIndentation(FTree->fontMetrics().averageCharWidth() * 2);
     FTree->setFixedWidth(kTreeWidth);
     FTree->setSelectionMode(QAbstractItemView::SingleSelection);
     FTree->header()->setStretchLastSection(true);
@@ -52,6 +58,9 @@ TTreeConfig::TTreeConfig(QWidget* parent)
 
 QTreeWidgetItem* TTreeConfig::AddSection(const QString& caption) {
     auto* item = new QTreeWidgetItem(FTree, QStringList(caption));
+    QFont bold = FTree->font();
+    bold.setBold(true);
+    item->setFont(0, bold);
     item->setExpanded(true);
     return item;
 }
@@ -62,6 +71,7 @@ QTreeWidgetItem* TTreeConfig::AddPage(QTreeWidgetItem* section, const QString& c
     item->setData(0, kPageRole, QVariant::fromValue(static_cast<QObject*>(page)));
     if (section) section->setExpanded(true);
     if (!FTree->currentItem()) FTree->setCurrentItem(section ? section : item);
+    FitTreeWidth();
     return item;
 }
 
@@ -69,6 +79,21 @@ void TTreeConfig::SetCaption(QTreeWidgetItem* item, const QString& caption) {
     if (!item) return;
     item->setText(0, caption);
     if (item == FTree->currentItem()) FCaption->setText(caption);
+    FitTreeWidth();
+}
+
+void TTreeConfig::FitTreeWidth() {
+    // The design width, or more when a font or a language makes a caption
+    // longer: a cut caption names no page.
+    const int margin = 2 * (FTree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FTree) + 1);
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(FTree); *it; ++it) {
+        const int depth = (*it)->parent() ? 1 : 0;
+        const QFontMetrics itemMetrics((*it)->font(0));
+        widest = std::max(widest, depth * FTree->indentation() + itemMetrics.horizontalAdvance((*it)->text(0)) + margin);
+    }
+    const int needed = widest + 2 * FTree->frameWidth() + 4;
+    FTree->setFixedWidth(std::max(kTreeWidth, needed));
 }
 
 QWidget* TTreeConfig::PageOf(QTreeWidgetItem* item) const {

@@ -1,6 +1,7 @@
 // A dialog body of pages picked from a tree: sections and their pages on
-// the left (a fixed width), the chosen page on the right under a caption
-// that repeats its name. A section shows the page of its first entry.
+// the left (145 pixels wide, wider only when a caption needs it), the chosen
+// page on the right under a caption that repeats its name. A section shows
+// the page of its first entry.
 #pragma once
 
 #include <QWidget>
@@ -38,6 +39,7 @@ signals:
 
 private:
     void ItemChosen(QTreeWidgetItem* item);
+    void FitTreeWidth();
     QWidget* PageOf(QTreeWidgetItem* item) const;
 
     QTreeWidget* FTree;
