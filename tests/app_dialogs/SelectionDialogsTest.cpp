@@ -211,9 +211,14 @@ private slots:
         QVERIFY(upper->Forced && lower->Forced && image->Forced && forced->Forced);
     }
 
-    void AHundredThousandLinksFillAndTickQuickly() {
+    void AHundredThousandLinksFillAndTick() {
         TDownloadProject project;
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer build looks for memory faults, not for speed: fewer will do.
+        const int links = 20000;
+#else
         const int links = 100000;
+#endif
         for (int i = 0; i < links; ++i)
             AddLink(project, "host" + std::to_string(i % 7), "d" + std::to_string(i % 97) + "/s" + std::to_string(i % 13) +
                                                                   "/file" + std::to_string(i) + ".html");
@@ -236,7 +241,7 @@ private slots:
         QCoreApplication::processEvents();
         const qint64 tickMs = clock.elapsed();
         form.accept();
-        qInfo("100000 links: tree filled in %lld ms, ticked, expanded and shown in %lld ms", fillMs, tickMs);
+        qInfo("%d links: tree filled in %lld ms, ticked, expanded and shown in %lld ms", links, fillMs, tickMs);
     }
 
     void AStoredStructureIsWrittenBackOnlyWhenChosen() {
