@@ -38,13 +38,6 @@ void SetTimeouts(int fd) {
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof(tv));
 }
 
-// The peer must be a program of our own user.
-bool PeerIsUs(int fd) {
-    ucred cred{};
-    socklen_t length = sizeof(cred);
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 && cred.uid == geteuid();
-}
-
 bool SendAll(int fd, const std::string& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {
@@ -74,6 +67,12 @@ bool ReceiveReply(int fd, TReply& reply) {
 }
 
 } // namespace
+
+bool PeerIsUs(int fd) {
+    ucred cred{};
+    socklen_t length = sizeof(cred);
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 && cred.uid == geteuid();
+}
 
 TExchange Exchange(const std::string& socketPath, const TRequest& request, TReply& reply) {
     sockaddr_un address{};

@@ -45,12 +45,6 @@ uint64_t NowMs() {
                                      .count());
 }
 
-bool PeerIsUs(int fd) {
-    ucred cred{};
-    socklen_t length = sizeof(cred);
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0 && cred.uid == geteuid();
-}
-
 // Which messages another program may post. Everything a window handles
 // with a pointer in its parameters (the run's WM_USER messages) stays out.
 bool MayCrossPrograms(uint32_t message, uint64_t wParam) {

@@ -53,6 +53,9 @@ private:
 // (reported to the debug log once).
 std::string UsableDirectory();
 
+// Whether the other end of a connected socket is a program of our own user.
+bool PeerIsUs(int fd);
+
 // One request and its reply over a fresh connection, with time limits on
 // every step. erNoServer: nobody listens there (a dead program's name).
 enum class TExchange { erOk, erNoServer, erFailed };

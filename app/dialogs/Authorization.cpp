@@ -61,14 +61,7 @@ TfmAuthorization::TfmAuthorization(TAuthRec& request, QWidget* parent) : QDialog
     passwordLabel->setBuddy(FPassword);
     form->addRow(passwordLabel, FPassword);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = Tagged<QPushButton>(tgAuthOk, "btOK", buttons);
-    QPushButton* cancel = Tagged<QPushButton>(tgAuthCancel, "btCancel", buttons);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfmAuthorization::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfmAuthorization::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this, tgAuthOk, tgAuthCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

@@ -2,12 +2,26 @@
 
 #include "app/dialogs/DialogTexts.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace vorlin::app {
+
+QDialogButtonBox* OkCancelButtons(QDialog* dialog, int okTag, int cancelTag) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = Tagged<QPushButton>(okTag, "btOK", buttons);
+    QPushButton* cancel = Tagged<QPushButton>(cancelTag, "btCancel", buttons);
+    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
 
 QPushButton* BrowseButton(int tag, const char* name, QLineEdit* edit, TBrowseFor what, QWidget* parent) {
     auto* button = Tagged<QPushButton>(tag, name, parent);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+class QDialog;
+class QDialogButtonBox;
 class QLineEdit;
 class QPushButton;
 
@@ -25,6 +27,10 @@ template <typename T> T* Named(const char* name, QWidget* parent) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
+
+// The OK button (the default, "btOK") and the cancel button ("btCancel")
+// of a dialog, wired to its accept() and reject().
+QDialogButtonBox* OkCancelButtons(QDialog* dialog, int okTag, int cancelTag);
 
 // A "..." button that fills the edit with a directory or file the user picks.
 enum class TBrowseFor { bfDirectory, bfBookmarkFile, bfProgram };

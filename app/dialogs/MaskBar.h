@@ -36,4 +36,13 @@ private:
     QPushButton* FSelectAll;
 };
 
+// A mask bar that ticks in the model (its CheckMatching and CheckAll).
+template <typename TModel> TMaskBar* MaskBarFor(TModel* model, QWidget* parent) {
+    auto* bar = new TMaskBar(parent);
+    QObject::connect(bar, &TMaskBar::ApplyMask, model,
+                     [model](const std::string& mask, bool caseSensitive) { model->CheckMatching(mask, caseSensitive); });
+    QObject::connect(bar, &TMaskBar::SelectAll, model, [model] { model->CheckAll(); });
+    return bar;
+}
+
 } // namespace vorlin::app

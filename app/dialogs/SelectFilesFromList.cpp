@@ -63,19 +63,9 @@ TfmSelectFilesFromList::TfmSelectFilesFromList(TDownloadProject&, TDownloadLink&
     FList->header()->setSectionResizeMode(TLinkChoiceModel::coURL, QHeaderView::Stretch);
     FList->header()->setSectionResizeMode(TLinkChoiceModel::coLevel, QHeaderView::ResizeToContents);
 
-    FMaskBar = new TMaskBar(this);
-    connect(FMaskBar, &TMaskBar::ApplyMask, this,
-            [this](const std::string& mask, bool caseSensitive) { FModel->CheckMatching(mask, caseSensitive); });
-    connect(FMaskBar, &TMaskBar::SelectAll, FModel, &TLinkChoiceModel::CheckAll);
+    FMaskBar = MaskBarFor(FModel, this);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = Tagged<QPushButton>(tgSelectOk, "btOK", buttons);
-    QPushButton* cancel = Tagged<QPushButton>(tgSelectCancel, "btCancel", buttons);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfmSelectFilesFromList::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfmSelectFilesFromList::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this, tgSelectOk, tgSelectCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(FList, 1);

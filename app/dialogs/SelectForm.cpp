@@ -75,19 +75,9 @@ TSelectForm::TSelectForm(TDownloadProject& project, QWidget* parent) : QDialog(p
     FTree->setHeaderHidden(false);
     if (FModel->rowCount() == 1) FTree->expand(FModel->index(0, 0));
 
-    FMaskBar = new TMaskBar(this);
-    connect(FMaskBar, &TMaskBar::ApplyMask, this,
-            [this](const std::string& mask, bool caseSensitive) { FModel->CheckMatching(mask, caseSensitive); });
-    connect(FMaskBar, &TMaskBar::SelectAll, FModel, &TStructureSelectionModel::CheckAll);
+    FMaskBar = MaskBarFor(FModel, this);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = Tagged<QPushButton>(tgSelectOk, "btOK", buttons);
-    QPushButton* cancel = Tagged<QPushButton>(tgSelectCancel, "btCancel", buttons);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TSelectForm::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TSelectForm::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this, tgSelectOk, tgSelectCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(FTree, 1);

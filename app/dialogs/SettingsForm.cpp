@@ -41,14 +41,7 @@ TSettingsForm::TSettingsForm(const TProgramSettings& record, const TSettingsOffe
         }
     }
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = Tagged<QPushButton>(tgSettingsOk, "btOK", buttons);
-    QPushButton* cancel = Tagged<QPushButton>(tgSettingsCancel, "btCancel", buttons);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TSettingsForm::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TSettingsForm::reject);
+    QDialogButtonBox* buttons = OkCancelButtons(this, tgSettingsOk, tgSettingsCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(FPages, 1);
