@@ -50,19 +50,21 @@ private:
 
 } // namespace
 
-TSelectForm::TSelectForm(TDownloadProject& project, QWidget* parent) : QDialog(parent) {
+TSelectForm::TSelectForm(TDownloadProject& project, QWidget* parent) : TSelectForm(CollectStructure(project), parent) {}
+
+TSelectForm::TSelectForm(const std::vector<TStructureEntry>& entries, QWidget* parent) : QDialog(parent) {
     AddDialogTexts();
     setObjectName("TSelectForm");
     SetTag(this, tgSelectFilesForm);
 
     std::unique_ptr<TLoadingStructureWindow> loading;
-    if (project.Links && project.Links->Count() >= kLoadingWindowFrom) {
+    if (entries.size() >= static_cast<size_t>(kLoadingWindowFrom)) {
         loading = std::make_unique<TLoadingStructureWindow>(parent);
         loading->show();
         loading->repaint();
     }
     FModel = new TStructureSelectionModel(
-        project,
+        entries,
         [&loading](int done, int total) {
             if (loading) loading->Progress(done, total);
         },

@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 class QTreeView;
 
@@ -18,6 +19,7 @@ namespace vorlin::app {
 
 class TMaskBar;
 class TStructureSelectionModel;
+struct TStructureEntry;
 
 class TSelectForm : public QDialog {
     Q_OBJECT
@@ -25,7 +27,12 @@ public:
     // From this many links on, the status window shows while the tree fills.
     static constexpr int kLoadingWindowFrom = 1000;
 
+    // Over the project's link list: for a project without a run, or while
+    // its run waits for the answer (the structure mode at the run's end).
     TSelectForm(TDownloadProject& project, QWidget* parent = nullptr);
+    // Over links collected elsewhere: while a run goes on, CollectStructure
+    // runs on the run's thread (RunSynchronized), the dialog on this one.
+    TSelectForm(const std::vector<TStructureEntry>& entries, QWidget* parent = nullptr);
 
     TStructureSelectionModel* Model() const { return FModel; }
     TMaskBar* MaskBar() const { return FMaskBar; }

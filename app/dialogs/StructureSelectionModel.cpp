@@ -133,12 +133,16 @@ QStringList StructureCaptions(const std::string& server, const std::string& path
     return captions;
 }
 
-TStructureSelectionModel::TStructureSelectionModel(TDownloadProject& project, const TProgress& progress,
-                                                   QObject* parent)
+TStructureSelectionModel::TStructureSelectionModel(const std::vector<TStructureEntry>& entries,
+                                                   const TProgress& progress, QObject* parent)
     : QAbstractItemModel(parent), FRoot(std::make_unique<TNode>()) {
     AddDialogTexts();
-    Build(project, progress);
+    Build(entries, progress);
 }
+
+TStructureSelectionModel::TStructureSelectionModel(TDownloadProject& project, const TProgress& progress,
+                                                   QObject* parent)
+    : TStructureSelectionModel(CollectStructure(project), progress, parent) {}
 
 TStructureSelectionModel::~TStructureSelectionModel() {
     // Deep trees are taken down from the bottom so no destructor recurses far.
@@ -151,28 +155,29 @@ TStructureSelectionModel::~TStructureSelectionModel() {
     }
 }
 
-void TStructureSelectionModel::Build(TDownloadProject& project, const TProgress& progress) {
-    if (!project.Links) return;
-    const int total = project.Links->Count();
+std::vector<TStructureEntry> CollectStructure(TDownloadProject& project) {
+    std::vector<TStructureEntry> entries;
+    if (!project.Links) return entries;
+    entries.reserve(static_cast<size_t>(project.Links->Count()));
+    for (TDownloadLink* link : *project.Links) {
+        TLinkLock lock(*link);
+        if (link->Kind != lkHttp && link->Kind != lkRelative) continue;
+        entries.push_back({link, link->Server, link->Path, link->IsForced()});
+    }
+    return entries;
+}
+
+void TStructureSelectionModel::Build(const std::vector<TStructureEntry>& entries, const TProgress& progress) {
+    const int total = static_cast<int>(entries.size());
     int done = 0;
     TChildTable table;
     table.reserve(total + total / 4);
-    for (TDownloadLink* link : *project.Links) {
-        ++done;
-        if (progress && done % 1024 == 0) progress(done, total);
-        std::string server, path;
-        bool forced = false;
-        {
-            TLinkLock lock(*link);
-            if (link->Kind != lkHttp && link->Kind != lkRelative) continue;
-            server = link->Server;
-            path = link->Path;
-            forced = link->IsForced();
-        }
+    for (const TStructureEntry& entry : entries) {
+        if (progress && ++done % 1024 == 0) progress(done, total);
         TNode* node = FRoot.get();
-        for (const QString& caption : StructureCaptions(server, path)) node = ChildNamed(table, node, caption);
-        node->AddLink(link);
-        node->Checked = node->Checked || forced;
+        for (const QString& caption : StructureCaptions(entry.Server, entry.Path)) node = ChildNamed(table, node, caption);
+        node->AddLink(entry.Link);
+        node->Checked = node->Checked || entry.Forced;
     }
     Finish(FRoot.get(), FNodeCount);
     --FNodeCount;  // the invisible root

@@ -3,7 +3,8 @@
 // lkRelative at the nodes their URLs end in. A node is ticked when one of
 // its links is forced; ticking a node ticks everything below it; a node with
 // children shows whether all, some or none below it are ticked. Built once
-// (each link read under its lock), so it stays quick with 100,000 links.
+// from a snapshot of the links, so it stays quick with 100,000 links and
+// never walks a list that a run is adding to.
 #pragma once
 
 #include <QAbstractItemModel>
@@ -20,12 +21,28 @@ class TDownloadProject;
 
 namespace vorlin::app {
 
+// What the tree needs of one link, read under the link's lock.
+struct TStructureEntry {
+    TDownloadLink* Link = nullptr;
+    std::string Server, Path;
+    bool Forced = false;  // IsForced()
+};
+
+// The links of kind lkHttp and lkRelative. It walks the project's link list,
+// so it must run where nothing adds to the list meanwhile: on the front
+// end's thread while no run exists or the run waits for an answer, else on
+// the run's own thread (RunSynchronized).
+std::vector<TStructureEntry> CollectStructure(TDownloadProject& project);
+
 class TStructureSelectionModel : public QAbstractItemModel {
     Q_OBJECT
 public:
     // Called while building: links done, links in all.
     using TProgress = std::function<void(int done, int total)>;
 
+    explicit TStructureSelectionModel(const std::vector<TStructureEntry>& entries, const TProgress& progress = {},
+                                      QObject* parent = nullptr);
+    // The same over CollectStructure(project).
     explicit TStructureSelectionModel(TDownloadProject& project, const TProgress& progress = {},
                                       QObject* parent = nullptr);
     ~TStructureSelectionModel() override;
@@ -60,7 +77,7 @@ public:
 private:
     TNode* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(const TNode* node) const;
-    void Build(TDownloadProject& project, const TProgress& progress);
+    void Build(const std::vector<TStructureEntry>& entries, const TProgress& progress);
     // After the ticks below changed: counts again and tells the views.
     void Recount(TNode* node);
     void AnnounceSubtree(const TNode* node);

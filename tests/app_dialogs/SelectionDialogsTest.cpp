@@ -153,6 +153,13 @@ private slots:
         QCOMPARE(StateAt(model, {"h"}), Qt::PartiallyChecked);
         QCOMPARE(StateAt(model, {"h", "docs"}), Qt::Unchecked);
         QCOMPARE(model.LinksAt(model.Find({"h", "docs"})).size(), size_t(1));
+
+        // Links collected elsewhere (on a run's thread) make the same tree.
+        const std::vector<TStructureEntry> entries = CollectStructure(project);
+        QCOMPARE(entries.size(), size_t(7));
+        TSelectForm form(entries);
+        QCOMPARE(form.Model()->NodeCount(), 10);
+        QCOMPARE(StateAt(*form.Model(), {"h", "img", "x.gif"}), Qt::Checked);
     }
 
     void TickingANodeTicksEverythingBelowIt() {
