@@ -1,6 +1,4 @@
-// The main window's dialogs: the forms of app/dialogs/. Compiled when that
-// library is part of the build (DialogStandIns.cpp otherwise).
-#ifdef VORLIN_HAVE_APP_DIALOGS
+// The main window's dialogs: the forms of app/dialogs/.
 
 #include "app/DialogForms.h"
 
@@ -67,5 +65,3 @@ std::unique_ptr<IClosingWindow> ShowClosingWindow(const std::string& text, QWidg
 }
 
 } // namespace vorlin::app
-
-#endif

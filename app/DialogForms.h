@@ -1,6 +1,5 @@
-// The dialogs the main window opens, one call each. DialogForms.cpp opens
-// the forms of app/dialogs/; where that library is not in the build,
-// DialogStandIns.cpp offers plain stand-ins with the same contract.
+// The dialogs the main window opens, one call each; DialogForms.cpp opens
+// the forms of app/dialogs/.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,5 @@
 // The real dialogs of the main window (message boxes, the dialogs of
-// app/dialogs/). Where the dialogs library is not part of the build, plain
-// stand-ins of QtDialogStandIns.cpp answer instead.
+// app/dialogs/).
 #pragma once
 
 #include "app/DesktopDialogs.h"

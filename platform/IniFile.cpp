@@ -19,7 +19,9 @@ void TIniFile::LoadFromFile(const std::string& hostPath) {
 void TIniFile::LoadFromText(const std::string& text) {
     FSections.clear();
     TSection* current = nullptr;
-    size_t start = 0;
+    // A byte-order mark (editors on the original platform write one) would
+    // hide the first section header.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();

@@ -25,7 +25,7 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.Bool("Settings", "bBookmNetscpDir", s.BookmNetscpDir);
     v.Bool("Proxy", "Proxy-Enabled", s.ProxyEnabled);
     v.Bool("TimeOut", "TimeOut-Enabled", s.TimeOutEnabled);
-    v.Integer("ClipBoard", "Type", s.ClipboardType);
+    v.Enumeration("ClipBoard", "Type", s.ClipboardType, 2);
     v.String("Proxy", "Proxy-Server", s.ProxyServer);
     v.String("Proxy", "Proxy-Port", s.ProxyPort);
     v.String("Proxy", "Proxy-Username", s.ProxyUserName);
@@ -37,7 +37,7 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.String("Advanced", "IdentifyAs", s.IdentifyAs);
     v.Integer("TimeOut", "TimeOut-Length", s.TimeOutLength);
     v.Integer("TimeOut", "Number Of Tries", s.NumberOfTries);
-    v.Integer("Dial-Up", "ConnType", s.ConnType);
+    v.Enumeration("Dial-Up", "ConnType", s.ConnType, 2);
     v.String("Dial-Up", "UserName", s.DialUpUserName);
     v.Password("Dial-Up", "PassWord", s.DialUpPassword);
     v.String("Dial-Up", "Entry", s.DialUpEntry);
@@ -63,6 +63,12 @@ struct TReader {
         if (value >= std::numeric_limits<T>::min() && value <= std::numeric_limits<T>::max())
             field = static_cast<T>(value);
     }
+    // A mode the program doesn't know would leave no choice selected in the
+    // settings dialog and no branch taken by its users: the default stands.
+    void Enumeration(const char* section, const char* key, uint8_t& field, int64_t highest) {
+        int64_t value = Ini.ReadInteger(section, key, field);
+        if (value >= 0 && value <= highest) field = static_cast<uint8_t>(value);
+    }
     void Password(const char* section, const char* key, std::string& field) {
         if (!Ini.ValueExists(section, key)) return;
         try {
@@ -81,6 +87,7 @@ struct TWriter {
     template <typename T> void Integer(const char* section, const char* key, T& field) {
         Ini.WriteInteger(section, key, static_cast<int64_t>(field));
     }
+    void Enumeration(const char* section, const char* key, uint8_t& field, int64_t) { Integer(section, key, field); }
     void Password(const char* section, const char* key, std::string& field) {
         Ini.WriteString(section, key, ScramblePassword(field));
     }

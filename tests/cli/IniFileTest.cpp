@@ -22,6 +22,12 @@ TEST(IniFile, ReadsSectionsAndKeysWithoutRegardToCase) {
     EXPECT_EQ(ini.ReadString("Advanced", "Missing", "fallback"), "fallback");
 }
 
+TEST(IniFile, AByteOrderMarkHidesNoSection) {
+    TIniFile ini;
+    ini.LoadFromText("\xEF\xBB\xBF[Settings]\r\nNumberOfThreads=7\r\n");
+    EXPECT_EQ(ini.ReadInteger("Settings", "NumberOfThreads", 5), 7);
+}
+
 TEST(IniFile, NumbersAndBooleansThatDontParseGiveTheFallback) {
     TIniFile ini;
     ini.LoadFromText("[S]\nn=12x\nm=\nb=yes\nt=1\nf=0\nbig=99999999999\nneg=-3\n");

@@ -112,13 +112,18 @@ TEST(ProgramSettingsFile, EveryFieldSurvivesARoundTripWithPasswordsScrambled) {
 TEST(ProgramSettingsFile, ValuesAFieldCantHoldKeepTheDefault) {
     TIniFile ini;
     ini.LoadFromText("[TimeOut]\nTimeOut-Length=70000\nNumber Of Tries=abc\n[ClipBoard]\nType=300\n"
-                     "[Proxy]\nProxy-PassWord=not base64!\n");
+                     "[Proxy]\nProxy-PassWord=not base64!\n[Dial-Up]\nConnType=3\n");
     TProgramSettings s;
     ReadProgramSettings(ini, s);
+    EXPECT_EQ(s.ConnType, 0) << "no such connection type";
     EXPECT_EQ(s.TimeOutLength, 20);
     EXPECT_EQ(s.NumberOfTries, 3);
     EXPECT_EQ(s.ClipboardType, 1);
     EXPECT_EQ(s.ProxyPassword, "");
+    ini.LoadFromText("[ClipBoard]\nType=3\n[Dial-Up]\nConnType=2\n");
+    ReadProgramSettings(ini, s);
+    EXPECT_EQ(s.ClipboardType, 1) << "no such clipboard mode";
+    EXPECT_EQ(s.ConnType, 2);
 }
 
 } // namespace

@@ -1,0 +1,42 @@
+#include "app/dialogs/DialogControls.h"
+
+#include "app/dialogs/DialogTexts.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vorlin::app {
+
+QDialogButtonBox* OkCancelButtons(QDialog* dialog, int okTag, int cancelTag) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = Tagged<QPushButton>(okTag, "btOK", buttons);
+    QPushButton* cancel = Tagged<QPushButton>(cancelTag, "btCancel", buttons);
+    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+QPushButton* BrowseButton(int tag, const char* name, QLineEdit* edit, TBrowseFor what, QWidget* parent) {
+    auto* button = Tagged<QPushButton>(tag, name, parent);
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+    QObject::connect(button, &QPushButton::clicked, parent, [edit, what, parent] {
+        QString chosen;
+        if (what == TBrowseFor::bfDirectory)
+            chosen = QFileDialog::getExistingDirectory(parent, DialogText(smChooseDirectory), edit->text());
+        else
+            chosen = QFileDialog::getOpenFileName(parent, DialogText(smChooseFile), edit->text(),
+                                                  DialogText(what == TBrowseFor::bfBookmarkFile ? smBookmarkFiles
+                                                                                                : smPrograms));
+        if (!chosen.isEmpty()) edit->setText(chosen);
+    });
+    return button;
+}
+
+} // namespace vorlin::app

@@ -1,0 +1,19 @@
+// What the settings dialog offers to choose from, found outside it: the
+// users of the installed browser, the dial-up phone-book entries, the
+// browser's installation directory and the favourites directory. The
+// bookmark import and the connection control fill it; empty means none.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorlin::app {
+
+struct TSettingsOffers {
+    std::vector<std::string> BrowserUsers;
+    std::vector<std::string> PhoneBookEntries;
+    std::string BrowserDirectory;
+    std::string FavoritesDirectory;
+};
+
+} // namespace vorlin::app

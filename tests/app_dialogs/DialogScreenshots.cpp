@@ -1,0 +1,105 @@
+// Renders every dialog to a PNG file, to look at their layout without a
+// display: QT_QPA_PLATFORM=offscreen dialog_screenshots OUTDIR
+#include "app/dialogs/Authorization.h"
+#include "app/dialogs/ClosingDownload.h"
+#include "app/dialogs/ProjectInformation.h"
+#include "app/dialogs/SelectFilesFromList.h"
+#include "app/dialogs/SelectForm.h"
+#include "app/dialogs/SettingsForm.h"
+#include "app/dialogs/SettingsPage.h"
+#include "app/dialogs/DialogTexts.h"
+#include "platform/DateTime.h"
+#include "project/PasswordList.h"
+#include "tests/app_dialogs/DialogTestSupport.h"
+#include "ui/TreeConfig.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTreeView>
+
+#include <cstdio>
+
+using namespace vorlin;
+using namespace vorlin::app;
+using namespace vorlin::test;
+
+namespace {
+
+QString FOut;
+
+void Save(QWidget& widget, const QString& name) {
+    widget.show();
+    QApplication::processEvents();
+    const QString path = FOut + "/" + name + ".png";
+    if (!widget.grab().save(path)) std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+void SettingsPages() {
+    TProgramSettings record;
+    record.ProxyEnabled = true;
+    record.ProxyServer = "proxy.example.org";
+    record.ProxyPort = "3128";
+    record.ConnType = 1;
+    record.DefaultDownloadDir = QDir::homePath().toStdString();
+    TSettingsOffers offers;
+    offers.BrowserUsers = {"default", "ann"};
+    offers.PhoneBookEntries = {"Provider A"};
+    offers.BrowserDirectory = "/usr/lib/netscape";
+    offers.FavoritesDirectory = (QDir::homePath() + "/Favorites").toStdString();
+    TSettingsForm form(record, offers);
+    for (int tag : {tgNetscape, tgInternetExplorer, tgClipboard, tgIdentification, tgAutoSave, tgProxy, tgTimeouts,
+                    tgInternetConnection, tgDownloadDirectory}) {
+        form.Pages()->ShowPage(form.Page(tag));
+        Save(form, "settings-" + DialogText(tag).remove(' ').toLower());
+    }
+}
+
+void OtherDialogs() {
+    TDownloadProject project;
+    project.AverageCPS = 53456;
+    project.PeekCPS = 191234;
+    project.FileCount = 1234;
+    project.FilteredOutCount = 210;
+    project.DownloadedCount = 1011;
+    project.LastDuration = EncodeTime(0, 12, 34, 0);
+    project.ProjectSize = 123456789;
+    TfmProjectInformation information(project);
+    Save(information, "statistics");
+
+    TDownloadLink* page = AddLink(project, "www.example.org", "docs/index.html");
+    std::vector<TDownloadLink*> found;
+    for (const char* path : {"docs/guide.pdf", "docs/setup%20notes.html", "files/archive-2024.zip", "img/logo.png",
+                             "docs/chapter/one.html", "docs/chapter/two.html", "download/tool.exe"})
+        found.push_back(AddLink(project, "www.example.org", path, lkHttp, 2));
+    for (TDownloadLink* link : found) Refer(page, {link});
+    TfmSelectFilesFromList links(project, *page);
+    Save(links, "half-automatic");
+
+    TSelectForm structure(project);
+    structure.Tree()->expandAll();
+    Save(structure, "file-selection");
+
+    TAuthRec request{"Members only", found[0], "", ""};
+    TfmAuthorization authorization(request);
+    Save(authorization, "authorization");
+
+    TfmClosingDownload closing;
+    closing.SetProgress(35, "Saving link data (35%)");
+    Save(closing, "closing-download");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    FOut = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(FOut);
+    SettingsPages();
+    OtherDialogs();
+    return 0;
+}
