@@ -4,6 +4,8 @@
 #include "platform/Stream.h"
 
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -119,6 +121,24 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
     } catch (...) {
         DeleteFile(temp);
         throw;
+    }
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string dir = ExtractFilePath(path);
+    const std::string prefix = ExtractFileName(path) + ".tmp";
+    for (const std::string& name : ListDirectory(dir.empty() ? "." : dir)) {
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const char* first = name.data() + prefix.size();
+        const char* last = name.data() + name.size();
+        long pid = 0;
+        auto [end, ec] = std::from_chars(first, last, pid);
+        if (ec != std::errc() || end != last || pid <= 0 || pid == ::getpid()) continue;
+        // EPERM: the process runs, it is only someone else's.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        const std::string stale = dir + name;
+        if (::lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode)) DeleteFile(stale);
     }
 }
 

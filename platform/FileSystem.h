@@ -40,6 +40,11 @@ std::vector<std::string> ListDirectory(const std::string& path);
 class TFileStream;
 void WriteFileAtomically(const std::string& path, const std::function<void(TFileStream&)>& writer);
 
+// Removes what WriteFileAtomically left of path when a process was killed
+// while saving: files named like path + ".tmp" + a process id, of processes
+// that no longer run. Those of running processes are left alone.
+void RemoveStaleTemporaries(const std::string& path);
+
 // The directory of the running executable, with a trailing "/".
 std::string ExecutableDirectory();
 
