@@ -85,7 +85,14 @@ int OpenParent(const std::string& baseDir, const std::string& path, const std::v
             if (::mkdirat(dir.Get(), name, 0755) != 0 && errno != EEXIST) Fail(path, errno);
             next = ::openat(dir.Get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
-        if (next < 0) Fail(path, errno);
+        if (next < 0) {
+            int error = errno;
+            // A link to a file where a directory is needed reads ENOTDIR.
+            struct stat st {};
+            if (error == ENOTDIR && ::fstatat(dir.Get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                error = ELOOP;
+            Fail(path, error);
+        }
         dir.Reset(next);
     }
     return dir.Release();
