@@ -273,10 +273,7 @@ void TWSocket::DnsLookup(const std::string& hostIn) {
         in_addr a{};
         if (inet_aton(host.c_str(), &a) != 0) {
             char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &a, text, sizeof text);
-            FDnsResult = text;
-            FDnsResultList.push_back(FDnsResult);
-            if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+            AnswerAddress(inet_ntop(AF_INET, &a, text, sizeof text));
             return;
         }
     }
@@ -287,10 +284,7 @@ void TWSocket::DnsLookup(const std::string& hostIn) {
     in6_addr a6{};
     if (literal.find(':') != std::string::npos && inet_pton(AF_INET6, literal.c_str(), &a6) == 1) {
         char text[INET6_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET6, &a6, text, sizeof text);
-        FDnsResult = text;
-        FDnsResultList.push_back(FDnsResult);
-        if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+        AnswerAddress(inet_ntop(AF_INET6, &a6, text, sizeof text));
         return;
     }
     FDnsLookupHandle = StartAsyncLookup(host, FWindow.Handle(), WM_ASYNCGETHOSTBYNAME);
@@ -298,6 +292,12 @@ void TWSocket::DnsLookup(const std::string& hostIn) {
         FLastError = WSAENOBUFS;
         RaiseException(Format("%s: can't start DNS lookup, error #%d", host, FLastError));
     }
+}
+
+void TWSocket::AnswerAddress(const char* address) {
+    FDnsResult = address;
+    FDnsResultList.push_back(FDnsResult);
+    if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
 }
 
 void TWSocket::CancelDnsLookup() {
