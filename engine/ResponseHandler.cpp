@@ -309,7 +309,14 @@ void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link
 
 void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
     TDownloadLink* link = client.CurrentLink;
-    if (!link || client.StopReason() != srRunning || FRun.QuitWaiting()) return;
+    if (!link || client.StopReason() != srRunning) return;
+    if (FRun.QuitWaiting()) {
+        // The run is ending: what still arrives would only pile up unread
+        // until the connection is closed, so it is closed now.
+        client.SetStopReason(srClosing);
+        client.Abort();
+        return;
+    }
     try {
         client.TimeOutTimer().Restart();
         client.CountBodyBytes(length);

@@ -81,9 +81,10 @@ measure() {
   mkdir -p "$home"
   local start end
   start=$(date +%s.%N)
-  # timeout sends SIGINT: the run stops in order as after Ctrl-C.
-  timeout -s INT "$limit" /usr/bin/time -v "$vorlin" get -q --home "$home" -c 1 "$url" "$target" \
-    >"$work/$name.out" 2>"$work/$name.time" || true
+  # timeout sends SIGINT to vorlin: the run stops in order as after Ctrl-C;
+  # time reports the largest of the processes it waited for.
+  /usr/bin/time -v -o "$work/$name.time" timeout -s INT "$limit" "$vorlin" get -q --home "$home" -c 1 "$url" "$target" \
+    >"$work/$name.out" 2>&1 || true
   end=$(date +%s.%N)
   local rss
   rss=$(grep -o 'Maximum resident set size (kbytes): [0-9]*' "$work/$name.time" | grep -o '[0-9]*$' || echo "?")
