@@ -321,6 +321,7 @@ void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
         client.TimeOutTimer().Restart();
         client.CountBodyBytes(length);
         if (PassedSizeLimit(client, *link)) return;
+        if (client.ClaimedBy) StoreOversizedDocument(client, *link);
         const int status = client.StatusCode();
         if (status == 200 || status == 206) {
             TDownloadProject& project = FRun.Project();
@@ -345,6 +346,8 @@ void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
             FRun.Scheduler().Wake();
             FRun.Report().Stats(FRun.Project());
         }
+    } catch (const EFileError& e) {
+        StoreFailed(client, *link, e);
     } catch (const std::exception& e) {
         FRun.Report().PostError("TDownloadThread.DocData(" + client.URL + " , #" + std::to_string(client.Number()) +
                                 ")->" + e.what());
@@ -370,6 +373,20 @@ bool TResponseHandler::PassedSizeLimit(TRunClient& client, TDownloadLink& link) 
     client.Resuming = false;
     DeleteFileConfined(project.TargetDir, LinkFilePath(project, link));
     return true;
+}
+
+void TResponseHandler::StoreOversizedDocument(TRunClient& client, TDownloadLink& link) {
+    TMemoryStream* held = client.ReceiveMemory();
+    if (!held || held->Size() <= kMaxPluginDocument) return;
+    // Too big to hold for its plugin: stored as received, like a plain file.
+    TDownloadProject& project = FRun.Project();
+    auto file = std::make_unique<TFileStream>(LinkFilePath(project, link), fmCreate | fmCreateDirectories,
+                                              project.TargetDir);
+    file->WriteBuffer(held->Memory(), held->Size() - held->Origin());
+    client.ClaimedBy = nullptr;
+    client.SetOwnedReceiveStream(std::move(file));
+    DebugLog("A document of more than " + std::to_string(kMaxPluginDocument) + " bytes for a plugin is stored as received: " +
+             client.URL);
 }
 
 void TResponseHandler::StoreFailed(TRunClient& client, TDownloadLink&, const EFileError& error) {

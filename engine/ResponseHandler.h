@@ -49,6 +49,9 @@ private:
     // A body that went past the project's file size limit: given up, and
     // what was stored of it removed.
     bool PassedSizeLimit(TRunClient& client, TDownloadLink& link);
+    // A document held in memory for its parser plugin that grows past
+    // kMaxPluginDocument goes on to its file instead, unparsed.
+    void StoreOversizedDocument(TRunClient& client, TDownloadLink& link);
     // What could not be written: a full disk stops the run (the link stays
     // pending for the next one); any other reason files the link out. The
     // line names the file and the system's reason.
@@ -73,6 +76,9 @@ private:
 
     TDownloadRun& FRun;
 };
+
+// The most a document for a parser plugin may hold in memory.
+constexpr int64_t kMaxPluginDocument = 16 << 20;
 
 // Redirects followed in a row from one link before the chain is given up.
 constexpr int kMaxRedirectHops = 20;
