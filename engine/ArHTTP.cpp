@@ -44,11 +44,15 @@ TArHTTP::TArHTTP(IFetchOwner* run, int clientNumber, std::unique_ptr<IClientPars
     FTimeOutTimer.SetEnabled(false);
     FTimeOutTimer.OnTimer = [this](TTimer&) { TimeOutHandler(); };
     SetTimeOutEnabled(false);
+    FLowSpeedTimer.SetEnabled(false);
+    FLowSpeedTimer.SetInterval(0);
+    FLowSpeedTimer.OnTimer = [this](TTimer&) { LowSpeedPeriodEnded(); };
 }
 
 TArHTTP::~TArHTTP() {
     FParser.reset();
     FTimeOutTimer.SetEnabled(false);
+    FLowSpeedTimer.SetEnabled(false);
     ReceiveStream = nullptr;
 }
 
@@ -62,6 +66,7 @@ void TArHTTP::SetTimeOutEnabled(bool enabled) {
 }
 
 void TArHTTP::StartGet(bool resetTries) {
+    StopLowSpeedWatch();
     LastModified = 0;
     SetStopReason(srRunning);
     if (resetTries) TriesUsed = 0;
@@ -91,11 +96,16 @@ void TArHTTP::FreeReceiveStream() {
 }
 
 void TArHTTP::TimeOutHandler() {
+    if (TriesUsed < NumberOfTries && FRun)
+        FRun->PostLog(FormatRunText(607, {URL, std::to_string(NumberOfTries - TriesUsed - 1)}));
+    RetryOrGiveUp();
+}
+
+void TArHTTP::RetryOrGiveUp() {
     FTimeOutTimer.SetEnabled(false);
+    StopLowSpeedWatch();
     if (TriesUsed < NumberOfTries) {
         ++TriesUsed;
-        if (FRun)
-            FRun->PostLog(FormatRunText(607, {URL, std::to_string(NumberOfTries - TriesUsed)}));
         FreeReceiveStream();
         SetStopReason(srRetry);
     } else {
@@ -103,6 +113,31 @@ void TArHTTP::TimeOutHandler() {
         SetStopReason(srGivenUp);
     }
     Abort();
+}
+
+void TArHTTP::SetLowSpeedLimit(int64_t bytes, uint32_t periodMs) {
+    FLowSpeedBytes = bytes > 0 && periodMs > 0 ? bytes : 0;
+    FLowSpeedTimer.SetInterval(FLowSpeedBytes > 0 ? periodMs : 0);
+}
+
+void TArHTTP::StartLowSpeedWatch() {
+    FPeriodBytes = 0;
+    if (FLowSpeedBytes > 0) FLowSpeedTimer.SetEnabled(true);
+    FLowSpeedTimer.Restart();
+}
+
+void TArHTTP::LowSpeedPeriodEnded() {
+    // A request that is already ending is left to end.
+    if (FStopReason != srRunning || FPeriodBytes >= FLowSpeedBytes) {
+        FPeriodBytes = 0;
+        return;
+    }
+    FLowSpeedTimer.SetEnabled(false);
+    if (FRun)
+        FRun->PostLog(Format("%s sent %lld bytes in %u seconds, fewer than the low-speed limit of %lld",
+                             URL.c_str(), static_cast<long long>(FPeriodBytes),
+                             (FLowSpeedTimer.Interval() + 999) / 1000, static_cast<long long>(FLowSpeedBytes)));
+    TimeOutHandler();
 }
 
 void TArHTTP::FireHeaderEnd() {

@@ -64,6 +64,20 @@ public:
     bool ProcessOneMessage();
     // The timer's event; the run also calls it for socket error 10060.
     void TimeOutHandler();
+    // What a time-out does, without its line: the same link again while
+    // tries are left (srRetry), else srGivenUp; then Abort.
+    void RetryOrGiveUp();
+
+    // The low-speed limit: a body that brings fewer than bytes in one period
+    // of periodMs ends like a time-out (a server that drips never falls
+    // silent, so the time-out alone would wait for it forever). 0 in either
+    // switches it off.
+    void SetLowSpeedLimit(int64_t bytes, uint32_t periodMs);
+    // The body begins: the first period starts.
+    void StartLowSpeedWatch();
+    // Body bytes arrived in the current period.
+    void CountBodyBytes(int64_t bytes) { FPeriodBytes += bytes; }
+    void StopLowSpeedWatch() { FLowSpeedTimer.SetEnabled(false); }
 
     // The receive stream, when the component is to own it (the run hands
     // over the streams it opens; the time-out handler frees them).
@@ -77,12 +91,17 @@ protected:
     void FireHeaderEnd() override;
 
 private:
+    void LowSpeedPeriodEnded();
+
     IFetchOwner* FRun;
     bool FTimeOutEnabled = false;
     TStopReason FStopReason = srRunning;
     std::unique_ptr<IClientParser> FParser;
     std::unique_ptr<TStream> FOwnedStream;
     TTimer FTimeOutTimer;
+    TTimer FLowSpeedTimer;
+    int64_t FLowSpeedBytes = 0;
+    int64_t FPeriodBytes = 0;
 };
 
 } // namespace vorlin

@@ -3,6 +3,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Ticks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <string>
@@ -40,18 +41,22 @@ void TCPSThread::MeasureOnce() {
         else
             DispatchMessage(msg);
     }
+    // The time that really passed: a pass that a run's end cut short, or a
+    // loop that was late to wake, would otherwise show a rate its bytes
+    // never had (and an average above the peak).
+    const uint32_t now = GetTickCount();
+    const uint32_t elapsed = now - FLastTick;
     int32_t rate;
     {
         std::lock_guard<std::mutex> g(FLock);
-        // The divisor is 4 although a period lasts at least 4.1 seconds.
-        FCurrentRate = static_cast<int32_t>((FTotal - FTotalAtLast) / 4);
+        FCurrentRate = elapsed == 0 ? 0 : static_cast<int32_t>((FTotal - FTotalAtLast) * 1000 / elapsed);
         rate = FCurrentRate;
     }
     PostMessage(FMainWindow, WM_RUN_RATE, 0, rate);
     PostThreadMessage(FRun, WM_RUN_RATE, 0, rate);
-    FLastTick = GetTickCount();
+    FLastTick = now;
     FTotalAtLast = FTotal;
-    if (FPeak < CurrentRate()) FPeak = CurrentRate();
+    if (FPeak < rate) FPeak = rate;
 }
 
 void TCPSThread::Execute() {
@@ -66,9 +71,13 @@ void TCPSThread::Execute() {
             PostMessage(FMainWindow, WM_RUN_ERROR, 0, 0, MakePayload(std::string("Error: ") + e.what()));
         }
     }
-    uint32_t elapsed = FLastTick - FStartTick;
+    const uint32_t elapsed = FLastTick - FStartTick;
     FRunningTime = elapsed / 86400000.0;
-    if (elapsed != 0) SetReturnValue(static_cast<int>(std::lround(FTotal / (elapsed / 1000.0))));
+    if (elapsed != 0) {
+        // A weighted mean of the passes' rates; rounding must not lift it above them.
+        int64_t average = std::llround(static_cast<double>(FTotal) * 1000.0 / elapsed);
+        SetReturnValue(static_cast<int>(std::min<int64_t>(average, std::max(FPeak, 0))));
+    }
 }
 
 } // namespace vorlin

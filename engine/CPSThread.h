@@ -1,7 +1,8 @@
 // TCPSThread: the transfer-rate meter of a download run. A thread of its
 // own that sums the byte counts the run posts to it, publishes bytes per
 // second every period to the main window and the run, and yields the run's
-// average rate, peak rate and running time once it has ended.
+// average rate, peak rate and running time once it has ended. Rates are
+// worked out over the time that really passed, not the nominal period.
 #pragma once
 
 #include "engine/RunMessages.h"

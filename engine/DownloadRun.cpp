@@ -26,6 +26,8 @@ namespace vorlin {
 
 namespace {
 
+constexpr uint32_t kMinAutosaveGapMs = 1000;
+
 [[maybe_unused]] const char* StateName(TRunState state) {
     switch (state) {
     case TRunState::ssClosing: return "ssClosing";
@@ -84,6 +86,13 @@ vorlin_sdk::IParserPluginInterface* TDownloadRun::ClaimingParser(TDownloadLink& 
 
 void TDownloadRun::RecordRedirect(TDownloadLink* target, TDownloadLink* redirected) {
     FRedirects.emplace_back(target, redirected);
+}
+
+void TDownloadRun::StopOnError(const std::string& line) {
+    if (!FFatalError.empty()) return;
+    FFatalError = line;
+    FReport.PostError(line);
+    PostQuitMessage(0);
 }
 
 void TDownloadRun::ReportBytes(int64_t bytes) {
@@ -350,13 +359,21 @@ void TDownloadRun::SaveLinkDataForResume() {
 
 void TDownloadRun::AutosaveIfDue() {
     if (!FSetup.Settings.AutosaveEnabled || FProject.DataFileName.empty()) return;
-    if (GetTickCount() - FLastAutosave < FAutosaveInterval) return;
+    // An interval of 0 still leaves a second between two saves: a save
+    // after every message would cost more than the download itself.
+    if (GetTickCount() - FLastAutosave < std::max<uint32_t>(FAutosaveInterval, kMinAutosaveGapMs)) return;
     FReport.PostLog(RunText(629));
     try {
         CopyFinishedRedirects();
         SaveLinkDataForResume();
         FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
         FReport.PostLog(RunText(630));
+    } catch (const EFileError& e) {
+        const std::string line = std::string("Error autosaving project´s data: ") + e.what();
+        if (e.DiskFull())
+            StopOnError(line);
+        else
+            FReport.PostError(line);
     } catch (const std::exception& e) {
         FReport.PostError(std::string("Error autosaving project´s data: ") + e.what());
     }

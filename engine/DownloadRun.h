@@ -69,6 +69,11 @@ public:
     bool Resuming() const { return FResuming; }
 
     void RecordRedirect(TDownloadLink* target, TDownloadLink* redirected);
+    // Stops the run in order after an error it can't go on with (a full
+    // disk): the line is posted, the run ends as after a cancel, and the
+    // front end learns of it through FatalError. The first such error wins.
+    void StopOnError(const std::string& line);
+    const std::string& FatalError() const { return FFatalError; }
     void ReportBytes(int64_t bytes);
     // Takes the client out of the run; it is freed once the current message
     // has been handled (it may be the one whose event is running).
@@ -143,6 +148,7 @@ private:
     ILinkPluginVotes* FFormerVotes = nullptr;
     std::vector<std::pair<TDownloadLink*, TDownloadLink*>> FRedirects;  // (target, redirected)
     std::vector<TMsg> FDeferred;  // thread messages that came during the start-address test
+    std::string FFatalError;
     TRunState FState = TRunState::ssIdle;
     bool FPaused = false;
     bool FResuming = false;

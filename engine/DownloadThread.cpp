@@ -18,7 +18,12 @@ TDownloadThread::~TDownloadThread() {
     WaitFor();
 }
 
-void TDownloadThread::SetSettings(const TProgramSettings& settings) { FSetup.Settings = settings; }
+void TDownloadThread::SetSettings(const TProgramSettings& settings) {
+    FSetup.Settings = settings;
+    const bool limited = settings.LowSpeedLimit > 0 && settings.LowSpeedTime > 0;
+    FSetup.LowSpeedBytes = limited ? settings.LowSpeedLimit : 0;
+    FSetup.LowSpeedMs = limited ? static_cast<uint32_t>(settings.LowSpeedTime) * 1000u : 0;
+}
 
 void TDownloadThread::SetProject(TDownloadProject* project, THandle mainWindow, int clientCount) {
     FSetup.Project = project;
@@ -46,6 +51,10 @@ void TDownloadThread::SetProgramDirectory(const std::string& directory) { FSetup
 void TDownloadThread::SetPluginSystem(TPluginSystem* plugins) { FSetup.Plugins = plugins; }
 void TDownloadThread::SetTimeoutMilliseconds(int milliseconds) { FSetup.TimeOutMs = std::max(0, milliseconds); }
 void TDownloadThread::SetRateMeterPeriod(uint32_t milliseconds) { FSetup.RateMeterPeriodMs = milliseconds; }
+void TDownloadThread::SetLowSpeedLimit(int64_t bytes, uint32_t milliseconds) {
+    FSetup.LowSpeedBytes = bytes;
+    FSetup.LowSpeedMs = milliseconds;
+}
 
 void TDownloadThread::Execute() {
     TRunReporter report(FSetup.MainWindow);
@@ -53,6 +62,7 @@ void TDownloadThread::Execute() {
         if (!FSetup.Project) throw Exception("No project to download");
         TDownloadRun run(FSetup);
         run.Execute();
+        FFatalError = run.FatalError();
     } catch (const std::exception& e) {
         report.PostError(e.what());
     }

@@ -48,14 +48,19 @@ public:
     // counts as a time-out in milliseconds, and the rate meter's period.
     void SetTimeoutMilliseconds(int milliseconds);
     void SetRateMeterPeriod(uint32_t milliseconds);
+    void SetLowSpeedLimit(int64_t bytes, uint32_t milliseconds);
 
     const TRunSetup& Setup() const { return FSetup; }
+    // After the run: why it stopped before it was done, when it stopped on
+    // an error of its own (a full disk); empty otherwise. Read after WaitFor.
+    const std::string& FatalError() const { return FFatalError; }
 
 protected:
     void Execute() override;
 
 private:
     TRunSetup FSetup;
+    std::string FFatalError;
 };
 
 } // namespace vorlin

@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "platform/Stream.h"
 #include "platform/StringUtils.h"
 #include "platform/WinsockErrors.h"
 #include "project/DownloadLinks.h"
@@ -14,6 +15,7 @@
 #include "project/LinkVotes.h"
 #include "project/LocalPath.h"
 
+#include <exception>
 #include <limits>
 
 namespace vorlin {
@@ -38,10 +40,21 @@ void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t er
     bool release = true;
     try {
         client.TimeOutTimer().SetEnabled(false);
-        // A body cut short counts like a time-out: the same link again while
-        // tries are left, then given up (the partial file stays).
-        if (error == WSAETIMEDOUT || BodyBrokeOff(client, error)) client.TimeOutHandler();
+        client.StopLowSpeedWatch();
+        // A body the client could not write to its file ended aborted.
+        if (TFileStream* file = client.ReceiveFile(); file && file->WriteError() != 0 && client.StopReason() == srRunning)
+            StoreFailed(client, *link, file->WriteFailure());
+        if (error == WSAETIMEDOUT) {
+            client.TimeOutHandler();
+        } else if (BodyBrokeOff(client, error)) {
+            // Its own line, then as after a time-out: the same link again
+            // while tries are left, a file continued with a range (the
+            // partial file stays), then given up.
+            ReportBrokenBody(client, error);
+            client.RetryOrGiveUp();
+        }
         if (client.StopReason() != srRunning) project.ProjectSize -= client.ReceivedCount();
+        if (client.StopReason() != srRunning || error != 0 || !SuccessStatus(client.StatusCode())) Uncount(client);
         switch (client.StopReason()) {
         case srRetry:
             release = !Retry(client, *link);
@@ -68,6 +81,18 @@ bool TResponseHandler::BodyBrokeOff(TRunClient& client, uint16_t error) const {
     if (error != 0) return true;
     const int64_t expected = client.ContentLength();
     return expected >= 0 && client.ReceivedCount() < expected;
+}
+
+void TResponseHandler::ReportBrokenBody(TRunClient& client, uint16_t error) {
+    const long long received = client.ReceivedCount();
+    std::string line;
+    if (error == 0)
+        line = Format("%s: received %lld of %lld bytes, the server closed the connection early", client.URL.c_str(),
+                      received, static_cast<long long>(client.ContentLength()));
+    else
+        line = Format("%s: received %lld bytes, then the connection broke off: %s", client.URL.c_str(), received,
+                      client.ReasonPhrase().c_str());
+    FRun.Report().PostLog(line);
 }
 
 // The same link again on the same connection, keeping its count of tries.
@@ -132,31 +157,22 @@ void TResponseHandler::FailedStatus(TRunClient& client, TDownloadLink& link, uin
 
 void TResponseHandler::Succeeded(TRunClient& client, TDownloadLink& link) {
     TDownloadProject& project = FRun.Project();
-    FRun.Report().PostLog(FormatRunText(603, {DisplayURL(client.URL), std::to_string(client.ReceivedCount())}));
-    FileDownloaded(project, link);
-
+    // What arrived is stored first: a page or document that could not be
+    // written is not downloaded.
     std::string parseError;
     bool scanned = false;
-    if (link.MimeType == kHtmlMimeType) {
-        // The page is ended even when the rest can't be parsed.
-        try {
-            client.Html().ParseAvailable();
-        } catch (const std::exception& e) {
-            parseError = e.what();
-        }
-        try {
-            client.Html().EndDocument();
-        } catch (const std::exception& e) {
-            if (parseError.empty()) parseError = e.what();
-        }
-        scanned = true;
-    } else if (link.LinkType == ltScriptFile && client.ReceiveStream) {
-        client.Html().ParseScriptFile(link, *client.ReceiveStream);
-        scanned = true;
-    } else if (client.ClaimedBy && client.ReceiveMemory()) {
-        ParseWithPlugin(client, link);
-        scanned = true;
+    try {
+        scanned = StoreDocument(client, link, parseError);
+    } catch (const EFileError& e) {
+        Uncount(client);
+        StoreFailed(client, link, e);
+        if (!e.DiskFull()) FileFilteredOut(project, link);
+        client.FreeReceiveStream();
+        FRun.Scheduler().Wake();
+        return;
     }
+    FRun.Report().PostLog(FormatRunText(603, {DisplayURL(client.URL), std::to_string(client.ReceivedCount())}));
+    FileDownloaded(project, link);
     if (scanned) {
         FRun.Scheduler().Wake();
         FRun.Questions().PageReceived(link);
@@ -173,6 +189,38 @@ void TResponseHandler::Succeeded(TRunClient& client, TDownloadLink& link) {
     if (link.OpenAfterDownload) ShellOpen(LinkFilePath(project, link));
 }
 
+bool TResponseHandler::StoreDocument(TRunClient& client, TDownloadLink& link, std::string& parseError) {
+    if (link.MimeType == kHtmlMimeType) {
+        // The page is ended even when the rest can't be parsed or written.
+        std::exception_ptr writeFailure;
+        try {
+            client.Html().ParseAvailable();
+        } catch (const EFileError&) {
+            writeFailure = std::current_exception();
+        } catch (const std::exception& e) {
+            parseError = e.what();
+        }
+        try {
+            client.Html().EndDocument();
+        } catch (const EFileError&) {
+            if (!writeFailure) writeFailure = std::current_exception();
+        } catch (const std::exception& e) {
+            if (parseError.empty()) parseError = e.what();
+        }
+        if (writeFailure) std::rethrow_exception(writeFailure);
+        return true;
+    }
+    if (link.LinkType == ltScriptFile && client.ReceiveStream) {
+        client.Html().ParseScriptFile(link, *client.ReceiveStream);
+        return true;
+    }
+    if (client.ClaimedBy && client.ReceiveMemory()) {
+        ParseWithPlugin(client, link);
+        return true;
+    }
+    return false;
+}
+
 // The plugin stores the document itself; when it fails, or stores nothing,
 // the document is written as received, so that no download is lost.
 void TResponseHandler::ParseWithPlugin(TRunClient& client, TDownloadLink& link) {
@@ -186,7 +234,7 @@ void TResponseHandler::ParseWithPlugin(TRunClient& client, TDownloadLink& link) 
         failed = true;
         FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());
     }
-    if (failed || !FileExists(path)) document.SaveToFile(path);
+    if (failed || !FileExists(path)) document.SaveToFile(path, FRun.Project().TargetDir);
 }
 
 void TResponseHandler::Release(TRunClient& client) {

@@ -11,6 +11,7 @@
 #include "project/LinkStateList.h"
 #include "project/LinkVotes.h"
 #include "project/LocalPath.h"
+#include "platform/ConfinedFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,7 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
     client.CurrentLink = &link;
     client.ClaimedBy = nullptr;
     client.Resuming = false;
+    client.Counted = false;
     client.FreeReceiveStream();
     client.URL = link.FullURL();
     client.Username.clear();
@@ -89,12 +91,13 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
 void TResponseHandler::OpenResumption(TRunClient& client, TDownloadLink& link, const std::string& path) {
     std::unique_ptr<TStream> stream;
     try {
+        const std::string& target = FRun.Project().TargetDir;
         if (link.MimeType == kHtmlMimeType) {
             auto memory = std::make_unique<TMemoryStream>();
-            memory->LoadFromFile(path);
+            memory->LoadFromFile(path, target);
             stream = std::move(memory);
         } else {
-            stream = std::make_unique<TFileStream>(path, fmOpenReadWrite);
+            stream = std::make_unique<TFileStream>(path, fmOpenReadWrite, target);
         }
     } catch (const std::exception& e) {
         // A file that can't be reopened is fetched whole.
@@ -123,11 +126,18 @@ void TResponseHandler::LocationChanged(TRunClient& client, bool& follow) {
         // A redirect to the same URL is left to the client, which ends the
         // request aborted.
         if (SameText(location, old)) return;
-        TDownloadLink* target = client.Html().AddRedirectTarget(*link, location);
-        // A directory URL redirected to itself with a "/" is not a copy.
-        if (target && target != link && !SameText(location, old + "/")) FRun.RecordRedirect(target, link);
         client.SetStopReason(srRedirected);
         follow = false;
+        if (link->RedirectHops >= kMaxRedirectHops) {
+            FRun.Report().PostError(Format("%s: more than %d redirects in a row; the redirect to %s is not followed",
+                                           old.c_str(), kMaxRedirectHops, location.c_str()));
+            return;
+        }
+        TDownloadLink* target = client.Html().AddRedirectTarget(*link, location);
+        if (target && target != link && target->State == lsPending)
+            target->RedirectHops = std::max(target->RedirectHops, link->RedirectHops + 1);
+        // A directory URL redirected to itself with a "/" is not a copy.
+        if (target && target != link && !SameText(location, old + "/")) FRun.RecordRedirect(target, link);
     } catch (const std::exception& e) {
         FRun.Report().PostError(std::string("TDownloadThread.LocationChanged()\n") + e.what());
     }
@@ -239,6 +249,11 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
         link.CompleteLocalFileName();
         const std::string path = LinkFilePath(project, link);
         OpenReceiveStream(client, link, path);
+    } catch (const EFileError& e) {
+        StoreFailed(client, link, e);
+        client.FreeReceiveStream();
+        client.Resuming = false;
+        return;
     } catch (const std::exception& e) {
         // Nothing can be stored: the link must not end as downloaded.
         FRun.Report().PostError(std::string("TDownloadThread.HeaderEnd: \n") + e.what());
@@ -247,6 +262,9 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
     }
     project.RunSize += std::max<int32_t>(0, link.Size);
     ++project.DownloadedCount;
+    client.Counted = true;
+    client.CountedSize = std::max<int32_t>(0, link.Size);
+    client.StartLowSpeedWatch();
     FRun.Report().ClientStatus(client.Number(), RunText(605));
     FRun.Report().ClientSize(client.Number(), link.Size);
 }
@@ -280,19 +298,30 @@ void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link
         client.Html().BeginDocument(link, client.NewReceiveMemory());
     } else if (auto* plugin = claimingPlugin()) {
         // The plugin stores the document itself, in the link's directory.
-        ForceDirectories(ExtractFilePath(path));
+        ForceDirectoriesConfined(FRun.Project().TargetDir, ExtractFilePath(path));
         client.ClaimedBy = plugin;
         client.NewReceiveMemory();
     } else {
-        client.SetOwnedReceiveStream(std::make_unique<TFileStream>(path, fmCreate | fmCreateDirectories));
+        client.SetOwnedReceiveStream(
+            std::make_unique<TFileStream>(path, fmCreate | fmCreateDirectories, FRun.Project().TargetDir));
     }
 }
 
 void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
     TDownloadLink* link = client.CurrentLink;
-    if (!link || client.StopReason() != srRunning || FRun.QuitWaiting()) return;
+    if (!link || client.StopReason() != srRunning) return;
+    if (FRun.QuitWaiting()) {
+        // The run is ending: what still arrives would only pile up unread
+        // until the connection is closed, so it is closed now.
+        client.SetStopReason(srClosing);
+        client.Abort();
+        return;
+    }
     try {
         client.TimeOutTimer().Restart();
+        client.CountBodyBytes(length);
+        if (PassedSizeLimit(client, *link)) return;
+        if (client.ClaimedBy) StoreOversizedDocument(client, *link);
         const int status = client.StatusCode();
         if (status == 200 || status == 206) {
             TDownloadProject& project = FRun.Project();
@@ -305,6 +334,9 @@ void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
         if (link->MimeType == kHtmlMimeType && client.Html().IsOpen()) {
             try {
                 client.Html().ParseAvailable();
+            } catch (const EFileError& e) {
+                StoreFailed(client, *link, e);
+                return;
             } catch (const std::exception& e) {
                 // The page can't be parsed on: the transfer ends here.
                 client.SetStopReason(srFilteredOut);
@@ -314,10 +346,71 @@ void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
             FRun.Scheduler().Wake();
             FRun.Report().Stats(FRun.Project());
         }
+    } catch (const EFileError& e) {
+        StoreFailed(client, *link, e);
     } catch (const std::exception& e) {
         FRun.Report().PostError("TDownloadThread.DocData(" + client.URL + " , #" + std::to_string(client.Number()) +
                                 ")->" + e.what());
     }
+}
+
+// --- Limits and failures of storing ------------------------------------------------
+
+bool TResponseHandler::PassedSizeLimit(TRunClient& client, TDownloadLink& link) {
+    TDownloadProject& project = FRun.Project();
+    if (!project.UseMaxFileSize) return false;
+    // The announced length was checked with the header; this catches a
+    // body that runs on past it, or came without one.
+    const int64_t limit = static_cast<int64_t>(project.MaxFileSize) * 1024;
+    const int64_t have = client.ReceiveStream ? client.ReceiveStream->Position() : client.ReceivedCount();
+    if (have <= limit) return false;
+    FRun.Report().PostError(Format("%s passed the file size limit of %d KB; it is not loaded", client.URL.c_str(),
+                                   project.MaxFileSize));
+    client.SetStopReason(srFilteredOut);
+    client.Abort();
+    client.Html().Reset();
+    client.FreeReceiveStream();
+    client.Resuming = false;
+    DeleteFileConfined(project.TargetDir, LinkFilePath(project, link));
+    return true;
+}
+
+void TResponseHandler::StoreOversizedDocument(TRunClient& client, TDownloadLink& link) {
+    TMemoryStream* held = client.ReceiveMemory();
+    if (!held || held->Size() <= kMaxPluginDocument) return;
+    // Too big to hold for its plugin: stored as received, like a plain file.
+    TDownloadProject& project = FRun.Project();
+    auto file = std::make_unique<TFileStream>(LinkFilePath(project, link), fmCreate | fmCreateDirectories,
+                                              project.TargetDir);
+    file->WriteBuffer(held->Memory(), held->Size() - held->Origin());
+    client.ClaimedBy = nullptr;
+    client.SetOwnedReceiveStream(std::move(file));
+    DebugLog("A document of more than " + std::to_string(kMaxPluginDocument) + " bytes for a plugin is stored as received: " +
+             client.URL);
+}
+
+void TResponseHandler::StoreFailed(TRunClient& client, TDownloadLink&, const EFileError& error) {
+    client.TimeOutTimer().SetEnabled(false);
+    client.StopLowSpeedWatch();
+    if (error.DiskFull()) {
+        // Nothing more can be stored: the run ends in order, and this link,
+        // like every other unfinished one, waits for the next run.
+        client.SetStopReason(srClosing);
+        FRun.StopOnError("The download stops: " + error.Message());
+    } else {
+        client.SetStopReason(srFilteredOut);
+        FRun.Report().PostError(error.Message());
+    }
+    if (client.State() != THttpCliState::hcIdle) client.Abort();
+    client.Html().Reset();
+}
+
+void TResponseHandler::Uncount(TRunClient& client) {
+    if (!client.Counted) return;
+    TDownloadProject& project = FRun.Project();
+    project.RunSize -= client.CountedSize;
+    --project.DownloadedCount;
+    client.Counted = false;
 }
 
 } // namespace vorlin

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "net/HttpCli.h"
+#include "platform/Exception.h"
 
 #include <cstdint>
 #include <string>
@@ -45,13 +46,29 @@ private:
     void OpenReceiveStream(TRunClient& client, TDownloadLink& link, const std::string& path);
     void Refuse(TRunClient& client);
     int Progress(TRunClient& client, TDownloadLink& link) const;
+    // A body that went past the project's file size limit: given up, and
+    // what was stored of it removed.
+    bool PassedSizeLimit(TRunClient& client, TDownloadLink& link);
+    // A document held in memory for its parser plugin that grows past
+    // kMaxPluginDocument goes on to its file instead, unparsed.
+    void StoreOversizedDocument(TRunClient& client, TDownloadLink& link);
+    // What could not be written: a full disk stops the run (the link stays
+    // pending for the next one); any other reason files the link out. The
+    // line names the file and the system's reason.
+    void StoreFailed(TRunClient& client, TDownloadLink& link, const EFileError& error);
+    // Takes the link back out of the run's totals when it was counted.
+    void Uncount(TRunClient& client);
 
     // RequestDone (RequestDone.cpp).
     bool BodyBrokeOff(TRunClient& client, uint16_t error) const;
+    void ReportBrokenBody(TRunClient& client, uint16_t error);
     bool Retry(TRunClient& client, TDownloadLink& link);
     void RemoveClient(TRunClient& client, TDownloadLink& link);
     void FileOutcome(TRunClient& client, TDownloadLink& link, uint16_t error);
     void Succeeded(TRunClient& client, TDownloadLink& link);
+    // Ends the page or hands the document to its plugin; false when what
+    // was received could not be stored (the link is then dealt with).
+    bool StoreDocument(TRunClient& client, TDownloadLink& link, std::string& parseError);
     void FailedStatus(TRunClient& client, TDownloadLink& link, uint16_t error);
     void FilterOutUnlessKept(TRunClient& client, TDownloadLink& link);
     void ParseWithPlugin(TRunClient& client, TDownloadLink& link);
@@ -59,6 +76,12 @@ private:
 
     TDownloadRun& FRun;
 };
+
+// The most a document for a parser plugin may hold in memory.
+constexpr int64_t kMaxPluginDocument = 16 << 20;
+
+// Redirects followed in a row from one link before the chain is given up.
+constexpr int kMaxRedirectHops = 20;
 
 // The content type whose bodies go through the HTML parser.
 constexpr const char* kHtmlMimeType = "text/html";

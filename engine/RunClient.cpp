@@ -26,6 +26,8 @@ TRunClient::~TRunClient() { DetachEvents(); }
 
 TMemoryStream* TRunClient::ReceiveMemory() const { return dynamic_cast<TMemoryStream*>(ReceiveStream); }
 
+TFileStream* TRunClient::ReceiveFile() const { return dynamic_cast<TFileStream*>(ReceiveStream); }
+
 TMemoryStream& TRunClient::NewReceiveMemory() {
     auto stream = std::make_unique<TMemoryStream>();
     TMemoryStream& result = *stream;

@@ -12,6 +12,7 @@ struct IParserPluginInterface;
 
 namespace vorlin {
 
+class TFileStream;
 class TMemoryStream;
 
 class TRunClient final : public TArHTTP {
@@ -27,6 +28,8 @@ public:
 
     // The memory stream the run put in as the receive stream, or null.
     TMemoryStream* ReceiveMemory() const;
+    // The receive stream when it is a file, or null.
+    TFileStream* ReceiveFile() const;
     // Hands the component a new receive stream of its own.
     TMemoryStream& NewReceiveMemory();
 
@@ -41,6 +44,11 @@ public:
     vorlin_sdk::IParserPluginInterface* ClaimedBy = nullptr;
     // The request resumes a partial local file (a receive stream was opened on it).
     bool Resuming = false;
+    // The answer was counted in the run's totals (RunSize, DownloadedCount)
+    // when its body began; taken back unless the link ends downloaded, so
+    // that a link counts once however often it is tried.
+    bool Counted = false;
+    int64_t CountedSize = 0;
 
 private:
     THTMLClientParser* FParser;  // owned by the component (as its IClientParser)

@@ -56,12 +56,22 @@ std::string TRunQuestions::RealmOf(const std::vector<std::string>& authenticateH
     return std::string();
 }
 
+std::string TRunQuestions::CredentialsMissingLine(const TAuthRec& request) const {
+    const std::string realm = request.Realm.empty() ? std::string() : " (realm \"" + request.Realm + "\")";
+    const bool refused = FRefused.count(&request) != 0;
+    return request.Link->FullURL() + " needs a user name and password" + realm +
+           (refused ? "; the ones given were refused" : "; none were given") +
+           ", so it was not downloaded. Give the project a user name and password "
+           "(vorlin: --user NAME --password PASSWORD) and run it again.";
+}
+
 void TRunQuestions::AskForCredentials(TDownloadLink& link, const std::string& realm) {
     TLinkLock lock(link);
     if (link.SendCredentials || !FRun.Passwords().Find(link)) {
         auto request = std::make_unique<TAuthRec>();
         request->Realm = realm;
         request->Link = &link;
+        if (link.SendCredentials) FRefused.insert(request.get());
         link.SendCredentials = false;
         FCredentials.Push(request.get());
         FRequests.push_back(std::move(request));
@@ -108,9 +118,13 @@ void TRunQuestions::CredentialsAnswered(TMsg& msg) {
         FRun.Passwords().Store(link, request->UserName, request->Password);
         FRun.Scheduler().GiveBack(link);
     } else {
+        // Say which address needed them and how to give them, or the page
+        // would just be missing without a word.
+        FRun.Report().PostError(CredentialsMissingLine(*request));
         FileFilteredOut(FRun.Project(), link);
         FRun.Report().Stats(FRun.Project());
     }
+    FRefused.erase(request);
     FRequests.erase(std::find_if(FRequests.begin(), FRequests.end(),
                                  [&](const auto& r) { return r.get() == request; }));
     FRun.Scheduler().Wake();

@@ -8,6 +8,7 @@
 #include "engine/Queue.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
     void LinksSelected();
 
 private:
+    // The error line for a request that got no usable answer.
+    std::string CredentialsMissingLine(const TAuthRec& request) const;
+
     void CredentialsFirst(TQueue& queue, void* item, bool& stop);
     void SelectionFirst(TQueue& queue, void* item, bool& stop);
     TAuthRec* PendingRequest(uintptr_t pointer) const;
@@ -54,6 +58,7 @@ private:
     TQueue FCredentials;
     std::unique_ptr<TQueue> FSelection;  // half-automatic mode only
     std::vector<std::unique_ptr<TAuthRec>> FRequests;  // owned while queued
+    std::set<const TAuthRec*> FRefused;  // requests after credentials the server refused
 };
 
 } // namespace vorlin

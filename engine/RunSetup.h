@@ -27,6 +27,11 @@ struct TRunSetup {
     std::string ProgramDirectory;         // where "passwords.lst" lives
     TPluginSystem* Plugins = nullptr;     // null: no plugins
     uint32_t RateMeterPeriodMs = 4100;
+    // The low-speed limit: fewer than LowSpeedBytes of a body in LowSpeedMs
+    // ends the request like a time-out; 0 in either switches it off. Taken
+    // from the settings by TDownloadThread::SetSettings.
+    int64_t LowSpeedBytes = 0;
+    uint32_t LowSpeedMs = 0;
 };
 
 // The number of simultaneous downloads the main window offers.

@@ -10,6 +10,7 @@
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
 #include "platform/FileSystem.h"
+#include "platform/Stream.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
 #include "project/LinkStateList.h"
@@ -108,8 +109,14 @@ void TDownloadRun::CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redi
     const std::string from = LinkFilePath(FProject, target);
     const std::string to = LinkFilePath(FProject, redirected);
     if (from == to || !FileExists(from)) return;
-    ForceDirectories(ExtractFilePath(to));
-    if (!CopyFile(from, to, false)) FReport.PostError("Can't copy " + from + " to " + to);
+    // Both names lie below the target directory: no link there is followed.
+    try {
+        TFileStream source(from, fmOpenRead, FProject.TargetDir);
+        TFileStream copy(to, fmCreate | fmCreateDirectories, FProject.TargetDir);
+        copy.CopyFrom(source, source.Size());
+    } catch (const std::exception& e) {
+        FReport.PostError("Can't copy " + from + " to " + to + ": " + e.what());
+    }
 }
 
 void TDownloadRun::FinishPlugins() {

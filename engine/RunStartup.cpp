@@ -8,6 +8,7 @@
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
 #include "links/UrlHelpers.h"
+#include "platform/ConfinedFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageQueue.h"
 #include "platform/StringUtils.h"
@@ -138,6 +139,11 @@ void TDownloadRun::CheckProject() {
     if (FProject.URL.empty()) throw ERunAborted(RunText(614));
     std::string target = !FProject.Destination.empty() ? FProject.Destination : FSetup.Settings.DefaultDownloadDir;
     if (target.empty()) throw ERunAborted(RunText(613));
+    // A damaged project file: the system would cut the name at the NUL and
+    // write every file somewhere else.
+    if (target.find('\0') != std::string::npos)
+        throw ERunAborted("The target directory holds a NUL byte (a damaged project file?); nothing is written: " +
+                          target.substr(0, target.find('\0')));
     // Only HTTP is spoken: another scheme can't be downloaded at all.
     size_t scheme = FProject.URL.find("://");
     if (scheme != std::string::npos && !SameText(FProject.URL.substr(0, scheme), "http"))
@@ -193,7 +199,7 @@ void TDownloadRun::CreateStartLink() {
     size_t prefix = FProject.TargetDir.size() + link->LocalDir.size();
     if (prefix + name.size() > kMaxLocalPath) name = name.substr(0, prefix < 256 ? 256 - prefix : 0) + "000";
     link->LocalFileName = name;
-    ForceDirectories(HostPathBelow(FProject.TargetDir, link->LocalDir));
+    ForceDirectoriesConfined(FProject.TargetDir, HostPathBelow(FProject.TargetDir, link->LocalDir));
     link->Forced = FProject.ProjectMode == pmHalfAutomatic;
     link->SendCredentials = FProject.UseAutentfication;
     FOwnsLinkData = true;
@@ -313,6 +319,7 @@ void TDownloadRun::CreateClient(int number) {
     client->SetTimeOutEnabled(FSetup.TimeOutEnabled);
     // The interval in milliseconds, so that it need not be whole seconds.
     if (FSetup.TimeOutEnabled) client->TimeOutTimer().SetInterval(static_cast<uint32_t>(FSetup.TimeOutMs));
+    client->SetLowSpeedLimit(FSetup.LowSpeedBytes, FSetup.LowSpeedMs);
     if (!FSetup.Settings.IdentifyAs.empty()) client->Agent = FSetup.Settings.IdentifyAs;
     FReport.ClientStatus(number, RunText(606));
     FFreeClients.Push(client.get());

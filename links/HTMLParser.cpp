@@ -140,7 +140,8 @@ THTMLParser::~THTMLParser() {
 
 void THTMLParser::SetState(TParseState state) {
 #ifndef NDEBUG
-    static const char* const kNames[] = {"psClosed", "psText", "psScriptBody"};
+    static const char* const kNames[] = {"psClosed",     "psText",    "psScriptBody",
+                                         "psLongScript", "psLongTag", "psLongComment"};
     if (state != FState)
         DebugLog(std::string("THTMLParser: ") + kNames[static_cast<int>(FState)] + " -> " +
                  kNames[static_cast<int>(state)]);
@@ -153,18 +154,18 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     auto* memory = dynamic_cast<TMemoryStream*>(&stream);
     if (!memory) throw EStreamError("The HTML parser reads pages from memory streams only");
     link.CompleteLocalFileName();
-    FOutput.Open(LinkFilePath(FProject, link));
+    FOutput.Open(LinkFilePath(FProject, link), FProject.TargetDir);
 
     FBase.clear();
     FTagText.clear();
     FTagName.clear();
     FInput = memory;
-    FResume = std::min(memory->Position(), memory->Size());
+    FResume = std::max(memory->Origin(), std::min(memory->Position(), memory->Size()));
     FReader.Forget();
     // A resumed page: what arrived in the earlier run is already in the
     // stream ahead of the position; the new file must hold it too.
     try {
-        FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume)));
+        FOutput.Write(std::string_view(memory->Memory(), static_cast<size_t>(FResume - memory->Origin())));
     } catch (...) {
         FOutput.CloseQuietly();
         FInput = nullptr;
@@ -184,7 +185,8 @@ void THTMLParser::ParseAvailable() {
         FScriptStart = std::min<size_t>(FScriptStart, static_cast<size_t>(size));
         FReader.Forget();
     }
-    FReader.Attach(input.Memory(), static_cast<size_t>(size), static_cast<size_t>(FResume));
+    FReader.Attach(input.Memory(), static_cast<size_t>(input.Origin()), static_cast<size_t>(size),
+                   static_cast<size_t>(FResume));
 
     // However the loop ends, the next call resumes where this one stopped,
     // and the run appends the next block at the end of the stream.
@@ -193,15 +195,26 @@ void THTMLParser::ParseAvailable() {
         ~TResumeGuard() {
             Parser.FResume = static_cast<int64_t>(Parser.FReader.Position());
             Parser.FInput->SetPosition(Parser.FInput->Size());
+            Parser.DiscardParsed();
         }
     } guard{*this};
     ParseLoop();
 }
 
+void THTMLParser::DiscardParsed() {
+    int64_t keep = FResume;
+    if (FState == TParseState::psScriptBody) keep = std::min<int64_t>(keep, static_cast<int64_t>(FScriptStart));
+    FInput->DiscardBefore(keep);
+}
+
 void THTMLParser::ParseLoop() {
     while (!FReader.AtEnd()) {
-        if (FState == TParseState::psScriptBody) {
+        if (FState == TParseState::psScriptBody || FState == TParseState::psLongScript) {
             if (!ContinueScriptBody()) return;
+            continue;
+        }
+        if (FState == TParseState::psLongTag || FState == TParseState::psLongComment) {
+            if (!ContinuePassingThrough()) return;
             continue;
         }
         std::string_view text = FReader.ReadText();
@@ -210,11 +223,42 @@ void THTMLParser::ParseLoop() {
             FOutput.Write(text);
         }
         std::string_view tag;
-        if (!FReader.TryReadTag(tag)) return; // read again when the rest has arrived
+        if (!FReader.TryReadTag(tag)) {
+            // Read again when the rest has arrived, unless there is too much of it.
+            if (FReader.Size() - FReader.Position() <= kMaxHeldTag) return;
+            StartPassingThrough();
+            continue;
+        }
+        if (tag.size() > kMaxHeldTag) {
+            WriteUnparsed(tag);
+            continue;
+        }
         FTagText.assign(tag);
         FTagName = TagNameOf(FTagText);
         ProcessTag();
     }
+}
+
+void THTMLParser::StartPassingThrough() {
+    const std::string_view rest = FReader.Slice(FReader.Position(), FReader.Size());
+    SetState(rest.compare(0, 4, "<!--") == 0 ? TParseState::psLongComment : TParseState::psLongTag);
+    DebugLog("THTMLParser: a tag of more than " + std::to_string(kMaxHeldTag) + " bytes in " + PageURL() +
+             " is written unparsed");
+}
+
+bool THTMLParser::ContinuePassingThrough() {
+    std::string_view passed;
+    const bool ended = FState == TParseState::psLongComment ? FReader.PassCommentRest(passed)
+                                                            : FReader.PassTagRest(passed);
+    FOutput.Write(passed);
+    if (ended) SetState(TParseState::psText);
+    return ended;
+}
+
+void THTMLParser::WriteUnparsed(std::string_view tag) {
+    FOutput.Write("<");
+    FOutput.Write(tag);
+    FOutput.Write(">");
 }
 
 void THTMLParser::ProcessTag() {
@@ -284,9 +328,15 @@ bool THTMLParser::ContinueScriptBody() {
     std::string_view passed;
     bool found = FReader.TryReadScriptBody(passed);
     if (FProject.JavaScriptMode != jsDelete) FOutput.Write(passed);
-    if (!found) return false;
+    if (!found) {
+        // A script too long to hold is passed on without being scanned.
+        if (FState == TParseState::psScriptBody && FReader.Position() - FScriptStart > kMaxHeldScript)
+            SetState(TParseState::psLongScript);
+        return false;
+    }
+    const bool scan = FState == TParseState::psScriptBody;
     SetState(TParseState::psText);
-    ScanScript(FReader.Slice(FScriptStart, FReader.Position()));
+    if (scan) ScanScript(FReader.Slice(FScriptStart, FReader.Position()));
     return true;
 }
 
@@ -377,11 +427,12 @@ void THTMLParser::Close(bool writeRest) {
     std::exception_ptr error;
     try {
         if (writeRest && FInput && FResume < FInput->Size()) {
-            bool dropScript =
-                FState == TParseState::psScriptBody && FProject.JavaScriptMode == jsDelete;
+            bool dropScript = (FState == TParseState::psScriptBody || FState == TParseState::psLongScript) &&
+                              FProject.JavaScriptMode == jsDelete;
+            const int64_t from = std::max(FResume, FInput->Origin());
             if (!dropScript)
-                FOutput.Write(std::string_view(FInput->Memory() + FResume,
-                                               static_cast<size_t>(FInput->Size() - FResume)));
+                FOutput.Write(std::string_view(FInput->Memory() + (from - FInput->Origin()),
+                                               static_cast<size_t>(FInput->Size() - from)));
         }
         if (writeRest)
             FOutput.Close();

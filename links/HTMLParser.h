@@ -29,6 +29,14 @@ struct TLinkAttribute;
 
 class THTMLParser {
   public:
+    // What the parser holds of a page at most beyond the block that just
+    // arrived, whatever the page's size: one tag or comment (a longer one is
+    // written through unparsed) and one inline script (a longer one is
+    // written through unscanned). What has been parsed and written is let
+    // go of at once.
+    static constexpr size_t kMaxHeldTag = 1 << 20;
+    static constexpr size_t kMaxHeldScript = 4 << 20;
+
     explicit THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks = NoHTMLParserHooks());
     ~THTMLParser();
     THTMLParser(const THTMLParser&) = delete;
@@ -86,12 +94,21 @@ class THTMLParser {
 
   private:
     // psText: between tags; psScriptBody: inside an inline script, whose
-    // body runs to its end tag.
-    enum class TParseState { psClosed, psText, psScriptBody };
+    // body runs to its end tag; psLongScript: the same for a script too long
+    // to scan; psLongTag, psLongComment: inside a tag or comment too long
+    // to hold, passed on unparsed up to its end.
+    enum class TParseState { psClosed, psText, psScriptBody, psLongScript, psLongTag, psLongComment };
     void SetState(TParseState state);
 
     void ParseLoop();
     bool ContinueScriptBody();
+    // An unfinished tag or comment that has grown past kMaxHeldTag: from
+    // here on it is written through as it arrives.
+    void StartPassingThrough();
+    bool ContinuePassingThrough();
+    void WriteUnparsed(std::string_view tag);
+    // Lets the input stream go of what has been parsed and written.
+    void DiscardParsed();
     void ProcessTag();
     void ProcessLinkTag();
     void ProcessScriptTag();

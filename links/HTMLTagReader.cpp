@@ -15,11 +15,13 @@ char LowerAscii(char c) {
 
 } // namespace
 
-void THTMLTagReader::Attach(const char* data, size_t size, size_t position) {
+void THTMLTagReader::Attach(const char* data, size_t origin, size_t size, size_t position) {
     if (size < FSize) Forget(); // the buffer was replaced, not appended to
     FData = data;
+    FOrigin = origin;
     FSize = size;
     FPos = position < size ? position : size;
+    if (FPos < origin) FPos = origin;
 }
 
 void THTMLTagReader::Forget() {
@@ -40,11 +42,11 @@ void THTMLTagReader::RememberSearch(TSearch kind, size_t start, size_t searchedT
 
 size_t THTMLTagReader::FindCommentEnd(size_t from) const {
     while (from + 3 <= FSize) {
-        const void* dash = std::memchr(FData + from, '-', FSize - from);
+        const void* dash = std::memchr(At(from), '-', FSize - from);
         if (!dash) return std::string_view::npos;
-        size_t p = static_cast<size_t>(static_cast<const char*>(dash) - FData);
+        size_t p = OffsetOf(dash);
         if (p + 3 > FSize) return std::string_view::npos;
-        if (FData[p + 1] == '-' && FData[p + 2] == '>') return p;
+        if (*At(p + 1) == '-' && *At(p + 2) == '>') return p;
         from = p + 1;
     }
     return std::string_view::npos;
@@ -52,17 +54,17 @@ size_t THTMLTagReader::FindCommentEnd(size_t from) const {
 
 std::string_view THTMLTagReader::ReadText() {
     size_t start = FPos;
-    const void* lt = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
-    FPos = lt ? static_cast<size_t>(static_cast<const char*>(lt) - FData) : FSize;
+    const void* lt = FPos < FSize ? std::memchr(At(FPos), '<', FSize - FPos) : nullptr;
+    FPos = lt ? OffsetOf(lt) : FSize;
     return Slice(start, FPos);
 }
 
 bool THTMLTagReader::TryReadTag(std::string_view& tagText) {
-    const void* found = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
+    const void* found = FPos < FSize ? std::memchr(At(FPos), '<', FSize - FPos) : nullptr;
     if (!found) return false;
-    size_t lt = static_cast<size_t>(static_cast<const char*>(found) - FData);
+    size_t lt = OffsetOf(found);
 
-    if (FSize - lt >= 4 && std::memcmp(FData + lt, "<!--", 4) == 0) {
+    if (FSize - lt >= 4 && std::memcmp(At(lt), "<!--", 4) == 0) {
         // "-->" may overlap the opening "<!--", as in "<!-->".
         size_t from = ResumeSearch(TSearch::seCommentEnd, lt, lt);
         size_t end = FindCommentEnd(from);
@@ -76,12 +78,12 @@ bool THTMLTagReader::TryReadTag(std::string_view& tagText) {
     }
 
     size_t from = ResumeSearch(TSearch::seTagEnd, lt, lt + 1);
-    const void* gt = from < FSize ? std::memchr(FData + from, '>', FSize - from) : nullptr;
+    const void* gt = from < FSize ? std::memchr(At(from), '>', FSize - from) : nullptr;
     if (!gt) {
         RememberSearch(TSearch::seTagEnd, lt, FSize);
         return false;
     }
-    size_t end = static_cast<size_t>(static_cast<const char*>(gt) - FData);
+    size_t end = OffsetOf(gt);
     tagText = Slice(lt + 1, end);
     FPos = end + 1;
     return true;
@@ -91,9 +93,9 @@ std::string_view THTMLTagReader::ReadTag() {
     std::string_view tagText;
     if (TryReadTag(tagText)) return tagText;
     // Tell an unfinished comment from a missing tag, as the message does.
-    const void* lt = FPos < FSize ? std::memchr(FData + FPos, '<', FSize - FPos) : nullptr;
-    size_t p = lt ? static_cast<size_t>(static_cast<const char*>(lt) - FData) : FSize;
-    bool comment = FSize - p >= 4 && std::memcmp(FData + p, "<!--", 4) == 0;
+    const void* lt = FPos < FSize ? std::memchr(At(FPos), '<', FSize - FPos) : nullptr;
+    size_t p = lt ? OffsetOf(lt) : FSize;
+    bool comment = FSize - p >= 4 && std::memcmp(At(p), "<!--", 4) == 0;
     throw EHTMLTagNotFound(comment ? kRemarkNotFound : kTagNotFound);
 }
 
@@ -111,21 +113,21 @@ bool THTMLTagReader::TryReadScriptBody(std::string_view& passed) {
     size_t start = FPos;
     size_t from = FPos;
     while (from < FSize) {
-        const void* found = std::memchr(FData + from, '<', FSize - from);
+        const void* found = std::memchr(At(from), '<', FSize - from);
         if (!found) break;
-        size_t lt = static_cast<size_t>(static_cast<const char*>(found) - FData);
+        size_t lt = OffsetOf(found);
         size_t available = FSize - lt;
         size_t compared = available < tagLength ? available : tagLength;
         bool matches = true;
         for (size_t i = 1; i < compared && matches; ++i)
-            matches = LowerAscii(FData[lt + i]) == kEndTag[i];
+            matches = LowerAscii(*At(lt + i)) == kEndTag[i];
         if (matches && available <= tagLength) {
             FPos = lt; // may be the start of the end tag: wait for more
             passed = Slice(start, FPos);
             return false;
         }
         if (matches) {
-            char next = FData[lt + tagLength];
+            char next = *At(lt + tagLength);
             if (next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\n' ||
                 next == '\r' || next == '\f') {
                 FPos = lt;
@@ -136,6 +138,31 @@ bool THTMLTagReader::TryReadScriptBody(std::string_view& passed) {
         from = lt + 1;
     }
     FPos = FSize;
+    passed = Slice(start, FPos);
+    return false;
+}
+
+} // namespace vorlin
+
+namespace vorlin {
+
+bool THTMLTagReader::PassTagRest(std::string_view& passed) {
+    const size_t start = FPos;
+    const void* gt = FPos < FSize ? std::memchr(At(FPos), '>', FSize - FPos) : nullptr;
+    FPos = gt ? OffsetOf(gt) + 1 : FSize;
+    passed = Slice(start, FPos);
+    return gt != nullptr;
+}
+
+bool THTMLTagReader::PassCommentRest(std::string_view& passed) {
+    const size_t start = FPos;
+    size_t end = FindCommentEnd(FPos);
+    if (end != std::string_view::npos) {
+        FPos = end + 3;
+        passed = Slice(start, FPos);
+        return true;
+    }
+    if (FSize >= 2 && FSize - 2 > FPos) FPos = FSize - 2;
     passed = Slice(start, FPos);
     return false;
 }

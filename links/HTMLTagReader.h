@@ -3,6 +3,8 @@
 // their end tag). A read that finds its end missing leaves the position where
 // it was and remembers how far it searched, so that a tag arriving over many
 // blocks is scanned once, not again from its start on every block.
+// Positions count from the page's first byte; the buffer may hold only the
+// part from some origin on (what was read before it has been let go).
 #pragma once
 
 #include "platform/Exception.h"
@@ -21,16 +23,18 @@ class EHTMLTagNotFound : public Exception {
 class THTMLTagReader {
   public:
     // Points the reader at the buffer (which may have moved or grown since
-    // the last call; only appending is allowed) at the given position.
-    void Attach(const char* data, size_t size, size_t position);
+    // the last call; only appending, and letting go of what was read, is
+    // allowed) at the given position. data holds the bytes from origin to
+    // size.
+    void Attach(const char* data, size_t origin, size_t size, size_t position);
     // Drops what the reader remembers about an incomplete tag (new document).
     void Forget();
 
     size_t Position() const { return FPos; }
     size_t Size() const { return FSize; }
     bool AtEnd() const { return FPos >= FSize; }
-    // The bytes [from, to) of the buffer.
-    std::string_view Slice(size_t from, size_t to) const { return {FData + from, to - from}; }
+    // The bytes [from, to) of the buffer (from at or after the origin).
+    std::string_view Slice(size_t from, size_t to) const { return {At(from), to - from}; }
 
     // From the position up to the next "<" (not consumed) or the end.
     std::string_view ReadText();
@@ -49,6 +53,12 @@ class THTMLTagReader {
     // moved as far as the end tag cannot begin. passed is what this call
     // read, so that the caller can write a long body as it arrives.
     bool TryReadScriptBody(std::string_view& passed);
+    // For a tag or comment too long to hold: passes its bytes on as they
+    // arrive. True when its end (">", or "-->" for a comment) was passed;
+    // false when passed is all that could go (a comment keeps its last two
+    // bytes back, which may begin its end).
+    bool PassTagRest(std::string_view& passed);
+    bool PassCommentRest(std::string_view& passed);
 
   private:
     enum class TSearch { seNone, seTagEnd, seCommentEnd };
@@ -58,7 +68,11 @@ class THTMLTagReader {
     // Position of the first "-->" at or after from, or npos.
     size_t FindCommentEnd(size_t from) const;
 
-    const char* FData = nullptr;
+    const char* At(size_t position) const { return FData + (position - FOrigin); }
+    size_t OffsetOf(const void* p) const { return FOrigin + static_cast<size_t>(static_cast<const char*>(p) - FData); }
+
+    const char* FData = nullptr;  // the byte at FOrigin
+    size_t FOrigin = 0;
     size_t FSize = 0;
     size_t FPos = 0;
     TSearch FSearch = TSearch::seNone;

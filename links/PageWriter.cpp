@@ -15,9 +15,9 @@ TPageWriter::~TPageWriter() {
     CloseQuietly();
 }
 
-void TPageWriter::Open(const std::string& hostPath) {
+void TPageWriter::Open(const std::string& hostPath, const std::string& confinedTo) {
     CloseQuietly();
-    FFile = std::make_unique<TFileStream>(hostPath, fmCreate | fmCreateDirectories);
+    FFile = std::make_unique<TFileStream>(hostPath, fmCreate | fmCreateDirectories, confinedTo);
     FBuffer.clear();
     FBuffer.reserve(kBufferSize);
 }

@@ -18,9 +18,10 @@ class TPageWriter {
     TPageWriter(const TPageWriter&) = delete;
     TPageWriter& operator=(const TPageWriter&) = delete;
 
-    // Creates the file (and its directory), replacing one of that name.
-    // Throws EStreamError.
-    void Open(const std::string& hostPath);
+    // Creates the file (and its directory), replacing one of that name;
+    // with confinedTo, below that directory without following a symbolic
+    // link. Throws EFileError.
+    void Open(const std::string& hostPath, const std::string& confinedTo = std::string());
     bool IsOpen() const { return FFile != nullptr; }
     void Write(std::string_view bytes);
     // Writes what is buffered and closes; throws EStreamError when the data

@@ -71,6 +71,10 @@ TURLParts SplitURL(const std::string& url) {
 
     int colon = PosOfNth(":", authority, -1);
     int at = PosOfNth("@", authority, -1);
+    // An IPv6 literal ("[::1]") holds colons of its own: only one after its
+    // "]" starts a port.
+    int bracket = PosOfNth("]", authority, -1);
+    if (bracket > at && colon < bracket) colon = 0;
     if (colon == 0 && at == 0) {
         r.Host = authority;
     } else if (colon > at) {
@@ -191,7 +195,25 @@ size_t FirstToEncode(std::string_view text) {
 
 } // namespace
 
+namespace {
+
+// Where an IPv6 literal host ("http://[::1]:8080/") ends (after its "]"),
+// or 0 when the URL has none.
+size_t IPv6LiteralEnd(std::string_view text) {
+    const size_t scheme = text.find("://");
+    if (scheme == std::string_view::npos || text.find('/') < scheme) return 0;
+    if (scheme + 3 >= text.size() || text[scheme + 3] != '[') return 0;
+    const size_t close = text.find(']', scheme + 3);
+    if (close == std::string_view::npos || text.find('/', scheme + 3) < close) return 0;
+    return close + 1;
+}
+
+} // namespace
+
 std::string EncodeURL(std::string_view text) {
+    // An IPv6 literal keeps its brackets, which would be escaped elsewhere.
+    if (const size_t literal = IPv6LiteralEnd(text); literal != 0)
+        return std::string(text.substr(0, literal)) + EncodeURL(text.substr(literal));
     const size_t first = FirstToEncode(text);
     std::string out;
     out.reserve(first == text.size() ? text.size() : text.size() + 8);

@@ -89,6 +89,7 @@ sockaddr_storage WSocketResolveHost(const std::string& hostIn, socklen_t& length
         return a;
     }
     auto& in6 = reinterpret_cast<sockaddr_in6&>(a);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
     if (host.find(':') != std::string::npos && inet_pton(AF_INET6, host.c_str(), &in6.sin6_addr) == 1) {
         in6.sin6_family = AF_INET6;
         length = sizeof(sockaddr_in6);
@@ -272,18 +273,31 @@ void TWSocket::DnsLookup(const std::string& hostIn) {
         in_addr a{};
         if (inet_aton(host.c_str(), &a) != 0) {
             char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &a, text, sizeof text);
-            FDnsResult = text;
-            FDnsResultList.push_back(FDnsResult);
-            if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+            AnswerAddress(inet_ntop(AF_INET, &a, text, sizeof text));
             return;
         }
+    }
+    // An IPv6 literal, as a URL writes it ("[::1]") or bare, needs no lookup either.
+    std::string literal = host.size() > 2 && host.front() == '[' && host.back() == ']'
+                              ? host.substr(1, host.size() - 2)
+                              : host;
+    in6_addr a6{};
+    if (literal.find(':') != std::string::npos && inet_pton(AF_INET6, literal.c_str(), &a6) == 1) {
+        char text[INET6_ADDRSTRLEN] = {};
+        AnswerAddress(inet_ntop(AF_INET6, &a6, text, sizeof text));
+        return;
     }
     FDnsLookupHandle = StartAsyncLookup(host, FWindow.Handle(), WM_ASYNCGETHOSTBYNAME);
     if (FDnsLookupHandle == 0) {
         FLastError = WSAENOBUFS;
         RaiseException(Format("%s: can't start DNS lookup, error #%d", host, FLastError));
     }
+}
+
+void TWSocket::AnswerAddress(const char* address) {
+    FDnsResult = address;
+    FDnsResultList.push_back(FDnsResult);
+    if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
 }
 
 void TWSocket::CancelDnsLookup() {

@@ -104,6 +104,8 @@ private:
     void WndProc(TMsg& msg);
     void HandleSelect(int fd, uint32_t events, uint16_t error);
     void HandleLookupReply(TMsg& msg);
+    // A host that is an address already: the lookup is done at once.
+    void AnswerAddress(const char* address);
     void DoConnectDone(uint16_t error);
     // closeFollows: the close notification comes in the same turn and drains the rest.
     void ASyncReceive(uint16_t error, bool closeFollows = false);

@@ -4,6 +4,7 @@
 // std::exception) and report the message with the handler's name.
 #pragma once
 
+#include <cerrno>
 #include <exception>
 #include <string>
 #include <utility>
@@ -31,6 +32,17 @@ public:
 class EStreamError : public Exception {
 public:
     using Exception::Exception;
+};
+
+// A file operation the system refused. Error is the errno value, so that a
+// caller can tell a full disk from other failures; the message names the
+// file and the system's reason.
+class EFileError : public EStreamError {
+public:
+    EFileError(std::string message, int error) : EStreamError(std::move(message)), Error(error) {}
+    // No room left on the file system (or in the user's quota).
+    bool DiskFull() const { return Error == ENOSPC || Error == EDQUOT; }
+    int Error;
 };
 
 // The message of any exception, for handlers that catch std::exception.

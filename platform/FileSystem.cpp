@@ -4,6 +4,8 @@
 #include "platform/Stream.h"
 
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -114,7 +116,7 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
     DeleteFile(temp);
     try {
         {
-            TFileStream out(temp, fmCreate, permissions);
+            TFileStream out(temp, fmCreate, std::string(), permissions);
             writer(out);
             out.Sync();
         }
@@ -129,7 +131,26 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
 bool SetFileModificationTime(const std::string& path, int64_t unixSeconds) {
     timespec times[2] = {};
     times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(unixSeconds);
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+    // Never through a symbolic link: it could lead out of the target.
+    return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string dir = ExtractFilePath(path);
+    const std::string prefix = ExtractFileName(path) + ".tmp";
+    for (const std::string& name : ListDirectory(dir.empty() ? "." : dir)) {
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const char* first = name.data() + prefix.size();
+        const char* last = name.data() + name.size();
+        long pid = 0;
+        auto [end, ec] = std::from_chars(first, last, pid);
+        if (ec != std::errc() || end != last || pid <= 0 || pid == ::getpid()) continue;
+        // EPERM: the process runs, it is only someone else's.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        const std::string stale = dir + name;
+        if (::lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode)) DeleteFile(stale);
+    }
 }
 
 std::string ExecutableDirectory() {

@@ -51,6 +51,11 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
 // Sets a file's modification (and access) time; false when it can't.
 bool SetFileModificationTime(const std::string& path, int64_t unixSeconds);
 
+// Removes what WriteFileAtomically left of path when a process was killed
+// while saving: files named like path + ".tmp" + a process id, of processes
+// that no longer run. Those of running processes are left alone.
+void RemoveStaleTemporaries(const std::string& path);
+
 // The directory of the running executable, with a trailing "/".
 std::string ExecutableDirectory();
 

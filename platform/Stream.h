@@ -10,6 +10,8 @@
 
 namespace vorlin {
 
+class EFileError;
+
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream {
@@ -30,6 +32,10 @@ public:
     void WriteBuffer(const void* buffer, int64_t count);
     // Copies count bytes (all from the position to the end when 0) from source.
     int64_t CopyFrom(TStream& source, int64_t count);
+
+protected:
+    // Raised by WriteBuffer when Write fell short; a file names its reason.
+    [[noreturn]] virtual void RaiseWriteError();
 };
 
 class TMemoryStream : public TStream {
@@ -37,19 +43,32 @@ public:
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override { return static_cast<int64_t>(FData.size()); }
+    int64_t Size() override { return FOrigin + static_cast<int64_t>(FData.size()); }
     void SetSize(int64_t size) override;
 
-    void Clear() { FData.clear(); FPosition = 0; }
+    void Clear() { FData.clear(); FPosition = 0; FOrigin = 0; }
+    // The bytes held, from Origin() on.
     const char* Memory() const { return FData.data(); }
     char* Memory() { return FData.data(); }
     std::string ToString() const { return std::string(FData.data(), FData.size()); }
-    void LoadFromFile(const std::string& hostPath);
-    void SaveToFile(const std::string& hostPath) const;
+
+    // Lets go of the bytes before offset, which a reader is done with (a
+    // page parsed as it arrives), so that a stream that is appended to
+    // forever holds only what is still needed. Offsets do not change: Size,
+    // Position and Seek still count from the first byte ever written;
+    // Memory() then starts at Origin(), and nothing before it can be read
+    // or written.
+    void DiscardBefore(int64_t offset);
+    int64_t Origin() const { return FOrigin; }
+    // With confinedTo, the file is opened below that directory without
+    // following symbolic links (ConfinedFiles.h).
+    void LoadFromFile(const std::string& hostPath, const std::string& confinedTo = std::string());
+    void SaveToFile(const std::string& hostPath, const std::string& confinedTo = std::string()) const;
 
 private:
     std::vector<char> FData;
     int64_t FPosition = 0;
+    int64_t FOrigin = 0;  // the offset of FData[0]
 };
 
 // File open modes: fmCreate truncates or creates; fmOpenRead reads;
@@ -67,9 +86,12 @@ enum TFileMode : unsigned {
 
 class TFileStream : public TStream {
 public:
-    // Throws EStreamError ("Cannot open file \"%s\". <reason>") on failure.
-    // permissions apply to a file that fmCreate makes (before the umask).
-    TFileStream(const std::string& hostPath, unsigned mode, unsigned permissions = 0644);
+    // Throws EFileError ("Cannot open file \"%s\". <reason>") on failure.
+    // With confinedTo (a directory above hostPath), no symbolic link below
+    // that directory is followed (ConfinedFiles.h). permissions apply to a
+    // file that fmCreate makes outside a confined directory (before the umask).
+    TFileStream(const std::string& hostPath, unsigned mode, const std::string& confinedTo = std::string(),
+                unsigned permissions = 0644);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -83,10 +105,18 @@ public:
     void Sync();
     const std::string& FileName() const { return FFileName; }
     int Handle() const { return FFd; }
+    // The errno of the last write that fell short (0: none did), and the
+    // error WriteBuffer raised for it.
+    int WriteError() const { return FWriteError; }
+    EFileError WriteFailure() const;
+
+protected:
+    [[noreturn]] void RaiseWriteError() override;
 
 private:
     std::string FFileName;
     int FFd = -1;
+    int FWriteError = 0;
 };
 
 } // namespace vorlin

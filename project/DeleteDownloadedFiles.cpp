@@ -1,5 +1,6 @@
 #include "project/DeleteDownloadedFiles.h"
 
+#include "platform/ConfinedFiles.h"
 #include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
@@ -46,7 +47,8 @@ void DeleteDownloadedFiles(TDownloadProject& project, const TProgramSettings& se
     std::set<std::string, decltype(deeperFirst)> directories(deeperFirst);
     for (TDownloadLink* link = project.Links->Last(); link; link = project.Links->Prev(link)) {
         std::string path = HostPathBelow(base, link->LocalDir + link->LocalFileName);
-        if (!path.empty() && path.back() != '/') DeleteFile(path);
+        // Never through a link inside the target: it could lead anywhere.
+        if (!path.empty() && path.back() != '/') DeleteFileConfined(base, path);
         std::string dir = ExtractFilePath(path);
         if (dir.size() > base.size()) directories.insert(dir);
     }

@@ -55,6 +55,9 @@ public:
     void* StructureNode = nullptr;     // the main window's view node; not stored
     TLinkTreeNode* TreeNode = nullptr; // URL tree node holding the link
     bool OpenAfterDownload = false;    // open the file once it has been downloaded
+    // Redirects in a row that led to this link in this run (not stored): a
+    // chain of ever-new addresses ends when it gets too long.
+    int32_t RedirectHops = 0;
 
     void Lock() { FLock.lock(); }
     void Unlock() { FLock.unlock(); }

@@ -87,6 +87,8 @@ void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProg
 }
 
 double TDownloadLinks::LoadFromFile(const std::string& hostPath) {
+    // A save that was killed half-way left its temporary copy behind.
+    RemoveStaleTemporaries(hostPath);
     if (!FileExists(hostPath)) return 0;
     std::unique_ptr<TFileStream> file;
     try {

@@ -47,6 +47,13 @@ struct TProgramSettings {
     bool AutoCheckForUpdates = true;     // Settings / AutoCheckForUpdates
     bool EnableDocking = false;          // Docking / EnableDocking
     std::string Language = "English";    // Languages / Language
+
+    // Our own additions, section Network.
+    // A body that brings fewer than LowSpeedLimit bytes in LowSpeedTime
+    // seconds ends like a time-out (0 in either: no limit). The default cuts
+    // off a server that drips a byte a second, never an honest slow one.
+    int32_t LowSpeedLimit = 1024;        // Network / LowSpeedLimit (bytes)
+    int32_t LowSpeedTime = 60;           // Network / LowSpeedTime (seconds)
 };
 
 } // namespace vorlin

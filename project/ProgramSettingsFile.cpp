@@ -51,6 +51,8 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.Bool("Settings", "AutoCheckForUpdates", s.AutoCheckForUpdates);
     v.Bool("Docking", "EnableDocking", s.EnableDocking);
     v.String("Languages", "Language", s.Language);
+    v.Integer("Network", "LowSpeedLimit", s.LowSpeedLimit);
+    v.Integer("Network", "LowSpeedTime", s.LowSpeedTime);
 }
 
 struct TReader {

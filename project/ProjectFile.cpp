@@ -61,6 +61,8 @@ void TDownloadProject::SaveToFile(const std::string& hostPath) const {
 }
 
 TProjectLoadReport TDownloadProject::LoadFromFile(const std::string& hostPath) {
+    // A save that was killed half-way left its temporary copy behind.
+    RemoveStaleTemporaries(hostPath);
     TFileStream file(hostPath, fmOpenRead);
     return LoadFromStream(file);
 }

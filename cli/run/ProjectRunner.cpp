@@ -171,6 +171,7 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     blocked.reset();
     ServeUntilFinished(window);
     run->WaitFor();
+    const bool stoppedOnError = !run->FatalError().empty();
     run.reset();
     ServeWhatIsLeft(window);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -196,7 +197,8 @@ int RunProject(TDownloadProject& project, const TProgramSettings& settings, cons
     // Nothing could be fetched at all: the start address failed.
     bool nothingFetched = stats.Downloaded == 0 && stats.FilteredOut > 0 && stats.Remaining == 0;
     if (stopped) return kExitInterrupted;
-    if (!window.Started() || window.ErrorWhileEnding() || !saved || nothingFetched) return kExitFailure;
+    if (!window.Started() || window.ErrorWhileEnding() || !saved || nothingFetched || stoppedOnError)
+        return kExitFailure;
     return kExitOk;
 }
 

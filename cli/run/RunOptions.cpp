@@ -210,6 +210,11 @@ const std::vector<TOptionEntry>& OptionTable() {
          })},
         {0, "no-autosave", K::vkNone, "", "save the link data only at the end",
          Flag(&TRunOptions::AutosaveEnabled, false)},
+        {0, "low-speed-limit", K::vkRequired, "BYTES",
+         "give up a body that brings fewer than BYTES in the low-speed time, like a time-out (default 1024; 0: off)",
+         Number(0, std::numeric_limits<int32_t>::max(), [](TRunOptions& o, int n) { o.LowSpeedLimit = n; })},
+        {0, "low-speed-time", K::vkRequired, "SECONDS", "the period of the low-speed limit (default 60; 0: off)",
+         Number(0, 86400, [](TRunOptions& o, int n) { o.LowSpeedTime = n; })},
     };
     return table;
 }
@@ -374,6 +379,8 @@ bool TRunOptions::ApplyTo(TProgramSettings& settings) const {
     set(settings.DefaultDownloadDir, DownloadDir);
     set(settings.AutosaveEnabled, AutosaveEnabled);
     set(settings.AutosaveMinutes, AutosaveMinutes);
+    set(settings.LowSpeedLimit, LowSpeedLimit);
+    set(settings.LowSpeedTime, LowSpeedTime);
     return changed;
 }
 

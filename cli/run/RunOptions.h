@@ -54,6 +54,7 @@ struct TRunOptions {
     std::optional<std::string> DownloadDir;
     std::optional<bool> AutosaveEnabled;
     std::optional<int> AutosaveMinutes;
+    std::optional<int> LowSpeedLimit, LowSpeedTime;
 
     void ApplyTo(TDownloadProject& project) const;
     // True when a program setting was given (the settings file is then written).

@@ -219,6 +219,27 @@ TEST_F(ProtectedSite, WithoutATerminalTheQuestionForCredentialsIsCancelled) {
     ASSERT_EQ(Run(Get("-q", Target())), 0) << Err;
     EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
     EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/vault/index.html"));
+    // The terminal says which address needed them and how to give them.
+    EXPECT_THAT(Err, HasSubstr(site.Url("/vault/") + " needs a user name and password (realm \"Vault\")"));
+    EXPECT_THAT(Err, HasSubstr("--user NAME --password PASSWORD"));
+}
+
+// A target on a small tmpfs that fills up: the run stops in order, says why
+// and ends with status 1. Mounted in a mount namespace of its own (so
+// nothing stays mounted), where the machine allows it.
+TEST_F(GetRunCommand, AFullDiskStopsTheRunWithStatusOne) {
+    std::string links;
+    for (int i = 0; i < 12; ++i) {
+        links += "<img src=\"f" + std::to_string(i) + ".gif\">";
+        site.Route("/f" + std::to_string(i) + ".gif", TSiteServer::File(std::string(30000, 'f'), "image/gif"));
+    }
+    site.Route("/", TSiteServer::Page(links));
+    ForceDirectories(Target());
+    const std::string mount = "unshare -m sh -c \"mount -t tmpfs -o size=128k tmpfs '" + Target() + "'";
+    if (RunShell(mount + "\"") != 0) GTEST_SKIP() << "no tmpfs can be mounted here (the engine's tests simulate a full disk)";
+    EXPECT_EQ(RunShell(mount + " && exec " + Program() + " " + Get("-q -c 1", Target()) + "\""), 1) << Err;
+    EXPECT_THAT(Err, HasSubstr("The download stops: Cannot write to"));
+    EXPECT_THAT(Err, HasSubstr("No space left on device"));
 }
 
 TEST_F(ProtectedSite, CredentialsGivenWithTheOptionsReachTheProtectedArea) {

@@ -31,6 +31,8 @@ TEST(ProgramSettingsFile, AFreshInstallationHasTheDefaults) {
     EXPECT_FALSE(settings.LoadBookmOnStartUp);
     EXPECT_EQ(settings.Language, "English");
     EXPECT_EQ(settings.DefaultDownloadDir, "");
+    EXPECT_EQ(settings.LowSpeedLimit, 1024);
+    EXPECT_EQ(settings.LowSpeedTime, 60);
 }
 
 TEST(ProgramSettingsFile, EveryFieldSurvivesARoundTripWithPasswordsScrambled) {
@@ -65,6 +67,8 @@ TEST(ProgramSettingsFile, EveryFieldSurvivesARoundTripWithPasswordsScrambled) {
     s.AlwaysUseDefaultDir = true;
     s.AutosaveEnabled = false;
     s.AutosaveMinutes = 0;
+    s.LowSpeedLimit = 100;
+    s.LowSpeedTime = 0;
     s.NumberOfThreads = 12;
     s.AutoCheckForUpdates = false;
     s.EnableDocking = true;
@@ -104,6 +108,8 @@ TEST(ProgramSettingsFile, EveryFieldSurvivesARoundTripWithPasswordsScrambled) {
     EXPECT_EQ(r.DisConnScript, "/bin/down");
     EXPECT_EQ(r.DisConnWndName, "Window");
     EXPECT_EQ(r.AutosaveMinutes, 0);
+    EXPECT_EQ(r.LowSpeedLimit, 100);
+    EXPECT_EQ(r.LowSpeedTime, 0);
     EXPECT_EQ(r.NumberOfThreads, 12);
     EXPECT_FALSE(r.AutoCheckForUpdates);
     EXPECT_EQ(r.Language, "Deutsch");

@@ -29,6 +29,15 @@ protected:
         Err = ReadWholeFile(err);
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
+    static std::string Program() { return "'" + std::string(VORLIN_PROGRAM) + "'"; }
+    // A whole shell command line; answers the exit status and fills Out and Err.
+    int RunShell(const std::string& command) {
+        const std::string out = FTemp.Path() + "out", err = FTemp.Path() + "err";
+        int raw = std::system((command + " >'" + out + "' 2>'" + err + "' </dev/null").c_str());
+        Out = ReadWholeFile(out);
+        Err = ReadWholeFile(err);
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
     std::string Get(const std::string& options, const std::string& target, const std::string& path = "/") {
         return "get --home '" + Home() + "' " + options + " " + site.Url(path) + " '" + target + "'";
     }

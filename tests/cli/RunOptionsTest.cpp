@@ -106,8 +106,11 @@ TEST(RunOptions, ProgramSettingsChangeOnlyWhenGiven) {
     TProgramSettings settings;
     EXPECT_FALSE(Parsed({"-q", "-m", "mirror"}).ApplyTo(settings));
     EXPECT_TRUE(Parsed({"-c", "8", "--timeout", "9", "--tries", "2", "--proxy", "p.example:3128", "--proxy-user",
-                        "u", "--user-agent", "Robot/1", "--autosave", "0", "--download-dir", "/srv/sites"})
+                        "u", "--user-agent", "Robot/1", "--autosave", "0", "--download-dir", "/srv/sites",
+                        "--low-speed-limit", "500", "--low-speed-time", "30"})
                     .ApplyTo(settings));
+    EXPECT_EQ(settings.LowSpeedLimit, 500);
+    EXPECT_EQ(settings.LowSpeedTime, 30);
     EXPECT_EQ(settings.NumberOfThreads, 8);
     EXPECT_TRUE(settings.TimeOutEnabled);
     EXPECT_EQ(settings.TimeOutLength, 9);
@@ -134,7 +137,8 @@ TEST(RunOptions, HelpListsEveryOption) {
           "--backgrounds", "--no-backgrounds", "--max-files", "--max-file-size", "--min-file-size", "--max-total",
           "--min-free", "--exclude-ext", "--js", "--reset", "--user", "--password", "--timeout", "--no-timeout",
           "--tries", "--proxy", "--proxy-user", "--proxy-password", "--user-agent", "--autosave", "--quiet",
-          "--verbose", "--download-dir", "--debug", "--output-file FILE", "--input-file FILE", "--new"})
+          "--verbose", "--download-dir", "--debug", "--output-file FILE", "--input-file FILE", "--new",
+          "--low-speed-limit BYTES", "--low-speed-time SECONDS"})
         EXPECT_THAT(help, HasSubstr(name));
     // It reads on a terminal of 80 columns.
     std::istringstream lines(help);

@@ -71,7 +71,9 @@ TEST_F(RulesRunTest, LargeGifsAreRefusedAndPdfsCopied) {
     EXPECT_EQ(FilesBelow(CopyDir()), (std::set<std::string>{"manual.pdf", "report.pdf"}));
     EXPECT_EQ(ReadWholeFile(CopyDir() + "/manual.pdf"), Served("files/manual.pdf"));
     EXPECT_EQ(ReadWholeFile(CopyDir() + "/report.pdf"), Served("files/report.pdf"));
-    EXPECT_TRUE(run.Window.Errors.size() == 1) << ::testing::PrintToString(run.Window.Errors);  // the missing image
+    // The missing image, and the private page that needs a password nobody gave.
+    EXPECT_TRUE(run.Window.Errors.size() == 2) << ::testing::PrintToString(run.Window.Errors);
+    EXPECT_TRUE(run.Window.ErrorLogged("needs a user name and password"));
 }
 
 TEST_F(RulesRunTest, UnchangedFilesAreNotCopiedAgain) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -61,7 +63,9 @@ TEST_F(RunFailureTest, ResetBodyIsRetriedThenFilteredOutKeepingThePart) {
     run.Tries = 2;
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/file.bin").size(), 3u);
-    EXPECT_EQ(run.Window.LogCount("Zeitbegrenzung"), 2);
+    // Its own line each time, not the time-out's.
+    EXPECT_EQ(run.Window.LogCount("received 300 bytes, then the connection broke off"), 3);
+    EXPECT_EQ(run.Window.LogCount("Zeitbegrenzung"), 0);
     EXPECT_EQ(FileState(), lsFilteredOut);
     EXPECT_TRUE(run.FileThere("127.0.0.1/file.bin"));
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);
@@ -75,10 +79,10 @@ TEST_F(RunFailureTest, ShortBodyClosedEarlyCountsAsBrokenOff) {
     EXPECT_EQ(FileState(), lsFilteredOut);
 }
 
-TEST_F(RunFailureTest, BrokenOffBodyIsContinuedOnTheRetry) {
-    const std::string whole = Body(1000);
-    site.Route("/file.bin", [&](const TSiteRequest& request, int nth) {
-        if (nth == 0) return CutAnswer(1000, 400).Pause(20).Reset();
+// The file's first 400 bytes, ended by firstEnd; then the rest, asked for with a range.
+void RouteCutThenRest(TSiteServer& site, const std::string& whole, std::function<TScript(TScript)> firstEnd) {
+    site.Route("/file.bin", [=](const TSiteRequest& request, int nth) {
+        if (nth == 0) return firstEnd(CutAnswer(1000, 400));
         EXPECT_EQ(request.Header("Range"), "bytes=400-999");
         return TScript()
             .Send(TSiteServer::Answer(206, "Partial Content",
@@ -86,10 +90,29 @@ TEST_F(RunFailureTest, BrokenOffBodyIsContinuedOnTheRetry) {
                                       whole.substr(400)))
             .Close();
     });
+}
+
+TEST_F(RunFailureTest, BrokenOffBodyIsContinuedOnTheRetry) {
+    const std::string whole = Body(1000);
+    RouteCutThenRest(site, whole, [](TScript cut) { return cut.Pause(20).Reset(); });
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/file.bin").size(), 2u);
     EXPECT_EQ(FileState(), lsDownloaded);
     EXPECT_EQ(run.FileText("127.0.0.1/file.bin"), whole);
+}
+
+// A clean close before the announced length: its own line, the partial file
+// kept and continued with a range, and the file counted once in the run.
+TEST_F(RunFailureTest, BodyClosedEarlyIsReportedOnceAndContinued) {
+    const std::string whole = Body(1000);
+    RouteCutThenRest(site, whole, [](TScript cut) { return cut.Close(); });
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_EQ(run.Window.LogCount("received 400 of 1000 bytes, the server closed the connection early"), 1);
+    EXPECT_EQ(run.Window.LogCount("Zeitbegrenzung"), 0);
+    EXPECT_EQ(FileState(), lsDownloaded);
+    EXPECT_EQ(run.FileText("127.0.0.1/file.bin"), whole);
+    // The start page and the file, each once.
+    EXPECT_EQ(run.Project.DownloadedCount, 2);
 }
 
 // A port that nobody listens on (it was free a moment ago).

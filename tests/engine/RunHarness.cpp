@@ -88,6 +88,7 @@ TDownloadThread& TRunHarness::Start() {
     FRun->SetProgramDirectory(FDir);
     FRun->SetPluginSystem(Plugins);
     FRun->SetRateMeterPeriod(50);
+    if (LowSpeedBytes >= 0) FRun->SetLowSpeedLimit(LowSpeedBytes, LowSpeedMs);
     FRun->Resume();
     return *FRun;
 }
@@ -103,6 +104,7 @@ bool TRunHarness::WaitFinished(uint32_t reaperMs) {
         // A stuck run was told to quit; give it a moment to say so.
         if (!finished) PumpUntil([this] { return Window.Finished; }, 10000);
         FRun->WaitFor();
+        FatalError = FRun->FatalError();
         FRun.reset();
     }
     return finished;

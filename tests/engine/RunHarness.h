@@ -95,6 +95,11 @@ public:
     TPluginSystem* Plugins = nullptr;
     // A proxy for every request of the run ("host", "port"), or none.
     std::string ProxyHost, ProxyPort;
+    // The low-speed limit in finer units than the settings (-1: the settings').
+    int64_t LowSpeedBytes = -1;
+    uint32_t LowSpeedMs = 0;
+    // After WaitFinished: the error the run stopped on, if it stopped on one.
+    std::string FatalError;
 
     // Creates and resumes the run.
     TDownloadThread& Start();

@@ -3,6 +3,7 @@
 // schemes, filter votes before the request and after the header, parser
 // plugins for documents, HTML parser hooks), and a document a parser plugin
 // claimed is never lost.
+#include "engine/ResponseHandler.h"
 #include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "tests/engine/RunHarness.h"
@@ -44,6 +45,18 @@ TEST_F(RunPluginTest, EveryCallSiteAsksThePlugins) {
     // The plugin stored nothing itself: the document is kept as received.
     EXPECT_EQ(run.FileText("127.0.0.1/doc.xyz"), "DOCUMENT");
     EXPECT_TRUE(FileExists(run.DataFile() + ".plugins"));
+}
+
+// A document too big to hold for its plugin goes to its file as it comes,
+// whole, and is not handed to the plugin.
+TEST_F(RunPluginTest, ADocumentTooBigToHoldIsStoredAsReceived) {
+    const std::string big(kMaxPluginDocument + 4096, 'd');
+    site.Route("/", TSiteServer::Page("<a href=\"/big.xyz\">d</a>"));
+    site.Route("/big.xyz", TSiteServer::File(big, "application/x-xyz"));
+    RunWith("caps=1\ncanparse=1");
+    EXPECT_EQ(run.FileText("127.0.0.1/big.xyz"), big);
+    EXPECT_GT(CallCount("kit", "CanParse"), 0);  // it claimed the document
+    EXPECT_EQ(CallCount("kit", "Parse"), 0);
 }
 
 TEST_F(RunPluginTest, ScriptFilesGoToTheScriptScannerNotToParserPlugins) {

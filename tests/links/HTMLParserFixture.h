@@ -60,6 +60,7 @@ class THTMLParserFixture : public ::testing::Test {
                       TDownloadLink* page = nullptr) {
         page = page ? page : PageLink;
         TMemoryStream stream;
+        MostHeld = 0;
         Parser->BeginDocument(*page, stream);
         size_t at = 0;
         for (size_t size : blockSizes) {
@@ -75,7 +76,10 @@ class THTMLParserFixture : public ::testing::Test {
     void Append(TMemoryStream& stream, const std::string& block) {
         stream.Write(block.data(), static_cast<int64_t>(block.size()));
         Parser->ParseAvailable();
+        MostHeld = std::max(MostHeld, stream.Size() - stream.Origin());
     }
+    // The most the input stream held after a block was parsed.
+    int64_t MostHeld = 0;
 
     std::string Stored(const TDownloadLink& link) const {
         std::ifstream in(LinkFilePath(Project, link), std::ios::binary);

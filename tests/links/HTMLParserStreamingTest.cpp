@@ -127,10 +127,46 @@ TEST_F(HTMLParserStreaming, TenMegabyteTagWithoutItsEnd) {
     EXPECT_EQ(FeedInBlocksOf("text " + tag, 8192), "text " + tag);
     EXPECT_TRUE(PageLink->References.empty());
 
-    // The same once its ">" arrives: one tag, one link.
+    // Its ">" arrives: the tag was too long to hold and is written through
+    // unparsed; the page goes on as before.
     StartAgain();
-    EXPECT_EQ(FeedInBlocksOf(tag + "\">after", 8192), tag + "\">after");
-    EXPECT_EQ(PageLink->References.size(), 1u);
+    EXPECT_EQ(FeedInBlocksOf(tag + "\">after<a href=y.html>", 8192), tag + "\">after<a href=y.html>");
+    EXPECT_EQ(Found(), TUrls{"http://h/a/y.html"});
+}
+
+// Whatever the page holds, the parser holds at most one tag (or one inline
+// script) plus the block that just came; what follows a part too long to
+// hold is parsed as usual.
+TEST_F(HTMLParserStreaming, HeldBytesStayBoundedWhateverThePage) {
+    const size_t block = 8192;
+    const size_t tagBound = THTMLParser::kMaxHeldTag + block;
+    struct TCase {
+        const char* Name;
+        std::string Page;
+        size_t Bound;
+        TUrls Links;
+    };
+    const std::string after = "<a href=next.html>";
+    const std::vector<TCase> cases = {
+        {"text", std::string(20 << 20, 't') + after, block, {"http://h/a/next.html"}},
+        {"tags", [] { std::string p; while (p.size() < (8u << 20)) p += "<p class=x>text</p>"; return p; }() + after,
+         block + 64, {"http://h/a/next.html"}},
+        {"attribute", "<a title=\"" + std::string(20 << 20, 'x') + "\" href=big.html>" + after, tagBound,
+         {"http://h/a/next.html"}},
+        {"endless tag", "<a href=x.html title=\"" + std::string(20 << 20, 'x'), tagBound, {}},
+        {"comment", "<!--" + std::string(6 << 20, 'c') + "-->" + after, tagBound, {"http://h/a/next.html"}},
+        {"script", "<script>var s='" + std::string(6 << 20, 's') + "';var u='in.gif'</script>" + after,
+         THTMLParser::kMaxHeldScript + block, {"http://h/a/next.html"}},
+        {"short script", "<script>var on = new Image(); on.src = 'img/in.gif';</script>" + after, block,
+         {"http://h/a/img/in.gif", "http://h/a/next.html"}},
+    };
+    Project.ProjectMode = pmMirror;
+    for (const TCase& c : cases) {
+        StartAgain();
+        EXPECT_EQ(FeedInBlocksOf(c.Page, block), c.Page) << c.Name;
+        EXPECT_LE(static_cast<size_t>(MostHeld), c.Bound) << c.Name;
+        EXPECT_EQ(Found(), c.Links) << c.Name;
+    }
 }
 
 TEST_F(HTMLParserStreaming, EndlessCommentAndScript) {

@@ -14,12 +14,12 @@ struct TReaderFixture : ::testing::Test {
     THTMLTagReader reader;
     void Load(const std::string& text, size_t position = 0) {
         buffer = text;
-        reader.Attach(buffer.data(), buffer.size(), position);
+        reader.Attach(buffer.data(), 0, buffer.size(), position);
     }
     void Append(const std::string& text) {
         size_t position = reader.Position();
         buffer += text;
-        reader.Attach(buffer.data(), buffer.size(), position);
+        reader.Attach(buffer.data(), 0, buffer.size(), position);
     }
 };
 

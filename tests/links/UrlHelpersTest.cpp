@@ -179,6 +179,23 @@ TEST(SplitURL, PartsOfAbsoluteAndRelativeForms) {
     EXPECT_EQ(p.Port, "8080");
     EXPECT_EQ(p.Path, "/a/b?q");
 
+    // IPv6 literals: the colons inside the brackets are the address's own.
+    struct TCase {
+        const char* Url;
+        const char* Host;
+        const char* Port;
+        const char* User;
+    };
+    for (const TCase& c : {TCase{"http://[::1]:8080/x", "[::1]", "8080", ""}, TCase{"http://[::1]/x", "[::1]", "", ""},
+                           TCase{"http://u:p@[fe80::1]:81/", "[fe80::1]", "81", "u"},
+                           TCase{"http://u@[::1]", "[::1]", "", "u"}}) {
+        TURLParts v6 = SplitURL(c.Url);
+        EXPECT_EQ(v6.Host, c.Host) << c.Url;
+        EXPECT_EQ(v6.Port, c.Port) << c.Url;
+        EXPECT_EQ(v6.User, c.User) << c.Url;
+    }
+    EXPECT_EQ(EncodeURL("http://[::1]:8080/a b?x=[1]"), "http://[::1]:8080/a%20b?x=%5B1%5D");
+
     p = SplitURL("/only/a/path");
     EXPECT_EQ(p.Proto, "http");
     EXPECT_EQ(p.Host, "");

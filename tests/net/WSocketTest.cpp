@@ -124,6 +124,18 @@ TEST(WSocket, DnsLookupOfADottedAddressAnswersBeforeItReturns) {
     EXPECT_EQ(p.Socket.DnsResultList().size(), 1u);
 }
 
+// An IPv6 literal, with the brackets a URL gives it or without, is an
+// address: no lookup.
+TEST(WSocket, DnsLookupOfAnIPv6LiteralAnswersBeforeItReturns) {
+    for (const char* host : {"[::1]", "::1", "[0:0::1]"}) {
+        TProbe p;
+        p.Socket.DnsLookup(host);
+        EXPECT_EQ(p.Looked, 1) << host;
+        EXPECT_EQ(p.LookupError, 0) << host;
+        EXPECT_EQ(p.Socket.DnsResult(), "::1") << host;
+    }
+}
+
 TEST(WSocket, LookupErrorsCancelAndUnknownHosts) {
     TProbe p;
     EXPECT_THROW(p.Socket.DnsLookup(""), ESocketException);
