@@ -10,9 +10,9 @@ TLinkDataWriter::~TLinkDataWriter() {
 }
 
 void TLinkDataWriter::Start(const TDownloadLinks& links, const std::string& hostPath, double version,
-                            TOnWritten onWritten) {
+                            TOnWritten onWritten, const TLinkSaveProgress& progress, void* sender) {
     Wait();
-    std::string encoded = EncodeLinkData(links, version);
+    std::string encoded = EncodeLinkData(links, version, progress, sender);
     FDone = false;
     FFailed = false;
     FError.clear();

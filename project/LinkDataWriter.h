@@ -26,9 +26,10 @@ public:
 
     // Encodes the list now and writes it to hostPath (replacing the file
     // only once the new one is complete) on the writing thread. Waits first
-    // for an earlier write of this writer. Encoding errors throw here.
+    // for an earlier write of this writer. Encoding errors throw here;
+    // progress is reported while encoding, as SaveToFile reports it.
     void Start(const TDownloadLinks& links, const std::string& hostPath, double version,
-               TOnWritten onWritten = {});
+               TOnWritten onWritten = {}, const TLinkSaveProgress& progress = {}, void* sender = nullptr);
     // A write was started and has not been waited for.
     bool Started() const { return FThread.joinable(); }
     // The started write has ended (Wait then returns at once).
