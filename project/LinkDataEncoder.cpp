@@ -5,7 +5,7 @@
 #include "platform/Stream.h"
 #include "project/LinkNumbers.h"
 #include "project/TaggedStream.h"
-#include "project/ZlibBuffer.h"
+#include "project/ZlibBlockStream.h"
 
 namespace vorlin {
 
@@ -45,13 +45,10 @@ size_t EncodedSizeBound(const TDownloadLinks& links) {
 
 } // namespace
 
-std::string EncodeLinkData(const TDownloadLinks& links, double version, const TLinkSaveProgress& progress,
-                           void* sender) {
+void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, const TLinkSaveProgress& progress,
+                    void* sender) {
     const TLinkNumbers numbers(links);
-    std::string out;
-    out.reserve(EncodedSizeBound(links));
-    TStringSink sink(out);
-    TTaggedWriter w(sink);
+    TTaggedWriter w(out);
     w.WriteFloat(version);
     w.WriteListBegin();
     const int64_t count = links.Count();
@@ -84,13 +81,22 @@ std::string EncodeLinkData(const TDownloadLinks& links, double version, const TL
     }
     w.WriteListEnd();
     w.Flush();
+}
+
+std::string EncodeLinkData(const TDownloadLinks& links, double version, const TLinkSaveProgress& progress,
+                           void* sender) {
+    std::string out;
+    out.reserve(EncodedSizeBound(links));
+    TStringSink sink(out);
+    EncodeLinkData(links, version, sink, progress, sender);
     return out;
 }
 
 void WriteLinkDataFile(const std::string& hostPath, std::string_view encoded) {
-    const std::string compressed = ZlibCompressBest(encoded);
     WriteFileAtomically(hostPath, [&](TFileStream& file) {
-        file.WriteBuffer(compressed.data(), static_cast<int64_t>(compressed.size()));
+        TZlibBlockStream zip(file);
+        zip.WriteBuffer(encoded.data(), static_cast<int64_t>(encoded.size()));
+        zip.Finish();
     });
 }
 

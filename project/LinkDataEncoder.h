@@ -11,11 +11,17 @@
 
 namespace vorlin {
 
-// The tagged value stream of the list; progress as SaveToFile reports it.
+class TStream;
+
+// Writes the tagged value stream of the list to out; progress as SaveToFile
+// reports it.
+void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out,
+                    const TLinkSaveProgress& progress = {}, void* sender = nullptr);
+// The same into memory: a snapshot of the list.
 std::string EncodeLinkData(const TDownloadLinks& links, double version,
                            const TLinkSaveProgress& progress = {}, void* sender = nullptr);
 
-// Compresses the encoded list and writes it to hostPath, replacing an old
+// Compresses an encoded list and writes it to hostPath, replacing an old
 // file only once the new one is complete. Errors propagate.
 void WriteLinkDataFile(const std::string& hostPath, std::string_view encoded);
 

@@ -10,6 +10,7 @@
 #include "project/DownloadProject.h"
 #include "project/LinkDataEncoder.h"
 #include "project/TaggedStream.h"
+#include "project/ZlibBlockStream.h"
 #include "project/ZlibStream.h"
 
 #include <vector>
@@ -68,7 +69,13 @@ private:
 
 void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProgress& progress,
                                 void* sender, double version) const {
-    WriteLinkDataFile(hostPath, EncodeLinkData(*this, version, progress, sender));
+    // Encoded straight into the compressing stream: blocks are compressed
+    // beside this thread while it goes on, and the list is never held whole.
+    WriteFileAtomically(hostPath, [&](TFileStream& file) {
+        TZlibBlockStream zip(file);
+        EncodeLinkData(*this, version, zip, progress, sender);
+        zip.Finish();
+    });
 }
 
 double TDownloadLinks::LoadFromFile(const std::string& hostPath) {
