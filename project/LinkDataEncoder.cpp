@@ -3,7 +3,6 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
-#include "project/LinkNumbers.h"
 #include "project/TaggedStream.h"
 #include "project/ZlibBlockStream.h"
 
@@ -47,7 +46,7 @@ size_t EncodedSizeBound(const TDownloadLinks& links) {
 
 void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, const TLinkSaveProgress& progress,
                     void* sender) {
-    const TLinkNumbers numbers(links);
+    links.NumberLinks();
     TTaggedWriter w(out);
     w.WriteFloat(version);
     w.WriteListBegin();
@@ -73,7 +72,7 @@ void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, c
         // forced even without that plugin.
         w.WriteBoolean(link->IsForced());
         w.WriteListBegin();
-        for (const TDownloadLink* ref : link->References) w.WriteInteger(numbers.IndexOf(ref));
+        for (const TDownloadLink* ref : link->References) w.WriteInteger(links.NumberOf(ref));
         w.WriteListEnd();
         w.WriteBoolean(link->SendCredentials);
         ++number;

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace vorlin {
 
@@ -20,11 +21,21 @@ constexpr unsigned char kStoredBlockLengths[4] = {0x00, 0x00, 0xFF, 0xFF};
 
 [[noreturn]] void Fail(const std::string& what) { throw EStreamError("zlib: " + what); }
 
-// What one thread needs to compress blocks: libdeflate's compressor, and an
-// inflate that finds the block boundaries of its output.
+void WriteAdler(TStream& dest, uint32_t adler) {
+    const unsigned char bytes[4] = {static_cast<unsigned char>(adler >> 24), static_cast<unsigned char>(adler >> 16),
+                                    static_cast<unsigned char>(adler >> 8), static_cast<unsigned char>(adler)};
+    dest.WriteBuffer(bytes, sizeof bytes);
+}
+
+} // namespace
+
+// What one worker needs to compress blocks: libdeflate's compressor, an
+// inflate that finds the block boundaries of its output, and room for that
+// inflate's output (thrown away piece by piece). Made on the writing thread, so that the workers allocate
+// nothing (memory a thread allocates stays with that thread's arena).
 class TBlockCompressor {
 public:
-    TBlockCompressor() : FCompressor(libdeflate_alloc_compressor(kBestLevel)) {
+    TBlockCompressor() : FCompressor(libdeflate_alloc_compressor(kBestLevel)), FScratch(32 * 1024, '\0') {
         if (!FCompressor) Fail("cannot start compressing (out of memory)");
         if (inflateInit2(&FScanner, -15) != Z_OK) {
             libdeflate_free_compressor(FCompressor);
@@ -38,25 +49,28 @@ public:
     TBlockCompressor(const TBlockCompressor&) = delete;
     TBlockCompressor& operator=(const TBlockCompressor&) = delete;
 
-    // The raw deflate data of in; unless last, it ends at a byte boundary
+    // The most that the raw deflate data of size bytes may take.
+    size_t Bound(size_t size) const {
+        return libdeflate_deflate_compress_bound(FCompressor, size) + sizeof kStoredBlockLengths + 1;
+    }
+
+    // Writes the raw deflate data of in to out (of Bound(in.size()) bytes)
+    // and answers its length. Unless last, the data ends at a byte boundary
     // with no final block, so that more deflate data may follow.
-    std::string Compress(const std::string& in, bool last) {
-        std::string out(libdeflate_deflate_compress_bound(FCompressor, in.size()), '\0');
-        size_t n = libdeflate_deflate_compress(FCompressor, in.data(), in.size(), out.data(), out.size());
+    size_t Compress(const std::string& in, char* out, bool last) {
+        size_t n = libdeflate_deflate_compress(FCompressor, in.data(), in.size(), out, Bound(in.size()));
         if (n == 0) Fail("compression failed");
-        out.resize(n);
-        if (!last) ContinueAfter(out, in.size());
-        return out;
+        return last ? n : ContinueAfter(out, n);
     }
 
 private:
     // Clears the final flag of the last block of the deflate data in out and
-    // appends an empty stored block, which ends at a byte boundary.
-    void ContinueAfter(std::string& out, size_t plainSize) {
+    // appends an empty stored block, which ends at a byte boundary; answers
+    // the new length.
+    size_t ContinueAfter(char* out, size_t length) {
         if (inflateReset(&FScanner) != Z_OK) Fail("compression failed");
-        FScratch.resize(std::max<size_t>(plainSize, 1));
-        FScanner.next_in = reinterpret_cast<Bytef*>(out.data());
-        FScanner.avail_in = static_cast<uInt>(out.size());
+        FScanner.next_in = reinterpret_cast<Bytef*>(out);
+        FScanner.avail_in = static_cast<uInt>(length);
         uint64_t finalHeader = 0;  // bit position of the last block's header
         uint64_t end = 0;          // bit position right after its end-of-block code
         for (;;) {
@@ -68,8 +82,9 @@ private:
             uint64_t position = uint64_t{FScanner.total_in} * 8 - static_cast<unsigned>(FScanner.data_type & 7);
             if (code == Z_STREAM_END) break;
             if (code != Z_OK) Fail("compression failed (a block did not decode)");
-            // Stopped right after a block's end-of-block code: the end of
-            // the last block (64), or where the next block's header starts.
+            // Stopped with its output full, or right after a block's
+            // end-of-block code: the end of the last block (64), or where
+            // the next block's header starts.
             if (FScanner.data_type & 128) {
                 if (FScanner.data_type & 64)
                     end = position;
@@ -85,8 +100,10 @@ private:
         // padding run to the next byte boundary.
         const size_t endByte = static_cast<size_t>(end / 8);
         if (end % 8 != 0) out[endByte] = static_cast<char>(out[endByte] & ((1 << (end % 8)) - 1));
-        out.resize(static_cast<size_t>((end + 3 + 7) / 8), '\0');
-        out.append(reinterpret_cast<const char*>(kStoredBlockLengths), sizeof kStoredBlockLengths);
+        size_t newLength = static_cast<size_t>((end + 3 + 7) / 8);
+        for (size_t i = length; i < newLength; ++i) out[i] = 0;
+        std::memcpy(out + newLength, kStoredBlockLengths, sizeof kStoredBlockLengths);
+        return newLength + sizeof kStoredBlockLengths;
     }
 
     libdeflate_compressor* FCompressor;
@@ -94,17 +111,10 @@ private:
     std::string FScratch;
 };
 
-void WriteAdler(TStream& dest, uint32_t adler) {
-    const unsigned char bytes[4] = {static_cast<unsigned char>(adler >> 24), static_cast<unsigned char>(adler >> 16),
-                                    static_cast<unsigned char>(adler >> 8), static_cast<unsigned char>(adler)};
-    dest.WriteBuffer(bytes, sizeof bytes);
-}
-
-} // namespace
-
 struct TZlibBlockStream::TJob {
     std::string In;
-    std::string Out;
+    std::unique_ptr<char[]> Out;  // allocated by the writing thread
+    size_t OutLength = 0;
     bool Last = false;
     bool Done = false;
     std::string Error;
@@ -153,14 +163,21 @@ void TZlibBlockStream::Submit(bool last) {
         FHeaderWritten = true;
     }
     if (last && FJobs.empty()) {
-        // All the data in one block: no thread is worth starting.
-        TBlockCompressor compressor;
-        std::string out = compressor.Compress(job->In, true);
-        FDest.WriteBuffer(out.data(), static_cast<int64_t>(out.size()));
+        // The rest in one block, nothing in flight: no thread is needed.
+        if (FCompressors.empty()) FCompressors.push_back(std::make_unique<TBlockCompressor>());
+        TBlockCompressor& compressor = *FCompressors.front();
+        auto out = std::make_unique<char[]>(compressor.Bound(job->In.size()));
+        size_t n = compressor.Compress(job->In, out.get(), true);
+        FDest.WriteBuffer(out.get(), static_cast<int64_t>(n));
         return;
     }
-    if (FThreads.empty())
-        for (int i = 0; i < FWorkerCount; ++i) FThreads.emplace_back(&TZlibBlockStream::WorkerLoop, this);
+    if (FThreads.empty()) {
+        while (FCompressors.size() < static_cast<size_t>(FWorkerCount))
+            FCompressors.push_back(std::make_unique<TBlockCompressor>());
+        for (int i = 0; i < FWorkerCount; ++i)
+            FThreads.emplace_back(&TZlibBlockStream::WorkerLoop, this, FCompressors[static_cast<size_t>(i)].get());
+    }
+    job->Out.reset(new char[FCompressors.front()->Bound(job->In.size())]);
     {
         std::lock_guard<std::mutex> lock(FLock);
         FJobs.push_back(std::move(job));
@@ -173,7 +190,7 @@ void TZlibBlockStream::Submit(bool last) {
 // Writes the compressed blocks that are done, in order; waits while too
 // many are in flight (or, with all, until every block is written).
 void TZlibBlockStream::WriteDone(bool all) {
-    const size_t inFlight = all ? 0 : static_cast<size_t>(FWorkerCount) * 2;
+    const size_t inFlight = all ? 0 : static_cast<size_t>(FWorkerCount) + 1;
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
         while (!FJobs.empty() && FJobs.front()->Done) {
@@ -182,7 +199,7 @@ void TZlibBlockStream::WriteDone(bool all) {
             --FNextToTake;
             lock.unlock();
             if (!job->Error.empty()) throw EStreamError(job->Error);
-            FDest.WriteBuffer(job->Out.data(), static_cast<int64_t>(job->Out.size()));
+            FDest.WriteBuffer(job->Out.get(), static_cast<int64_t>(job->OutLength));
             lock.lock();
         }
         if (FJobs.size() <= inFlight) return;
@@ -190,8 +207,7 @@ void TZlibBlockStream::WriteDone(bool all) {
     }
 }
 
-void TZlibBlockStream::WorkerLoop() {
-    std::unique_ptr<TBlockCompressor> compressor;
+void TZlibBlockStream::WorkerLoop(TBlockCompressor* compressor) {
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
         FWork.wait(lock, [this] { return FStopping || FNextToTake < FJobs.size(); });
@@ -199,12 +215,10 @@ void TZlibBlockStream::WorkerLoop() {
         TJob* job = FJobs[FNextToTake++].get();
         lock.unlock();
         try {
-            if (!compressor) compressor = std::make_unique<TBlockCompressor>();
-            job->Out = compressor->Compress(job->In, job->Last);
+            job->OutLength = compressor->Compress(job->In, job->Out.get(), job->Last);
         } catch (const std::exception& e) {
             job->Error = e.what();
         }
-        std::string().swap(job->In);
         lock.lock();
         job->Done = true;
         FDone.notify_all();

@@ -25,9 +25,11 @@
 
 namespace vorlin {
 
+class TBlockCompressor;
+
 class TZlibBlockStream : public TStream {
 public:
-    static constexpr size_t kDefaultBlockSize = 1 << 20;
+    static constexpr size_t kDefaultBlockSize = 256 * 1024;
 
     // Writes the compressed stream to dest (not owned) as blocks complete.
     explicit TZlibBlockStream(TStream& dest, size_t blockSize = kDefaultBlockSize, int workers = 2);
@@ -50,11 +52,10 @@ public:
 
 private:
     struct TJob;
-    class TWorker;
 
     void Submit(bool last);
     void WriteDone(bool all);
-    void WorkerLoop();
+    void WorkerLoop(TBlockCompressor* compressor);
     void StopWorkers();
 
     TStream& FDest;
@@ -73,6 +74,7 @@ private:
     size_t FNextToTake = 0;                   // index into FJobs
     bool FStopping = false;
     std::vector<std::thread> FThreads;
+    std::vector<std::unique_ptr<TBlockCompressor>> FCompressors;  // one per worker
 };
 
 } // namespace vorlin
