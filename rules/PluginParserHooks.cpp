@@ -6,6 +6,8 @@
 #include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 
+#include <tuple>
+
 namespace vorlin {
 
 using namespace vorlin_sdk;
@@ -58,62 +60,115 @@ HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, i
     });
 }
 
-TComRef<IDownLoadProject> TPluginParserHooks::ProjectObject(TDownloadProject& project) {
-    if (FObjectProject != &project || !FProjectObject) {
-        FProjectObject = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
-        FObjectProject = &project;
+IDownLoadProject* TPluginParserHooks::ProjectObject(TDownloadProject& project, TComRef<IDownLoadProject>& held) {
+    if (FObjectProject == &project && FProjectObject) return FProjectObject.Get();
+    if (FDepth > 1) {
+        held = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
+        return held.Get();
     }
-    return FProjectObject;
+    FProjectObject = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
+    FObjectProject = &project;
+    return FProjectObject.Get();
 }
 
-TComRef<IDownLoadLink> TPluginParserHooks::PageObject(TDownloadLink& page) {
-    if (FObjectPage != &page || !FPageObject) {
-        FPageObject = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
-        FObjectPage = &page;
+IDownLoadLink* TPluginParserHooks::PageObject(TDownloadLink& page, TComRef<IDownLoadLink>& held) {
+    if (FObjectPage == &page && FPageObject) return FPageObject.Get();
+    if (FDepth > 1) {
+        held = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
+        return held.Get();
     }
-    return FPageObject;
+    FPageObject = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
+    FObjectPage = &page;
+    return FPageObject.Get();
+}
+
+namespace {
+
+// Whether the string still holds exactly the ASCII name (a plugin must not
+// change an [in] string, but one that did must not rename later tags).
+bool HoldsName(BSTR value, std::string_view name) {
+    if (!value || VorlinStringLen(value) != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (value[i] != static_cast<unsigned char>(name[i])) return false;
+    return true;
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+} // namespace
+
+BSTR TPluginParserHooks::TagNameString(std::string_view tagName, TBstrBuffer& fallback) {
+    if (IsAscii(tagName)) {
+        auto it = FTagNames.find(std::string(tagName));
+        if (it != FTagNames.end()) {
+            if (HoldsName(it->second.Get(), tagName)) return it->second.Get();
+        } else if (FTagNames.size() < kMaxTagNames) {
+            auto added = FTagNames
+                             .emplace(std::piecewise_construct, std::forward_as_tuple(tagName),
+                                      std::forward_as_tuple(tagName))
+                             .first;
+            if (added->second.Get()) return added->second.Get();
+        }
+    }
+    return fallback.Set(tagName);
 }
 
 // Hands every HTML parser plugin the callback and lets call ask each
-// enabled one. The call holds its own references to the objects, as a
-// nested call for another page replaces the kept ones.
-template <typename F>
+// enabled one.
+template <typename S, typename F>
 void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
-                                        const TAddLinkFunction& addLink, F&& call) {
+                                        const TAddLinkFunction& addLink, S&& strings, F&& call) {
     TCallScope scope(*this, addLink);
-    TComRef<IDownLoadProject> projectObject;
-    TComRef<IDownLoadLink> pageObject;
+    TComRef<IDownLoadProject> heldProject;
+    TComRef<IDownLoadLink> heldPage;
+    IDownLoadProject* projectObject = nullptr;
+    IDownLoadLink* pageObject = nullptr;
     for (auto& h : FPlugins.HTMLParserPlugins()) {
         CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
                           "SetAddLinkCallback");
         if (!TPluginSystem::IsEnabled(h)) continue;
-        if (!projectObject) projectObject = ProjectObject(project);
-        if (!pageObject) pageObject = PageObject(page);
-        call(h, projectObject.Get(), pageObject.Get());
+        if (!projectObject) {
+            projectObject = ProjectObject(project, heldProject);
+            pageObject = PageObject(page, heldPage);
+            strings();
+        }
+        call(h, projectObject, pageObject);
     }
 }
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
     TNesting level(*this);
-    BSTR wideText = level.Strings().Text.Set(text);
-    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
-        CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
-    });
+    BSTR wideText = nullptr;
+    ForEachEnabled(
+        project, page, addLink, [&] { wideText = level.Strings().Text.Set(text); },
+        [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+            CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
+        });
 }
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
     TNesting level(*this);
-    BSTR name = level.Strings().Name.Set(tagName);
-    BSTR text = level.Strings().Text.Set(tagText);
+    BSTR name = nullptr;
+    BSTR text = nullptr;
     bool claimed = false;
     // Every enabled plugin sees the tag, also after one has claimed it.
-    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
-        VBOOL handled = 0;
-        CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
-        claimed = claimed || handled != 0;
-    });
+    ForEachEnabled(
+        project, page, addLink,
+        [&] {
+            name = TagNameString(tagName, level.Strings().Name);
+            text = level.Strings().Text.Set(tagText);
+        },
+        [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+            VBOOL handled = 0;
+            CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
+            claimed = claimed || handled != 0;
+        });
     return claimed;
 }
 
