@@ -20,8 +20,16 @@ enum TLinkWord : unsigned { lwHref = 1, lwSrc = 2, lwBackground = 4, lwHttpEquiv
 
 unsigned LinkWordsAfterStart(std::string_view text) {
     unsigned found = 0;
+    // The first letter is known to match; the rest compared here, inline,
+    // as candidates are many (every h, s, b and c of the tag).
     auto at = [&](size_t i, std::string_view upperWord) {
-        return i + upperWord.size() <= text.size() && SameText(text.substr(i, upperWord.size()), upperWord);
+        if (i + upperWord.size() > text.size()) return false;
+        for (size_t k = 1; k < upperWord.size(); ++k) {
+            char c = text[i + k];
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+            if (c != upperWord[k]) return false;
+        }
+        return true;
     };
     for (size_t i = 1; i < text.size(); ++i) {
         char c = text[i];

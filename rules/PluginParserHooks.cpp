@@ -6,8 +6,6 @@
 #include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 
-#include <tuple>
-
 namespace vorlin {
 
 using namespace vorlin_sdk;
@@ -102,17 +100,15 @@ bool IsAscii(std::string_view text) {
 } // namespace
 
 BSTR TPluginParserHooks::TagNameString(std::string_view tagName, TBstrBuffer& fallback) {
-    if (IsAscii(tagName)) {
-        auto it = FTagNames.find(std::string(tagName));
-        if (it != FTagNames.end()) {
-            if (HoldsName(it->second.Get(), tagName)) return it->second.Get();
-        } else if (FTagNames.size() < kMaxTagNames) {
-            auto added = FTagNames
-                             .emplace(std::piecewise_construct, std::forward_as_tuple(tagName),
-                                      std::forward_as_tuple(tagName))
-                             .first;
-            if (added->second.Get()) return added->second.Get();
+    if (!tagName.empty() && IsAscii(tagName)) {
+        size_t key = tagName.size() * 31 + static_cast<unsigned char>(tagName.front()) * 7 +
+                     static_cast<unsigned char>(tagName.back());
+        TTagNameSlot& slot = FTagNames[key % kTagNameSlots];
+        if (slot.Name.empty()) {
+            *slot.Value.Out() = NewBstr(tagName);
+            if (slot.Value.Get()) slot.Name.assign(tagName);
         }
+        if (slot.Name == tagName && HoldsName(slot.Value.Get(), tagName)) return slot.Value.Get();
     }
     return fallback.Set(tagName);
 }

@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vorlin {
@@ -56,11 +55,16 @@ private:
     vorlin_sdk::IDownLoadLink* PageObject(TDownloadLink& page, vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink>& held);
 
     // The tag name as an [in] string: tag names repeat (A, DIV, TD), so each
-    // is converted once per run. Names are never dropped while the run lasts,
-    // so a nested call can't pull one from under an outer call; past
-    // kMaxTagNames distinct names the level's own buffer is used.
+    // is converted once per run, into a slot picked by its length and
+    // letters. A slot keeps its first name while the run lasts, so a nested
+    // call can't pull one from under an outer call; a name whose slot is
+    // taken uses the level's own buffer.
     vorlin_sdk::BSTR TagNameString(std::string_view tagName, TBstrBuffer& fallback);
-    static constexpr size_t kMaxTagNames = 512;
+    struct TTagNameSlot {
+        std::string Name;
+        TBstr Value;
+    };
+    static constexpr size_t kTagNameSlots = 128;
 
     // The [in] strings of one hook call. A plugin's link registration can
     // run the hooks again inside a call, so each nesting level has its own.
@@ -78,7 +82,7 @@ private:
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> FProjectObject;
     TDownloadLink* FObjectPage = nullptr;
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> FPageObject;
-    std::unordered_map<std::string, TBstr> FTagNames;
+    std::unique_ptr<TTagNameSlot[]> FTagNames{new TTagNameSlot[kTagNameSlots]};
 };
 
 } // namespace vorlin
