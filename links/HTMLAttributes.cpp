@@ -13,46 +13,16 @@ bool IsQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-// Which of the words that name a link attribute occur in the tag's text
-// after its first character (letters in any case): one pass over the text
-// instead of one per word, as every tag of every page is asked.
-enum TLinkWord : unsigned { lwHref = 1, lwSrc = 2, lwBackground = 4, lwHttpEquiv = 8, lwContent = 16 };
-
-unsigned LinkWordsAfterStart(std::string_view text) {
-    unsigned found = 0;
-    // The first letter is known to match; the rest compared here, inline,
-    // as candidates are many (every h, s, b and c of the tag).
-    auto at = [&](size_t i, std::string_view upperWord) {
-        if (i + upperWord.size() > text.size()) return false;
-        for (size_t k = 1; k < upperWord.size(); ++k) {
-            char c = text[i + k];
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-            if (c != upperWord[k]) return false;
-        }
-        return true;
-    };
-    for (size_t i = 1; i < text.size(); ++i) {
+// The word occurs in the text after its first character (letters in any case).
+bool ContainsWordAfterStart(std::string_view text, std::string_view upperWord) {
+    if (text.size() < upperWord.size() + 1) return false;
+    const char first = upperWord[0];
+    for (size_t i = 1; i + upperWord.size() <= text.size(); ++i) {
         char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-        switch (c) {
-        case 'H':
-            if (at(i, "HREF")) found |= lwHref;
-            if (at(i, "HTTP-EQUIV")) found |= lwHttpEquiv;
-            break;
-        case 'S':
-            if (at(i, "SRC")) found |= lwSrc;
-            break;
-        case 'B':
-            if (at(i, "BACKGROUND")) found |= lwBackground;
-            break;
-        case 'C':
-            if (at(i, "CONTENT")) found |= lwContent;
-            break;
-        default:
-            break;
-        }
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != first) continue;
+        if (SameText(text.substr(i, upperWord.size()), upperWord)) return true;
     }
-    return found;
+    return false;
 }
 
 // One attribute's text [start, end) as the scanner delimited it: the name
@@ -178,9 +148,8 @@ TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view nam
 
 TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName) {
     TLinkAttribute link;
-    const unsigned words = LinkWordsAfterStart(tagText);
-    auto take = [&](TLinkType type, unsigned word, const char* name) {
-        if (!(words & word)) return false;
+    auto take = [&](TLinkType type, const char* word, const char* name) {
+        if (!ContainsWordAfterStart(tagText, word)) return false;
         TAttribute found{};
         if (!FindAttribute(tagText, name, found)) return false;
         link.Type = type;
@@ -189,14 +158,14 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
         link.Length = found.Value.size();
         return true;
     };
-    if (take(ltPage, lwHref, "href")) return link;
+    if (take(ltPage, "HREF", "href")) return link;
     TLinkType srcType = tagName == "FRAME" ? ltPage : tagName == "SCRIPT" ? ltScriptFile : ltSource;
-    if (take(srcType, lwSrc, "src")) return link;
-    if (take(ltBackground, lwBackground, "background")) return link;
+    if (take(srcType, "SRC", "src")) return link;
+    if (take(ltBackground, "BACKGROUND", "background")) return link;
 
-    if ((words & lwHttpEquiv) &&
+    if (ContainsWordAfterStart(tagText, "HTTP-EQUIV") &&
         LowerCase(GetAttributeValue(tagText, "http-equiv").Value) == "refresh" &&
-        take(ltPage, lwContent, "content")) {
+        take(ltPage, "CONTENT", "content")) {
         // "5; URL=next.html": only the part after the first "=" is the link.
         size_t eq = link.Value.find('=');
         if (eq == std::string::npos) {
