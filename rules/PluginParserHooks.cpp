@@ -58,26 +58,28 @@ HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, i
     });
 }
 
+namespace {
+
+// The object kept for wrapped, made anew when it wraps something else; in a
+// nested call (depth > 1) the kept one stays as it is and a new one is held
+// by the call.
+template <typename I, typename T, typename Create>
+I* KeptObject(T& wrapped, T*& keptFor, TComRef<I>& kept, TComRef<I>& held, size_t depth, Create create) {
+    if (keptFor == &wrapped && kept) return kept.Get();
+    TComRef<I>& holder = depth > 1 ? held : kept;
+    holder = TComRef<I>(create(wrapped));
+    if (depth <= 1) keptFor = &wrapped;
+    return holder.Get();
+}
+
+} // namespace
+
 IDownLoadProject* TPluginParserHooks::ProjectObject(TDownloadProject& project, TComRef<IDownLoadProject>& held) {
-    if (FObjectProject == &project && FProjectObject) return FProjectObject.Get();
-    if (FDepth > 1) {
-        held = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
-        return held.Get();
-    }
-    FProjectObject = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
-    FObjectProject = &project;
-    return FProjectObject.Get();
+    return KeptObject(project, FObjectProject, FProjectObject, held, FDepth, CreateDownloadProjectAdapter);
 }
 
 IDownLoadLink* TPluginParserHooks::PageObject(TDownloadLink& page, TComRef<IDownLoadLink>& held) {
-    if (FObjectPage == &page && FPageObject) return FPageObject.Get();
-    if (FDepth > 1) {
-        held = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
-        return held.Get();
-    }
-    FPageObject = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
-    FObjectPage = &page;
-    return FPageObject.Get();
+    return KeptObject(page, FObjectPage, FPageObject, held, FDepth, CreateDownloadLinkAdapter);
 }
 
 namespace {

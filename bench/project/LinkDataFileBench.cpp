@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
+#include "bench/project/BenchMemory.h"
 #include "project/LinkDataWriter.h"
 
 #include <algorithm>
@@ -31,17 +32,13 @@
 #include <vector>
 
 using namespace vorlin;
+using vorlin::bench::CurrentRssBytes;
+using vorlin::bench::PeakRssBytes;
 
 namespace {
 
 const std::string kServer = "http://127.0.0.1:41723/";
 
-int64_t CurrentRssBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<int64_t>(resident) * sysconf(_SC_PAGESIZE);
-}
 
 double Seconds(clockid_t clock) {
     timespec t{};
