@@ -162,12 +162,14 @@ void TZlibBlockStream::Submit(bool last) {
         FDest.WriteBuffer(kZlibHeader, sizeof kZlibHeader);
         FHeaderWritten = true;
     }
-    if (last && FJobs.empty()) {
-        // The rest in one block, nothing in flight: no thread is needed.
+    ++FSubmitted;
+    if (FJobs.empty() && (last || FSubmitted < kThreadedFrom)) {
+        // Nothing in flight, and the data is small so far: compressed here,
+        // without threads and their compressors.
         if (FCompressors.empty()) FCompressors.push_back(std::make_unique<TBlockCompressor>());
         TBlockCompressor& compressor = *FCompressors.front();
         auto out = std::make_unique<char[]>(compressor.Bound(job->In.size()));
-        size_t n = compressor.Compress(job->In, out.get(), true);
+        size_t n = compressor.Compress(job->In, out.get(), last);
         FDest.WriteBuffer(out.get(), static_cast<int64_t>(n));
         return;
     }

@@ -66,6 +66,10 @@ private:
     int64_t FTotalIn = 0;
     bool FHeaderWritten = false;
     bool FFinished = false;
+    // Blocks before this one are compressed by the writing thread itself:
+    // a small file is done before threads would have started.
+    static constexpr size_t kThreadedFrom = 4;
+    size_t FSubmitted = 0;
 
     std::mutex FLock;
     std::condition_variable FWork;   // a job to take, or stop
