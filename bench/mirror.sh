@@ -20,8 +20,18 @@
 # Last, the protocol's floor: ApacheBench fetching one page as many times as
 # the site has files, with a new connection per request and with kept ones.
 #
-# Usage: bench/mirror.sh [--pages N] [--only TOOL[,TOOL...]] [--repeat K]
-#                        [--build DIR] [--keep]
+# With --site cppreference the site is Debian's C++ reference
+# (cppreference-doc-en-html, about 4,500 files), served as installed and
+# mirrored from en/index.html: a real site with style sheets (vorlin's css
+# plugin takes part). Without the package that case is skipped. Its files
+# are not listed in advance: "missing" and "short" then count against what
+# wget2 fetched (when wget2 ran).
+# With --keep-alive vorlin runs with persistent connections (its
+# --keep-alive option) and nginx keeps connections as usual.
+#
+# Usage: bench/mirror.sh [--pages N] [--site generated|cppreference]
+#                        [--only TOOL[,TOOL...]] [--repeat K]
+#                        [--keep-alive] [--build DIR] [--keep]
 #   TOOL is vorlin, wget2, httrack or wget (the default: all four), or
 #   vorlin-bare: vorlin run from a copy of the program without the plugins
 #   folder beside it, which shows what the default plugins cost.
@@ -33,11 +43,16 @@ pages=2000
 only="vorlin,wget2,httrack,wget"
 repeat=1
 keep=0
+site=generated
+keep_alive=0
+cppreference_root=/usr/share/cppreference/doc/html
 
 usage() { sed -n '/^# Usage:/,/^#   --keep/p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --pages) pages="${2:-}"; shift 2 ;;
+    --site) site="${2:-}"; shift 2 ;;
+    --keep-alive) keep_alive=1; shift ;;
     --only) only="${2:-}"; shift 2 ;;
     --repeat) repeat="${2:-}"; shift 2 ;;
     --build) build="${2:-}"; shift 2 ;;
@@ -48,6 +63,15 @@ while [ $# -gt 0 ]; do
 done
 [[ "$pages" =~ ^[1-9][0-9]*$ ]] || { echo "mirror.sh: --pages wants a positive number" >&2; exit 2; }
 [[ "$repeat" =~ ^[1-9][0-9]*$ ]] || { echo "mirror.sh: --repeat wants a positive number" >&2; exit 2; }
+case "$site" in
+  generated) ;;
+  cppreference)
+    if [ ! -f "$cppreference_root/en/index.html" ]; then
+      echo "mirror.sh: cppreference-doc-en-html is not installed: the cppreference case is skipped"
+      exit 0
+    fi ;;
+  *) echo "mirror.sh: --site wants generated or cppreference" >&2; exit 2 ;;
+esac
 IFS=, read -r -a tools <<< "$only"
 for tool in "${tools[@]}"; do
   case "$tool" in
@@ -84,15 +108,28 @@ trap 'exit 130' INT TERM
 
 mkdir -p "$work/logs" "$work/runs" "$work/bare"
 cp "$vorlin" "$work/bare/vorlin"
-"$generator" --pages "$pages" "$work/www" "$work/site.lst" | sed 's/^/site: /'
-sort "$work/site.lst" > "$work/site.sorted"
-# Binary files must arrive whole; pages only need to be there.
-(cd "$work/www" && find . -type f ! -name '*.html' -printf '%P %s\n' | sort) > "$work/sizes.sorted"
-site_files="$(wc -l < "$work/site.lst")"
 chmod 755 "$work"
-chmod -R a+rX "$work/www"
+if [ "$site" = generated ]; then
+  "$generator" --pages "$pages" "$work/www" "$work/site.lst" | sed 's/^/site: /'
+  sort "$work/site.lst" > "$work/site.sorted"
+  # Binary files must arrive whole; pages only need to be there.
+  (cd "$work/www" && find . -type f ! -name '*.html' -printf '%P %s\n' | sort) > "$work/sizes.sorted"
+  site_files="$(wc -l < "$work/site.lst")"
+  chmod -R a+rX "$work/www"
+  site_root_dir="$work/www"
+  start_path=index.html
+  marker_path=pages/d000/p00000.html
+else
+  site_root_dir="$cppreference_root"
+  start_path=en/index.html
+  marker_path=en/index.html
+  : > "$work/site.sorted"
+  : > "$work/sizes.sorted"
+  site_files="$(find "$site_root_dir" -type f | wc -l)"
+  echo "site: cppreference ($site_files files installed, not all of them linked)"
+fi
 
-port="$("$root/tools/loopback-nginx.sh" start "$work/www" "$work/nginx" --workers 2 --bench)"
+port="$("$root/tools/loopback-nginx.sh" start "$site_root_dir" "$work/nginx" --workers 2 --bench)"
 nginx_state="$work/nginx"
 
 # CPU seconds nginx's workers have used so far: the server shares the
@@ -107,7 +144,10 @@ server_cpu() {
   done
   awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", t / hz }'
 }
-url="http://127.0.0.1:$port/index.html"
+url="http://127.0.0.1:$port/$start_path"
+
+vorlin_extra=()
+[ "$keep_alive" = 1 ] && vorlin_extra+=(--keep-alive)
 
 # The command line that mirrors the site with tool $1 into the fresh
 # directory $2, left in the array "command".
@@ -116,10 +156,10 @@ tool_command() {
   case "$tool" in
     vorlin)
       command=("$vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0 --max-files 0
-        --max-file-size 0 --max-total 0 "$url" "$out") ;;
+        --max-file-size 0 --max-total 0 "${vorlin_extra[@]}" "$url" "$out") ;;
     vorlin-bare)
       command=("$work/bare/vorlin" get -q --home "$out.home" -c 8 -m offline -s server -l 0
-        --max-files 0 --max-file-size 0 --max-total 0 "$url" "$out") ;;
+        --max-files 0 --max-file-size 0 --max-total 0 "${vorlin_extra[@]}" "$url" "$out") ;;
     wget2)
       command=(wget2 -q -r -l inf -np -p --max-threads=8 -nH -P "$out" "$url") ;;
     httrack)
@@ -133,8 +173,8 @@ tool_command() {
 # tool may add a folder named after the host.
 site_root() {
   local out="$1" marker
-  marker="$(find "$out" -type f -path '*/pages/d000/p00000.html' -print -quit)"
-  if [ -n "$marker" ]; then echo "${marker%/pages/d000/p00000.html}"; else echo "$out"; fi
+  marker="$(find "$out" -type f -path "*/$marker_path" -print -quit)"
+  if [ -n "$marker" ]; then echo "${marker%/"$marker_path"}"; else echo "$out"; fi
 }
 
 declare -A best_wall best_cpu best_server peak_rss files_seen missing_worst short_worst status_seen
@@ -162,6 +202,10 @@ for ((round = 1; round <= repeat; round++)); do
     (cd "$tree" && find . -type f -printf '%P\n' | sort) > "$work/got.sorted"
     (cd "$tree" && find . -type f ! -name '*.html' -printf '%P %s\n' | sort) > "$work/got-sizes.sorted"
     files="$(wc -l < "$work/got.sorted")"
+    # The real site's reference set is known once wget2 has run: each
+    # tool's last tree is kept and compared at the end.
+    cp "$work/got.sorted" "$work/got-$tool.sorted"
+    cp "$work/got-sizes.sorted" "$work/got-sizes-$tool.sorted"
     missing="$(comm -23 "$work/site.sorted" "$work/got.sorted" | wc -l)"
     # Present but not the served size: a body that broke off.
     short="$(join "$work/sizes.sorted" "$work/got-sizes.sorted" | awk '$2 != $3' | wc -l)"
@@ -188,8 +232,23 @@ for ((round = 1; round <= repeat; round++)); do
   done
 done
 
+if [ "$site" = cppreference ] && [ -f "$work/got-wget2.sorted" ]; then
+  # Of wget2's files, the ones another tool lacks or holds shorter (pages
+  # aside, which tools rewrite).
+  for tool in "${tools[@]}"; do
+    missing_worst[$tool]="$(comm -23 "$work/got-wget2.sorted" "$work/got-$tool.sorted" | wc -l)"
+    short_worst[$tool]="$(join "$work/got-sizes-wget2.sorted" "$work/got-sizes-$tool.sorted" |
+      awk '$2 != $3' | wc -l)"
+    comm -23 "$work/got-wget2.sorted" "$work/got-$tool.sorted" | head -3 | sed "s/^/  $tool lacks: /"
+  done
+fi
+
 echo
-echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
+if [ "$site" = cppreference ]; then
+  echo "== cppreference from en/index.html, best of $repeat (wall, CPU), peak RSS highest; missing/short: against wget2's files"
+else
+  echo "== $pages pages, $site_files site files, best of $repeat (wall, CPU), peak RSS highest"
+fi
 printf '%-12s %9s %9s %9s %10s %9s %7s %7s %5s %11s %11s\n' \
   tool wall_s cpu_s server_s rss_KB files missing short exit cpu_ms/link peer/vorlin
 for tool in "${tools[@]}"; do
@@ -211,7 +270,7 @@ echo "(peer/vorlin: wall ratio/CPU ratio; above 1 means vorlin is faster)"
 # Without -k every request has a connection of its own, as vorlin's HTTP/1.0
 # requests have; with -k the connections are kept, as wget2 keeps them.
 if command -v ab >/dev/null; then
-  page_url="http://127.0.0.1:$port/pages/d000/p00000.html"
+  page_url="http://127.0.0.1:$port/$marker_path"
   echo
   echo "== the protocol's floor: ab, $site_files requests of one page, 8 at a time, best of $repeat"
   for keep in "" "-k"; do

@@ -218,6 +218,9 @@ void TDownloadRun::HandleThreadMessage(TMsg& msg) {
     case WM_LINKS_SELECTED:
         FQuestions.LinksSelected();
         break;
+    case WM_AUTOSAVE_WRITTEN:
+        FinishAutosave(false);
+        break;
     default:
         break;  // the rate meter's figures among them: the window has them
     }
@@ -334,11 +337,11 @@ void TDownloadRun::SaveLinkData() {
         this, kLinkDataVersion);
 }
 
-void TDownloadRun::SaveLinkDataForResume() {
+void TDownloadRun::StartLinkDataForResume() {
     // A link redirected to a target that is not stored yet is saved as
     // pending: a run that dies before the target arrives asks for it again
     // when resumed, and so records the redirect again. In this run it stays
-    // as it is.
+    // as it is; the snapshot is taken before the states are put back.
     std::vector<std::pair<TDownloadLink*, TLinkState>> saved;
     for (auto [target, redirected] : FRedirects) {
         if (target == redirected || target->State != lsPending || redirected->State == lsPending) continue;
@@ -349,7 +352,18 @@ void TDownloadRun::SaveLinkDataForResume() {
         for (auto [link, state] : saved) link->State = state;
     };
     try {
-        SaveLinkData();
+        ForceDirectories(ExtractFilePath(FProject.DataFileName));
+        int lastPercent = -1;
+        const TThreadId run = CurrentThreadId();
+        FAutosave.Start(
+            *FProject.Links, FProject.DataFileName, kLinkDataVersion,
+            [run] { PostThreadMessage(run, WM_AUTOSAVE_WRITTEN); },
+            [&](void*, TDownloadProject*, int percent) {
+                if (percent == lastPercent) return;
+                lastPercent = percent;
+                FReport.ShutdownProgress(percent / 2, RunText(618));
+            },
+            this);
     } catch (...) {
         restore();
         throw;
@@ -357,27 +371,55 @@ void TDownloadRun::SaveLinkDataForResume() {
     restore();
 }
 
+// The link data is snapshot here and written on FAutosave's thread, so that
+// a list of a hundred thousand links holds the loop up only for the
+// snapshot; "Autosave completed!" follows once the file is on disk. An
+// autosave still being written when the next one is due puts that one off.
 void TDownloadRun::AutosaveIfDue() {
     if (!FSetup.Settings.AutosaveEnabled || FProject.DataFileName.empty()) return;
     // An interval of 0 still leaves a second between two saves: a save
     // after every message would cost more than the download itself.
     if (GetTickCount() - FLastAutosave < std::max<uint32_t>(FAutosaveInterval, kMinAutosaveGapMs)) return;
+    if (FAutosave.Started() && !FAutosave.Done()) return;
+    FinishAutosave(true);
     FReport.PostLog(RunText(629));
+    FAutosaveProjectFailed = false;
     try {
         CopyFinishedRedirects();
-        SaveLinkDataForResume();
-        FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
-        FReport.PostLog(RunText(630));
-    } catch (const EFileError& e) {
-        const std::string line = std::string("Error autosaving project´s data: ") + e.what();
-        if (e.DiskFull())
-            StopOnError(line);
-        else
-            FReport.PostError(line);
+        StartLinkDataForResume();
     } catch (const std::exception& e) {
-        FReport.PostError(std::string("Error autosaving project´s data: ") + e.what());
+        ReportAutosaveError(e);
+        FLastAutosave = GetTickCount();
+        return;
+    }
+    try {
+        FProject.SaveToFile(ChangeFileExt(FProject.DataFileName, ".prj"));
+    } catch (const std::exception& e) {
+        FAutosaveProjectFailed = true;
+        ReportAutosaveError(e);
     }
     FLastAutosave = GetTickCount();
+}
+
+void TDownloadRun::FinishAutosave(bool wait) {
+    if (!FAutosave.Started() || (!wait && !FAutosave.Done())) return;
+    try {
+        FAutosave.Wait();
+        if (!FAutosaveProjectFailed) FReport.PostLog(RunText(630));
+    } catch (const std::exception& e) {
+        ReportAutosaveError(e);
+    }
+}
+
+// A full disk stops the run in order (the next autosave could not do
+// better); other failures are reported and the run goes on.
+void TDownloadRun::ReportAutosaveError(const std::exception& e) {
+    const std::string line = std::string("Error autosaving project´s data: ") + e.what();
+    const auto* fileError = dynamic_cast<const EFileError*>(&e);
+    if (fileError && fileError->DiskFull())
+        StopOnError(line);
+    else
+        FReport.PostError(line);
 }
 
 } // namespace vorlin

@@ -12,6 +12,7 @@
 #include "engine/RunReporter.h"
 #include "engine/RunSetup.h"
 #include "engine/Queue.h"
+#include "project/LinkDataWriter.h"
 #include "project/PasswordList.h"
 
 #include <cstdint>
@@ -105,6 +106,10 @@ private:
     bool Complete() const;
     void ShowStructure();
     void AutosaveIfDue();
+    // Reports the autosave's link data file once its writing has ended;
+    // with wait, waits for it first (the run is about to save or end).
+    void FinishAutosave(bool wait);
+    void ReportAutosaveError(const std::exception& e);
     void SaveLinkData();
     void Pause();
     void ResumeRun();
@@ -123,8 +128,9 @@ private:
     void CopyFinishedRedirects();
     void CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected);
     // The autosave's link data: as SaveLinkData, with the links redirected
-    // to a target still to come stored as pending.
-    void SaveLinkDataForResume();
+    // to a target still to come stored as pending; encoded now, written by
+    // FAutosave's thread.
+    void StartLinkDataForResume();
     void FinishPlugins();
     void SavePasswords();
     void CleanUp();
@@ -156,6 +162,10 @@ private:
     bool FPasswordFileExisted = false;
     uint32_t FLastAutosave = 0;
     uint32_t FAutosaveInterval = 0;
+    // Compresses and writes the autosave's link data beside the loop, which
+    // waits only for the snapshot. Declared last: it is waited for first.
+    TLinkDataWriter FAutosave;
+    bool FAutosaveProjectFailed = false;  // the project file of that autosave
 };
 
 } // namespace vorlin

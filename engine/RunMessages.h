@@ -43,6 +43,10 @@ constexpr uint32_t WM_OPEN_AFTER_DOWNLOAD = WM_USER + 23;  // WParam 0, LParam T
 constexpr uint32_t WM_CANCEL_URL = WM_USER + 24;           // WParam 1; payload std::string (URL as shown)
 constexpr uint32_t WM_RETRY_URL = WM_USER + 25;            // WParam 1; payload std::string (URL as shown)
 
+// Run -> itself: the autosave's link data file has been written (or has
+// failed) on the writing thread.
+constexpr uint32_t WM_AUTOSAVE_WRITTEN = WM_USER + 30;
+
 // The answer TMainWindowTarget sends with WM_CREDENTIALS: the run copies it
 // into its request on its own thread, so the front end never writes into the
 // run's records. Without this payload the run reads the request itself and

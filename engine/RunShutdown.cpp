@@ -39,6 +39,8 @@ void TDownloadRun::ShutDown() {
     // Before the link data is saved, so that a redirected link whose target
     // is still pending is stored as pending too.
     CopyRedirectedFiles();
+    // An autosave still being written goes first: both write the same file.
+    FinishAutosave(true);
     FReport.LogAndStatus(RunText(618));
     try {
         if (!FProject.DataFileName.empty()) SaveLinkData();

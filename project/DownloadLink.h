@@ -6,9 +6,9 @@
 
 #include "platform/DateTime.h"
 #include "links/LinkTypes.h"
+#include "project/CriticalSection.h"
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,13 +48,14 @@ public:
     bool SendCredentials = false;
     TLinkState State = lsPending;
     TLinkKind Kind = lkHttp;
+    // Not stored; here, where the bytes above leave room for it.
+    bool OpenAfterDownload = false;    // open the file once it has been downloaded
     std::vector<TDownloadLink*> References;  // links found on this page (not owned)
     std::vector<TDownloadLink*> Referrers;   // pages this link was found on (not owned)
     bool Excluded = false;        // set by a rule action
     std::string Anchor;           // "#..." cut from the URL
     void* StructureNode = nullptr;     // the main window's view node; not stored
     TLinkTreeNode* TreeNode = nullptr; // URL tree node holding the link
-    bool OpenAfterDownload = false;    // open the file once it has been downloaded
     // Redirects in a row that led to this link in this run (not stored): a
     // chain of ever-new addresses ends when it gets too long.
     int32_t RedirectHops = 0;
@@ -92,7 +93,10 @@ private:
     TLinkLeaf* FLeaf = nullptr;            // where the owning list keeps it
     TDownloadLinks* FOwner = nullptr;
     size_t FLocalNameHash = 0;             // key the name index filed it under
-    std::recursive_mutex FLock;
+    TCriticalSection FLock;
+    // Its position, as the list numbered its links for the link data file
+    // (in the room the lock leaves before the object's end).
+    mutable int32_t FNumber = -1;
 };
 
 // Locks a link for the scope of a block.

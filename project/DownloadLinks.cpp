@@ -61,6 +61,11 @@ bool TDownloadLinks::AlreadyFound(const std::string& url, TDownloadLink*& link) 
     return link != nullptr;
 }
 
+void TDownloadLinks::NumberLinks() const {
+    int32_t number = 0;
+    for (const TDownloadLink* link : *this) link->FNumber = number++;
+}
+
 void TDownloadLinks::LocalNameChanged(TDownloadLink& link) {
     if (link.FOwner != this) return;
     FNames.Remove(link);

@@ -91,6 +91,13 @@ public:
     // Frees every link and every tree node but the root.
     void Clear();
 
+    // Numbers every link by its position: until the list changes, NumberOf
+    // answers IndexOf at the cost of reading the link.
+    void NumberLinks() const;
+    int NumberOf(const TDownloadLink* link) const {
+        return link && link->FOwner == this ? link->FNumber : -1;
+    }
+
     // Reads the link data file into the list; the version of the file, or 0
     // when there is no file. Throws ELoadLinksException.
     double LoadFromFile(const std::string& hostPath);

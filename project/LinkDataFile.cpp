@@ -8,7 +8,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
 #include "project/DownloadProject.h"
+#include "project/LinkDataEncoder.h"
 #include "project/TaggedStream.h"
+#include "project/ZlibBlockStream.h"
 #include "project/ZlibStream.h"
 
 #include <vector>
@@ -25,21 +27,42 @@ struct TPendingReferences {
     std::vector<size_t> Starts;  // per link, into Indices
     size_t Committed = 0;        // indices that belong to links in Links
 
+    // Turns the indices into References and the Referrers that answer
+    // them, in file order. The referrers are gathered per referenced link
+    // first (a counting sort), so that each link's list is filled in one go
+    // instead of growing by random single steps across the whole list.
     void Resolve() {
-        for (size_t i = 0; i < Links.size(); ++i) {
-            size_t end = i + 1 < Starts.size() ? Starts[i + 1] : Indices.size();
-            for (size_t k = Starts[i]; k < end; ++k) {
+        const size_t count = Links.size();
+        std::vector<uint32_t> firstReferrer(count + 1, 0);
+        for (size_t i = 0; i < count; ++i)
+            for (size_t k = Starts[i]; k < EndOf(i); ++k)
+                if (Valid(Indices[k])) ++firstReferrer[static_cast<size_t>(Indices[k]) + 1];
+        for (size_t t = 0; t < count; ++t) firstReferrer[t + 1] += firstReferrer[t];
+        std::vector<uint32_t> referrers(firstReferrer[count]);
+        std::vector<uint32_t> fill(firstReferrer.begin(), firstReferrer.end() - 1);
+        for (size_t i = 0; i < count; ++i) {
+            TDownloadLink* page = Links[i];
+            page->References.reserve(page->References.size() + (EndOf(i) - Starts[i]));
+            for (size_t k = Starts[i]; k < EndOf(i); ++k) {
                 int32_t index = Indices[k];
-                if (index < 0 || static_cast<size_t>(index) >= Links.size()) {
+                if (!Valid(index)) {
                     DebugLog("Error while restoring Link.References");
                     continue;
                 }
-                TDownloadLink* referenced = Links[static_cast<size_t>(index)];
-                Links[i]->References.push_back(referenced);
-                referenced->Referrers.push_back(Links[i]);
+                page->References.push_back(Links[static_cast<size_t>(index)]);
+                referrers[fill[static_cast<size_t>(index)]++] = static_cast<uint32_t>(i);
             }
         }
+        for (size_t t = 0; t < count; ++t) {
+            std::vector<TDownloadLink*>& list = Links[t]->Referrers;
+            list.reserve(list.size() + (firstReferrer[t + 1] - firstReferrer[t]));
+            for (uint32_t r = firstReferrer[t]; r < firstReferrer[t + 1]; ++r) list.push_back(Links[referrers[r]]);
+        }
     }
+
+private:
+    size_t EndOf(size_t i) const { return i + 1 < Starts.size() ? Starts[i + 1] : Indices.size(); }
+    bool Valid(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < Links.size(); }
 };
 
 } // namespace
@@ -47,41 +70,11 @@ struct TPendingReferences {
 // Private to its owner: addresses may carry a user name and password.
 void TDownloadLinks::SaveToFile(const std::string& hostPath, const TLinkSaveProgress& progress,
                                 void* sender, double version) const {
+    // Encoded straight into the compressing stream: blocks are compressed
+    // beside this thread while it goes on, and the list is never held whole.
     WriteFileAtomically(hostPath, [&](TFileStream& file) {
-        TZCompressionStream zip(file, 9);
-        TTaggedWriter w(zip);
-        w.WriteFloat(version);
-        w.WriteListBegin();
-        const int64_t count = Count();
-        int64_t number = 0;
-        for (TDownloadLink* link = First(); link; link = Next(link)) {
-            w.WriteString(link->Path);
-            w.WriteString(link->Server);
-            w.WriteString(link->ScopeDir);
-            w.WriteString(link->TagName);
-            w.WriteString(link->LocalFileName);
-            w.WriteString(link->MimeType);
-            w.WriteDate(link->LastModified);
-            w.WriteInteger(link->ExternalLevel);
-            w.WriteBoolean(link->BaseResolved);
-            w.WriteInteger(link->Kind);
-            w.WriteBoolean(link->Invalid);
-            w.WriteInteger(link->State);
-            w.WriteInteger(link->Size);
-            w.WriteInteger(link->Level);
-            w.WriteInteger(link->LinkType);
-            // A plugin's vote at save time sticks: the next run sees the
-            // link forced even without that plugin.
-            w.WriteBoolean(link->IsForced());
-            w.WriteListBegin();
-            for (const TDownloadLink* ref : link->References) w.WriteInteger(IndexOf(ref));
-            w.WriteListEnd();
-            w.WriteBoolean(link->SendCredentials);
-            ++number;
-            if (progress) progress(sender, Project, static_cast<int>(number * 100 / count));
-        }
-        w.WriteListEnd();
-        w.Flush();
+        TZlibBlockStream zip(file);
+        EncodeLinkData(*this, version, zip, progress, sender);
         zip.Finish();
     }, kPrivateFileMode);
 }
@@ -112,10 +105,23 @@ double TDownloadLinks::LoadFromStream(TStream& compressed) {
         const bool hasCredentials = v > 0.95;
         const bool hasExtraStrings = v > 0.95 && v < 0.97;
         r.ReadListBegin();
+        std::string lastServer, lastLocalDir;
+        bool anyServer = false;
         while (!r.EndOfList()) {
             auto link = std::make_unique<TDownloadLink>(Project);
             link->Path = r.ReadString();
-            link->SetServer(r.ReadString());
+            // Most links share their server root: its local directory is
+            // worked out once per root met, not per link.
+            std::string server = r.ReadString();
+            if (anyServer && server == lastServer) {
+                link->Server = std::move(server);
+                link->LocalDir = lastLocalDir;
+            } else {
+                link->SetServer(server);
+                lastServer = link->Server;
+                lastLocalDir = link->LocalDir;
+                anyServer = true;
+            }
             link->ScopeDir = r.ReadString();
             link->TagName = r.ReadString();
             link->LocalFileName = r.ReadString();

@@ -8,42 +8,70 @@ namespace vorlin {
 
 TLinkStateList::~TLinkStateList() { Clear(); }
 
+size_t TLinkStateList::LinkHash(const TDownloadLink* link) {
+    uint64_t key = reinterpret_cast<uintptr_t>(link) >> 4;
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 17);
+}
+
+TLinkStateList::TEntry* TLinkStateList::NewEntry() {
+    if (FFreeEntries) {
+        TEntry* entry = FFreeEntries;
+        FFreeEntries = entry->Hook.Left;
+        *entry = TEntry{};
+        return entry;
+    }
+    if (FUsedInChunk == kChunk) {
+        FChunks.push_back(std::make_unique<TEntry[]>(kChunk));
+        FUsedInChunk = 0;
+    }
+    return &FChunks.back()[FUsedInChunk++];
+}
+
+void TLinkStateList::FreeEntry(TEntry* entry) {
+    *entry = TEntry{};
+    entry->Hook.Left = FFreeEntries;
+    FFreeEntries = entry;
+}
+
 int TLinkStateList::Add(TDownloadLink* link) {
     if (!link) throw Exception("Cannot add a null link to a link state list");
-    auto entry = std::make_unique<TEntry>();
+    TEntry* entry = NewEntry();
     entry->Link = link;
-    FEntries.emplace(link, entry.get());
+    try {
+        FEntries.Insert(entry);
+    } catch (...) {
+        FreeEntry(entry);
+        throw;
+    }
     int index = Count();
-    FOrder.PushBack(entry.release());
+    FOrder.PushBack(entry);
     link->State = FState;
     if (OnChange) OnChange(link);
     return index;
 }
 
+bool TLinkStateList::Contains(const TDownloadLink* link) const {
+    return FEntries.Find(LinkHash(link), [link](const TEntry* e) { return e->Link == link; }) != nullptr;
+}
+
 TLinkStateList::TEntry* TLinkStateList::FirstEntryOf(const TDownloadLink* link) const {
-    auto [from, to] = FEntries.equal_range(link);
     TEntry* first = nullptr;
     size_t firstIndex = 0;
-    for (auto it = from; it != to; ++it) {
-        size_t index = FOrder.IndexOf(it->second);
+    FEntries.ForEachUnder(LinkHash(link), [&](TEntry* entry) {
+        if (entry->Link != link) return;
+        size_t index = FOrder.IndexOf(entry);
         if (!first || index < firstIndex) {
-            first = it->second;
+            first = entry;
             firstIndex = index;
         }
-    }
+    });
     return first;
 }
 
 void TLinkStateList::Erase(TEntry* entry) {
-    auto [from, to] = FEntries.equal_range(entry->Link);
-    for (auto it = from; it != to; ++it) {
-        if (it->second == entry) {
-            FEntries.erase(it);
-            break;
-        }
-    }
+    FEntries.Erase(entry);
     FOrder.Erase(entry);
-    delete entry;
+    FreeEntry(entry);
 }
 
 void TLinkStateList::Delete(int index) {
@@ -74,8 +102,11 @@ TDownloadLink* TLinkStateList::Items(int index) const {
 }
 
 void TLinkStateList::Clear() {
-    FEntries.clear();
-    FOrder.Clear([](TEntry* entry) { delete entry; });
+    FEntries.Clear();
+    FOrder.Clear([](TEntry*) {});
+    FChunks.clear();
+    FUsedInChunk = kChunk;
+    FFreeEntries = nullptr;
 }
 
 } // namespace vorlin

@@ -9,10 +9,11 @@
 #include "links/LinkTypes.h"
 #include "project/LinkIterator.h"
 #include "project/OrderTree.h"
+#include "project/PointerHashTable.h"
 
 #include <functional>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 namespace vorlin {
 
@@ -36,7 +37,7 @@ public:
     int Remove(TDownloadLink* link);
     // Index of the first entry of the link, or -1.
     int IndexOf(const TDownloadLink* link) const;
-    bool Contains(const TDownloadLink* link) const { return FEntries.count(link) > 0; }
+    bool Contains(const TDownloadLink* link) const;
     int Count() const { return static_cast<int>(FOrder.Count()); }
     TDownloadLink* Items(int index) const;
     TDownloadLink* operator[](int index) const { return Items(index); }
@@ -60,10 +61,21 @@ public:
 private:
     TEntry* FirstEntryOf(const TDownloadLink* link) const;
     void Erase(TEntry* entry);
+    TEntry* NewEntry();
+    void FreeEntry(TEntry* entry);
+    static size_t LinkHash(const TDownloadLink* link);
+    static size_t EntryHash(const TEntry* entry) { return LinkHash(entry->Link); }
 
+    // A run files every link here once: the entries come from chunks (one
+    // allocation per thousand), freed ones are kept for the next, and the
+    // entries of a link are found in a flat table by the link's address.
+    static constexpr size_t kChunk = 1024;
     TLinkState FState;
     TEntryOrder FOrder;
-    std::unordered_multimap<const TDownloadLink*, TEntry*> FEntries;
+    TPointerHashTable<TEntry, &TLinkStateList::EntryHash> FEntries;
+    std::vector<std::unique_ptr<TEntry[]>> FChunks;
+    size_t FUsedInChunk = kChunk;
+    TEntry* FFreeEntries = nullptr;  // chained through Hook.Left
 };
 
 class TDownloadedList : public TLinkStateList {

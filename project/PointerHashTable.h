@@ -34,6 +34,14 @@ public:
         return nullptr;
     }
 
+    // Calls fn for every item under hash, in probe order.
+    template <typename Fn> void ForEachUnder(size_t hash, Fn fn) const {
+        if (FSlots.empty()) return;
+        size_t mask = FSlots.size() - 1;
+        for (size_t i = hash & mask; FSlots[i]; i = (i + 1) & mask)
+            if (HashOf(FSlots[i]) == hash) fn(FSlots[i]);
+    }
+
     // Takes this very item out; false when it is not in the table.
     bool Erase(const T* item) {
         if (FSlots.empty()) return false;

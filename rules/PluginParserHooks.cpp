@@ -58,62 +58,115 @@ HRESULT TPluginParserHooks::AddLinkCallback(void* context, const OLECHAR* url, i
     });
 }
 
-TComRef<IDownLoadProject> TPluginParserHooks::ProjectObject(TDownloadProject& project) {
-    if (FObjectProject != &project || !FProjectObject) {
-        FProjectObject = TComRef<IDownLoadProject>(CreateDownloadProjectAdapter(project));
-        FObjectProject = &project;
-    }
-    return FProjectObject;
+namespace {
+
+// The object kept for wrapped, made anew when it wraps something else; in a
+// nested call (depth > 1) the kept one stays as it is and a new one is held
+// by the call.
+template <typename I, typename T, typename Create>
+I* KeptObject(T& wrapped, T*& keptFor, TComRef<I>& kept, TComRef<I>& held, size_t depth, Create create) {
+    if (keptFor == &wrapped && kept) return kept.Get();
+    TComRef<I>& holder = depth > 1 ? held : kept;
+    holder = TComRef<I>(create(wrapped));
+    if (depth <= 1) keptFor = &wrapped;
+    return holder.Get();
 }
 
-TComRef<IDownLoadLink> TPluginParserHooks::PageObject(TDownloadLink& page) {
-    if (FObjectPage != &page || !FPageObject) {
-        FPageObject = TComRef<IDownLoadLink>(CreateDownloadLinkAdapter(page));
-        FObjectPage = &page;
+} // namespace
+
+IDownLoadProject* TPluginParserHooks::ProjectObject(TDownloadProject& project, TComRef<IDownLoadProject>& held) {
+    return KeptObject(project, FObjectProject, FProjectObject, held, FDepth, CreateDownloadProjectAdapter);
+}
+
+IDownLoadLink* TPluginParserHooks::PageObject(TDownloadLink& page, TComRef<IDownLoadLink>& held) {
+    return KeptObject(page, FObjectPage, FPageObject, held, FDepth, CreateDownloadLinkAdapter);
+}
+
+namespace {
+
+// Whether the string still holds exactly the ASCII name (a plugin must not
+// change an [in] string, but one that did must not rename later tags).
+bool HoldsName(BSTR value, std::string_view name) {
+    if (!value || VorlinStringLen(value) != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (value[i] != static_cast<unsigned char>(name[i])) return false;
+    return true;
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+} // namespace
+
+BSTR TPluginParserHooks::TagNameString(std::string_view tagName, TBstrBuffer& fallback) {
+    if (!tagName.empty() && IsAscii(tagName)) {
+        size_t key = tagName.size() * 31 + static_cast<unsigned char>(tagName.front()) * 7 +
+                     static_cast<unsigned char>(tagName.back());
+        TTagNameSlot& slot = FTagNames[key % kTagNameSlots];
+        if (slot.Name.empty()) {
+            *slot.Value.Out() = NewBstr(tagName);
+            if (slot.Value.Get()) slot.Name.assign(tagName);
+        }
+        if (slot.Name == tagName && HoldsName(slot.Value.Get(), tagName)) return slot.Value.Get();
     }
-    return FPageObject;
+    return fallback.Set(tagName);
 }
 
 // Hands every HTML parser plugin the callback and lets call ask each
-// enabled one. The call holds its own references to the objects, as a
-// nested call for another page replaces the kept ones.
-template <typename F>
+// enabled one.
+template <typename S, typename F>
 void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
-                                        const TAddLinkFunction& addLink, F&& call) {
+                                        const TAddLinkFunction& addLink, S&& strings, F&& call) {
     TCallScope scope(*this, addLink);
-    TComRef<IDownLoadProject> projectObject;
-    TComRef<IDownLoadLink> pageObject;
+    TComRef<IDownLoadProject> heldProject;
+    TComRef<IDownLoadLink> heldPage;
+    IDownLoadProject* projectObject = nullptr;
+    IDownLoadLink* pageObject = nullptr;
     for (auto& h : FPlugins.HTMLParserPlugins()) {
         CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
                           "SetAddLinkCallback");
         if (!TPluginSystem::IsEnabled(h)) continue;
-        if (!projectObject) projectObject = ProjectObject(project);
-        if (!pageObject) pageObject = PageObject(page);
-        call(h, projectObject.Get(), pageObject.Get());
+        if (!projectObject) {
+            projectObject = ProjectObject(project, heldProject);
+            pageObject = PageObject(page, heldPage);
+            strings();
+        }
+        call(h, projectObject, pageObject);
     }
 }
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
     TNesting level(*this);
-    BSTR wideText = level.Strings().Text.Set(text);
-    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
-        CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
-    });
+    BSTR wideText = nullptr;
+    ForEachEnabled(
+        project, page, addLink, [&] { wideText = level.Strings().Text.Set(text); },
+        [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+            CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
+        });
 }
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
     TNesting level(*this);
-    BSTR name = level.Strings().Name.Set(tagName);
-    BSTR text = level.Strings().Text.Set(tagText);
+    BSTR name = nullptr;
+    BSTR text = nullptr;
     bool claimed = false;
     // Every enabled plugin sees the tag, also after one has claimed it.
-    ForEachEnabled(project, page, addLink, [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
-        VBOOL handled = 0;
-        CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
-        claimed = claimed || handled != 0;
-    });
+    ForEachEnabled(
+        project, page, addLink,
+        [&] {
+            name = TagNameString(tagName, level.Strings().Name);
+            text = level.Strings().Text.Set(tagText);
+        },
+        [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+            VBOOL handled = 0;
+            CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
+            claimed = claimed || handled != 0;
+        });
     return claimed;
 }
 

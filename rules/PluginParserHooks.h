@@ -11,6 +11,8 @@
 #include "rules/PluginStrings.h"
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlin {
@@ -35,14 +37,34 @@ public:
 
 private:
     class TCallScope;
-    template <typename F>
-    void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink, F&& call);
+    // Hands every HTML parser plugin the callback and calls call for each
+    // enabled one; strings() makes the call's [in] strings, once, when the
+    // first plugin is enabled.
+    template <typename S, typename F>
+    void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink,
+                        S&& strings, F&& call);
 
     // The objects handed to the hooks for the project and the page, kept
     // from one call to the next while the page stays the same: the hooks run
     // for every text and tag, and the objects only forward to what they wrap.
-    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> ProjectObject(TDownloadProject& project);
-    vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> PageObject(TDownloadLink& page);
+    // Only the outermost call changes them; a nested call for another page
+    // or project uses objects of its own (in held), so that the ones an outer
+    // call is handing out stay alive without a reference per call.
+    vorlin_sdk::IDownLoadProject* ProjectObject(TDownloadProject& project,
+                                                vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject>& held);
+    vorlin_sdk::IDownLoadLink* PageObject(TDownloadLink& page, vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink>& held);
+
+    // The tag name as an [in] string: tag names repeat (A, DIV, TD), so each
+    // is converted once per run, into a slot picked by its length and
+    // letters. A slot keeps its first name while the run lasts, so a nested
+    // call can't pull one from under an outer call; a name whose slot is
+    // taken uses the level's own buffer.
+    vorlin_sdk::BSTR TagNameString(std::string_view tagName, TBstrBuffer& fallback);
+    struct TTagNameSlot {
+        std::string Name;
+        TBstr Value;
+    };
+    static constexpr size_t kTagNameSlots = 128;
 
     // The [in] strings of one hook call. A plugin's link registration can
     // run the hooks again inside a call, so each nesting level has its own.
@@ -60,6 +82,7 @@ private:
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadProject> FProjectObject;
     TDownloadLink* FObjectPage = nullptr;
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> FPageObject;
+    std::unique_ptr<TTagNameSlot[]> FTagNames{new TTagNameSlot[kTagNameSlots]};
 };
 
 } // namespace vorlin

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config g++ clang libclang-rt-14-dev
   zlib1g-dev nettle-dev
+  # The link data file is compressed by libdeflate (zlib format, best level).
+  libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nginx apache2-utils curl wget wget2 httrack time
   # The manual page vorlin(1): checked with groff, read with man.

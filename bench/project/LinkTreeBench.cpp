@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
+#include "bench/project/BenchMemory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,23 +20,14 @@
 #include <vector>
 
 using namespace vorlin;
+using vorlin::bench::CurrentRssBytes;
+using vorlin::bench::PeakRssBytes;
 
 namespace {
 
 const std::string kServer = "http://www.example.com/";
 
-int64_t CurrentRssBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return static_cast<int64_t>(resident) * sysconf(_SC_PAGESIZE);
-}
 
-int64_t PeakRssBytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<int64_t>(usage.ru_maxrss) * 1024;
-}
 
 TDownloadLink* NewLink(TDownloadProject& project, const std::string& path, TLinkType type,
                        int level) {

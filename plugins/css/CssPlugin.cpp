@@ -168,7 +168,8 @@ std::string FragmentOf(const std::string& url) {
 class TCssPlugin final : public TRefCounted<IParserPluginInterface, IHTMLParserPluginInterface> {
 public:
     ~TCssPlugin() override {
-        if (FSettings) FSettings->Release();
+        if (IPluginSettingsInterface* settings = FSettings.load()) settings->Release();
+        if (FRetired) FRetired->Release();
     }
 
     HRESULT QueryInterface(const GUID& iid, void** object) override {
@@ -195,18 +196,20 @@ public:
         return *name ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT Reserved5() override { return E_NOTIMPL; }
+    // Asked before every hook call of every page: no lock. The settings a
+    // SetSettings replaces are kept until the next one, so that a reader
+    // that loaded the old pointer just before still finds it alive.
     HRESULT GetSettings(IPluginSettingsInterface** settings) override {
         if (!settings) return E_POINTER;
-        std::lock_guard<std::mutex> lock(FLock);
-        *settings = FSettings;
-        if (FSettings) FSettings->AddRef();
+        *settings = FSettings.load(std::memory_order_acquire);
+        if (*settings) (*settings)->AddRef();
         return S_OK;
     }
     HRESULT SetSettings(IPluginSettingsInterface* settings) override {
         std::lock_guard<std::mutex> lock(FLock);
         if (settings) settings->AddRef();
-        if (FSettings) FSettings->Release();
-        FSettings = settings;
+        if (FRetired) FRetired->Release();
+        FRetired = FSettings.exchange(settings, std::memory_order_acq_rel);
         if (!settings) {
             FInStyle.clear();  // the download is over
             FAnyInStyle = false;
@@ -352,7 +355,8 @@ private:
     }
 
     std::mutex FLock;
-    IPluginSettingsInterface* FSettings = nullptr;
+    std::atomic<IPluginSettingsInterface*> FSettings{nullptr};
+    IPluginSettingsInterface* FRetired = nullptr;  // the settings before, kept one change longer
     // Pages (by URL) whose parser stands inside a STYLE element; several
     // pages are parsed at once, block by block.
     std::set<std::string> FInStyle;

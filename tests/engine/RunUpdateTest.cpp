@@ -175,6 +175,23 @@ TEST_F(RunUpdateTest, AutosaveAtZeroMinutesSavesWhileRunningOncePerSecond) {
     EXPECT_LE(run.Window.LogCount(RunText(629)), 2);
 }
 
+// The link data is written beside the run: a write that fails there is
+// still reported as an autosave error, never as completed, and the run goes
+// on to its end.
+TEST_F(RunUpdateTest, AnAutosaveThatFailsToWriteIsReportedAndTheRunGoesOn) {
+    Home("<a href=\"/slow.html\">slow</a>");
+    site.Route("/slow.html",
+               TScript().Pause(200).Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/html"}, "slow")).Close());
+    run.Settings.AutosaveEnabled = true;
+    run.Settings.AutosaveMinutes = 0;
+    // A directory where the data file should go: the new file can't replace it.
+    std::filesystem::create_directories(run.DataFile() + "/in-the-way");
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_TRUE(run.Window.ErrorLogged("Error autosaving project´s data: "));
+    EXPECT_FALSE(run.Window.Logged(RunText(630)));
+    EXPECT_TRUE(FileExists(run.TargetDir() + "127.0.0.1/slow.html"));
+}
+
 TEST_F(RunUpdateTest, AutosaveSwitchedOffSavesOnlyAtTheEnd) {
     Home("home");
     run.Settings.AutosaveEnabled = false;

@@ -77,6 +77,21 @@ TEST_F(PluginParserHooksTest, AllEnabledPluginsAreAskedEvenAfterAClaim) {
     EXPECT_TRUE(References().empty());
 }
 
+// Tag names are converted once and handed out again: each call must still
+// carry its own tag's name, also past the number of names kept.
+TEST_F(PluginParserHooksTest, EveryTagArrivesUnderItsOwnNameWhenNamesRepeat) {
+    StartHooks("", "active=0");
+    std::string html = "<b><i><b></i>";
+    for (int i = 0; i < 600; ++i) html += "<t" + std::to_string(i) + ">";
+    html += "<b>";
+    ParsePage(html);
+    EXPECT_EQ(CallCount("one", "HandleTag B"), 3);
+    EXPECT_EQ(CallCount("one", "HandleTag I"), 2);  // "</i>" is named I too
+    EXPECT_EQ(CallCount("one", "HandleTag T0 "), 1);
+    EXPECT_EQ(CallCount("one", "HandleTag T599 "), 1);
+    EXPECT_THAT(LogOf("one"), HasSubstr("HandleTag T599 [t599]"));
+}
+
 TEST_F(PluginParserHooksTest, PluginsRegisterLinksOfThePageThroughTheCallback) {
     StartHooks("addlinks=extra.png,http://cdn/x.js\naddlinktype=5", "nullout=AddLink\naddlinks=other.png");
     std::string stored = ParsePage("<br>");
