@@ -72,7 +72,7 @@ TEST(PrivateFiles, AreCreatedAndRewrittenReadableByTheirOwnerOnly) {
     EXPECT_EQ(ModeOf(path), 0600u) << "a rewrite";
     // A temporary file left by a crash, readable by all, lends the new file nothing.
     const std::string stale = path + ".tmp" + std::to_string(::getpid());
-    TFileStream(stale, fmCreate, 0644);
+    TFileStream(stale, fmCreate, std::string(), 0644);
     ::chmod(stale.c_str(), 0644);
     WriteFileAtomically(path, write, kPrivateFileMode);
     EXPECT_EQ(ModeOf(path), 0600u);
