@@ -65,7 +65,12 @@ TTlsLayer::TTlsLayer(std::shared_ptr<TTlsContext> context, const std::string& ho
 }
 
 TTlsLayer::~TTlsLayer() {
-    if (FSsl) SSL_free(FSsl);
+    if (!FSsl) return;
+    // A session that ended cleanly stays resumable: OpenSSL spoils a
+    // session whose connection it thinks was not shut down. One cut short
+    // is spoilt, rightly.
+    if (FCloseNotify || FShutdownSent) SSL_set_shutdown(FSsl, SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
+    SSL_free(FSsl);
 }
 
 void TTlsLayer::Fail(int code, const std::string& text) {
