@@ -47,6 +47,11 @@ struct TProgramSettings {
     bool AutoCheckForUpdates = true;     // Settings / AutoCheckForUpdates
     bool EnableDocking = false;          // Docking / EnableDocking
     std::string Language = "English";    // Languages / Language
+
+    // Network: what this program adds to the settings above.
+    bool CheckCertificates = true;       // Network / CheckCertificates
+    std::string CaCertificates;          // Network / CaCertificates (a PEM file; empty: the system's only)
+    bool KeepAlive = false;              // Network / KeepAlive (HTTP/1.1, persistent connections)
 };
 
 } // namespace vorlin

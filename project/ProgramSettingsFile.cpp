@@ -50,6 +50,9 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.Bool("Settings", "AutoCheckForUpdates", s.AutoCheckForUpdates);
     v.Bool("Docking", "EnableDocking", s.EnableDocking);
     v.String("Languages", "Language", s.Language);
+    v.Bool("Network", "CheckCertificates", s.CheckCertificates);
+    v.String("Network", "CaCertificates", s.CaCertificates);
+    v.Bool("Network", "KeepAlive", s.KeepAlive);
 }
 
 struct TReader {

@@ -47,6 +47,8 @@ struct TRunOptions {
     std::optional<std::string> DownloadDir;
     std::optional<bool> AutosaveEnabled;
     std::optional<int> AutosaveMinutes;
+    std::optional<bool> CheckCertificates, KeepAlive;
+    std::optional<std::string> CaCertificates;
 
     void ApplyTo(TDownloadProject& project) const;
     // True when a program setting was given (the settings file is then written).
