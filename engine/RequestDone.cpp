@@ -37,6 +37,7 @@ void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t er
     bool release = true;
     try {
         client.TimeOutTimer().SetEnabled(false);
+        ReportTransportFailure(client, error);
         // A body cut short counts like a time-out: the same link again while
         // tries are left, then given up (the partial file stays).
         if (error == WSAETIMEDOUT || BodyBrokeOff(client, error)) client.TimeOutHandler();
@@ -60,6 +61,16 @@ void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t er
         FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());
     }
     if (release) Release(client);
+}
+
+// An answer that began well and then broke below HTTP (a TLS stream cut
+// without close_notify, a chunked body that broke) is named, since its
+// status alone says success.
+void TResponseHandler::ReportTransportFailure(TRunClient& client, uint16_t error) {
+    if (error == 0 || client.TransportFailure().empty() || client.StopReason() != srRunning ||
+        !SuccessStatus(client.StatusCode()))
+        return;
+    FRun.Report().PostError(client.URL + ": " + client.TransportFailure());
 }
 
 bool TResponseHandler::BodyBrokeOff(TRunClient& client, uint16_t error) const {

@@ -48,6 +48,7 @@ private:
 
     // RequestDone (RequestDone.cpp).
     bool BodyBrokeOff(TRunClient& client, uint16_t error) const;
+    void ReportTransportFailure(TRunClient& client, uint16_t error);
     bool Retry(TRunClient& client, TDownloadLink& link);
     void RemoveClient(TRunClient& client, TDownloadLink& link);
     void FileOutcome(TRunClient& client, TDownloadLink& link, uint16_t error);
