@@ -5,6 +5,7 @@ target_link_libraries(vorlin_e2e_run_support PUBLIC vorlin_e2e_support vorlin_ru
 
 vorlin_add_tests(e2e_site_run_tests
   SOURCES OfflineRunTest.cpp MirrorRunTest.cpp UpdateRunTest.cpp RulesRunTest.cpp HostileRunTest.cpp
+    HttpsRunTest.cpp
   LIBS vorlin_e2e_run_support LABELS e2e)
 
 # With the shipped style-sheet plugin loaded.
