@@ -6,6 +6,7 @@
 
 #include "engine/CPSThread.h"
 #include "engine/RunTexts.h"
+#include "engine/SecureLinkUpgrade.h"
 #include "engine/StructureList.h"
 #include "links/ServerRoots.h"
 #include "links/UrlHelpers.h"
@@ -94,6 +95,7 @@ void TDownloadRun::StartUp() {
     CheckProject();
     // 5-7: the links of earlier runs, or the start link.
     LoadLinkData();
+    UpgradeSecureLinks(FProject);
     if (FProject.ResetOnProjStart) {
         DeleteDownloadedFiles(FProject, FSetup.Settings);
         FProject.Links->Clear();

@@ -199,7 +199,7 @@ void THttpCli::StartRequest() {
         // Never another scheme's address over plain HTTP.
         FRequestDoneError = WSAEPROTONOSUPPORT;
         FStatusCode = 404;
-        FReasonPhrase = "can't fetch " + FScheme + ": addresses: " + SocketFailureText(WSAEPROTONOSUPPORT);
+        FReasonPhrase = "can't fetch " + FScheme + ":// addresses: " + SocketFailureText(WSAEPROTONOSUPPORT);
         FinishAsClosed();
         return;
     }

@@ -198,5 +198,39 @@ TEST_F(RunHttpsTest, AHandshakeThatNeverComesTimesOutAndASlowOneCompletes) {
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), "slow but sure");
 }
 
+TEST_F(RunHttpsTest, AnHttpsLinkOfOlderLinkDataIsFetchedByTheUpdate) {
+    const std::string old = secure.Url("/old.html");
+    plain.Route("/", TSiteServer::Page("<a href=\"" + old + "\">old</a>"));
+    secure.Route("/old.html", TSiteServer::Page("now fetched"));
+    run.Project.URL = plain.Url("/");
+    // The links as a version without https left them: the https link of
+    // another kind, its whole address as its server.
+    auto start = std::make_unique<TDownloadLink>(&run.Project);
+    start->SetServer(plain.Url("/"));
+    start->LinkType = ltPage;
+    start->State = lsDownloaded;
+    auto secureLink = std::make_unique<TDownloadLink>(&run.Project);
+    secureLink->Kind = lkOtherScheme;
+    secureLink->SetServer(old);
+    secureLink->LinkType = ltPage;
+    secureLink->Level = 1;
+    secureLink->State = lsFilteredOut;
+    TDownloadLink* page = start.get();
+    run.Project.Links->Add(start.release());
+    TDownloadLink* added = secureLink.release();
+    run.Project.Links->Add(added);
+    page->References.push_back(added);
+    added->Referrers.push_back(page);
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_EQ(secure.RequestsOf("/old.html").size(), 1u);
+    auto saved = run.SavedLinks();
+    TDownloadLink* link = TRunHarness::LinkOf(*saved, old);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->Kind, lkHttp);
+    EXPECT_EQ(link->Server, secure.Url("/"));
+    EXPECT_EQ(link->State, lsDownloaded);
+    EXPECT_EQ(Stored("old.html"), "now fetched");
+}
+
 } // namespace
 } // namespace vorlin::test
