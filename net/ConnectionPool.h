@@ -18,7 +18,7 @@
 
 namespace vorlin {
 
-class THttpConnectionPool : private IHttpConnectionUser {
+class THttpConnectionPool final : private IHttpConnectionUser {
 public:
     static constexpr uint32_t kDefaultIdleTimeoutMs = 30000;
     static constexpr size_t kDefaultMaxIdle = 64;

@@ -191,6 +191,8 @@ protected:
     // Puts the client into the state of a request that was sent, without a
     // connection, for feeding a response through DeliverReceived.
     void BeginResponseForTest(THttpRequest kind);
+    // The answer was read to the end its framing gives (persistent connections).
+    bool AnswerCompleteForTest() const { return FResponseComplete; }
 
     std::string FContentType;
 
