@@ -168,14 +168,20 @@ void THttpConnection::BeginHandshake(const char* early, size_t earlyLen) {
 
 void THttpConnection::ContinueHandshake() {
     TTlsLayer::TStep step = FTls->Handshake();
-    FlushCiphertext();
+    if (step != TTlsLayer::TStep::tsDone) FlushCiphertext();
     if (step == TTlsLayer::TStep::tsWantMore) return;
     if (step == TTlsLayer::TStep::tsFailed) {
         FailSetup(FTls->FailureCode(), FTls->FailureText());
         return;
     }
     SetState(TConnectionState::csOpen);
+    // The last handshake message and the request the user sends now leave
+    // in one write: two small writes would wait for each other's
+    // acknowledgement (Nagle), a round trip per connection.
+    FHoldOutput = true;
     if (FUser) FUser->ConnectionConnected(*this, 0);
+    FHoldOutput = false;
+    FlushCiphertext();
 }
 
 // --- data ---------------------------------------------------------------------------
@@ -234,6 +240,7 @@ void THttpConnection::DeliverPlaintext() {
 }
 
 void THttpConnection::FlushCiphertext() {
+    if (FHoldOutput) return;
     FCipherOut.clear();
     if (!FTls || !FTls->TakeOutput(FCipherOut)) return;
     if (FSocket.State() == TSocketState::wsConnected)

@@ -126,6 +126,7 @@ private:
     int FFailureCode = 0;
     std::string FFailureText;
     bool FClosedByUs = false;
+    bool FHoldOutput = false;  // ciphertext waits to go out with what follows
 };
 
 } // namespace vorlin
