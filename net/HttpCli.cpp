@@ -194,6 +194,8 @@ void THttpCli::StartRequest() {
     FConnected = false;
     FFollowOnClose = false;
     ResetResponse();
+    FReused = false;
+    FAnswerBytes = 0;
     FTransportFailure.clear();
     if (!SupportedScheme(FScheme)) {
         // Never another scheme's address over plain HTTP.
@@ -528,38 +530,11 @@ void THttpCli::HeaderEnded() {
     }
     DecideFraming();
     if (FLocationChangedFlag) {
-        FireHeaderEnd();
-        FHeaderLineCount = FBodyLineCount = 0;
-        if (FState != THttpCliState::hcReadingHeader) {  // aborted by the handler
-            FReceiveLen = 0;
-            return;
-        }
-        // A kept connection reads the redirect's short body and carries the
-        // next request; otherwise the close of the connection follows it.
-        if (CanDrain()) {
-            StartDraining(true);
-            return;
-        }
-        FReceiveLen = 0;
-        FFollowOnClose = true;
-        CloseConnection();
+        AnswerWithoutStoredBody(true);
         return;
     }
     if (FStatusCode >= 400) {
-        // An error answer is not read beyond its header: the header is still
-        // reported whole (a 401's realm lives in it), the body is not read
-        // (a kept connection drops a short one unread, to carry on).
-        FireHeaderEnd();
-        if (FState != THttpCliState::hcReadingHeader) {
-            FReceiveLen = 0;
-            return;
-        }
-        if (CanDrain()) {
-            StartDraining(false);
-            return;
-        }
-        FReceiveLen = 0;
-        CloseConnection();
+        AnswerWithoutStoredBody(false);
         return;
     }
     if (LowerCase(ExtractFileExt(FDocumentName)) == ".exe" && FContentType == "text/html")
@@ -574,6 +549,26 @@ void THttpCli::HeaderEnded() {
         BodyBytes(FReceiveBuffer, len);
     else if (FBodyComplete)
         CompleteResponse();
+}
+
+// A redirect's or an error's answer: the header is reported whole (a 401's
+// realm lives in it), the body is not read. A kept connection reads a short
+// body and drops it, to carry the next request; otherwise the connection is
+// closed, and a redirect is followed once it has closed.
+void THttpCli::AnswerWithoutStoredBody(bool redirect) {
+    FireHeaderEnd();
+    if (redirect) FHeaderLineCount = FBodyLineCount = 0;
+    if (FState != THttpCliState::hcReadingHeader) {  // aborted by the handler
+        FReceiveLen = 0;
+        return;
+    }
+    if (CanDrain()) {
+        StartDraining(redirect);
+        return;
+    }
+    FReceiveLen = 0;
+    FFollowOnClose = redirect;
+    CloseConnection();
 }
 
 void THttpCli::BodyData(const char* data, int len) {

@@ -212,6 +212,7 @@ private:
     void HeaderLine(const char* line, int len);
     void HeaderField(const std::string& line);
     void HeaderEnded();
+    void AnswerWithoutStoredBody(bool redirect);
     void BodyData(const char* data, int len);
     void WorkOutLocation(const std::string& value);
     void WorkOutProxyLocation(const std::string& value);
@@ -231,7 +232,8 @@ private:
     // Closes the connection without its close reaching the client.
     void DropConnection();
 
-    // Framing (HttpCliFraming.cpp).
+    // Framing (HttpCliFraming.cpp). ResetResponse forgets what one answer's
+    // header said about its framing (an interim answer's as well).
     void ResetResponse();
     void DecideFraming();
     void HeaderFraming(const std::string& name, const std::string& value);

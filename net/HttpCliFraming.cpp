@@ -43,8 +43,6 @@ void THttpCli::ResetResponse() {
     FResponseComplete = false;
     FDraining = FFollowAfterDrain = false;
     FDrained = 0;
-    FReused = false;
-    FAnswerBytes = 0;
 }
 
 void THttpCli::HeaderFraming(const std::string& name, const std::string& value) {
