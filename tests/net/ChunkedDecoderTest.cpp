@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 using vorlin::TChunkedDecoder;
@@ -38,6 +39,9 @@ TOutcome Decode(const std::string& input, size_t piece) {
     outcome.Rest = input.size() - at;
     return outcome;
 }
+
+// Test names say the case; gtest need not print its bytes.
+void PrintTo(const TChunkedCase& c, std::ostream* os) { *os << c.Name; }
 
 class ChunkedDecoding : public ::testing::TestWithParam<TChunkedCase> {};
 

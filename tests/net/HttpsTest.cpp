@@ -77,6 +77,8 @@ struct TBadCertificate {
     const char* Reason;
 };
 
+void PrintTo(const TBadCertificate& c, std::ostream* os) { *os << c.Name; }
+
 class HttpsRefusal : public HttpsTest, public ::testing::WithParamInterface<TBadCertificate> {};
 
 TEST_P(HttpsRefusal, IsRefusedWithItsReasonAndAcceptedWhenChecksAreOff) {
