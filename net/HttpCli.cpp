@@ -248,7 +248,7 @@ void THttpCli::ConnectionDnsLookupDone(THttpConnection& connection, uint16_t err
 }
 
 void THttpCli::ConnectionConnected(THttpConnection& connection, uint16_t error) {
-    if (&connection != FConn.get()) return;
+    if (&connection != FConn.get() || FState == THttpCliState::hcAborting) return;
     if (error != 0) {
         FRequestDoneError = error;
         FStatusCode = 404;

@@ -292,7 +292,7 @@ void THttpConnection::SocketClosed(uint16_t error) {
     const TConnectionState was = FState;
     SetState(TConnectionState::csClosed);
     uint16_t code = error;
-    if (was == TConnectionState::csTunnelling || was == TConnectionState::csHandshaking) {
+    if ((was == TConnectionState::csTunnelling || was == TConnectionState::csHandshaking) && !FClosedByUs) {
         // The peer went away before the connection could carry HTTP.
         if (FFailureText.empty()) {
             const bool tls = was == TConnectionState::csHandshaking;

@@ -166,6 +166,23 @@ TEST_F(HttpsTest, ASlowHandshakeStillCompletes) {
     EXPECT_EQ(c.Body, "hello");
 }
 
+TEST_F(HttpsTest, AnAbortDuringTheHandshakeIsAnAbort) {
+    TScriptedServer server(Good);
+    server.AddScript(TScript().Pause(2000).ReadRequest().Send(kOk).Close());
+    THttpProbe c;
+    Trust(c);
+    c.URL = server.Url("/");
+    c.Get();
+    vorlin::test::PumpFor(50);
+    ASSERT_EQ(c.State(), THttpCliState::hcResolved);  // connected, waiting for the server's hello
+    c.Abort();
+    ASSERT_TRUE(c.WaitDone());
+    vorlin::test::PumpFor(20);
+    EXPECT_EQ(c.Done, 1);
+    EXPECT_EQ(c.DoneError, 3);
+    EXPECT_EQ(c.ReasonPhrase(), "Connection aborted on request");
+}
+
 TEST_F(HttpsTest, AServerThatSpeaksNoTlsFailsTheHandshakeWithAReason) {
     TScriptedServer plain;
     plain.AddScript(TScript().Send("HTTP/1.0 400 Bad Request\r\n\r\n").Close());
