@@ -6,6 +6,7 @@
 
 #include "net/HttpCli.h"
 #include "platform/HiddenPasswords.h"
+#include "net/TransportErrors.h"
 #include "platform/MessageQueue.h"
 #include "platform/Stream.h"
 
@@ -21,11 +22,15 @@ namespace {
 constexpr int kMaxRedirects = 10;
 
 const char* const kUsage =
-    "usage: vorlin fetch [--head] [-o FILE] [--proxy HOST:PORT] [--user-agent TEXT] URL\n"
-    "  Performs one GET (or HEAD) request, follows up to 10 redirects, writes the\n"
-    "  body to FILE (default: standard output) and the status line and header\n"
-    "  lines to standard error. Exits 0 on any HTTP answer, 1 when the request\n"
-    "  failed, 2 on bad arguments.\n";
+    "usage: vorlin fetch [--head] [-o FILE] [--proxy HOST:PORT] [--user-agent TEXT]\n"
+    "                    [--no-check-certificate] [--ca-certificate FILE] [--keep-alive] URL\n"
+    "  Performs one GET (or HEAD) request for an http:// or https:// URL, follows\n"
+    "  up to 10 redirects, writes the body to FILE (default: standard output) and\n"
+    "  the status line and header lines to standard error. https is checked\n"
+    "  against the system's authorities (and those in --ca-certificate);\n"
+    "  --no-check-certificate accepts any certificate. --keep-alive speaks\n"
+    "  HTTP/1.1 and keeps the connection across redirects. Exits 0 on any HTTP\n"
+    "  answer, 1 when the request failed, 2 on bad arguments.\n";
 
 struct TFetchOptions {
     bool Head = false;
@@ -33,6 +38,9 @@ struct TFetchOptions {
     std::string Proxy;
     std::string UserAgent;
     bool HasUserAgent = false;
+    bool CheckCertificates = true;
+    std::string CaFile;
+    bool KeepAlive = false;
     std::string URL;
 };
 
@@ -57,6 +65,12 @@ bool ParseArguments(const std::vector<std::string>& args, TFetchOptions& o) {
         } else if (a == "--user-agent" || a == "-A") {
             if (!value(o.UserAgent)) return false;
             o.HasUserAgent = true;
+        } else if (a == "--no-check-certificate") {
+            o.CheckCertificates = false;
+        } else if (a == "--ca-certificate") {
+            if (!value(o.CaFile)) return false;
+        } else if (a == "--keep-alive") {
+            o.KeepAlive = true;
         } else if (!a.empty() && a[0] == '-') {
             std::fprintf(stderr, "vorlin fetch: unknown option '%s'; see 'vorlin fetch --help'\n", a.c_str());
             return false;
@@ -77,7 +91,8 @@ bool ParseArguments(const std::vector<std::string>& args, TFetchOptions& o) {
 // The text that says why the request failed.
 std::string FailureText(const THttpCli& client, uint16_t error) {
     if (client.ReasonPhrase().find("(Error #") != std::string::npos || error == 3) return client.ReasonPhrase();
-    return WSocketErrorDesc(error) + " (Error #" + std::to_string(error) + ")";
+    const std::string why = client.TransportFailure().empty() ? TransportErrorDesc(error) : client.TransportFailure();
+    return why + " (Error #" + std::to_string(error) + ")";
 }
 
 int RunFetch(const std::vector<std::string>& args) {
@@ -92,6 +107,9 @@ int RunFetch(const std::vector<std::string>& args) {
     client.URL = o.URL;
     if (!o.Proxy.empty()) client.Proxy = o.Proxy;
     if (o.HasUserAgent) client.Agent = o.UserAgent;
+    client.Tls.CheckCertificates = o.CheckCertificates;
+    client.Tls.CaFile = o.CaFile;
+    client.KeepAlive = o.KeepAlive;
 
     std::unique_ptr<TFileStream> file;
     if (!o.OutputFile.empty()) {

@@ -7,6 +7,7 @@
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
 #include "links/HTMLParserHooks.h"
+#include "net/ConnectionPool.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageQueue.h"

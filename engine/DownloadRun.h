@@ -27,6 +27,7 @@ class IHTMLParserHooks;
 class ILinkPluginVotes;
 class TCPSThread;
 class THTTPVorlinRules;
+class THttpConnectionPool;
 
 // A start-up step refused to go on; the message is posted as an error line.
 class ERunAborted : public Exception {
@@ -94,6 +95,7 @@ private:
     void RefileLoadedLinks();
     void LoadPasswords();
     void CreateClient(int number);
+    void ConfigureConnection(THttpCli& client);
     void StartPlugins();
     void LoadRules();
     void SetLinkListHandler(bool install);
@@ -143,6 +145,9 @@ private:
     TDownloadProject& FProject;
     TRunReporter FReport;
     TPassWordList FPasswords;
+    // The run's kept connections (persistent connections on); it outlives
+    // every client, which may hand it a connection up to its end.
+    std::unique_ptr<THttpConnectionPool> FConnectionPool;
     TClientList FClients;
     TClientList FRetired;
     TQueue FFreeClients;

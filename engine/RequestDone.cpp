@@ -89,7 +89,13 @@ void TResponseHandler::ReportBrokenBody(TRunClient& client, uint16_t error) {
     if (error == 0)
         line = Format("%s: received %lld of %lld bytes, the server closed the connection early", client.URL.c_str(),
                       received, static_cast<long long>(client.ContentLength()));
-    else
+    else if (!client.TransportFailure().empty()) {
+        // Broken below HTTP (a TLS stream cut without close_notify, a
+        // chunked body that broke): its status alone would say success.
+        FRun.Report().PostError(Format("%s: received %lld bytes, then %s", client.URL.c_str(), received,
+                                       client.TransportFailure().c_str()));
+        return;
+    } else
         line = Format("%s: received %lld bytes, then the connection broke off: %s", client.URL.c_str(), received,
                       client.ReasonPhrase().c_str());
     FRun.Report().PostLog(line);

@@ -3,6 +3,7 @@
 #include "engine/DownloadRun.h"
 #include "engine/LinkFiling.h"
 #include "engine/RunTexts.h"
+#include "links/ServerRoots.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/StringUtils.h"
@@ -72,6 +73,8 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
     client.ContentRangeBegin.clear();
     client.ContentRangeEnd.clear();
     client.Reference = link.Referrers.empty() ? std::string() : link.Referrers.front()->FullURL();
+    // An https page's address is not told to a plain http server.
+    if (HttpSchemeOf(client.Reference) == "https" && HttpSchemeOf(client.URL) != "https") client.Reference.clear();
 
     const std::string path = LinkFilePath(project, link);
     if (link.Size != 0 && FileExists(path)) {

@@ -9,6 +9,7 @@
 #include "engine/CPSThread.h"
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
+#include "net/ConnectionPool.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
 #include "project/DownloadLinks.h"
@@ -71,6 +72,8 @@ void TDownloadRun::RemoveClients() {
     }
     FClients.clear();
     FRetired.clear();
+    // The kept connections end with the run.
+    FConnectionPool.reset();
 }
 
 void TDownloadRun::CopyRedirectedFiles() {
@@ -178,6 +181,7 @@ void TDownloadRun::AbandonStartUp() {
         client->Abort();
     }
     FClients.clear();
+    FConnectionPool.reset();
     SetLinkListHandler(false);
     SetStateListHandlers(false);
     if (FRateMeter) FRateMeter->Terminate();

@@ -6,9 +6,12 @@
 
 #include "engine/CPSThread.h"
 #include "engine/RunTexts.h"
+#include "engine/SecureLinkUpgrade.h"
 #include "engine/StructureList.h"
+#include "links/ServerRoots.h"
 #include "links/UrlHelpers.h"
 #include "platform/ConfinedFiles.h"
+#include "net/ConnectionPool.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageQueue.h"
 #include "platform/StringUtils.h"
@@ -42,10 +45,10 @@ size_t NthSlash(const std::string& text, int n) {
     return at;
 }
 
-// http:// in front when it has no scheme, "/" after a bare host.
+// http:// in front when it has no scheme (https:// stays), "/" after a bare host.
 std::string NormalizedStartURL(const std::string& url) {
     std::string result = EncodeURL(url);
-    if (UpperCase(result.substr(0, 7)) != "HTTP://") result = "http://" + result;
+    if (HttpSchemeOf(result).empty()) result = "http://" + result;
     if (NthSlash(result, 3) == std::string::npos) result += '/';
     return result;
 }
@@ -93,6 +96,7 @@ void TDownloadRun::StartUp() {
     CheckProject();
     // 5-7: the links of earlier runs, or the start link.
     LoadLinkData();
+    UpgradeSecureLinks(FProject);
     if (FProject.ResetOnProjStart) {
         DeleteDownloadedFiles(FProject, FSetup.Settings);
         FProject.Links->Clear();
@@ -144,10 +148,10 @@ void TDownloadRun::CheckProject() {
     if (target.find('\0') != std::string::npos)
         throw ERunAborted("The target directory holds a NUL byte (a damaged project file?); nothing is written: " +
                           target.substr(0, target.find('\0')));
-    // Only HTTP is spoken: another scheme can't be downloaded at all.
+    // Only HTTP and HTTPS are spoken: another scheme can't be downloaded at all.
     size_t scheme = FProject.URL.find("://");
-    if (scheme != std::string::npos && !SameText(FProject.URL.substr(0, scheme), "http"))
-        throw ERunAborted("Only http:// addresses can be downloaded: " + FProject.URL);
+    if (scheme != std::string::npos && HttpSchemeOf(FProject.URL).empty())
+        throw ERunAborted("Only http:// and https:// addresses can be downloaded: " + FProject.URL);
     FProject.TargetDir = IncludeTrailingSlash(target);
     FProject.StartURL = NormalizedStartURL(FProject.URL);
 }
@@ -211,11 +215,7 @@ void TDownloadRun::CreateStartLink() {
 void TDownloadRun::TestStartAddress(TDownloadLink& link) {
     TArHTTP probe(&FReport, 0);
     probe.URL = FProject.StartURL;
-    probe.Proxy = FSetup.ProxyHost;
-    if (!FSetup.ProxyPort.empty()) probe.ProxyPort = FSetup.ProxyPort;
-    probe.ProxyUsername = FSetup.ProxyUser;
-    probe.ProxyPassword = FSetup.ProxyPassword;
-    if (!FSetup.Settings.IdentifyAs.empty()) probe.Agent = FSetup.Settings.IdentifyAs;
+    ConfigureConnection(probe);
     bool done = false;
     probe.OnRequestDone = [&](THttpCli&, THttpRequest, uint16_t) { done = true; };
     // A server that never answers must not hold the run at its start.
@@ -248,9 +248,9 @@ void TDownloadRun::TestStartAddress(TDownloadLink& link) {
     FDeferred.clear();
 
     link.MimeType = probe.ContentTypeString();
-    // Only a redirect to another http:// address replaces the start URL.
+    // Only a redirect to another http:// or https:// address replaces the start URL.
     std::string location = EncodeURL(probe.Location());
-    if (StartsText("http://", location)) FProject.StartURL = NormalizedStartURL(location);
+    if (!HttpSchemeOf(location).empty()) FProject.StartURL = NormalizedStartURL(location);
 }
 
 void TDownloadRun::ResumeCheck() {
@@ -310,20 +310,33 @@ void TDownloadRun::LoadPasswords() {
 void TDownloadRun::CreateClient(int number) {
     auto client = std::make_unique<TRunClient>(&FReport, number, FProject, ParserHooks());
     FResponses.Install(*client);
-    client->Proxy = FSetup.ProxyHost;
-    if (!FSetup.ProxyPort.empty()) client->ProxyPort = FSetup.ProxyPort;
-    client->ProxyUsername = FSetup.ProxyUser;
-    client->ProxyPassword = FSetup.ProxyPassword;
+    ConfigureConnection(*client);
     client->NumberOfTries = FSetup.NumberOfTries;
     client->TimeOutLength = FSetup.TimeOutMs / 1000;
     client->SetTimeOutEnabled(FSetup.TimeOutEnabled);
     // The interval in milliseconds, so that it need not be whole seconds.
     if (FSetup.TimeOutEnabled) client->TimeOutTimer().SetInterval(static_cast<uint32_t>(FSetup.TimeOutMs));
     client->SetLowSpeedLimit(FSetup.LowSpeedBytes, FSetup.LowSpeedMs);
-    if (!FSetup.Settings.IdentifyAs.empty()) client->Agent = FSetup.Settings.IdentifyAs;
     FReport.ClientStatus(number, RunText(606));
     FFreeClients.Push(client.get());
     FClients.push_back(std::move(client));
+}
+
+// What every connection of the run shares: the proxy, the identification,
+// certificate checking and, when on, the kept connections of the run.
+void TDownloadRun::ConfigureConnection(THttpCli& client) {
+    client.Proxy = FSetup.ProxyHost;
+    if (!FSetup.ProxyPort.empty()) client.ProxyPort = FSetup.ProxyPort;
+    client.ProxyUsername = FSetup.ProxyUser;
+    client.ProxyPassword = FSetup.ProxyPassword;
+    if (!FSetup.Settings.IdentifyAs.empty()) client.Agent = FSetup.Settings.IdentifyAs;
+    client.Tls.CheckCertificates = FSetup.Settings.CheckCertificates;
+    client.Tls.CaFile = FSetup.Settings.CaCertificates;
+    client.KeepAlive = FSetup.Settings.KeepAlive;
+    if (client.KeepAlive) {
+        if (!FConnectionPool) FConnectionPool = std::make_unique<THttpConnectionPool>();
+        client.ConnectionPool = FConnectionPool.get();
+    }
 }
 
 void TDownloadRun::StartPlugins() {

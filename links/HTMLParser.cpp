@@ -2,6 +2,7 @@
 
 #include "links/HTMLAttributes.h"
 #include "links/LocalNames.h"
+#include "links/ServerRoots.h"
 #include "links/UrlHelpers.h"
 #include "platform/DebugLog.h"
 #include "platform/Exception.h"
@@ -534,7 +535,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         link->SetServer(url.substr(0, rootLength));
         link->Path.assign(url, rootLength);
         link->Anchor = anchor;
-        if (FPage && !baseResolved && link->Server == FPage->Server) link->ScopeDir = FPage->ScopeDir;
+        if (FPage && !baseResolved && SameServer(link->Server, FPage->Server)) link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
         link->LocalFileName =
             URLToLocalName(link->Path, FProject.InvalidCharReplacement(), true, invalid);

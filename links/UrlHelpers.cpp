@@ -110,7 +110,8 @@ std::string DomainOfRoot(const std::string& root) {
 
 TLinkKind ClassifyLink(std::string_view text, bool* absolute) {
     TLinkKind kind;
-    if (StartsText("HTTP://", text))
+    // https is of the http family: fetched, rewritten and stored alike.
+    if (StartsText("HTTP://", text) || StartsText("HTTPS://", text))
         kind = lkHttp;
     else if (StartsText("FTP://", text))
         kind = lkFtp;

@@ -1,6 +1,8 @@
 #include "net/HttpCli.h"
 
 #include "links/UrlHelpers.h"
+#include "net/ConnectionPool.h"
+#include "net/TransportErrors.h"
 #include "platform/Base64.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
@@ -20,6 +22,7 @@ namespace {
 constexpr uint32_t WM_HTTP_REQUEST_DONE = WM_USER + 1;
 constexpr uint32_t WM_HTTP_SET_READY = WM_USER + 2;
 constexpr uint32_t WM_HTTP_RESTART = WM_USER + 3;
+constexpr uint32_t WM_HTTP_SEND_KEPT = WM_USER + 4;
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 const char* const kWeekdays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
@@ -33,7 +36,11 @@ std::string SocketFailureText(int code) {
     return WSocketErrorDesc(code) + " (Error #" + std::to_string(code) + ")";
 }
 
+bool SupportedScheme(const std::string& scheme) { return scheme == "http" || scheme == "https"; }
+
 } // namespace
+
+std::string DefaultPortOf(const std::string& scheme) { return scheme == "https" ? "443" : "80"; }
 
 const char* HttpCliStateName(THttpCliState state) {
     static const char* const names[] = {"hcIdle",     "hcStarting",      "hcConnected",   "hcResolving",
@@ -66,22 +73,22 @@ THttpCli::THttpCli() {
         WndProc(msg);
         return 0;
     });
-    FSocket.OnSessionConnected = [this](TWSocket&, uint16_t error) { SocketSessionConnected(error); };
-    FSocket.OnDataAvailable = [this](TWSocket&, uint16_t error) { SocketDataAvailable(error); };
-    FSocket.OnSessionClosed = [this](TWSocket&, uint16_t error) {
-        if (FFollowOnClose)
-            FollowLocation();
-        else
-            SocketSessionClosed(error);
-    };
-    FSocket.OnDnsLookupDone = [this](TWSocket&, uint16_t error) { SocketDnsLookupDone(error); };
+    // The client's own connection, kept from request to request (unless
+    // persistent connections hand it to the pool).
+    Connection();
 }
 
 THttpCli::~THttpCli() {
     // No events from a component being destroyed.
-    FSocket.OnSessionClosed = nullptr;
-    FSocket.OnDnsLookupDone = nullptr;
+    if (FConn) FConn->SetUser(nullptr);
 }
+
+void THttpCli::SetMultiThreaded(bool value) {
+    FMultiThreaded = value;
+    if (FConn) FConn->Socket().MultiThreaded = value;
+}
+
+TWSocket& THttpCli::Socket() { return Connection().Socket(); }
 
 void THttpCli::SetState(THttpCliState state) {
     if (state == FState) return;
@@ -109,6 +116,12 @@ void THttpCli::WndProc(TMsg& msg) {
             FState != THttpCliState::hcAborting)
             StartRequest();
         break;
+    case WM_HTTP_SEND_KEPT:
+        // A kept connection that closed meanwhile reports it itself.
+        if (static_cast<uint32_t>(msg.WParam) == FSerial && FState == THttpCliState::hcResolved && FConn &&
+            FConn->IsOpen())
+            SessionReady();
+        break;
     default:
         break;
     }
@@ -128,6 +141,8 @@ void THttpCli::DoRequest(THttpRequest kind) {
     ++FSerial;
     FDoneScheduled = false;
     FFollowOnClose = false;
+    FRetriedFresh = false;
+    FForceFresh = false;
     SetState(THttpCliState::hcStarting);
 
     FDocumentName.clear();
@@ -141,14 +156,16 @@ void THttpCli::DoRequest(THttpRequest kind) {
     FLocationChangedFlag = false;
 
     TURLParts url = SplitURL(URL);
+    FScheme = url.Proto.empty() ? std::string("http") : LowerCase(url.Proto);
     FTargetHost = url.Host;
+    FTargetPort = url.Port.empty() ? DefaultPortOf(FScheme) : url.Port;
     FDocumentName = url.Path;
     if (!url.User.empty()) Username = url.User;
     if (!url.Password.empty()) Password = url.Password;
     if (Proxy.empty()) {
         FRequestPath = url.Path;
         FConnectHost = url.Host;
-        FConnectPort = url.Port.empty() ? "80" : url.Port;
+        FConnectPort = FTargetPort;
     } else {
         FRequestPath = (url.Proto.empty() ? std::string("http") : url.Proto) + "://" + url.Host +
                        (url.Port.empty() ? std::string() : ":" + url.Port) + url.Path;
@@ -176,13 +193,38 @@ void THttpCli::StartRequest() {
     FReceiveLen = 0;
     FConnected = false;
     FFollowOnClose = false;
+    ResetResponse();
+    FReused = false;
+    FAnswerBytes = 0;
+    FTransportFailure.clear();
+    if (!SupportedScheme(FScheme)) {
+        // Never another scheme's address over plain HTTP.
+        FRequestDoneError = WSAEPROTONOSUPPORT;
+        FStatusCode = 404;
+        FReasonPhrase = "can't fetch " + FScheme + ":// addresses: " + SocketFailureText(WSAEPROTONOSUPPORT);
+        FinishAsClosed();
+        return;
+    }
+    if (KeepAlive && !FForceFresh) {
+        if (std::unique_ptr<THttpConnection> kept = Pool().Take(ConnectionKey())) {
+            AdoptConnection(std::move(kept));
+            FReused = true;
+            SetState(THttpCliState::hcResolved);
+            // Sent from the loop, as a new connection's request is.
+            PostMessage(FWindow.Handle(), WM_HTTP_SEND_KEPT, FSerial);
+            return;
+        }
+    }
+    FForceFresh = false;
+    DropConnection();
     SetState(THttpCliState::hcResolving);
-    FSocket.DnsLookup(FConnectHost);
+    Connection().DnsLookup(FConnectHost);
 }
 
-// --- socket events -------------------------------------------------------------
+// --- connection events ---------------------------------------------------------
 
-void THttpCli::SocketDnsLookupDone(uint16_t error) {
+void THttpCli::ConnectionDnsLookupDone(THttpConnection& connection, uint16_t error) {
+    if (&connection != FConn.get()) return;
     if (error != 0) {
         if (FState == THttpCliState::hcAborting) return;
         FRequestDoneError = error;
@@ -191,34 +233,39 @@ void THttpCli::SocketDnsLookupDone(uint16_t error) {
         FinishAsClosed();
         return;
     }
-    FDnsResult = FSocket.DnsResult();
+    FDnsResult = connection.Socket().DnsResult();
     SetState(THttpCliState::hcResolved);
     try {
-        FSocket.SetAddr(FDnsResult);
-        FSocket.SetPort(FConnectPort);
-        FSocket.SetProto("tcp");
-        FSocket.Connect();
+        connection.Connect(FDnsResult, FConnectPort, ConnectionTargetNow());
     } catch (const ESocketException&) {
-        int code = FSocket.LastError() ? FSocket.LastError() : WSAEINVAL;
+        int code = connection.Socket().LastError() ? connection.Socket().LastError() : WSAEINVAL;
         FRequestDoneError = static_cast<uint16_t>(code);
         FStatusCode = 404;
         FReasonPhrase = "can't connect: " + SocketFailureText(code);
-        FSocket.Close();  // its close event finds the request already finished
+        connection.Close();  // its close event finds the request already finished
         FinishAsClosed();
     }
 }
 
-void THttpCli::SocketSessionConnected(uint16_t error) {
+void THttpCli::ConnectionConnected(THttpConnection& connection, uint16_t error) {
+    if (&connection != FConn.get() || FState == THttpCliState::hcAborting) return;
     if (error != 0) {
         FRequestDoneError = error;
         FStatusCode = 404;
-        FReasonPhrase = SocketFailureText(error);
+        FTransportFailure = connection.FailureText();
+        FReasonPhrase = FTransportFailure.empty() ? SocketFailureText(error)
+                                                  : FTransportFailure + " (Error #" + std::to_string(error) + ")";
         FinishAsClosed();
         return;
     }
+    SessionReady();
+}
+
+void THttpCli::SessionReady() {
     FConnected = true;
     SetState(THttpCliState::hcConnected);
     FireSessionConnected();
+    if (FState != THttpCliState::hcConnected) return;  // aborted by the handler
     FNext = &THttpCli::HeaderLine;
     SetState(THttpCliState::hcReadingHeader);
     try {
@@ -229,9 +276,35 @@ void THttpCli::SocketSessionConnected(uint16_t error) {
     }
 }
 
-void THttpCli::SocketSessionClosed(uint16_t error) {
+void THttpCli::ConnectionClosed(THttpConnection& connection, uint16_t error) {
+    if (&connection != FConn.get()) return;
+    if (FFollowOnClose) {
+        FollowLocation();
+        return;
+    }
     // A close while idle (Abort on an idle client) reports nothing.
     if (FState == THttpCliState::hcIdle) return;
+    if (FDraining) {
+        // The server closed after an answer whose body was being dropped:
+        // the answer is had all the same.
+        FReusable = false;
+        CompleteResponse();
+        return;
+    }
+    // A kept connection that the server had closed before our request
+    // reached it: the request goes out again, once, on a fresh connection.
+    if (FReused && FAnswerBytes == 0 && !FRetriedFresh && FState != THttpCliState::hcAborting) {
+        FRetriedFresh = true;
+        FForceFresh = true;
+        PostMessage(FWindow.Handle(), WM_HTTP_RESTART, FSerial);
+        return;
+    }
+    if (error != 0 && !connection.FailureText().empty()) FTransportFailure = connection.FailureText();
+    // A TLS stream cut after the whole answer arrived lost nothing.
+    if (error == ERROR_INTERNET_CONNECTION_ABORTED && !TruncationMatters()) error = 0;
+    // A chunked body has no other end: a close before its last chunk cuts it.
+    if (error == 0 && FState == THttpCliState::hcReadingBody && FFraming == TBodyFraming::bfChunked && !FBodyComplete)
+        error = WSAECONNABORTED;
     // A connection that broke off keeps its error, so a cut body is not
     // taken for a complete one.
     if (error != 0 && FRequestDoneError == 0) FRequestDoneError = error;
@@ -247,7 +320,9 @@ void THttpCli::FinishAsClosed() {
     if (FState != THttpCliState::hcAborting) PostMessage(FWindow.Handle(), WM_HTTP_SET_READY, FSerial);
 }
 
-void THttpCli::CloseConnection() { FSocket.Close(); }
+void THttpCli::CloseConnection() {
+    if (FConn) FConn->Close();
+}
 
 // --- composing the request ------------------------------------------------------
 
@@ -261,16 +336,23 @@ void THttpCli::SendCommand(const std::string& line) {
 void THttpCli::SendRequest(const std::string& method) {
     FRequest.clear();
     FireRequestHeaderBegin();
-    SendCommand(method + " " + FRequestPath + " HTTP/1.0");
+    SendCommand(method + " " + RequestTarget() + (KeepAlive ? " HTTP/1.1" : " HTTP/1.0"));
     if (!Sender.empty()) SendCommand("From: " + Sender);
     if (!Accept.empty()) SendCommand("Accept: " + Accept);
     if (!Reference.empty()) SendCommand("Referer: " + Reference);
     if (!Agent.empty()) SendCommand("User-Agent: " + Agent);
-    SendCommand("Host: " + FTargetHost);
+    // HTTP/1.1 names a port other than the scheme's in Host; HTTP/1.0
+    // requests keep the host alone.
+    if (KeepAlive && FTargetPort != DefaultPortOf(FScheme))
+        SendCommand("Host: " + FTargetHost + ":" + FTargetPort);
+    else
+        SendCommand("Host: " + FTargetHost);
     if (NoCache) SendCommand("Pragma: no-cache");
     if (ModifiedSince != 0) SendCommand("If-Modified-Since: " + FormatHttpDate(ModifiedSince) + " GMT");
     if (!Username.empty()) SendCommand("Authorization: Basic " + EncodeBase64(Username + ":" + Password));
-    if (!Proxy.empty() && !ProxyUsername.empty())
+    // Through a tunnel the proxy's credentials went with CONNECT: the
+    // server must never see them.
+    if (!Proxy.empty() && !ProxyUsername.empty() && !Tunnelled())
         SendCommand("Proxy-Authorization: Basic " + EncodeBase64(ProxyUsername + ":" + ProxyPassword));
     if (!Cookie.empty()) SendCommand("Cookie: " + Cookie);
     if (!ContentRangeBegin.empty() || !ContentRangeEnd.empty()) {
@@ -281,26 +363,32 @@ void THttpCli::SendRequest(const std::string& method) {
     FAcceptRanges.clear();
     FireRequestHeaderEnd();
     SendCommand("");
-    FSocket.Send(FRequest.data(), static_cast<int>(FRequest.size()));
+    ++Connection().Requests;
+    Connection().Send(FRequest.data(), static_cast<int>(FRequest.size()));
     FRequest.clear();
 }
 
 // --- receiving --------------------------------------------------------------------
 
-void THttpCli::SocketDataAvailable(uint16_t) {
+void THttpCli::ConnectionDataAvailable(THttpConnection& connection, uint16_t) {
+    if (&connection != FConn.get()) return;
     // Body bytes need no line splitting: they are read in large pieces
     // straight into their own buffer, so a big file costs few reads. The
     // 8192-byte line buffer still holds the header and bounds its lines.
     if (FState == THttpCliState::hcReadingBody && FReceiveLen == 0 &&
         FRequestType != THttpRequest::hrNone) {
         if (FBodyBuffer.empty()) FBodyBuffer.resize(kBodyReadSize);
-        int n = FSocket.Receive(FBodyBuffer.data(), kBodyReadSize);
-        if (n > 0) BodyData(FBodyBuffer.data(), n);
+        int n = connection.Receive(FBodyBuffer.data(), kBodyReadSize);
+        if (n > 0) {
+            FAnswerBytes += n;
+            BodyBytes(FBodyBuffer.data(), n);
+        }
         return;
     }
     if (FReceiveLen >= kReceiveBufferSize) throw EHttpException("HTTP line too long", 4);
-    int n = FSocket.Receive(FReceiveBuffer + FReceiveLen, kReceiveBufferSize - FReceiveLen);
+    int n = connection.Receive(FReceiveBuffer + FReceiveLen, kReceiveBufferSize - FReceiveLen);
     if (FRequestType == THttpRequest::hrNone || n <= 0) return;
+    FAnswerBytes += n;
     FReceiveLen += n;
     FReceiveBuffer[FReceiveLen] = '\0';
     ProcessReceiveBuffer();
@@ -318,6 +406,7 @@ int THttpCli::DeliverReceived(const char* data, int len) {
 }
 
 void THttpCli::BeginResponseForTest(THttpRequest kind) {
+    ResetResponse();
     FRequestType = kind;
     FState = THttpCliState::hcReadingHeader;
     FNext = &THttpCli::HeaderLine;
@@ -336,7 +425,7 @@ void THttpCli::ProcessReceiveBuffer() {
     if (FState == THttpCliState::hcReadingBody) {
         int len = FReceiveLen;
         FReceiveLen = 0;
-        BodyData(FReceiveBuffer, len);
+        BodyBytes(FReceiveBuffer, len);
         return;
     }
     for (;;) {
@@ -354,7 +443,7 @@ void THttpCli::ProcessReceiveBuffer() {
         if (FState == THttpCliState::hcReadingBody && FReceiveLen > 0) {
             int len = FReceiveLen;
             FReceiveLen = 0;
-            BodyData(FReceiveBuffer, len);
+            BodyBytes(FReceiveBuffer, len);
             return;
         }
     }
@@ -365,6 +454,9 @@ void THttpCli::HeaderLine(const char* data, int len) {
     if (FHeaderLineCount == 0) FireHeaderBegin();
     ++FHeaderLineCount;
     if (StartsText("<HTML>", line)) {
+        // No header at all: the body ends with the connection.
+        FFraming = TBodyFraming::bfUntilClose;
+        FReusable = false;
         if (FContentType.empty()) FContentType = "text/html";
         SetState(THttpCliState::hcReadingBody);
         FNext = &THttpCli::BodyData;
@@ -385,6 +477,7 @@ void THttpCli::HeaderLine(const char* data, int len) {
 
 void THttpCli::HeaderField(const std::string& line) {
     if (line.compare(0, 8, "HTTP/1.0") == 0 || line.compare(0, 8, "HTTP/1.1") == 0) {
+        FHttp11Answer = line[7] == '1';
         FStatusCode = StrToInt(Mid(line, 10, 3));
         FReasonPhrase = Mid(line, 14);
         return;
@@ -403,6 +496,9 @@ void THttpCli::HeaderField(const std::string& line) {
             WorkOutProxyLocation(value);
     } else if (name == "content-length") {
         FContentLength = StrToInt64(value);
+        HeaderFraming(name, value);
+    } else if (name == "transfer-encoding" || name == "connection") {
+        HeaderFraming(name, value);
     } else if (name == "content-range") {
         // "bytes first-last/total"
         size_t dash = value.find('-');
@@ -425,21 +521,20 @@ void THttpCli::HeaderField(const std::string& line) {
 }
 
 void THttpCli::HeaderEnded() {
+    if (KeepAlive && FStatusCode >= 100 && FStatusCode <= 199 && FStatusCode != 101) {
+        // An interim answer (100 Continue, 103 Early Hints): the real one
+        // follows on the same connection.
+        ResetResponse();
+        FStatusCode = 0;
+        return;
+    }
+    DecideFraming();
     if (FLocationChangedFlag) {
-        FireHeaderEnd();
-        FReceiveLen = 0;
-        FHeaderLineCount = FBodyLineCount = 0;
-        if (FState != THttpCliState::hcReadingHeader) return;  // aborted by the handler
-        FFollowOnClose = true;
-        CloseConnection();
+        AnswerWithoutStoredBody(true);
         return;
     }
     if (FStatusCode >= 400) {
-        // An error answer is not read beyond its header: the header is still
-        // reported whole (a 401's realm lives in it), the body is not read.
-        FireHeaderEnd();
-        FReceiveLen = 0;
-        if (FState == THttpCliState::hcReadingHeader) CloseConnection();
+        AnswerWithoutStoredBody(false);
         return;
     }
     if (LowerCase(ExtractFileExt(FDocumentName)) == ".exe" && FContentType == "text/html")
@@ -449,7 +544,31 @@ void THttpCli::HeaderEnded() {
     FireHeaderEnd();
     int len = FReceiveLen;
     FReceiveLen = 0;
-    if (len > 0 && FState == THttpCliState::hcReadingBody) BodyData(FReceiveBuffer, len);
+    if (FState != THttpCliState::hcReadingBody) return;
+    if (len > 0)
+        BodyBytes(FReceiveBuffer, len);
+    else if (FBodyComplete)
+        CompleteResponse();
+}
+
+// A redirect's or an error's answer: the header is reported whole (a 401's
+// realm lives in it), the body is not read. A kept connection reads a short
+// body and drops it, to carry the next request; otherwise the connection is
+// closed, and a redirect is followed once it has closed.
+void THttpCli::AnswerWithoutStoredBody(bool redirect) {
+    FireHeaderEnd();
+    if (redirect) FHeaderLineCount = FBodyLineCount = 0;
+    if (FState != THttpCliState::hcReadingHeader) {  // aborted by the handler
+        FReceiveLen = 0;
+        return;
+    }
+    if (CanDrain()) {
+        StartDraining(redirect);
+        return;
+    }
+    FReceiveLen = 0;
+    FFollowOnClose = redirect;
+    CloseConnection();
 }
 
 void THttpCli::BodyData(const char* data, int len) {
@@ -471,39 +590,51 @@ void THttpCli::BodyData(const char* data, int len) {
 
 // --- redirects ---------------------------------------------------------------------
 
-// A port other than the default stays in the new location, so that a
+// A port other than the scheme's stays in the new location, so that a
 // redirect on a server with its own port is followed to that port.
-std::string THttpCli::PortSuffix(const std::string& port) const {
-    return port.empty() || port == "80" ? std::string() : ":" + port;
+std::string THttpCli::PortSuffix(const std::string& scheme, const std::string& port) const {
+    return port.empty() || port == DefaultPortOf(scheme) ? std::string() : ":" + port;
 }
 
+// The scheme of a location stays with it: a redirect from http to https
+// goes to the https port and speaks TLS there.
 void THttpCli::WorkOutLocation(const std::string& value) {
     if (!value.empty() && value[0] == '/') {
         FRequestPath = value;
-        FLocation = "http://" + FConnectHost + PortSuffix(FConnectPort) + value;
+        FLocation = FScheme + "://" + FConnectHost + PortSuffix(FScheme, FConnectPort) + value;
         return;
     }
     TURLParts v = SplitURL(value);
     FRequestPath = v.Path;
     FConnectHost = v.Host;
-    if (!v.Port.empty()) FConnectPort = v.Port;
     if (!v.Proto.empty() && !v.Host.empty()) {
+        const std::string scheme = LowerCase(v.Proto);
+        if (!v.Port.empty())
+            FConnectPort = v.Port;
+        else if (scheme != FScheme)
+            FConnectPort = DefaultPortOf(scheme);
+        FScheme = scheme;
         FTargetHost = v.Host;
-        FLocation = v.Proto + "://" + v.Host + PortSuffix(v.Port) + FRequestPath;
+        FTargetPort = FConnectPort;
+        FLocation = v.Proto + "://" + v.Host + PortSuffix(FScheme, v.Port) + FRequestPath;
         if (v.Path.empty()) {
             FRequestPath = "/";
-            FLocation = v.Proto + "://" + v.Host + PortSuffix(v.Port);
+            FLocation = v.Proto + "://" + v.Host + PortSuffix(FScheme, v.Port);
         }
-    } else if (v.Proto.empty() && v.Path.empty()) {
-        // A bare file name, which the splitter gives as the host.
-        FLocation = "http://" + FTargetHost + PortSuffix(FConnectPort) + "/" + v.Host;
-        FConnectHost = FTargetHost;
-        FRequestPath = FLocation;
-    } else if (v.Proto.empty() && !v.Host.empty()) {
-        FTargetHost = v.Host;
-    } else if (v.Proto.empty()) {
-        FLocation = "http://" + FTargetHost + PortSuffix(FConnectPort) + FRequestPath;
-        FConnectHost = FTargetHost;
+    } else {
+        if (!v.Port.empty()) FConnectPort = v.Port;
+        if (v.Proto.empty() && v.Path.empty()) {
+            // A bare file name, which the splitter gives as the host.
+            FLocation = FScheme + "://" + FTargetHost + PortSuffix(FScheme, FConnectPort) + "/" + v.Host;
+            FConnectHost = FTargetHost;
+            FRequestPath = FLocation;
+        } else if (v.Proto.empty() && !v.Host.empty()) {
+            FTargetHost = v.Host;
+            FTargetPort = FConnectPort;
+        } else if (v.Proto.empty()) {
+            FLocation = FScheme + "://" + FTargetHost + PortSuffix(FScheme, FConnectPort) + FRequestPath;
+            FConnectHost = FTargetHost;
+        }
     }
     if (FRequestPath.empty()) FRequestPath = "/";
 }
@@ -512,18 +643,21 @@ void THttpCli::WorkOutProxyLocation(const std::string& value) {
     if (!value.empty() && value[0] == '/') {
         TURLParts current = SplitURL(FRequestPath);
         FLocation = (current.Proto.empty() ? std::string("http") : current.Proto) + "://" + current.Host +
-                    PortSuffix(current.Port) + value;
+                    PortSuffix(FScheme, current.Port) + value;
         FRequestPath = FLocation;
         return;
     }
     TURLParts v = SplitURL(value);
     if (!v.Proto.empty() && !v.Host.empty()) {
+        FScheme = LowerCase(v.Proto);
         FTargetHost = v.Host;
+        FTargetPort = v.Port.empty() ? DefaultPortOf(FScheme) : v.Port;
         // The connection still goes to the proxy: ConnectPort stays its port.
-        FLocation = v.Proto + "://" + v.Host + PortSuffix(v.Port) + (v.Path.empty() ? std::string("/") : v.Path);
+        FLocation = v.Proto + "://" + v.Host + PortSuffix(FScheme, v.Port) +
+                    (v.Path.empty() ? std::string("/") : v.Path);
     } else {
         // A relative name: below the current server.
-        FLocation = "http://" + FTargetHost + "/" + value;
+        FLocation = FScheme + "://" + FTargetHost + "/" + value;
     }
     FRequestPath = FLocation;
 }
@@ -532,6 +666,7 @@ void THttpCli::FollowLocation() {
     FConnected = false;
     FLocationChangedFlag = false;
     FFollowOnClose = false;
+    FDraining = false;
     // Without a handler, or when the handler leaves it alone, a redirect is
     // not followed: the request ends aborted with Location naming the target.
     // Callers that want to follow answer true (and bound the count).
@@ -548,7 +683,7 @@ void THttpCli::FollowLocation() {
 
 void THttpCli::Abort() {
     if (FState == THttpCliState::hcIdle) {
-        if (FSocket.State() != TSocketState::wsClosed) FSocket.Close();
+        if (FConn && FConn->Socket().State() != TSocketState::wsClosed) FConn->Close();
         return;
     }
     if (FState == THttpCliState::hcAborting) return;
@@ -556,7 +691,7 @@ void THttpCli::Abort() {
     SetState(THttpCliState::hcAborting);
     if (old == THttpCliState::hcResolving) {
         try {
-            FSocket.CancelDnsLookup();
+            if (FConn) FConn->CancelDnsLookup();
         } catch (const std::exception&) {
         }
     }
@@ -564,10 +699,17 @@ void THttpCli::Abort() {
     FReasonPhrase = "Connection aborted on request";
     FRequestDoneError = 3;
     FFollowOnClose = false;
-    if (old == THttpCliState::hcResolving)
-        FinishAsClosed();
-    else
-        CloseConnection();
+    FDraining = false;
+    if (old != THttpCliState::hcResolving) {
+        // An answer read whole leaves nothing on a kept connection: it
+        // carries the next request (a 304 the run ends this way). Any other
+        // abort closes the connection, whatever it was carrying.
+        if (FBodyComplete)
+            ReleaseConnection();
+        else
+            CloseConnection();
+    }
+    FinishAsClosed();  // when no close event did
     FDoneScheduled = true;  // the state change below reports the end
     SetState(THttpCliState::hcIdle);
 }

@@ -1,10 +1,19 @@
-// THttpCli: an event-driven HTTP/1.0 client. One request at a time, started
-// by Get or Head, which return at once; progress comes through events that
-// the owning thread's loop delivers, and every request ends with exactly one
+// THttpCli: an event-driven HTTP client. One request at a time, started by
+// Get or Head, which return at once; progress comes through events that the
+// owning thread's loop delivers, and every request ends with exactly one
 // OnRequestDone. The body is never held: each piece goes to ReceiveStream
-// (when set) and to OnDocData; the server's close ends it.
+// (when set) and to OnDocData.
+//
+// By default it speaks HTTP/1.0 over a connection of its own per request,
+// and the server's close ends the body. With KeepAlive it speaks HTTP/1.1:
+// the body ends where its length or its chunked coding says, and the
+// connection waits in a pool for the next request to the same server. An
+// "https://" URL is fetched over TLS (through a proxy: in a CONNECT tunnel).
 #pragma once
 
+#include "net/ChunkedDecoder.h"
+#include "net/HttpConnection.h"
+#include "net/TlsContext.h"
 #include "net/WSocket.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
@@ -13,10 +22,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vorlin {
+
+class THttpConnectionPool;
 
 enum class THttpCliState : uint8_t {
     hcIdle = 0,
@@ -40,12 +52,20 @@ public:
     int ErrorCode;
 };
 
+// How the body of an answer ends: with the connection, after a length, after
+// its last chunk, or at once (HEAD, 1xx, 204, 304). Persistent connections
+// only; otherwise every body ends with the connection.
+enum class TBodyFraming : uint8_t { bfUntilClose, bfLength, bfChunked, bfNone };
+
+// "80" for http, "443" for https (and for any other scheme, "80").
+std::string DefaultPortOf(const std::string& scheme);
+
 // "Sun, 06 Nov 1994 08:49:37" (RFC 1123 without the zone; no conversion).
 std::string FormatHttpDate(TDateTime date);
 // Replaces what follows the last "." by ext; a name without "." gets "." + ext.
 void ReplaceExtension(std::string& name, const std::string& ext);
 
-class THttpCli {
+class THttpCli : private IHttpConnectionUser {
 public:
     using TNotifyEvent = std::function<void(THttpCli& sender)>;
     using TOnCommand = std::function<void(THttpCli& sender, std::string& line)>;
@@ -58,6 +78,9 @@ public:
     // Size of one body read once the header is done.
     static constexpr int kBodyReadSize = 65536;
     static constexpr size_t kMaxKeptHeaderLines = 1000;
+    // The body of an error or redirect answer is read and dropped, to keep
+    // the connection, only when it is at most this long.
+    static constexpr int64_t kMaxDrainedBody = 65536;
 
     THttpCli();
     virtual ~THttpCli();
@@ -78,9 +101,17 @@ public:
     TDateTime ModifiedSince = 0;
     std::string Cookie;
     std::string ContentRangeBegin, ContentRangeEnd;
-    bool MultiThreaded() const { return FSocket.MultiThreaded; }
-    void SetMultiThreaded(bool value) { FSocket.MultiThreaded = value; }
+    bool MultiThreaded() const { return FMultiThreaded; }
+    void SetMultiThreaded(bool value);
     int Tag = 0;
+    // HTTP/1.1 with persistent connections (off: HTTP/1.0, one connection
+    // per request, exactly the request bytes of the HTTP/1.0 client).
+    bool KeepAlive = false;
+    // Certificate checking and extra authorities for https.
+    TTlsOptions Tls;
+    // Where kept connections wait between requests; shared by the clients
+    // of one thread (a download run). Null: the client keeps its own.
+    THttpConnectionPool* ConnectionPool = nullptr;
 
     // Run-time properties.
     THttpCliState State() const { return FState; }
@@ -100,7 +131,16 @@ public:
     const std::string& RequestPath() const { return FRequestPath; }
     const std::string& TargetHost() const { return FTargetHost; }
     THttpRequest RequestType() const { return FRequestType; }
-    TWSocket& Socket() { return FSocket; }
+    // The socket of the current connection.
+    TWSocket& Socket();
+    // "http" or "https": the scheme of the URL being fetched now.
+    const std::string& Scheme() const { return FScheme; }
+    // What failed below HTTP in the current request (TLS, the tunnel, a cut
+    // TLS stream), naming the host; empty when nothing did.
+    const std::string& TransportFailure() const { return FTransportFailure; }
+    // The current request went out on a connection kept from an earlier one.
+    bool ConnectionReused() const { return FReused; }
+    TBodyFraming BodyFraming() const { return FFraming; }
     // The component's own target: its deferred notifications arrive here.
     THandle WindowHandle() const { return FWindow.Handle(); }
 
@@ -151,6 +191,8 @@ protected:
     // Puts the client into the state of a request that was sent, without a
     // connection, for feeding a response through DeliverReceived.
     void BeginResponseForTest(THttpRequest kind);
+    // The answer was read to the end its framing gives (persistent connections).
+    bool AnswerCompleteForTest() const { return FResponseComplete; }
 
     std::string FContentType;
 
@@ -158,23 +200,52 @@ private:
     void DoRequest(THttpRequest kind);
     void SetState(THttpCliState state);
     void WndProc(TMsg& msg);
-    void SocketDnsLookupDone(uint16_t error);
-    void SocketSessionConnected(uint16_t error);
-    void SocketDataAvailable(uint16_t error);
-    void SocketSessionClosed(uint16_t error);
+    // The connection's events.
+    void ConnectionDnsLookupDone(THttpConnection& connection, uint16_t error) override;
+    void ConnectionConnected(THttpConnection& connection, uint16_t error) override;
+    void ConnectionDataAvailable(THttpConnection& connection, uint16_t error) override;
+    void ConnectionClosed(THttpConnection& connection, uint16_t error) override;
+    void SessionReady();
     void FinishAsClosed();
     void SendRequest(const std::string& method);
     void ProcessReceiveBuffer();
     void HeaderLine(const char* line, int len);
     void HeaderField(const std::string& line);
     void HeaderEnded();
+    void AnswerWithoutStoredBody(bool redirect);
     void BodyData(const char* data, int len);
     void WorkOutLocation(const std::string& value);
     void WorkOutProxyLocation(const std::string& value);
-    std::string PortSuffix(const std::string& port) const;
+    std::string PortSuffix(const std::string& scheme, const std::string& port) const;
     void ConsumeFront(int count);
 
-    TWSocket FSocket;
+    // Connections (HttpCliConnection.cpp).
+    THttpConnection& Connection();
+    THttpConnectionPool& Pool();
+    void AdoptConnection(std::unique_ptr<THttpConnection> connection);
+    std::string ConnectionKey() const;
+    TConnectionTarget ConnectionTargetNow() const;
+    bool Tunnelled() const;
+    std::string RequestTarget() const;
+    // Hands a connection whose answer was read whole to the pool, or closes it.
+    void ReleaseConnection();
+    // Closes the connection without its close reaching the client.
+    void DropConnection();
+
+    // Framing (HttpCliFraming.cpp). ResetResponse forgets what one answer's
+    // header said about its framing (an interim answer's as well).
+    void ResetResponse();
+    void DecideFraming();
+    void HeaderFraming(const std::string& name, const std::string& value);
+    void BodyBytes(const char* data, int len);
+    void DeliverBody(const char* data, int len);
+    bool BodyStillRead() const;
+    bool CanDrain() const;
+    void StartDraining(bool follow);
+    void CompleteResponse();
+    void BrokenFraming();
+    bool TruncationMatters() const;
+
     TMessageTarget FWindow;
     THttpCliState FState = THttpCliState::hcIdle;
     THttpRequest FRequestType = THttpRequest::hrNone;
@@ -200,6 +271,30 @@ private:
     bool FConnected = false;
     bool FFollowOnClose = false;  // the socket's close runs FollowLocation
     void (THttpCli::*FNext)(const char* data, int len) = nullptr;
+
+    bool FMultiThreaded = false;
+    std::string FScheme = "http";
+    std::string FTargetPort;  // the server's port (not the proxy's)
+    std::string FTransportFailure;
+    std::unique_ptr<THttpConnectionPool> FOwnPool;  // when no ConnectionPool is given
+    std::unique_ptr<THttpConnection> FConn;  // null while a kept connection waits in the pool
+    // The current answer's framing, and what decides it.
+    TBodyFraming FFraming = TBodyFraming::bfUntilClose;
+    int64_t FBodyLeft = 0;
+    TChunkedDecoder FChunked;
+    bool FHttp11Answer = false;
+    bool FConnectionClose = false, FConnectionKeepAlive = false;
+    bool FChunkedCoding = false, FTransferCoded = false;
+    bool FLengthSeen = false, FLengthConflict = false;
+    bool FReusable = false;          // the connection may carry the next request
+    bool FBodyComplete = false;      // every byte of the body has been read
+    bool FResponseComplete = false;  // the answer was finished without the connection's close
+    bool FDraining = false, FFollowAfterDrain = false;
+    int64_t FDrained = 0;
+    // A kept connection that dies before the first byte of the answer is
+    // replaced once by a fresh one.
+    bool FReused = false, FRetriedFresh = false, FForceFresh = false;
+    int64_t FAnswerBytes = 0;
 };
 
 } // namespace vorlin

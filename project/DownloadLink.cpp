@@ -1,5 +1,6 @@
 #include "project/DownloadLink.h"
 
+#include "links/ServerRoots.h"
 #include "links/UrlHelpers.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
@@ -72,14 +73,15 @@ bool TDownloadLink::IsOutOfScope() {
     TDownloadProject& project = ProjectOf(*this);
     bool inside = false;
     switch (project.ScopeMode) {
+    // http and https of one host count as one server (and one domain).
     case smStayInDirectory:
-        inside = Path.compare(0, ScopeDir.size(), ScopeDir) == 0 && Server == project.StartServer;
+        inside = Path.compare(0, ScopeDir.size(), ScopeDir) == 0 && SameServer(Server, project.StartServer);
         break;
     case smStayOnServer:
-        inside = Server == project.StartServer;
+        inside = SameServer(Server, project.StartServer);
         break;
     case smStayInDomain:
-        inside = DomainOfRoot(Server) == project.StartDomain;
+        inside = SameDomain(Server, project.StartServer, project.StartDomain);
         break;
     }
     if (inside) return false;

@@ -54,6 +54,9 @@ struct TProgramSettings {
     // off a server that drips a byte a second, never an honest slow one.
     int32_t LowSpeedLimit = 1024;        // Network / LowSpeedLimit (bytes)
     int32_t LowSpeedTime = 60;           // Network / LowSpeedTime (seconds)
+    bool CheckCertificates = true;       // Network / CheckCertificates
+    std::string CaCertificates;          // Network / CaCertificates (a PEM file; empty: the system's only)
+    bool KeepAlive = false;              // Network / KeepAlive (HTTP/1.1, persistent connections)
 };
 
 } // namespace vorlin

@@ -53,6 +53,9 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.String("Languages", "Language", s.Language);
     v.Integer("Network", "LowSpeedLimit", s.LowSpeedLimit);
     v.Integer("Network", "LowSpeedTime", s.LowSpeedTime);
+    v.Bool("Network", "CheckCertificates", s.CheckCertificates);
+    v.String("Network", "CaCertificates", s.CaCertificates);
+    v.Bool("Network", "KeepAlive", s.KeepAlive);
 }
 
 struct TReader {

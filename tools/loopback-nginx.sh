@@ -8,6 +8,7 @@
 #   --workers N      worker processes (default 1)
 #   --bench          no access log, sendfile on, kept connections without limit
 #   --no-keepalive   every connection closed after its response
+#   --tls CERT KEY   speak TLS only, with this certificate and key (PEM files)
 # STATE_DIR holds the written configuration, logs and PID file; it is
 # created by start and must not be shared by two servers.
 set -euo pipefail
@@ -15,13 +16,15 @@ set -euo pipefail
 nginx_bin=/usr/sbin/nginx
 
 usage() {
-  echo "usage: $0 start ROOT STATE_DIR [--workers N] [--bench] [--no-keepalive] | stop STATE_DIR" >&2
+  echo "usage: $0 start ROOT STATE_DIR [--workers N] [--bench] [--no-keepalive] [--tls CERT KEY] | stop STATE_DIR" >&2
   exit 2
 }
 
 workers=1
 bench=0
 keepalive=1
+tls_cert=""
+tls_key=""
 
 write_config() {
   local root=$1 state=$2 port=$3 access_log tuning=""
@@ -31,6 +34,10 @@ write_config() {
     tuning="sendfile on; keepalive_requests 100000;"
   fi
   [ "$keepalive" = 1 ] || tuning="$tuning keepalive_timeout 0;"
+  local listen="listen 127.0.0.1:$port;"
+  if [ -n "$tls_cert" ]; then
+    listen="listen 127.0.0.1:$port ssl; ssl_certificate $tls_cert; ssl_certificate_key $tls_key; ssl_protocols TLSv1.2 TLSv1.3;"
+  fi
   {
     # Workers run as root when we are root, so that any directory is readable.
     if [ "$(id -u)" -eq 0 ]; then echo "user root;"; fi
@@ -51,7 +58,7 @@ http {
   uwsgi_temp_path $state/uwsgi;
   scgi_temp_path $state/scgi;
   server {
-    listen 127.0.0.1:$port;
+    $listen
     server_name localhost;
     root $root;
     index index.html;
@@ -109,6 +116,9 @@ case "${1:-}" in
         --workers) [[ "${2:-}" =~ ^[1-9][0-9]?$ ]] || usage; workers=$2; shift 2 ;;
         --bench) bench=1; shift ;;
         --no-keepalive) keepalive=0; shift ;;
+        --tls) [ $# -ge 3 ] && [ -r "$2" ] && [ -r "$3" ] || usage
+               tls_cert=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+               tls_key=$(cd "$(dirname "$3")" && pwd)/$(basename "$3"); shift 3 ;;
         *) usage ;;
       esac
     done

@@ -215,6 +215,21 @@ const std::vector<TOptionEntry>& OptionTable() {
          Number(0, std::numeric_limits<int32_t>::max(), [](TRunOptions& o, int n) { o.LowSpeedLimit = n; })},
         {0, "low-speed-time", K::vkRequired, "SECONDS", "the period of the low-speed limit (default 60; 0: off)",
          Number(0, 86400, [](TRunOptions& o, int n) { o.LowSpeedTime = n; })},
+        {0, "no-check-certificate", K::vkNone, "",
+         "accept https servers whose certificate does not verify (expired, unknown issuer, other host)",
+         Flag(&TRunOptions::CheckCertificates, false)},
+        {0, "check-certificate", K::vkNone, "", "refuse https servers whose certificate does not verify (the default)",
+         Flag(&TRunOptions::CheckCertificates, true)},
+        {0, "ca-certificate", K::vkRequired, "FILE",
+         "also trust the authorities in this PEM file (empty: the system's only)",
+         [](TRunOptions& o, const std::string& v, std::string&) {
+             o.CaCertificates = v.empty() ? v : AbsolutePath(v);
+             return true;
+         }},
+        {0, "keep-alive", K::vkNone, "", "HTTP/1.1 with persistent connections: several files per connection",
+         Flag(&TRunOptions::KeepAlive, true)},
+        {0, "no-keep-alive", K::vkNone, "", "HTTP/1.0, one connection per file (the default)",
+         Flag(&TRunOptions::KeepAlive, false)},
     };
     return table;
 }
@@ -381,6 +396,9 @@ bool TRunOptions::ApplyTo(TProgramSettings& settings) const {
     set(settings.AutosaveMinutes, AutosaveMinutes);
     set(settings.LowSpeedLimit, LowSpeedLimit);
     set(settings.LowSpeedTime, LowSpeedTime);
+    set(settings.CheckCertificates, CheckCertificates);
+    set(settings.CaCertificates, CaCertificates);
+    set(settings.KeepAlive, KeepAlive);
     return changed;
 }
 

@@ -55,6 +55,8 @@ struct TRunOptions {
     std::optional<bool> AutosaveEnabled;
     std::optional<int> AutosaveMinutes;
     std::optional<int> LowSpeedLimit, LowSpeedTime;
+    std::optional<bool> CheckCertificates, KeepAlive;
+    std::optional<std::string> CaCertificates;
 
     void ApplyTo(TDownloadProject& project) const;
     // True when a program setting was given (the settings file is then written).

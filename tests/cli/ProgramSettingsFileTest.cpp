@@ -115,6 +115,28 @@ TEST(ProgramSettingsFile, EveryFieldSurvivesARoundTripWithPasswordsScrambled) {
     EXPECT_EQ(r.Language, "Deutsch");
 }
 
+TEST(ProgramSettingsFile, NetworkSettingsHaveASectionOfTheirOwn) {
+    TCliTempDir dir;
+    const std::string path = dir.Path() + "HttpVorlin.ini";
+    TProgramSettings defaults;
+    LoadProgramSettingsFile(path, defaults);
+    EXPECT_TRUE(defaults.CheckCertificates);
+    EXPECT_EQ(defaults.CaCertificates, "");
+    EXPECT_FALSE(defaults.KeepAlive);
+    TProgramSettings s;
+    s.CheckCertificates = false;
+    s.CaCertificates = "/etc/company/ca.pem";
+    s.KeepAlive = true;
+    SaveProgramSettingsFile(path, s);
+    EXPECT_THAT(ReadWholeFile(path),
+                HasSubstr("[Network]\nCheckCertificates=0\nCaCertificates=/etc/company/ca.pem\nKeepAlive=1\n"));
+    TProgramSettings r;
+    LoadProgramSettingsFile(path, r);
+    EXPECT_FALSE(r.CheckCertificates);
+    EXPECT_EQ(r.CaCertificates, "/etc/company/ca.pem");
+    EXPECT_TRUE(r.KeepAlive);
+}
+
 TEST(ProgramSettingsFile, ValuesAFieldCantHoldKeepTheDefault) {
     TIniFile ini;
     ini.LoadFromText("[TimeOut]\nTimeOut-Length=70000\nNumber Of Tries=abc\n[ClipBoard]\nType=300\n"

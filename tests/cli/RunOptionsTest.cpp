@@ -130,6 +130,19 @@ TEST(RunOptions, ProgramSettingsChangeOnlyWhenGiven) {
     EXPECT_EQ(settings.TimeOutLength, 9);
 }
 
+TEST(RunOptions, CertificateAndKeepAliveOptionsAreProgramSettings) {
+    TProgramSettings settings;
+    EXPECT_TRUE(Parsed({"--no-check-certificate", "--keep-alive", "--ca-certificate", "/etc/ca.pem"}).ApplyTo(settings));
+    EXPECT_FALSE(settings.CheckCertificates);
+    EXPECT_TRUE(settings.KeepAlive);
+    EXPECT_EQ(settings.CaCertificates, "/etc/ca.pem");
+    EXPECT_TRUE(Parsed({"--check-certificate", "--no-keep-alive", "--ca-certificate="}).ApplyTo(settings));
+    EXPECT_TRUE(settings.CheckCertificates);
+    EXPECT_FALSE(settings.KeepAlive);
+    EXPECT_EQ(settings.CaCertificates, "");
+    EXPECT_THAT(Refusal({"--keep-alive=yes"}), HasSubstr("takes no value"));
+}
+
 TEST(RunOptions, HelpListsEveryOption) {
     std::string help = RunOptionsHelp();
     for (const char* name :
@@ -138,7 +151,8 @@ TEST(RunOptions, HelpListsEveryOption) {
           "--min-free", "--exclude-ext", "--js", "--reset", "--user", "--password", "--timeout", "--no-timeout",
           "--tries", "--proxy", "--proxy-user", "--proxy-password", "--user-agent", "--autosave", "--quiet",
           "--verbose", "--download-dir", "--debug", "--output-file FILE", "--input-file FILE", "--new",
-          "--low-speed-limit BYTES", "--low-speed-time SECONDS"})
+          "--low-speed-limit BYTES", "--low-speed-time SECONDS",
+          "--no-check-certificate", "--ca-certificate", "--keep-alive", "--no-keep-alive"})
         EXPECT_THAT(help, HasSubstr(name));
     // It reads on a terminal of 80 columns.
     std::istringstream lines(help);

@@ -5,6 +5,7 @@ target_link_libraries(vorlin_e2e_run_support PUBLIC vorlin_e2e_support vorlin_ru
 
 vorlin_add_tests(e2e_site_run_tests
   SOURCES OfflineRunTest.cpp MirrorRunTest.cpp UpdateRunTest.cpp RulesRunTest.cpp HostileRunTest.cpp
+    HttpsRunTest.cpp
   LIBS vorlin_e2e_run_support LABELS e2e)
 
 # With the shipped style-sheet plugin loaded.
@@ -17,7 +18,7 @@ target_compile_definitions(e2e_css_run_tests PRIVATE
 
 # Through the program itself.
 vorlin_add_tests(e2e_program_tests
-  SOURCES ShowLinksRunTest.cpp ProgramRunTest.cpp
+  SOURCES ShowLinksRunTest.cpp ProgramRunTest.cpp HttpsProgramTest.cpp
   LIBS vorlin_e2e_run_support LABELS e2e)
 add_dependencies(e2e_program_tests vorlin)
 target_compile_definitions(e2e_program_tests PRIVATE VORLIN_BINARY="$<TARGET_FILE:vorlin>")

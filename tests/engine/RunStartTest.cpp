@@ -51,10 +51,10 @@ TEST_F(RunStartTest, CancelDuringTheStartAddressTestAborts) {
 }
 
 TEST_F(RunStartTest, OtherSchemesAreRefusedWithAReason) {
-    run.Project.URL = "https://example.invalid/";
+    run.Project.URL = "ftp://example.invalid/";
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(Finished(run.Window));
-    EXPECT_TRUE(run.Window.ErrorLogged("https://example.invalid/"));
+    EXPECT_TRUE(run.Window.ErrorLogged("Only http:// and https:// addresses can be downloaded: ftp://example.invalid/"));
 }
 
 TEST_F(RunStartTest, BareHostGetsSchemeAndSlash) {

@@ -17,7 +17,14 @@ std::string TSiteRequest::Header(const std::string& name) const {
     return std::string();
 }
 
-TSiteServer::TSiteServer() {
+TSiteServer::TSiteServer() { Start(); }
+
+TSiteServer::TSiteServer(const TTestCertificate& tls) {
+    FListener.EnableTls(tls);
+    Start();
+}
+
+void TSiteServer::Start() {
     FListener.Start([this](int fd) { return std::function<void()>([this, fd] { Serve(fd); }); });
 }
 
@@ -81,23 +88,23 @@ TScript TSiteServer::Status(int status, const std::string& reason, const std::ve
     return TScript().Send(Answer(status, reason, headers, "")).Close();
 }
 
-bool TSiteServer::ReadRequest(int fd, std::string& raw) {
+bool TSiteServer::ReadRequest(TServerStream& stream, std::string& raw) {
     while (raw.find("\r\n\r\n") == std::string::npos) {
         if (FListener.Stopping()) return false;
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
         char buf[4096];
-        ssize_t n = recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) return false;
+        int n = stream.Receive(buf, sizeof buf, FListener.StopFlag());
+        if (n < 0) continue;
+        if (n == 0) return false;
         raw.append(buf, static_cast<size_t>(n));
     }
     return true;
 }
 
 void TSiteServer::Serve(int fd) {
+    std::unique_ptr<TServerStream> stream = FListener.OpenStream(fd);
     std::string raw;
     TScript script;
-    if (ReadRequest(fd, raw)) {
+    if (ReadRequest(*stream, raw)) {
         TSiteRequest request;
         request.Raw = raw.substr(0, raw.find("\r\n\r\n"));
         std::string line = request.Raw.substr(0, request.Raw.find("\r\n"));
@@ -116,13 +123,13 @@ void TSiteServer::Serve(int fd) {
         }
         script = handler ? handler(request, nth) : Status(404, "Not Found");
         // The request is read already; a ReadRequest step in a route's script is a no-op.
-        bool closedByClient = FListener.PlaySteps(fd, script, [] { return true; }, nullptr);
+        bool closedByClient = FListener.PlaySteps(*stream, script, [] { return true; }, nullptr);
         if (closedByClient) {
             std::lock_guard<std::mutex> g(FLock);
             ++FClosed[request.Path];
         }
     }
-    FListener.CloseConnection(fd, script);
+    FListener.CloseConnection(*stream, script);
 }
 
 std::vector<std::string> TSiteServer::Gets(size_t from) {

@@ -32,12 +32,14 @@ public:
     using THandler = std::function<TScript(const TSiteRequest& request, int nth)>;
 
     TSiteServer();
+    // Every connection speaks TLS with this certificate ("https://" URLs).
+    explicit TSiteServer(const TTestCertificate& tls);
     ~TSiteServer();
     TSiteServer(const TSiteServer&) = delete;
     TSiteServer& operator=(const TSiteServer&) = delete;
 
     uint16_t Port() const { return FListener.Port(); }
-    // "http://127.0.0.1:port" + path.
+    // "http://127.0.0.1:port" + path ("https://" with TLS).
     std::string Url(const std::string& path = "/") const;
 
     void Route(const std::string& path, TScript answer);
@@ -66,8 +68,9 @@ public:
     static TScript Status(int status, const std::string& reason, const std::vector<std::string>& headers = {});
 
 private:
+    void Start();
     void Serve(int fd);
-    bool ReadRequest(int fd, std::string& raw);
+    bool ReadRequest(TServerStream& stream, std::string& raw);
 
     std::mutex FLock;
     std::map<std::string, THandler> FRoutes;

@@ -15,7 +15,10 @@ TEST(ClassifyLink, SchemesAndRelativeForms) {
     EXPECT_EQ(ClassifyLink("Javascript:void(0)"), lkJavaScript);
     EXPECT_EQ(ClassifyLink("news:comp", &absolute), lkOtherScheme);
     EXPECT_TRUE(absolute);
-    EXPECT_EQ(ClassifyLink("https://x/"), lkOtherScheme);
+    // https is of the http family: the stored kind byte stays lkHttp.
+    EXPECT_EQ(ClassifyLink("HTTPS://x/", &absolute), lkHttp);
+    EXPECT_TRUE(absolute);
+    EXPECT_EQ(ClassifyLink("httpsx://x/"), lkOtherScheme);
     // The colon follows the question mark: a relative link with a query.
     EXPECT_EQ(ClassifyLink("page.html?goto=http://x", &absolute), lkRelative);
     EXPECT_FALSE(absolute);

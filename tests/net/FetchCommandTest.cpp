@@ -1,5 +1,6 @@
 // `vorlin fetch` as a user runs it, against the scripted server.
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/TestCertificates.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 using vorlin::test::TScript;
 using vorlin::test::TScriptedServer;
+using vorlin::test::TTestAuthority;
 
 namespace {
 
@@ -90,4 +92,29 @@ TEST(FetchCommand, FailuresExitOneWithTheReason) {
     EXPECT_NE(r.Err.find("more than 10 redirects"), std::string::npos) << r.Err;
     EXPECT_EQ(loop.Connections(), 11);
     EXPECT_EQ(Fetch("").Status, 2);
+}
+
+TEST(FetchCommand, HttpsSpeaksTlsAndNoSchemeIsFetchedInClear) {
+    TTestAuthority authority;
+    TScriptedServer server(authority.Issue({"127.0.0.1"}));
+    server.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nsecret body"));
+    server.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\n\r\nnever sent"));
+    std::string ca = vorlin::test::WriteTestFile(testing::TempDir() + "vorlin-fetch-ca-" + std::to_string(getpid()),
+                                                 "ca.pem", authority.CertificatePem());
+    TRun r = Fetch("--ca-certificate " + ca + " " + server.Url("/s"));
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "secret body");
+    EXPECT_EQ(server.Requests()[0].rfind("GET /s HTTP/1.0\r\n", 0), 0u);
+    // Unknown authority: refused with its reason.
+    r = Fetch(server.Url("/s"));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("unknown authority"), std::string::npos) << r.Err;
+    std::remove(ca.c_str());
+
+    TScriptedServer plain;
+    plain.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\n\r\nclear"));
+    r = Fetch("ftp://127.0.0.1:" + std::to_string(plain.Port()) + "/file");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("Protocol not supported (Error #10043)"), std::string::npos) << r.Err;
+    EXPECT_EQ(plain.Connections(), 0);
 }

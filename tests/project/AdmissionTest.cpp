@@ -1,5 +1,6 @@
 #include "project/DownloadLink.h"
 
+#include "links/UrlHelpers.h"
 #include "platform/FileSystem.h"
 #include "project/DownloadProject.h"
 #include "project/LinkStateList.h"
@@ -62,6 +63,34 @@ TEST_F(Admission, ScopeByDirectoryServerAndDomain) {
     EXPECT_TRUE(Link.IsOutOfScope());
     Link.BaseResolved = true;
     EXPECT_FALSE(Link.IsOutOfScope());
+}
+
+// http and https of one host are one server (whatever their ports, which
+// belong to their schemes); a port of the same scheme, or another host, is not.
+TEST_F(Admission, BothSchemesOfAHostAreOneServerForEveryScope) {
+    struct TCase {
+        TScopeMode Mode;
+        const char* Start;
+        const char* Server;
+        bool Inside;
+    };
+    const TCase cases[] = {
+        {smStayInDirectory, "http://h/", "https://h/", true},
+        {smStayInDirectory, "https://h:8443/", "http://h:8080/", true},
+        {smStayOnServer, "https://h/", "http://h/", true},
+        {smStayOnServer, "http://h:8080/", "http://h:9090/", false},
+        {smStayOnServer, "http://h/", "https://H/", false},
+        {smStayOnServer, "http://h/", "ftp://h/", false},
+        {smStayInDomain, "https://www.example.com:8443/", "http://cdn.example.com:8080/", true},
+        {smStayInDomain, "https://www.example.com/", "http://www.example.org/", false},
+    };
+    for (const TCase& c : cases) {
+        Project.ScopeMode = c.Mode;
+        Project.StartServer = c.Start;
+        Project.StartDomain = DomainOfRoot(c.Start);
+        Link.SetServer(c.Server);
+        EXPECT_EQ(Link.IsOutOfScope(), !c.Inside) << c.Start << " " << c.Server;
+    }
 }
 
 TEST_F(Admission, PluginsConfirmOutsideAndForce) {

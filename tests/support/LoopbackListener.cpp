@@ -18,17 +18,6 @@ bool Readable(int fd) {
     return poll(&p, 1, 20) > 0;
 }
 
-bool SendAll(int fd, const std::string& bytes, const std::atomic<bool>& stop) {
-    size_t done = 0;
-    while (done < bytes.size() && !stop) {
-        ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 TLoopbackListener::TLoopbackListener() {
@@ -47,6 +36,15 @@ TLoopbackListener::TLoopbackListener() {
 }
 
 TLoopbackListener::~TLoopbackListener() { Stop(); }
+
+void TLoopbackListener::EnableTls(const TTestCertificate& certificate) {
+    FTls = std::make_unique<TTlsServerContext>(certificate);
+}
+
+std::unique_ptr<TServerStream> TLoopbackListener::OpenStream(int fd) const {
+    if (FTls) return FTls->Wrap(fd);
+    return std::make_unique<TServerStream>(fd);
+}
 
 void TLoopbackListener::Start(TAccept accept) {
     FAccept = std::move(accept);
@@ -67,7 +65,7 @@ void TLoopbackListener::Stop() {
 }
 
 std::string TLoopbackListener::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(FPort) + path;
+    return (FTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(FPort) + path;
 }
 
 bool TLoopbackListener::Wait(uint32_t ms) const {
@@ -87,8 +85,10 @@ void TLoopbackListener::AcceptLoop() {
     }
 }
 
-bool TLoopbackListener::PlaySteps(int fd, const TScript& script, const std::function<bool()>& readRequest,
+bool TLoopbackListener::PlaySteps(TServerStream& stream, const TScript& script,
+                                  const std::function<bool()>& readRequest,
                                   const std::function<void(const char*, size_t)>& received) const {
+    const int fd = stream.Fd();
     for (const TScript::TStep& step : script.Steps) {
         if (FStop) return false;
         switch (step.Kind) {
@@ -96,13 +96,16 @@ bool TLoopbackListener::PlaySteps(int fd, const TScript& script, const std::func
             if (!readRequest()) return false;
             break;
         case TScript::TStepKind::skSend:
-            if (!SendAll(fd, step.Bytes, FStop)) return false;
+            if (!stream.SendAll(step.Bytes, FStop)) return false;
             break;
         case TScript::TStepKind::skPause:
             if (!Wait(step.Ms)) return false;
             break;
         case TScript::TStepKind::skClose:
-            shutdown(fd, SHUT_WR);
+            stream.Close();
+            return false;
+        case TScript::TStepKind::skCut:
+            stream.Cut();
             return false;
         case TScript::TStepKind::skReset: {
             linger l{1, 0};
@@ -111,10 +114,10 @@ bool TLoopbackListener::PlaySteps(int fd, const TScript& script, const std::func
         }
         case TScript::TStepKind::skSilence:
             while (!FStop) {
-                if (!Readable(fd)) continue;
                 char buf[512];
-                ssize_t n = recv(fd, buf, sizeof buf, 0);
-                if (n <= 0) return true;
+                int n = stream.Receive(buf, sizeof buf, FStop);
+                if (n < 0) continue;
+                if (n == 0) return true;
                 if (received) received(buf, static_cast<size_t>(n));
             }
             return false;
@@ -123,7 +126,8 @@ bool TLoopbackListener::PlaySteps(int fd, const TScript& script, const std::func
     return false;
 }
 
-void TLoopbackListener::CloseConnection(int fd, const TScript& script) const {
+void TLoopbackListener::CloseConnection(TServerStream& stream, const TScript& script) const {
+    const int fd = stream.Fd();
     if (script.Steps.empty() || script.Steps.back().Kind != TScript::TStepKind::skReset) {
         for (int i = 0; i < 100 && !FStop; ++i) {
             if (!Readable(fd)) continue;

@@ -1,6 +1,7 @@
 #include "tests/support/ScriptedServer.h"
 
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/ServerStream.h"
 
 #include <functional>
 
@@ -29,6 +30,10 @@ TScript& TScript::Reset() {
     Steps.push_back({TStepKind::skReset, {}, 0});
     return *this;
 }
+TScript& TScript::Cut() {
+    Steps.push_back({TStepKind::skCut, {}, 0});
+    return *this;
+}
 TScript& TScript::Silence() {
     Steps.push_back({TStepKind::skSilence, {}, 0});
     return *this;
@@ -39,7 +44,14 @@ TScript TScript::Reply(std::string bytes) {
     return s;
 }
 
-TScriptedServer::TScriptedServer() : FListener(std::make_unique<TLoopbackListener>()) {
+TScriptedServer::TScriptedServer() : FListener(std::make_unique<TLoopbackListener>()) { Start(); }
+
+TScriptedServer::TScriptedServer(const TTestCertificate& tls) : FListener(std::make_unique<TLoopbackListener>()) {
+    FListener->EnableTls(tls);
+    Start();
+}
+
+void TScriptedServer::Start() {
     FListener->Start([this](int fd) {
         std::lock_guard<std::mutex> g(FLock);
         size_t index = FRequests.size();
@@ -52,6 +64,8 @@ TScriptedServer::TScriptedServer() : FListener(std::make_unique<TLoopbackListene
 TScriptedServer::~TScriptedServer() { FListener->Stop(); }
 
 uint16_t TScriptedServer::Port() const { return FListener->Port(); }
+
+const TTlsServerContext* TScriptedServer::Tls() const { return FListener->Tls(); }
 
 std::string TScriptedServer::Url(const std::string& path) const { return FListener->Url(path); }
 
@@ -77,18 +91,22 @@ void TScriptedServer::Record(size_t index, const char* data, size_t len) {
     FRequests[index].append(data, len);
 }
 
-bool TScriptedServer::ReadRequest(int fd, size_t index) {
+bool TScriptedServer::ReadRequest(TServerStream& stream, size_t index, size_t count) {
+    auto headers = [&] {
+        std::lock_guard<std::mutex> g(FLock);
+        size_t found = 0;
+        for (size_t p = FRequests[index].find("\r\n\r\n"); p != std::string::npos;
+             p = FRequests[index].find("\r\n\r\n", p + 4))
+            ++found;
+        return found;
+    };
     for (;;) {
-        {
-            std::lock_guard<std::mutex> g(FLock);
-            if (FRequests[index].find("\r\n\r\n") != std::string::npos) return true;
-        }
+        if (headers() >= count) return true;
         if (FListener->Stopping()) return false;
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
         char buf[4096];
-        ssize_t n = recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) return false;
+        int n = stream.Receive(buf, sizeof buf, FListener->StopFlag());
+        if (n < 0) continue;
+        if (n == 0) return false;
         Record(index, buf, static_cast<size_t>(n));
     }
 }
@@ -102,10 +120,12 @@ void TScriptedServer::Serve(int fd, size_t index) {
         else
             script.ReadRequest().Close();
     }
+    std::unique_ptr<TServerStream> stream = FListener->OpenStream(fd);
+    size_t requests = 0;
     FListener->PlaySteps(
-        fd, script, [&] { return ReadRequest(fd, index); },
+        *stream, script, [&] { return ReadRequest(*stream, index, ++requests); },
         [&](const char* data, size_t len) { Record(index, data, len); });
-    FListener->CloseConnection(fd, script);
+    FListener->CloseConnection(*stream, script);
     --FBusy;
 }
 

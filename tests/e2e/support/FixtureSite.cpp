@@ -49,7 +49,7 @@ std::string BigFile() {
 
 } // namespace
 
-void WriteFixtureSite(const std::string& root, int port) {
+void WriteFixtureSite(const std::string& root, int port, const std::string& scheme) {
     const std::string p = std::to_string(port);
     Put(root, "index.html", R"(<html><head><title>Fixture site</title>
 <link rel="stylesheet" href="css/site.css"></head>
@@ -107,7 +107,7 @@ roll.src = 'img/roll.gif';
         "<html><head><meta http-equiv=\"Refresh\" content=\"0; URL=refreshed.html\"></head>"
         "<body>moving</body></html>\n");
     Put(root, "refreshed.html", "<html><body>refreshed</body></html>\n");
-    Put(root, "based/page.html", "<html><head><base href=\"http://127.0.0.1:" + p +
+    Put(root, "based/page.html", "<html><head><base href=\"" + scheme + "://127.0.0.1:" + p +
                                      "/based/inner/\"></head><body><a href=\"target.html\">t</a>"
                                      "<img src=\"pic.gif\"></body></html>\n");
     Put(root, "based/inner/target.html", "<html><body>target</body></html>\n");

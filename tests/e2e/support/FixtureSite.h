@@ -10,9 +10,9 @@
 
 namespace vorlin::test {
 
-// Writes the site below root (created as needed). port is the server's, for
-// the one page whose BASE tag names the server absolutely.
-void WriteFixtureSite(const std::string& root, int port);
+// Writes the site below root (created as needed). scheme and port are the
+// server's, for the one page whose BASE tag names the server absolutely.
+void WriteFixtureSite(const std::string& root, int port, const std::string& scheme = "http");
 
 // The nginx server-block directives the site needs (redirects, listing,
 // the protected area); pass to TNginxServer.

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <netinet/in.h>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -61,19 +62,28 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 
 bool NginxAvailable() { return ::access(kNginx, X_OK) == 0; }
 
-TNginxServer::TNginxServer(const std::string& root, const std::string& serverConfig) {
+TNginxServer::TNginxServer(const std::string& root, const std::string& serverConfig)
+    : TNginxServer(root, TNginxOptions{serverConfig, "", "", false}) {}
+
+TNginxServer::TNginxServer(const std::string& root, const TNginxOptions& options) {
     char pattern[] = "/tmp/vorlin-nginx-XXXXXX";
     if (!::mkdtemp(pattern)) throw std::runtime_error("cannot make nginx prefix");
     FPrefix = std::string(pattern) + "/";
     ::chmod(pattern, 0755);
     for (int attempt = 0; attempt < 5; ++attempt)
-        if (TryStart(root, serverConfig)) return;
+        if (TryStart(root, options)) return;
     throw std::runtime_error("nginx did not start: " + ReadAll(FPrefix + "error.log"));
 }
 
-bool TNginxServer::TryStart(const std::string& root, const std::string& serverConfig) {
+bool TNginxServer::TryStart(const std::string& root, const TNginxOptions& options) {
+    const bool tls = !options.CertificateFile.empty() && !options.KeyFile.empty();
     FPort = FreeLoopbackPort();
-    std::string extra = Replace(Replace(serverConfig, "@ROOT@", root), "@PORT@", std::to_string(FPort));
+    FSecurePort = 0;
+    if (tls)
+        do FSecurePort = FreeLoopbackPort();
+        while (FSecurePort == FPort);
+    std::string extra = Replace(Replace(Replace(options.ServerConfig, "@ROOT@", root), "@PORT@", std::to_string(FPort)),
+                                "@SECURE_PORT@", std::to_string(FSecurePort));
     std::ofstream conf(FPrefix + "nginx.conf");
     // Workers run as root when the tests do, so that files in private
     // temporary directories stay readable.
@@ -85,13 +95,21 @@ bool TNginxServer::TryStart(const std::string& root, const std::string& serverCo
          // The request line, status and size, and the headers that make a
          // request conditional or partial.
          << "  log_format vorlin '$remote_addr \"$request\" $status $body_bytes_sent "
-            "range=\"$http_range\" ims=\"$http_if_modified_since\" auth=\"$remote_user\"';\n"
+            "range=\"$http_range\" ims=\"$http_if_modified_since\" auth=\"$remote_user\" "
+            "conn=$connection scheme=$scheme';\n"
          << "  access_log " << FPrefix << "access.log vorlin;\n"
          << "  client_body_temp_path " << FPrefix << "body;\n  proxy_temp_path " << FPrefix
          << "proxy;\n  fastcgi_temp_path " << FPrefix << "fastcgi;\n  uwsgi_temp_path " << FPrefix
          << "uwsgi;\n  scgi_temp_path " << FPrefix << "scgi;\n"
-         << "  sendfile on;\n  keepalive_timeout 0;\n"
-         << "  server {\n    listen 127.0.0.1:" << FPort << ";\n    server_name localhost;\n"
+         << "  sendfile on;\n"
+         << (options.KeepAlive ? "  keepalive_timeout 30s;\n  keepalive_requests 100000;\n" : "  keepalive_timeout 0;\n")
+         << "  server {\n    listen 127.0.0.1:" << FPort << ";\n";
+    if (tls)
+        conf << "    listen 127.0.0.1:" << FSecurePort << " ssl;\n"
+             << "    ssl_certificate " << options.CertificateFile << ";\n"
+             << "    ssl_certificate_key " << options.KeyFile << ";\n"
+             << "    ssl_protocols TLSv1.2 TLSv1.3;\n";
+    conf << "    server_name localhost;\n"
          << "    root " << root << ";\n" << extra << "\n  }\n}\n";
     conf.close();
 
@@ -109,7 +127,7 @@ bool TNginxServer::TryStart(const std::string& root, const std::string& serverCo
             FPid = -1;
             return false;  // it exited: port taken or bad configuration
         }
-        if (Accepts(FPort)) return true;
+        if (Accepts(FPort) && (FSecurePort == 0 || Accepts(FSecurePort))) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     Stop();
@@ -140,7 +158,26 @@ void TNginxServer::Stop() {
 
 std::string TNginxServer::BaseURL() const { return "http://127.0.0.1:" + std::to_string(FPort) + "/"; }
 
+std::string TNginxServer::SecureBaseURL() const { return "https://127.0.0.1:" + std::to_string(FSecurePort) + "/"; }
+
 std::string TNginxServer::AccessLog() const { return ReadAll(FPrefix + "access.log"); }
+
+int TNginxServer::LoggedRequests() const {
+    std::istringstream log(AccessLog());
+    int n = 0;
+    for (std::string line; std::getline(log, line);) ++n;
+    return n;
+}
+
+int TNginxServer::LoggedConnections() const {
+    std::istringstream log(AccessLog());
+    std::set<std::string> connections;
+    for (std::string line; std::getline(log, line);) {
+        size_t at = line.find(" conn=");
+        if (at != std::string::npos) connections.insert(line.substr(at + 6, line.find(' ', at + 6) - at - 6));
+    }
+    return static_cast<int>(connections.size());
+}
 
 std::vector<std::string> TNginxServer::RequestsOf(const std::string& path) const {
     std::vector<std::string> lines;

@@ -1,6 +1,7 @@
 #include "tests/e2e/support/SiteRun.h"
 
 #include "tests/e2e/support/FixtureSite.h"
+#include "tests/support/TestCertificates.h"
 
 #include <cctype>
 #include <filesystem>
@@ -54,9 +55,23 @@ std::vector<std::string> LinkAttributes(const std::string& html) {
 void TFixtureSiteRun::SetUp() {
     if (!NginxAvailable()) GTEST_SKIP() << "nginx is not installed";
     SiteRoot = run.Dir() + "/served";
-    Server = std::make_unique<TNginxServer>(SiteRoot, FixtureServerConfig(SiteRoot) + ExtraConfig);
-    WriteFixtureSite(SiteRoot, Server->Port());
-    run.Project.URL = Server->BaseURL();
+    TNginxOptions options;
+    options.ServerConfig = FixtureServerConfig(SiteRoot) + ExtraConfig;
+    options.KeepAlive = KeepConnections;
+    if (Secure) {
+        TTestAuthority authority;
+        TTestCertificate certificate = authority.Issue({"127.0.0.1", "localhost"});
+        const std::string dir = run.Dir() + "/tls";
+        options.CertificateFile = WriteTestFile(dir, "server.pem", certificate.CertificatePem);
+        options.KeyFile = WriteTestFile(dir, "server.key", certificate.KeyPem);
+        run.Settings.CaCertificates = WriteTestFile(dir, "ca.pem", authority.CertificatePem());
+    }
+    Server = std::make_unique<TNginxServer>(SiteRoot, options);
+    if (Secure)
+        WriteFixtureSite(SiteRoot, Server->SecurePort(), "https");
+    else
+        WriteFixtureSite(SiteRoot, Server->Port());
+    run.Project.URL = Secure ? Server->SecureBaseURL() : Server->BaseURL();
     run.Project.DownloadBckgrds = true;
     run.Project.FollowExternalImages = true;
     run.Project.ExcludeList = {"zip", ".exe"};

@@ -44,6 +44,11 @@ protected:
 
     // Extra server-block directives for this test (before SetUp).
     std::string ExtraConfig;
+    // Before SetUp: the site is served over TLS as well, with a certificate
+    // of a private authority that the run trusts, and the run starts at its
+    // https address; nginx keeps connections between requests.
+    bool Secure = false;
+    bool KeepConnections = false;
     std::string SiteRoot;
     std::unique_ptr<TNginxServer> Server;
     TRunHarness run;
