@@ -129,7 +129,7 @@ TEST(ProgramSettingsFile, NetworkSettingsHaveASectionOfTheirOwn) {
     s.KeepAlive = true;
     SaveProgramSettingsFile(path, s);
     EXPECT_THAT(ReadWholeFile(path),
-                HasSubstr("[Network]\nCheckCertificates=0\nCaCertificates=/etc/company/ca.pem\nKeepAlive=1\n"));
+                HasSubstr("[Network]\nLowSpeedLimit=1024\nLowSpeedTime=60\nCheckCertificates=0\nCaCertificates=/etc/company/ca.pem\nKeepAlive=1\n"));
     TProgramSettings r;
     LoadProgramSettingsFile(path, r);
     EXPECT_FALSE(r.CheckCertificates);

@@ -77,7 +77,7 @@ TEST_F(HttpsProgramTest, UnknownAuthorityIsRefusedTrustedOrAccepted) {
     EXPECT_EQ(accepted.Status, 0) << accepted.Err;
     EXPECT_EQ(Stored("accepted"), Stored("trusted"));
     const std::string ini = ReadWholeFile(FDir + "/home/HttpVorlin.ini");
-    EXPECT_NE(ini.find("[Network]\nCheckCertificates=0\nCaCertificates=\nKeepAlive=1\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Network]\nLowSpeedLimit=1024\nLowSpeedTime=60\nCheckCertificates=0\nCaCertificates=\nKeepAlive=1\n"), std::string::npos) << ini;
     EXPECT_LT(FServer->LoggedConnections(), FServer->LoggedRequests());
 }
 

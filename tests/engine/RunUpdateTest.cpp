@@ -181,9 +181,9 @@ TEST_F(RunUpdateTest, AutosaveAtZeroMinutesSavesWhileRunningOncePerSecond) {
 TEST_F(RunUpdateTest, AnAutosaveThatFailsToWriteIsReportedAndTheRunGoesOn) {
     Home("<a href=\"/slow.html\">slow</a>");
     site.Route("/slow.html",
-               TScript().Pause(200).Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/html"}, "slow")).Close());
+               TScript().Pause(1300).Send(TSiteServer::Answer(200, "OK", {"Content-Type: text/html"}, "slow")).Close());
     run.Settings.AutosaveEnabled = true;
-    run.Settings.AutosaveMinutes = 0;
+    run.Settings.AutosaveMinutes = 0;  // still a second between two saves
     // A directory where the data file should go: the new file can't replace it.
     std::filesystem::create_directories(run.DataFile() + "/in-the-way");
     ASSERT_TRUE(run.RunToEnd());
