@@ -69,6 +69,7 @@ void TDownloadLinks::LocalNameChanged(TDownloadLink& link) {
 
 void TDownloadLinks::Clear() {
     ++FGeneration;
+    LegacyLocalDirs = false;
     FNames.Clear();
     FTree.Clear();
     FOrder.Clear([](TDownloadLink* link) {
