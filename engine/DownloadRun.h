@@ -12,6 +12,7 @@
 #include "engine/RunReporter.h"
 #include "engine/RunSetup.h"
 #include "engine/Queue.h"
+#include "links/ReferenceRepair.h"
 #include "project/PasswordList.h"
 
 #include <cstdint>
@@ -69,6 +70,8 @@ public:
     bool Resuming() const { return FResuming; }
 
     void RecordRedirect(TDownloadLink* target, TDownloadLink* redirected);
+    // What the stored pages' references need at the end of the run.
+    TReferenceRepair& Repairs() { return FRepairs; }
     void ReportBytes(int64_t bytes);
     // Takes the client out of the run; it is freed once the current message
     // has been handled (it may be the one whose event is running).
@@ -117,6 +120,8 @@ private:
     // that dies later keeps them (the link data says those links are done).
     void CopyFinishedRedirects();
     void CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected);
+    // Points the references of stored pages at what is there (RunRepairs.cpp).
+    void RepairStoredReferences();
     // The autosave's link data: as SaveLinkData, with the links redirected
     // to a target still to come stored as pending.
     void SaveLinkDataForResume();
@@ -142,6 +147,7 @@ private:
     std::unique_ptr<THTTPVorlinRules> FRules;
     ILinkPluginVotes* FFormerVotes = nullptr;
     std::vector<std::pair<TDownloadLink*, TDownloadLink*>> FRedirects;  // (target, redirected)
+    TReferenceRepair FRepairs;
     std::vector<TMsg> FDeferred;  // thread messages that came during the start-address test
     TRunState FState = TRunState::ssIdle;
     bool FPaused = false;

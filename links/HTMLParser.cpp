@@ -8,7 +8,6 @@
 #include "links/UrlHelpers.h"
 #include "platform/DebugLog.h"
 #include "platform/Exception.h"
-#include "platform/FileSystem.h"
 #include "platform/Stream.h"
 #include "platform/StringUtils.h"
 #include "project/DownloadLink.h"
@@ -254,10 +253,9 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
     if (attribute.Position + attribute.Length > FTagText.size()) return;
     // Each reference keeps its own fragment: one page may link to several
-    // places of another.
-    std::string text = FCurrentLink->State == lsFilteredOut && !FileExists(LinkFilePath(FProject, *FCurrentLink))
-                           ? AbsoluteReferenceText(*FCurrentLink, TReferenceContainer::rcHtml)
-                           : LocalReferenceText(*FPage, *FCurrentLink);
+    // places of another. Whether the file will be there is known at the end
+    // of the run, which repairs the references of those that are not.
+    std::string text = LocalReferenceText(*FPage, *FCurrentLink);
     text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
     FRewrites.push_back({attribute.Position, attribute.Length, std::move(text)});
 }

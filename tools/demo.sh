@@ -23,4 +23,4 @@ build/bin/vorlin get --home "$home" "$url" "$copy"
 
 files=$(find "$copy" -type f | wc -l)
 echo
-echo "The offline copy is in $copy ($files files); open $copy/127.0.0.1/index.html in a browser."
+echo "The offline copy is in $copy ($files files); open $copy/127.0.0.1+$port/index.html in a browser."

@@ -44,6 +44,8 @@ protected:
         return Home() + "/Projects/Quick Projects/" + caption + ".prj";
     }
     std::string Caption() const { return "127.0.0.1_" + std::to_string(site.Port()); }
+    // The site's directory in a copy: the host and the server's port.
+    std::string HostDir() const { return "/127.0.0.1+" + std::to_string(site.Port()) + "/"; }
 
     TSiteServer site;
     TCliTempDir FTemp;
@@ -53,9 +55,9 @@ protected:
 TEST_F(GetRunCommand, GetMirrorsTheSiteIntoAQuickProjectAndNamesItsFile) {
     ASSERT_EQ(Run(Get("", Target())), 0) << Err;
     EXPECT_THAT(Out, EndsWith(QuickProject(Caption()) + "\n"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/a.html"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/i.gif"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "a.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "i.gif"));
     EXPECT_TRUE(FileExists(ChangeFileExt(QuickProject(Caption()), ".dat")));
     EXPECT_TRUE(FileExists(QuickProject(Caption()) + ".plugins")) << "the style-sheet plugin is switched on";
     // Plain output when it is not a terminal.
@@ -126,23 +128,23 @@ protected:
 
 TEST_F(ProtectedSite, WithoutATerminalTheQuestionForCredentialsIsCancelled) {
     ASSERT_EQ(Run(Get("-q", Target())), 0) << Err;
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/vault/index.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_FALSE(FileExists(Target() + HostDir() + "vault/index.html"));
 }
 
 TEST_F(ProtectedSite, CredentialsGivenWithTheOptionsReachTheProtectedArea) {
     ASSERT_EQ(Run(Get("-q --user ann --password pw", Target())), 0) << Err;
-    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/vault/index.html"), "the vault");
+    EXPECT_EQ(ReadWholeFile(Target() + HostDir() + "vault/index.html"), "the vault");
 }
 
 TEST_F(GetRunCommand, WithoutATerminalNothingMoreIsSelected) {
     // Half-automatic: only the start page, as no link of it is chosen.
     ASSERT_EQ(Run(Get("-q -m half", Target())), 0) << Err;
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/i.gif"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_FALSE(FileExists(Target() + HostDir() + "i.gif"));
     // Structure mode ends normally after the pages, with no file chosen.
     ASSERT_EQ(Run(Get("-q -m structure", Target() + "2")), 0) << Err;
-    EXPECT_FALSE(FileExists(Target() + "2/127.0.0.1/i.gif"));
+    EXPECT_FALSE(FileExists(Target() + "2" + HostDir() + "i.gif"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // address registered for each link value and the value written in its
 // place, for the forms real sites use (directory links, ".", queries with
 // character references, escapes in lower case, srcset, several fragments
-// of one page, links to files that will not be stored).
+// of one page).
 #include "HTMLParserFixture.h"
 
 #include "project/DownloadLink.h"
@@ -58,19 +58,6 @@ TEST_F(OfflineLinks, ValuesAreRegisteredAsABrowserReadsThemAndPointAtTheStoredFi
         if (c.Registered.front() != "http://h/a/index.html") registered.erase(registered.begin());
         EXPECT_EQ(registered, c.Registered) << c.Html;
     }
-}
-
-TEST_F(OfflineLinks, ALinkThatWillNotBeStoredKeepsItsAddress) {
-    // Filtered out earlier in the run, with no stored copy: the page points
-    // at the address, so that a click works when online.
-    TDownloadLink* gone = AddStoredLink("http://h/", "gone.html?x=1&y='2'", ltPage);
-    gone->State = lsFilteredOut;
-    TDownloadLink* kept = AddStoredLink("http://h/", "kept.html", ltPage);
-    kept->State = lsFilteredOut;
-    std::filesystem::create_directories(Project.TargetDir + "h");
-    std::ofstream(Project.TargetDir + "h/kept.html") << "from an earlier run";
-    EXPECT_EQ(Parse("<a href=\"/gone.html?x=1&amp;y='2'#s\"><a href=\"/kept.html\">"),
-              "<a href=\"http://h/gone.html?x=1&amp;y=&#39;2&#39;#s\"><a href=\"../kept.html\">");
 }
 
 TEST_F(OfflineLinks, MirrorModeRegistersTheSameAndStoresThePageAsItCame) {

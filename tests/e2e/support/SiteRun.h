@@ -34,7 +34,7 @@ protected:
     std::string Served(const std::string& relative) const { return ReadWholeFile(SiteRoot + "/" + relative); }
     // The stored copy below the host directory.
     std::string Stored(const std::string& relative) const { return ReadWholeFile(HostDir() + relative); }
-    std::string HostDir() const { return run.TargetDir() + "127.0.0.1/"; }
+    std::string HostDir() const { return run.TargetDir() + run.HostDir(); }
     std::set<std::string> StoredFiles() const { return FilesBelow(HostDir()); }
     std::string URL(const std::string& path) const { return Server->BaseURL() + path; }
 
