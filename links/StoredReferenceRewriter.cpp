@@ -27,8 +27,8 @@ bool OpensValue(char c) { return c == '"' || c == '\'' || c == '(' || c == '=' |
 bool ClosesValue(char c) { return c == '"' || c == '\'' || c == ')' || c == '#' || IsBlank(c); }
 
 // The parts of a page where references were written: tag texts (not of
-// comments or declarations) and the bodies of STYLE elements. Script bodies
-// are passed over whole, as the parser does.
+// comments or declarations) and the bodies of STYLE elements. Bodies of
+// inline scripts are passed over whole, as the parser does.
 std::vector<TRegion> PageRegions(const std::string& text) {
     std::vector<TRegion> regions;
     THTMLTagReader reader;
@@ -46,7 +46,8 @@ std::vector<TRegion> PageRegions(const std::string& text) {
         const bool endTag = tag[0] == '/';
         regions.push_back({tagStart, tagStart + tag.size()});
         if (name == "STYLE") inStyle = !endTag;
-        if (name == "SCRIPT" && !endTag) {
+        // As the parser reads it: a script with a src is followed by text.
+        if (name == "SCRIPT" && !endTag && FindLinkAttribute(tag, name).Type == ltNone) {
             std::string_view passed;
             while (!reader.AtEnd() && !reader.TryReadScriptBody(passed)) {
             }
