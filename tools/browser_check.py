@@ -11,7 +11,8 @@ Two passes over the copy below COPY_DIR:
 - headless Chromium, driven over its DevTools protocol, opens N of the stored
   pages (START_FILE first, the rest spread over the sorted list) and counts
   the loads that failed (inside the copy, outside it, or online), the style
-  sheets it did not apply and the images it could not show.
+  sheets it loaded but applied no rule of (a stored sheet whose name does
+  not end in ".css" is refused from disk) and the images it could not show.
 Prints the figures, one per line, as "name: value" (see FIGURES).
 Uses the standard library only; Chromium runs with a new empty profile and
 without any network of its own.
@@ -229,9 +230,19 @@ def start_chromium(binary, profile):
 
 
 PAGE_STATE = """JSON.stringify({
-  sheets: [...document.querySelectorAll('link[rel~="stylesheet"]')].filter(l => !l.sheet).map(l => l.href),
   images: [...document.images].filter(i => i.complete && i.naturalWidth === 0 && i.currentSrc).map(i => i.currentSrc)
 })"""
+
+
+def refused_sheet(event):
+    """A style sheet Chromium loaded but applied no rule of: it announces it
+    with no text (as for a sheet whose name does not say it is one)."""
+    header = event.get("params", {}).get("header", {})
+    source = header.get("sourceURL", "")
+    if header.get("isInline") or header.get("length", 0) > 0 or not source.startswith("file:"):
+        return None
+    path = urllib.parse.unquote(urllib.parse.urlsplit(source).path)
+    return source if os.path.isfile(path) and os.path.getsize(path) > 0 else None
 
 
 def open_pages(binary, copy, pages):
@@ -246,7 +257,7 @@ def open_pages(binary, copy, pages):
         tools = DevTools(url)
         target = tools.call("Target.createTarget", {"url": "about:blank"})["targetId"]
         session = tools.call("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
-        for domain in ("Page", "Network", "Runtime"):
+        for domain in ("Page", "Network", "Runtime", "DOM", "CSS"):
             tools.call(domain + ".enable", session=session)
         for page in pages:
             tools.events.clear()
@@ -258,6 +269,8 @@ def open_pages(binary, copy, pages):
             state = json.loads(tools.call("Runtime.evaluate", {"expression": PAGE_STATE, "returnByValue": True},
                                           session=session)["result"]["value"])
             requested = {}
+            state["sheets"] = [u for u in (refused_sheet(e) for e in tools.events
+                                           if e.get("method") == "CSS.styleSheetAdded") if u]
             for event in tools.events:
                 params = event.get("params", {})
                 if event.get("method") == "Network.requestWillBeSent":
