@@ -74,21 +74,6 @@ std::vector<std::string> Escapes(const std::string& dir) {
     return found;
 }
 
-// What a browser makes of a link's %XX escapes.
-std::string PercentDecoded(const std::string& link) {
-    std::string out;
-    for (size_t i = 0; i < link.size(); ++i) {
-        if (link[i] == '%' && i + 2 < link.size() && std::isxdigit(static_cast<unsigned char>(link[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(link[i + 2]))) {
-            out += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += link[i];
-        }
-    }
-    return out;
-}
-
 class HostileRunTest : public TFixtureSiteRun {
 protected:
     void SetUp() override {

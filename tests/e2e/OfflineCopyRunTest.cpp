@@ -104,20 +104,6 @@ std::vector<std::string> References(const std::string& text, bool sheet) {
     return found;
 }
 
-std::string PercentDecoded(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // The stored file a local reference opens from the file holding it, as a
 // browser finds it: fragment and query cut, escapes decoded.
 fs::path Opened(const std::string& holder, const std::string& reference) {

@@ -19,6 +19,9 @@ namespace vorlin::test {
 std::set<std::string> FilesBelow(const std::string& dir);
 std::string ReadWholeFile(const std::string& path);
 
+// What a browser makes of a link's %XX escapes.
+std::string PercentDecoded(const std::string& link);
+
 // The values of href, src and background attributes in an HTML text, in
 // the order they appear (quoted or not).
 std::vector<std::string> LinkAttributes(const std::string& html);
