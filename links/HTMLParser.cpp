@@ -100,8 +100,12 @@ void RemoveDotSegmentsAfterRoot(std::string& url, size_t rootLength) {
 // IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
 bool MayHaveSrcset(const std::string& tagName, std::string_view tagText) {
     if (tagName != "IMG" && tagName != "SOURCE") return false;
-    for (size_t i = 0; i + 6 <= tagText.size(); ++i)
-        if (SameText(tagText.substr(i, 6), "srcset")) return true;
+    static constexpr char kWord[] = "srcset";
+    for (size_t i = 0; i + 6 <= tagText.size(); ++i) {
+        size_t k = 0;
+        while (k < 6 && (tagText[i + k] | 0x20) == kWord[k]) ++k;
+        if (k == 6) return true;
+    }
     return false;
 }
 
@@ -256,15 +260,16 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     // places of another. Whether the file will be there is known at the end
     // of the run, which repairs the references of those that are not.
     std::string text = LocalReferenceText(*FPage, *FCurrentLink);
-    text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
+    if (!FCurrentAnchor.empty()) text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
     FRewrites.push_back({attribute.Position, attribute.Length, std::move(text)});
 }
 
 void THTMLParser::ApplyRewrites() {
     // From the last value to the first, so that the positions of the
     // others stay where they were read.
-    std::sort(FRewrites.begin(), FRewrites.end(),
-              [](const TRewrite& a, const TRewrite& b) { return a.Position > b.Position; });
+    if (FRewrites.size() > 1)
+        std::sort(FRewrites.begin(), FRewrites.end(),
+                  [](const TRewrite& a, const TRewrite& b) { return a.Position > b.Position; });
     size_t limit = FTagText.size();
     for (const TRewrite& rewrite : FRewrites) {
         if (rewrite.Position + rewrite.Length > limit) continue;  // overlapping values: the later one stays
