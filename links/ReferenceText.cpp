@@ -53,13 +53,14 @@ std::string SafeInContainer(std::string_view text, TReferenceContainer container
 
 } // namespace
 
-std::string EncodeLocalReference(std::string_view path) {
+std::string EncodeLocalReference(std::string path) {
     // Most stored names need no escape: then the path is the answer.
     size_t first = 0;
     while (first < path.size() && kSafeInLocalReference.Safe[static_cast<unsigned char>(path[first])]) ++first;
+    if (first == path.size()) return path;
     std::string out;
-    out.reserve(path.size() + (first == path.size() ? 0 : 8));
-    out.append(path.substr(0, first));
+    out.reserve(path.size() + 8);
+    out.append(path, 0, first);
     for (size_t i = first; i < path.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(path[i]);
         if (kSafeInLocalReference.Safe[c])

@@ -21,7 +21,7 @@ enum class TReferenceContainer { rcHtml, rcCss };
 // everything but letters, digits, "/" and "-._~!$*+,;=@" is percent-encoded
 // (a blank, "%", "#", "?", quotes, brackets, "&", ":" and bytes above 127
 // included), so a browser decoding it finds the name on disk.
-std::string EncodeLocalReference(std::string_view path);
+std::string EncodeLocalReference(std::string path);
 
 // The reference from page's stored file to target's, without fragment, as
 // it is written: EncodeLocalReference of the relative path.

@@ -183,7 +183,7 @@ void ReplaceAt(std::string& text, size_t i, const std::string& replacement) {
 namespace {
 
 // An escape ("%" and two hexadecimal digits in either case) starts at i.
-bool EscapeAt(std::string_view text, size_t i) {
+inline bool EscapeAt(std::string_view text, size_t i) {
     return text[i] == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]);
 }
 
@@ -193,12 +193,9 @@ bool EscapeAt(std::string_view text, size_t i) {
 size_t FirstToEncode(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (EscapeAt(text, i)) {
-            if (!IsUpperHexDigit(text[i + 1]) || !IsUpperHexDigit(text[i + 2])) return i;
-            i += 2;
-            continue;
-        }
-        if (!KeptInURL(c)) return i;
+        if (KeptInURL(c)) continue;
+        if (!EscapeAt(text, i) || !IsUpperHexDigit(text[i + 1]) || !IsUpperHexDigit(text[i + 2])) return i;
+        i += 2;
     }
     return text.size();
 }
