@@ -60,10 +60,11 @@ COMMENT_RE = re.compile(r"<!--.*?-->", re.S)
 
 
 def references(text, sheet):
+    if not sheet:  # scripts and comments name nothing a browser loads by itself
+        text = COMMENT_RE.sub("", SCRIPT_RE.sub("", text))
     found = URL_RE.findall(text) + IMPORT_RE.findall(text)
     if sheet:
         return found
-    text = COMMENT_RE.sub("", SCRIPT_RE.sub("", text))
     for tag in TAG_RE.findall(text):
         for m in ATTR_RE.finditer(tag):
             found.append(html.unescape(m.group(2) or m.group(3) or m.group(4) or ""))
@@ -239,7 +240,9 @@ def refused_sheet(event):
     with no text (as for a sheet whose name does not say it is one)."""
     header = event.get("params", {}).get("header", {})
     source = header.get("sourceURL", "")
-    if header.get("isInline") or header.get("length", 0) > 0 or not source.startswith("file:"):
+    # A sheet that did not load at all (an online one) is a failed load.
+    if header.get("isInline") or header.get("loadingFailed") or header.get("length", 0) > 0 or \
+            not source.startswith("file:"):
         return None
     path = urllib.parse.unquote(urllib.parse.urlsplit(source).path)
     return source if os.path.isfile(path) and os.path.getsize(path) > 0 else None
