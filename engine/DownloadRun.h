@@ -13,6 +13,7 @@
 #include "engine/RunSetup.h"
 #include "engine/Queue.h"
 #include "project/LinkDataWriter.h"
+#include "links/ReferenceRepair.h"
 #include "project/PasswordList.h"
 
 #include <cstdint>
@@ -76,6 +77,8 @@ public:
     // front end learns of it through FatalError. The first such error wins.
     void StopOnError(const std::string& line);
     const std::string& FatalError() const { return FFatalError; }
+    // What the stored pages' references need at the end of the run.
+    TReferenceRepair& Repairs() { return FRepairs; }
     void ReportBytes(int64_t bytes);
     // Takes the client out of the run; it is freed once the current message
     // has been handled (it may be the one whose event is running).
@@ -129,6 +132,8 @@ private:
     // that dies later keeps them (the link data says those links are done).
     void CopyFinishedRedirects();
     void CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redirected);
+    // Points the references of stored pages at what is there (RunRepairs.cpp).
+    void RepairStoredReferences();
     // The autosave's link data: as SaveLinkData, with the links redirected
     // to a target still to come stored as pending; encoded now, written by
     // FAutosave's thread.
@@ -158,6 +163,7 @@ private:
     std::unique_ptr<THTTPVorlinRules> FRules;
     ILinkPluginVotes* FFormerVotes = nullptr;
     std::vector<std::pair<TDownloadLink*, TDownloadLink*>> FRedirects;  // (target, redirected)
+    TReferenceRepair FRepairs;
     std::vector<TMsg> FDeferred;  // thread messages that came during the start-address test
     std::string FFatalError;
     TRunState FState = TRunState::ssIdle;

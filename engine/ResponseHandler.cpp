@@ -4,6 +4,7 @@
 #include "engine/LinkFiling.h"
 #include "engine/RunTexts.h"
 #include "links/ServerRoots.h"
+#include "links/TypeExtension.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
 #include "platform/StringUtils.h"
@@ -235,6 +236,8 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
         Refuse(client);
         return;
     }
+    // Filtered out by an earlier run: its referrers may point at its address.
+    if (link.State == lsFilteredOut) FRun.Repairs().StoredAgain(link);
     if (link.State == lsDownloaded) project.ProjectSize -= std::max<int32_t>(0, link.Size);
     // Pending again while the new copy arrives (and no longer counted done).
     if (project.Downloaded->Contains(&link)) project.Downloaded->Remove(&link);
@@ -250,6 +253,7 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
     }
     try {
         link.CompleteLocalFileName();
+        NameAfterType(client, link);
         const std::string path = LinkFilePath(project, link);
         OpenReceiveStream(client, link, path);
     } catch (const EFileError& e) {
@@ -270,6 +274,16 @@ void TResponseHandler::StoreResponse(TRunClient& client, TDownloadLink& link, in
     client.StartLowSpeedWatch();
     FRun.Report().ClientStatus(client.Number(), RunText(605));
     FRun.Report().ClientSize(client.Number(), link.Size);
+}
+
+// In a rewriting mode a stored file's name tells its type (see
+// links/TypeExtension.h); pages that named the file before are repaired at
+// the end of the run. A continued file keeps the name it was begun under.
+void TResponseHandler::NameAfterType(TRunClient& client, TDownloadLink& link) {
+    TDownloadProject& project = FRun.Project();
+    if (!project.RewritesLinks() || client.Resuming) return;
+    const std::string oldName = link.LocalFileName;
+    if (GiveTypeExtension(link, project, link.MimeType)) FRun.Repairs().Renamed(link, oldName);
 }
 
 void TResponseHandler::OpenReceiveStream(TRunClient& client, TDownloadLink& link, const std::string& path) {

@@ -43,6 +43,7 @@ private:
     void ReportErrorStatus(TRunClient& client, TDownloadLink& link);
     void StoreResponse(TRunClient& client, TDownloadLink& link, int status);
     bool PositionResumed(TRunClient& client, TDownloadLink& link, int status);
+    void NameAfterType(TRunClient& client, TDownloadLink& link);
     void OpenReceiveStream(TRunClient& client, TDownloadLink& link, const std::string& path);
     void Refuse(TRunClient& client);
     int Progress(TRunClient& client, TDownloadLink& link) const;

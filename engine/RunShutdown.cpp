@@ -1,6 +1,7 @@
 // The end of a run, in order: the clients go, the redirect copies are made,
-// the link data, the plugins' data and the password list are saved, and the
-// project is left without any of the run's objects. Each step that can fail
+// the stored pages' references are repaired, the link data, the plugins'
+// data and the password list are saved, and the project is left without any
+// of the run's objects. Each step that can fail
 // reports its failure and the next step goes on.
 #include "engine/DownloadRun.h"
 
@@ -10,6 +11,7 @@
 #include "engine/RunTexts.h"
 #include "engine/StructureList.h"
 #include "net/ConnectionPool.h"
+#include "links/TypeExtension.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
 #include "project/DownloadLinks.h"
@@ -42,6 +44,7 @@ void TDownloadRun::ShutDown() {
     CopyRedirectedFiles();
     // An autosave still being written goes first: both write the same file.
     FinishAutosave(true);
+    RepairStoredReferences();
     FReport.LogAndStatus(RunText(618));
     try {
         if (!FProject.DataFileName.empty()) SaveLinkData();
@@ -111,6 +114,10 @@ void TDownloadRun::CopyRedirectTarget(TDownloadLink& target, TDownloadLink& redi
     // The redirected URL's name gets the target's file, so that the pages'
     // links to it work offline.
     redirected.CompleteLocalFileName();
+    // The copy is of the target's type: in a rewriting mode its name says so.
+    const std::string oldName = redirected.LocalFileName;
+    if (FProject.RewritesLinks() && GiveTypeExtension(redirected, FProject, target.MimeType))
+        FRepairs.Renamed(redirected, oldName);
     const std::string from = LinkFilePath(FProject, target);
     const std::string to = LinkFilePath(FProject, redirected);
     if (from == to || !FileExists(from)) return;

@@ -1,5 +1,6 @@
 #include "links/HTMLAttributes.h"
 
+#include "links/CharacterReferences.h"
 #include "platform/StringUtils.h"
 
 namespace vorlin {
@@ -140,8 +141,9 @@ TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view nam
     TAttribute found{};
     if (FindAttribute(tagText, name, found)) {
         result.Present = true;
-        result.Value = std::string(found.Value);
+        result.Value = DecodeCharacterReferences(found.Value);
         result.Position = found.Position;
+        result.Length = found.Value.size();
     }
     return result;
 }
@@ -158,10 +160,15 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
         link.Length = found.Value.size();
         return true;
     };
-    if (take(ltPage, "HREF", "href")) return link;
+    // The value as the page means it; the span in the tag stays the raw one.
+    auto decoded = [&]() -> TLinkAttribute& {
+        if (!HasNoCharacterReference(link.Value)) link.Value = DecodeCharacterReferences(link.Value);
+        return link;
+    };
+    if (take(ltPage, "HREF", "href")) return decoded();
     TLinkType srcType = tagName == "FRAME" ? ltPage : tagName == "SCRIPT" ? ltScriptFile : ltSource;
-    if (take(srcType, "SRC", "src")) return link;
-    if (take(ltBackground, "BACKGROUND", "background")) return link;
+    if (take(srcType, "SRC", "src")) return decoded();
+    if (take(ltBackground, "BACKGROUND", "background")) return decoded();
 
     if (ContainsWordAfterStart(tagText, "HTTP-EQUIV") &&
         LowerCase(GetAttributeValue(tagText, "http-equiv").Value) == "refresh" &&
@@ -170,7 +177,7 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
         size_t eq = link.Value.find('=');
         if (eq == std::string::npos) {
             if (IsDelayOnly(link.Value)) return TLinkAttribute{};
-            return link;
+            return decoded();
         }
         size_t skip = eq + 1;
         while (skip < link.Value.size() && link.Value[skip] == ' ')
@@ -183,7 +190,7 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
         link.Value = url;
         link.Position += skip;
         link.Length = url.size();
-        return link;
+        return decoded();
     }
     return TLinkAttribute{};
 }

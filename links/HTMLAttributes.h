@@ -22,8 +22,9 @@ std::string TagNameOf(std::string_view tagText);
 
 struct TAttributeValue {
     bool Present = false;
-    std::string Value;   // without its quotes
+    std::string Value;   // without its quotes, character references decoded
     size_t Position = 0; // of the value's first character in the tag text, from 0
+    size_t Length = 0;   // of the value as it stands in the tag text
 };
 
 // The first attribute of the tag named like name (without regard to case).
@@ -46,7 +47,7 @@ void ForEachAttribute(std::string_view tagText,
 // (ltBackground) and the URL of a META refresh (ltPage).
 struct TLinkAttribute {
     TLinkType Type = ltNone;
-    std::string Value;
+    std::string Value;   // character references decoded
     size_t Position = 0; // where the value stands in the tag text
     size_t Length = 0;   // how many characters of the tag text it spans
 };

@@ -1,8 +1,11 @@
 #include "links/HTMLParser.h"
 
+#include "links/CharacterReferences.h"
 #include "links/HTMLAttributes.h"
 #include "links/LocalNames.h"
 #include "links/ServerRoots.h"
+#include "links/ReferenceText.h"
+#include "links/SrcsetCandidates.h"
 #include "links/UrlHelpers.h"
 #include "platform/DebugLog.h"
 #include "platform/Exception.h"
@@ -40,51 +43,6 @@ size_t SplitServerRoot(std::string& url) {
         ++hostEnd;
     if (hostEnd == url.size() || url[hostEnd] != '/') url.insert(hostEnd, 1, '/');
     return hostEnd + 1;
-}
-
-// A table, since this is asked for every character of every rewritten link.
-struct TSafeInLocalReferenceTable {
-    bool Safe[256] = {};
-    constexpr TSafeInLocalReferenceTable() {
-        for (int c = 0; c < 256; ++c)
-            Safe[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      std::string_view("-._~/!$&()*+,;=:@").find(static_cast<char>(c)) !=
-                          std::string_view::npos;
-    }
-};
-constexpr TSafeInLocalReferenceTable kSafeInLocalReference;
-
-bool SafeInLocalReference(unsigned char c) { return kSafeInLocalReference.Safe[c]; }
-
-// A local reference as it may stand in an attribute value: everything but
-// the characters that are safe in a URL path is percent-encoded, so that a
-// stored name holding a blank, "%", "#" or a quote still leads to its file.
-std::string EncodeLocalReference(std::string reference, const std::string& anchor) {
-    static const char kHex[] = "0123456789ABCDEF";
-    size_t pathEnd = reference.size();
-    if (!anchor.empty() && reference.size() >= anchor.size() &&
-        reference.compare(reference.size() - anchor.size(), anchor.size(), anchor) == 0)
-        pathEnd -= anchor.size();
-    // Most stored names need no escape: then the reference is the answer.
-    size_t first = 0;
-    while (first < pathEnd && SafeInLocalReference(static_cast<unsigned char>(reference[first])))
-        ++first;
-    if (first == pathEnd) return reference;
-    std::string out;
-    out.reserve(reference.size() + 8);
-    out.append(reference, 0, first);
-    for (size_t i = first; i < pathEnd; ++i) {
-        unsigned char c = static_cast<unsigned char>(reference[i]);
-        if (SafeInLocalReference(c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    out.append(reference, pathEnd, std::string::npos);
-    return out;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -127,6 +85,29 @@ std::string WithScheme(std::string text) {
 
 std::string ResolveReference(const std::string& base, const std::string& reference) {
     return reference.compare(0, 2, "//") == 0 ? WithScheme(reference) : ResolveURL(base, reference);
+}
+
+// The path of url (after its root) without "." and ".." segments, as the
+// server is asked for it: "." is the directory itself, not a file named ".".
+void RemoveDotSegmentsAfterRoot(std::string& url, size_t rootLength) {
+    // Segments start after a "/": only a "." or "%" there can begin one.
+    const size_t from = rootLength - 1;
+    if (url.find("/.", from) == std::string::npos && url.find("/%", from) == std::string::npos &&
+        url.compare(rootLength, 1, ".") != 0 && url.compare(rootLength, 1, "%") != 0)
+        return;
+    url.replace(rootLength, std::string::npos, RemoveDotSegments(url.substr(rootLength)));
+}
+
+// IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
+bool MayHaveSrcset(const std::string& tagName, std::string_view tagText) {
+    if (tagName != "IMG" && tagName != "SOURCE") return false;
+    static constexpr char kWord[] = "srcset";
+    for (size_t i = 0; i + 6 <= tagText.size(); ++i) {
+        size_t k = 0;
+        while (k < 6 && (tagText[i + k] | 0x20) == kWord[k]) ++k;
+        if (k == 6) return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -290,7 +271,24 @@ void THTMLParser::ProcessTag() {
 void THTMLParser::ProcessLinkTag() {
     TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
     if (attribute.Type != ltNone) AddAndRewrite(attribute);
+    if (MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
+    ApplyRewrites();
     WriteTagUnchanged();
+}
+
+void THTMLParser::ProcessSrcset() {
+    const TAttributeValue srcset = GetAttributeValue(FTagText, "srcset");
+    if (!srcset.Present || srcset.Position + srcset.Length > FTagText.size()) return;
+    // Split as written: character references hold no blank or comma.
+    const std::string raw = FTagText.substr(srcset.Position, srcset.Length);
+    for (const TSrcsetCandidate& candidate : SrcsetCandidates(raw)) {
+        TLinkAttribute image;
+        image.Type = ltSource;
+        image.Value = DecodeCharacterReferences(std::string_view(raw).substr(candidate.Position, candidate.Length));
+        image.Position = srcset.Position + candidate.Position;
+        image.Length = candidate.Length;
+        AddAndRewrite(image);
+    }
 }
 
 void THTMLParser::AddAndRewrite(const TLinkAttribute& attribute) {
@@ -302,10 +300,28 @@ void THTMLParser::AddAndRewrite(const TLinkAttribute& attribute) {
 void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     if (!FProject.RewritesLinks() || !FCurrentLink || !FPage) return;
     if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
-    if (attribute.Position > FTagText.size()) return;
-    FTagText.replace(attribute.Position, attribute.Length,
-                     EncodeLocalReference(LocalRelativeLink(*FPage, *FCurrentLink, FProject),
-                                          FCurrentLink->Anchor));
+    if (attribute.Position + attribute.Length > FTagText.size()) return;
+    // Each reference keeps its own fragment: one page may link to several
+    // places of another. Whether the file will be there is known at the end
+    // of the run, which repairs the references of those that are not.
+    std::string text = LocalReferenceText(*FPage, *FCurrentLink);
+    if (!FCurrentAnchor.empty()) text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
+    FRewrites.push_back({attribute.Position, attribute.Length, std::move(text)});
+}
+
+void THTMLParser::ApplyRewrites() {
+    // From the last value to the first, so that the positions of the
+    // others stay where they were read.
+    if (FRewrites.size() > 1)
+        std::sort(FRewrites.begin(), FRewrites.end(),
+                  [](const TRewrite& a, const TRewrite& b) { return a.Position > b.Position; });
+    size_t limit = FTagText.size();
+    for (const TRewrite& rewrite : FRewrites) {
+        if (rewrite.Position + rewrite.Length > limit) continue;  // overlapping values: the later one stays
+        FTagText.replace(rewrite.Position, rewrite.Length, rewrite.Text);
+        limit = rewrite.Position;
+    }
+    FRewrites.clear();
 }
 
 void THTMLParser::ProcessScriptTag() {
@@ -317,6 +333,7 @@ void THTMLParser::ProcessScriptTag() {
     if (attribute.Type != ltNone) {
         // An external script: what follows up to the end tag is ordinary text.
         AddAndRewrite(attribute);
+        ApplyRewrites();
         WriteTagUnchanged();
         return;
     }
@@ -503,6 +520,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
                 full = ResolveURL(FPageURL, linkText);
             }
             rootLength = SplitServerRoot(full);
+            RemoveDotSegmentsAfterRoot(full, rootLength);
             size_t hash = full.find('#', rootLength);
             if (hash != std::string::npos) {
                 anchor.assign(full, hash);
@@ -511,6 +529,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             url = std::move(full);
         }
 
+        FCurrentAnchor = anchor;
         TDownloadLink* existing = nullptr;
         if (FProject.Links->AlreadyFound(url, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vorlin {
 
@@ -114,9 +115,13 @@ class THTMLParser {
     void ProcessScriptTag();
     void ProcessAppletTag();
     void ProcessBaseTag();
-    // AddLink for a link attribute, then the rewriting of its value.
+    // Every image candidate of an IMG's or SOURCE's srcset.
+    void ProcessSrcset();
+    // AddLink for a link attribute, then the rewriting of its value, which
+    // ApplyRewrites makes in the tag text.
     void AddAndRewrite(const TLinkAttribute& attribute);
     void RewriteLink(const TLinkAttribute& attribute);
+    void ApplyRewrites();
     void ScanScript(std::string_view code);
     void WriteTagUnchanged();
     void Close(bool writeRest);
@@ -132,6 +137,12 @@ class THTMLParser {
     THTMLTagReader FReader;
     size_t FScriptStart = 0; // where the open script body began
     TDownloadLink* FCurrentLink = nullptr;
+    std::string FCurrentAnchor; // the fragment of the reference AddLink registered last
+    struct TRewrite {
+        size_t Position, Length; // of the value in the tag text
+        std::string Text;
+    };
+    std::vector<TRewrite> FRewrites; // of the current tag
     TDownloadLink* FPage = nullptr;
     std::string FBase;
     std::string FPageURL; // the page's URL while AddLink resolves against it

@@ -81,12 +81,17 @@ std::string FitLocalName(const TDownloadLink& link, const TDownloadProject& proj
 
 std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& target,
                               const TDownloadProject&) {
+    return RelativeLocalPath(page, target.LocalDir, target.LocalFileName) + target.Anchor;
+}
+
+std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targetLocalDir,
+                              const std::string& targetLocalFileName) {
     // Both files lie below the same target directory, which therefore drops
     // out of the comparison. They are compared as they lie on disk: the same
     // replacements that storing them made ("..", ".", over-long names), so
     // that a rewritten link finds the file and never climbs out of the copy.
     const std::string& pagePath = PagePathOf(page);
-    const std::string targetPath = StoredPathOf(target.LocalDir, target.LocalFileName);
+    const std::string targetPath = StoredPathOf(targetLocalDir, targetLocalFileName);
     const std::string_view targetDir = DirectoryOf(targetPath);
     const std::string_view fileName =
         targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
@@ -100,14 +105,13 @@ std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& ta
         hasB = to.Next(b);
     }
     std::string result;
-    result.reserve(targetPath.size() + target.Anchor.size() + 16);
+    result.reserve(targetPath.size() + 16);
     for (; hasA; hasA = from.Next(a)) result += "../";
     for (; hasB; hasB = to.Next(b)) {
         result += b;
         result += '/';
     }
     result += fileName;
-    result += target.Anchor;
     return result;
 }
 

@@ -28,5 +28,9 @@ std::string FitLocalName(const TDownloadLink& link, const TDownloadProject& proj
 // to by the "index.html" it will be stored as.
 std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& target,
                               const TDownloadProject& project);
+// The same path without fragment, to a target stored under the given local
+// directory and local name.
+std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targetLocalDir,
+                              const std::string& targetLocalFileName);
 
 } // namespace vorlin

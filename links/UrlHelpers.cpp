@@ -137,7 +137,12 @@ namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 bool IsUpperHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+char UpperHexDigit(char c) { return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -182,14 +187,20 @@ void ReplaceAt(std::string& text, size_t i, const std::string& replacement) {
 
 namespace {
 
+// An escape ("%" and two hexadecimal digits in either case) starts at i.
+inline bool EscapeAt(std::string_view text, size_t i) {
+    return text[i] == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]);
+}
+
 // Where EncodeURL would first change the text (its size when nowhere): most
-// link texts need no encoding, and their copy can be skipped.
+// link texts need no encoding, and their copy can be skipped. An escape in
+// lower case is changed: its digits are written in upper case.
 size_t FirstToEncode(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        bool escape = c == '%' && i + 2 < text.size() && IsUpperHexDigit(text[i + 1]) &&
-                      IsUpperHexDigit(text[i + 2]);
-        if (!escape && !KeptInURL(c)) return i;
+        if (KeptInURL(c)) continue;
+        if (!EscapeAt(text, i) || !IsUpperHexDigit(text[i + 1]) || !IsUpperHexDigit(text[i + 2])) return i;
+        i += 2;
     }
     return text.size();
 }
@@ -221,9 +232,14 @@ std::string EncodeURL(std::string_view text) {
     out.append(text.substr(0, first));
     for (size_t i = first; i < text.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '%' && i + 2 < text.size() && IsUpperHexDigit(text[i + 1]) &&
-            IsUpperHexDigit(text[i + 2])) {
-            out += '%';  // an existing escape; its digits follow as ordinary characters
+        if (EscapeAt(text, i)) {
+            // An existing escape, written in either case (%c3%a9 is %C3%A9):
+            // kept, its digits in upper case, so that both spellings of one
+            // address are one link.
+            out += '%';
+            out += UpperHexDigit(text[i + 1]);
+            out += UpperHexDigit(text[i + 2]);
+            i += 2;
         } else if (KeptInURL(c)) {
             out += static_cast<char>(c);
         } else {
@@ -297,15 +313,20 @@ std::vector<std::string> SplitString(std::string_view text, char separator) {
 }
 
 std::string ResolveURL(const std::string& base, const std::string& ref) {
-    size_t lastSlash = base.rfind('/');
+    // The base's own query and fragment name no directory: a "/" inside them
+    // ("list.php?dir=a/b") must not count as the base's last.
+    const std::string_view basePath = std::string_view(base).substr(0, base.find_first_of("?#"));
+    size_t lastSlash = basePath.rfind('/');
     std::string_view dir =
-        lastSlash == std::string::npos ? std::string_view() : std::string_view(base).substr(0, lastSlash + 1);
+        lastSlash == std::string::npos ? std::string_view() : basePath.substr(0, lastSlash + 1);
     std::string encoded;
     std::string_view reference(ref);
     if (FirstToEncode(ref) != ref.size()) {
         encoded = EncodeURL(ref);
         reference = encoded;
     }
+    // A query alone ("?page=2") asks the base document itself again.
+    if (!reference.empty() && reference[0] == '?') return std::string(basePath).append(reference);
 
     if (reference.compare(0, 1, "/") != 0 && reference.compare(0, 2, "..") != 0) {
         std::string_view rest(reference);
@@ -340,6 +361,9 @@ std::string ResolveURL(const std::string& base, const std::string& ref) {
     for (size_t i = 0; i + dropped < basePieces.size(); ++i) result.append(basePieces[i]) += '/';
     for (size_t i = ups; i + 1 < refPieces.size(); ++i) result.append(refPieces[i]) += '/';
     if (ups < refPieces.size()) result.append(refPieces.back());
+    // A directory stays a directory: "../features/" names features/index.html,
+    // not a file "features" (the split dropped the final "/").
+    if (reference.back() == '/' && (result.empty() || result.back() != '/')) result += '/';
     return result;
 }
 
@@ -410,6 +434,80 @@ std::string BackslashToSlash(std::string_view text) {
     std::string out(text);
     std::replace(out.begin(), out.end(), '\\', '/');
     return out;
+}
+
+// --- Normal forms of addresses and local directories --------------------------
+
+namespace {
+
+// A path segment that stands for "." or ".." (dots may be escaped: %2E, %2e).
+int DotSegmentKind(std::string_view segment) {
+    int dots = 0;
+    for (size_t i = 0; i < segment.size();) {
+        if (segment[i] == '.') {
+            ++i;
+        } else if (segment.size() - i >= 3 && segment[i] == '%' && segment[i + 1] == '2' &&
+                   (segment[i + 2] == 'E' || segment[i + 2] == 'e')) {
+            i += 3;
+        } else {
+            return 0;
+        }
+        if (++dots > 2) return 0;
+    }
+    return dots;
+}
+
+// Whether any segment of the path may be a dot segment: the common path has
+// dots only inside names, and is given back without a copy.
+bool MayHoldDotSegment(std::string_view path) {
+    for (size_t i = 0; i < path.size(); ++i)
+        if ((i == 0 || path[i - 1] == '/') && (path[i] == '.' || path[i] == '%')) return true;
+    return false;
+}
+
+} // namespace
+
+std::string RemoveDotSegments(const std::string& path) {
+    const size_t pathEnd = std::min(path.find_first_of("?#"), path.size());
+    const std::string_view segments = std::string_view(path).substr(0, pathEnd);
+    if (!MayHoldDotSegment(segments)) return path;
+    std::vector<std::string_view> kept;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = segments.find('/', start);
+        const bool last = slash == std::string_view::npos;
+        const std::string_view segment = segments.substr(start, last ? std::string_view::npos : slash - start);
+        const int dots = DotSegmentKind(segment);
+        if (dots == 2 && !kept.empty()) kept.pop_back();
+        if (dots == 0)
+            kept.push_back(segment);
+        else if (last)
+            kept.emplace_back();  // "a/." and "a/b/.." name the directory a/
+        if (last) break;
+        start = slash + 1;
+    }
+    std::string result;
+    result.reserve(path.size());
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (i > 0) result += '/';
+        result.append(kept[i]);
+    }
+    result.append(path, pathEnd, std::string::npos);
+    return result;
+}
+
+std::string LocalDirOfServer(const std::string& server, bool withPort) {
+    const TURLParts parts = SplitURL(server);
+    std::string dir = parts.Host;
+    if (withPort && !parts.Port.empty()) {
+        // A port written with leading zeros is the same port.
+        size_t digits = parts.Port.find_first_not_of('0');
+        std::string port = digits == std::string::npos ? "0" : parts.Port.substr(digits);
+        const bool defaultPort = (port == "80" && SameText(parts.Proto, "http")) ||
+                                 (port == "443" && SameText(parts.Proto, "https"));
+        if (!defaultPort) dir += "+" + port;
+    }
+    return AppendIfMissing(dir, '\\');
 }
 
 } // namespace vorlin

@@ -57,4 +57,16 @@ struct TURLParts {
 };
 TURLParts SplitURL(const std::string& url);
 
+// The path of a URL (after the root, query included) without its "." and
+// ".." segments, escaped dots included, as a browser asks for it: "a/./b"
+// is "a/b", "a/b/.." and "a/." are "a/", and nothing climbs above the root.
+// The query and fragment stay as they are.
+std::string RemoveDotSegments(const std::string& path);
+
+// The local directory of a server root: its host and "\"; with withPort a
+// port other than the scheme's own follows the host after a "+"
+// ("127.0.0.1+8080\"), so that two servers of one host keep their files
+// apart. User and password never appear.
+std::string LocalDirOfServer(const std::string& server, bool withPort);
+
 } // namespace vorlin

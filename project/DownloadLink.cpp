@@ -39,7 +39,10 @@ int64_t FreeBytesForProject(const TDownloadProject& project) {
 
 void TDownloadLink::SetServer(const std::string& server) {
     Server = server;
-    LocalDir = AppendIfMissing(SplitURL(server).Host, '\\');
+    // Links of a link data file from before ports were part of the local
+    // directory keep the directory their files lie in.
+    const TDownloadLinks* list = FOwner ? FOwner : Project && Project->Links ? Project->Links.get() : nullptr;
+    LocalDir = LocalDirOfServer(server, !(list && list->LegacyLocalDirs));
     if (FOwner) FOwner->LocalNameChanged(*this);
 }
 

@@ -74,6 +74,7 @@ void TDownloadLinks::LocalNameChanged(TDownloadLink& link) {
 
 void TDownloadLinks::Clear() {
     ++FGeneration;
+    LegacyLocalDirs = false;
     FNames.Clear();
     FTree.Clear();
     FOrder.Clear([](TDownloadLink* link) {

@@ -31,8 +31,11 @@ public:
 // Called after each link written: sender, project, percent done (0..100).
 using TLinkSaveProgress = std::function<void(void* sender, TDownloadProject* project, int percent)>;
 
-// The version written by SaveToFile callers today.
-constexpr double kLinkDataVersion = 0.97;
+// The version written by SaveToFile callers today. 0.98 has the layout of
+// 0.97; it says that local directories carry non-default ports.
+constexpr double kLinkDataVersion = 0.98;
+// The last version whose local directories are host names alone.
+constexpr double kLinkDataVersionHostDirs = 0.97;
 
 class TDownloadLinks {
 public:
@@ -97,6 +100,10 @@ public:
     int NumberOf(const TDownloadLink* link) const {
         return link && link->FOwner == this ? link->FNumber : -1;
     }
+    // The links came from a link data file that predates ports in local
+    // directories: their local directories are host names alone, and the
+    // file is written back in that version (see LocalDirOfServer).
+    bool LegacyLocalDirs = false;
 
     // Reads the link data file into the list; the version of the file, or 0
     // when there is no file. Throws ELoadLinksException.

@@ -48,6 +48,9 @@ void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, c
                     void* sender) {
     links.NumberLinks();
     TTaggedWriter w(out);
+    // A project whose files lie in host-only directories stays in that
+    // version, so that the next load finds its files where they are.
+    if (links.LegacyLocalDirs && version > kLinkDataVersionHostDirs) version = kLinkDataVersionHostDirs;
     w.WriteFloat(version);
     w.WriteListBegin();
     const int64_t count = links.Count();

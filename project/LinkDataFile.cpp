@@ -1,6 +1,7 @@
 // The link data file (".dat"): a zlib stream of tagged values, the version
 // number first, then the list of links, each with the indices of the links
-// found on it. Version 0.97 is written; 0.95 (no SendCredentials) and 0.96
+// found on it. Version 0.98 is written (0.97 for projects whose local
+// directories are host names alone); 0.95 (no SendCredentials) and 0.96
 // (two more strings per link) are read.
 #include "project/DownloadLinks.h"
 
@@ -104,6 +105,8 @@ double TDownloadLinks::LoadFromStream(TStream& compressed) {
         const double v = static_cast<float>(version);
         const bool hasCredentials = v > 0.95;
         const bool hasExtraStrings = v > 0.95 && v < 0.97;
+        // Only a list that holds nothing else takes on the file's layout.
+        if (Count() == 0) LegacyLocalDirs = v < static_cast<float>(kLinkDataVersion);
         r.ReadListBegin();
         std::string lastServer, lastLocalDir;
         bool anyServer = false;

@@ -23,5 +23,5 @@ build/bin/vorlin get --home "$home" "$url" "$copy"
 
 files=$(find "$copy" -type f | wc -l)
 echo
-echo "The offline copy is in $copy ($files files); open $copy/127.0.0.1/index.html in a browser."
+echo "The offline copy is in $copy ($files files); open $copy/127.0.0.1+$port/index.html in a browser."
 echo "The manual page of vorlin: man -l build/share/man/man1/vorlin.1"

@@ -40,6 +40,8 @@ bool SameNoCase(const std::string& a, const std::string& b) {
 std::string LocalRelativeReference(std::string_view pageLocal, std::string_view targetLocal) {
     std::vector<std::string> page = Segments(pageLocal), target = Segments(targetLocal);
     if (target.empty()) return std::string();
+    // A directory's name ("h\dir\") is stored as its index page.
+    if (targetLocal.back() == '\\' || targetLocal.back() == '/') target.push_back("index.html");
     std::string fileName = target.back();
     target.pop_back();
     if (!page.empty()) page.pop_back();
@@ -57,8 +59,10 @@ std::string EscapeForCssUrl(std::string_view path) {
     out.reserve(path.size());
     for (char c : path) {
         unsigned char u = static_cast<unsigned char>(c);
-        bool plain = u > 0x20 && u != 0x7F && c != '"' && c != '\'' && c != '(' && c != ')' && c != '\\' &&
-                     c != '%' && c != '#' && c != '?';
+        // The program writes page links with the same characters kept, so
+        // that its end-of-run repair finds a style sheet's references too.
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                     std::string_view("-._~/!$*+,;=@").find(c) != std::string_view::npos;
         if (plain) {
             out += c;
         } else {

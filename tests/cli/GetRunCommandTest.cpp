@@ -29,9 +29,9 @@ protected:
 TEST_F(GetRunCommand, GetMirrorsTheSiteIntoAQuickProjectAndNamesItsFile) {
     ASSERT_EQ(Run(Get("", Target())), 0) << Err;
     EXPECT_THAT(Out, EndsWith(QuickProject(Caption()) + "\n"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/a.html"));
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/i.gif"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "a.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "i.gif"));
     EXPECT_TRUE(FileExists(ChangeFileExt(QuickProject(Caption()), ".dat")));
     EXPECT_TRUE(FileExists(QuickProject(Caption()) + ".plugins")) << "the style-sheet plugin is switched on";
     // Plain output when it is not a terminal.
@@ -137,7 +137,7 @@ TEST_F(UpdatableSite, GetTwiceRunsTheSameProjectAndFoldsTheUnchangedFiles) {
     EXPECT_THAT(Out, HasSubstr("Project /Quick Projects/" + Caption() + ": " + site.Url("/") + "\n  a new project\n"));
     EXPECT_THAT(Out, HasSubstr("Done: 3 new, 0 updated, 0 unchanged, 0 filtered out, 0 failed; 65 B in "));
     // The copy bears the server's dates.
-    EXPECT_EQ(std::filesystem::last_write_time(Target() + "/127.0.0.1/i.gif"),
+    EXPECT_EQ(std::filesystem::last_write_time(Target() + HostDir() + "i.gif"),
               std::filesystem::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(784887151))));
 
     // The same address again: the same project, updated; no line per file.
@@ -185,8 +185,8 @@ TEST_F(UpdatableSite, AnInputFileRunsAProjectForEachAddress) {
     WriteWholeFile(FTemp.Path() + "list", "# two sites\n" + site.Url("/one/") + "\n\n  " + site.Url("/two/") + "  \n");
     ASSERT_EQ(Run("get -q --home '" + Home() + "' -i '" + FTemp.Path() + "list' '" + Target() + "'"), 0) << Err;
     EXPECT_EQ(Out, QuickProject(Caption()) + "\n" + QuickProject(Caption() + " (2)") + "\n");
-    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/one/x.gif"), "GIF89a-one");
-    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/two/index.html"), "two");
+    EXPECT_EQ(ReadWholeFile(Target() + HostDir() + "one/x.gif"), "GIF89a-one");
+    EXPECT_EQ(ReadWholeFile(Target() + HostDir() + "two/index.html"), "two");
 
     // From standard input: the projects of the addresses run again.
     ASSERT_EQ(Run("get -q --home '" + Home() + "' -i - '" + Target() + "'", "cat '" + FTemp.Path() + "list'"), 0)
@@ -217,8 +217,8 @@ protected:
 
 TEST_F(ProtectedSite, WithoutATerminalTheQuestionForCredentialsIsCancelled) {
     ASSERT_EQ(Run(Get("-q", Target())), 0) << Err;
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/vault/index.html"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_FALSE(FileExists(Target() + HostDir() + "vault/index.html"));
     // The terminal says which address needed them and how to give them.
     EXPECT_THAT(Err, HasSubstr(site.Url("/vault/") + " needs a user name and password (realm \"Vault\")"));
     EXPECT_THAT(Err, HasSubstr("--user NAME --password PASSWORD"));
@@ -244,17 +244,17 @@ TEST_F(GetRunCommand, AFullDiskStopsTheRunWithStatusOne) {
 
 TEST_F(ProtectedSite, CredentialsGivenWithTheOptionsReachTheProtectedArea) {
     ASSERT_EQ(Run(Get("-q --user ann --password pw", Target())), 0) << Err;
-    EXPECT_EQ(ReadWholeFile(Target() + "/127.0.0.1/vault/index.html"), "the vault");
+    EXPECT_EQ(ReadWholeFile(Target() + HostDir() + "vault/index.html"), "the vault");
 }
 
 TEST_F(GetRunCommand, WithoutATerminalNothingMoreIsSelected) {
     // Half-automatic: only the start page, as no link of it is chosen.
     ASSERT_EQ(Run(Get("-q -m half", Target())), 0) << Err;
-    EXPECT_TRUE(FileExists(Target() + "/127.0.0.1/index.html"));
-    EXPECT_FALSE(FileExists(Target() + "/127.0.0.1/i.gif"));
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "index.html"));
+    EXPECT_FALSE(FileExists(Target() + HostDir() + "i.gif"));
     // Structure mode ends normally after the pages, with no file chosen.
     ASSERT_EQ(Run(Get("-q -m structure", Target() + "2")), 0) << Err;
-    EXPECT_FALSE(FileExists(Target() + "2/127.0.0.1/i.gif"));
+    EXPECT_FALSE(FileExists(Target() + "2" + HostDir() + "i.gif"));
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST(Interrupt, TheResumeCommandPrintedAfterCtrlCFinishesTheDownload) {
 
     ASSERT_EQ(Shell(command + " >'" + out + "' 2>'" + err + "' </dev/null"), 0) << ReadWholeFile(err);
     EXPECT_THAT(ReadWholeFile(out), HasSubstr("Project /Quick Projects/127.0.0.1_"));
-    EXPECT_EQ(ReadWholeFile(dir.Path() + "copy/127.0.0.1/slow.bin"), std::string(200 * 1024, 's'));
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "copy/127.0.0.1+" + std::to_string(nginx.Port()) + "/slow.bin"), std::string(200 * 1024, 's'));
 }
 
 } // namespace

@@ -47,6 +47,8 @@ protected:
         return Home() + "/Projects/Quick Projects/" + caption + ".prj";
     }
     std::string Caption() const { return "127.0.0.1_" + std::to_string(site.Port()); }
+    // The site's directory in a copy: the host and the server's port.
+    std::string HostDir() const { return "/127.0.0.1+" + std::to_string(site.Port()) + "/"; }
 
     TSiteServer site;
     TCliTempDir FTemp;

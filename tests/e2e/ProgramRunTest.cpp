@@ -42,7 +42,7 @@ protected:
     }
     std::string Home() const { return FDir + "/home"; }
     std::string Copy() const { return FDir + "/copy"; }
-    std::string HostDir() const { return Copy() + "/127.0.0.1/"; }
+    std::string HostDir() const { return Copy() + "/127.0.0.1+" + std::to_string(FServer->Port()) + "/"; }
     // The project `vorlin get` made: the path it printed last, in the quick
     // projects of the home directory.
     std::string ProjectFile() const { return FProjectFile; }

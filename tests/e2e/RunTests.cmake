@@ -8,9 +8,10 @@ vorlin_add_tests(e2e_site_run_tests
     HttpsRunTest.cpp
   LIBS vorlin_e2e_run_support LABELS e2e)
 
-# With the shipped style-sheet plugin loaded.
+# With the shipped style-sheet plugin loaded: the plugin itself, and the
+# offline copy as a browser opens it.
 vorlin_add_tests(e2e_css_run_tests
-  SOURCES CssRunTest.cpp ${CMAKE_SOURCE_DIR}/tests/plugins/PluginTestSupport.cpp
+  SOURCES CssRunTest.cpp OfflineCopyRunTest.cpp ${CMAKE_SOURCE_DIR}/tests/plugins/PluginTestSupport.cpp
   LIBS vorlin_e2e_run_support vorlin_plugin_host LABELS e2e)
 add_dependencies(e2e_css_run_tests css testkit)
 target_compile_definitions(e2e_css_run_tests PRIVATE

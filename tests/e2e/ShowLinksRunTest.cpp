@@ -49,7 +49,7 @@ TEST_F(ShowLinksRunTest, StatesOfTheSiteLinks) {
     EXPECT_EQ(links[URL("js/app.js")].Type, "script-file");
     EXPECT_EQ(links[URL("about.html")].Type, "page");
     EXPECT_EQ(links[URL("files/big.bin")].Size, kFixtureBigFileSize);
-    EXPECT_EQ(links[URL("files/big.bin")].LocalDir, "127.0.0.1\\");
+    EXPECT_EQ(links[URL("files/big.bin")].LocalDir, "127.0.0.1+" + std::to_string(Server->Port()) + "\\");
     EXPECT_EQ(links[URL("files/big.bin")].LocalFileName, "files\\big.bin");
     EXPECT_EQ(links[URL("gallery/")].LocalFileName, "gallery\\index.html");
     for (const auto& [url, link] : links) EXPECT_NE(link.State, "pending") << url;

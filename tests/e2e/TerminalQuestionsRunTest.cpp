@@ -59,7 +59,7 @@ protected:
         return *FProgram;
     }
     std::string Home() const { return FDir + "/home"; }
-    std::string HostDir() const { return FDir + "/copy/127.0.0.1/"; }
+    std::string HostDir() const { return FDir + "/copy/127.0.0.1+" + std::to_string(FServer->Port()) + "/"; }
     std::set<std::string> Stored() const { return FilesBelow(HostDir()); }
     std::string DataFile() const {
         return Home() + "/Projects/Quick Projects/127.0.0.1_" + std::to_string(FServer->Port()) + ".dat";

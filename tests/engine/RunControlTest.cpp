@@ -159,7 +159,7 @@ TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(doc));
     ASSERT_TRUE(run.WaitFinished());
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], run.TargetDir() + "127.0.0.1/doc.txt");
+    EXPECT_EQ(opened[0], run.HostPath("127.0.0.1/doc.txt"));
 }
 
 TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
@@ -177,7 +177,7 @@ TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(pic));
     ASSERT_TRUE(run.PumpUntil([&] { return !opened.empty(); }));
     ASSERT_TRUE(run.WaitFinished());
-    EXPECT_EQ(opened, std::vector<std::string>{run.TargetDir() + "127.0.0.1/pic.gif"});
+    EXPECT_EQ(opened, std::vector<std::string>{run.HostPath("127.0.0.1/pic.gif")});
 }
 
 } // namespace

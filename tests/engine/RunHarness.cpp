@@ -1,5 +1,6 @@
 #include "tests/engine/RunHarness.h"
 
+#include "links/UrlHelpers.h"
 #include "platform/FileSystem.h"
 #include "project/DownloadLinks.h"
 #include "project/PasswordList.h"
@@ -131,13 +132,24 @@ TDownloadLink* TRunHarness::LinkOf(TDownloadProject& project, const std::string&
     return nullptr;
 }
 
+std::string TRunHarness::HostDir() const {
+    std::string root = Project.URL.substr(0, Project.URL.find('/', Project.URL.find("//") + 2)) + "/";
+    return BackslashToSlash(LocalDirOfServer(root, true));
+}
+
+std::string TRunHarness::HostPath(const std::string& relative) const {
+    const std::string host = "127.0.0.1/";
+    if (relative.compare(0, host.size(), host) == 0) return TargetDir() + HostDir() + relative.substr(host.size());
+    return TargetDir() + relative;
+}
+
 std::string TRunHarness::FileText(const std::string& relative) const {
     TMemoryStream stream;
-    stream.LoadFromFile(TargetDir() + relative);
+    stream.LoadFromFile(HostPath(relative));
     return stream.ToString();
 }
 
-bool TRunHarness::FileThere(const std::string& relative) const { return FileExists(TargetDir() + relative); }
+bool TRunHarness::FileThere(const std::string& relative) const { return FileExists(HostPath(relative)); }
 
 std::vector<std::string> TRunHarness::AllFiles() const {
     std::vector<std::string> files;

@@ -119,7 +119,13 @@ public:
     // The link of that project with this full URL, or null.
     static TDownloadLink* LinkOf(TDownloadProject& project, const std::string& url);
 
-    // A file below the target directory (host path relative to it).
+    // The start server's directory below the target directory, relative to
+    // it: "127.0.0.1+<port>/" for a test server.
+    std::string HostDir() const;
+    // The host path of a file below the target directory; a leading
+    // "127.0.0.1/" stands for HostDir(), whatever the server's port.
+    std::string HostPath(const std::string& relative) const;
+    // A file below the target directory (relative as for HostPath).
     std::string FileText(const std::string& relative) const;
     bool FileThere(const std::string& relative) const;
     // Every file below the test directory, relative to it.

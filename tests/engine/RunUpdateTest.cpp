@@ -59,7 +59,7 @@ TEST_F(RunUpdateTest, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
     run.Project.URL = site.Url("/");
     ASSERT_TRUE(run.RunToEnd());
     const std::string page = run.FileText("127.0.0.1/index.html");
-    auto stamp = std::filesystem::last_write_time(run.TargetDir() + "127.0.0.1/index.html");
+    auto stamp = std::filesystem::last_write_time(run.HostPath("127.0.0.1/index.html"));
 
     size_t before = site.Requests().size();
     run.Window.Logs.clear();
@@ -71,7 +71,7 @@ TEST_F(RunUpdateTest, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
     EXPECT_EQ(run.Window.LogCount("Kein Update benötigt für"), 2);
     EXPECT_FALSE(run.Window.Logged("wurde heruntergeladen"));
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), page);
-    EXPECT_EQ(std::filesystem::last_write_time(run.TargetDir() + "127.0.0.1/index.html"), stamp);
+    EXPECT_EQ(std::filesystem::last_write_time(run.HostPath("127.0.0.1/index.html")), stamp);
     EXPECT_EQ(run.Window.LastStats.Downloaded, 2);
 }
 
@@ -86,7 +86,7 @@ protected:
         site.Route("/big.bin", [this](const TSiteRequest& request, int) { return Big(request); });
         run.Project.URL = site.Url("/");
         ASSERT_TRUE(run.RunToEnd());
-        std::filesystem::resize_file(run.TargetDir() + "127.0.0.1/big.bin", 40);
+        std::filesystem::resize_file(run.HostPath("127.0.0.1/big.bin"), 40);
     }
     virtual TScript Big(const TSiteRequest& request) {
         if (request.Header("Range") == "bytes=40-99")
@@ -129,7 +129,7 @@ TEST_F(RunUpdateTest, ResumedMirrorPageAnsweredWholeIsStoredOnce) {
     Home(page);
     run.Project.ProjectMode = pmMirror;
     ASSERT_TRUE(run.RunToEnd());
-    std::filesystem::resize_file(run.TargetDir() + "127.0.0.1/index.html", 50);
+    std::filesystem::resize_file(run.HostPath("127.0.0.1/index.html"), 50);
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(site.RequestsOf("/").back().Header("Range"), "bytes=50-" + std::to_string(page.size() - 1));
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), page);
@@ -151,7 +151,7 @@ TEST_F(RunUpdateTest, ResumedMirrorPageContinuesWithTheRange) {
     run.Project.URL = site.Url("/");
     run.Project.ProjectMode = pmMirror;
     ASSERT_TRUE(run.RunToEnd());
-    std::filesystem::resize_file(run.TargetDir() + "127.0.0.1/index.html", 50);
+    std::filesystem::resize_file(run.HostPath("127.0.0.1/index.html"), 50);
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"), page);
 }

@@ -29,9 +29,13 @@ TEST(ClassifyLink, SchemesAndRelativeForms) {
     EXPECT_EQ(ClassifyLink("http:/x"), lkOtherScheme);
 }
 
-TEST(EncodeURL, EscapesWhatAUrlCantHoldAndKeepsUpperCaseEscapes) {
-    EXPECT_EQ(EncodeURL("a b%2Fc%2f~"), "a%20b%2Fc%252f%7E");
-    EXPECT_EQ(EncodeURL(EncodeURL("a b%2Fc%2f~")), "a%20b%2Fc%252f%7E");
+TEST(EncodeURL, EscapesWhatAUrlCantHoldAndKeepsEscapesInEitherCase) {
+    // An escape in lower case is an escape too; its digits become upper case,
+    // so both spellings name one link.
+    EXPECT_EQ(EncodeURL("a b%2Fc%2f~"), "a%20b%2Fc%2F%7E");
+    EXPECT_EQ(EncodeURL(EncodeURL("a b%2Fc%2f~")), "a%20b%2Fc%2F%7E");
+    EXPECT_EQ(EncodeURL("caf%c3%a9/%2e/%Ab"), "caf%C3%A9/%2E/%AB");
+    EXPECT_EQ(EncodeURL("caf%C3%A9"), "caf%C3%A9");
     EXPECT_EQ(EncodeURL(""), "");
     EXPECT_EQ(EncodeURL("!#$&'()*+-./09:=?@AZaz\\_"), "!#$&'()*+-./09:=?@AZaz\\_");
     EXPECT_EQ(EncodeURL("\"%,;<>[]^`{|}"), "%22%25%2C%3B%3C%3E%5B%5D%5E%60%7B%7C%7D");
@@ -84,6 +88,70 @@ TEST(ResolveURL, RelativeRootedAndClimbingReferences) {
     EXPECT_EQ(ResolveURL("http://h/a/b.html", "c d.html"), "http://h/a/c%20d.html");
     EXPECT_EQ(ResolveURL("http://h/a/b.html", ""), "http://h/a/");
     EXPECT_EQ(ResolveURL("http://h:81/a/b.html", "/x"), "http://h:81/x");
+}
+
+TEST(ResolveURL, DirectoriesQueriesAndTheBasesQuery) {
+    struct TCase {
+        const char* Base;
+        const char* Ref;
+        const char* Expected;
+    };
+    const TCase cases[] = {
+        // A climbing reference to a directory keeps its final "/".
+        {"http://h/a/b.html", "../features/", "http://h/features/"},
+        {"http://h/a/b/c.html", "../../x/y/", "http://h/x/y/"},
+        {"http://h/a/b.html", "../", "http://h/"},
+        {"http://h/a/b.html", "./x/", "http://h/a/x/"},
+        // A query alone asks the page itself again.
+        {"http://h/a/b.html", "?page=2", "http://h/a/b.html?page=2"},
+        {"http://h/a/b.html?page=1", "?page=2", "http://h/a/b.html?page=2"},
+        {"http://h/a/", "?q", "http://h/a/?q"},
+        // A "/" in the base's query names no directory.
+        {"http://h/a/list.php?dir=x/y", "c.html", "http://h/a/c.html"},
+        {"http://h/a/list.php?dir=x/y", "../c.html", "http://h/c.html"},
+        {"http://h/a/b.html#s/t", "c.html", "http://h/a/c.html"},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(ResolveURL(c.Base, c.Ref), c.Expected) << c.Base << " + " << c.Ref;
+}
+
+TEST(RemoveDotSegments, DotSegmentsGoTheQueryStays) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a/.", "a/"},
+        {".", ""},
+        {"./", ""},
+        {"a/./b.html", "a/b.html"},
+        {"a/b/..", "a/"},
+        {"a/b/../c", "a/c"},
+        {"a/x/../../../y", "y"},  // never above the root
+        {"..", ""},
+        {"a/%2E/b", "a/b"},
+        {"a/%2e%2E/b", "b"},
+        {"a/.%2e/", ""},
+        {"a/.hidden/...x/..../b", "a/.hidden/...x/..../b"},
+        {"a/b.html?x=./../y", "a/b.html?x=./../y"},
+        {"a/./b?q#f", "a/b?q#f"},
+        {"a//b/./", "a//b/"},
+        {"", ""},
+        {"plain/path.html", "plain/path.html"},
+    };
+    for (const auto& [path, expected] : cases) EXPECT_EQ(RemoveDotSegments(path), expected) << path;
+}
+
+TEST(LocalDirOfServer, PortsOtherThanTheSchemesOwnBecomePartOfTheDirectory) {
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"http://127.0.0.1:8080/", true, "127.0.0.1+8080\\"},
+        {"http://127.0.0.1:8080/", false, "127.0.0.1\\"},
+        {"http://host/", true, "host\\"},
+        {"http://host:80/", true, "host\\"},
+        {"http://host:080/", true, "host\\"},
+        {"https://host:443/", true, "host\\"},
+        {"https://host:80/", true, "host+80\\"},
+        {"http://host:443/", true, "host+443\\"},
+        {"http://user:pw@host:81/", true, "host+81\\"},
+        {"HTTP://host:81/", true, "host+81\\"},
+    };
+    for (const auto& [server, withPort, expected] : cases)
+        EXPECT_EQ(LocalDirOfServer(server, withPort), expected) << server;
 }
 
 TEST(SplitString, PiecesBetweenSeparators) {

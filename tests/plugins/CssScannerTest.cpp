@@ -65,6 +65,10 @@ TEST(CssLocalLink, RelativeReferencesBetweenStoredFiles) {
     EXPECT_EQ(LocalRelativeReference("h\\a\\b\\x.css", "other\\y.png"), "../../../other/y.png");
     EXPECT_EQ(LocalRelativeReference("h\\CSS\\site.css", "h\\css\\a.png"), "a.png");  // case is not compared
     EXPECT_EQ(EscapeForCssUrl("a b(1)%#?.png"), "a%20b%281%29%25%23%3F.png");
+    // The characters the program keeps in page links, and no others.
+    EXPECT_EQ(EscapeForCssUrl("x,v=1&y=2:'caf\xC3\xA9'~!$*+;@.css"), "x,v=1%26y=2%3A%27caf%C3%A9%27~!$*+;@.css");
+    // A directory is stored as its index page.
+    EXPECT_EQ(LocalRelativeReference("h\\css\\site.css", "h\\docs\\"), "../docs/index.html");
     // Dot pieces are the directories they are stored as, not steps up.
     EXPECT_EQ(LocalRelativeReference("h\\css\\site.css", "h\\css\\..\\..\\..\\x.png"), "%2E%2E/%2E%2E/%2E%2E/x.png");
     EXPECT_EQ(LocalRelativeReference("h\\css\\..\\s.css", "h\\css\\a.png"), "../a.png");

@@ -88,11 +88,12 @@ std::string KnownListBytes() {
 }
 
 // A link record of an older layout, references given.
-std::string OldRecord(const std::string& path, std::initializer_list<int> references, int version) {
+std::string OldRecord(const std::string& path, std::initializer_list<int> references, int version,
+                      const std::string& server = "http://h/") {
     TMemoryStream m;
     TTaggedWriter w(m);
     w.WriteString(path);
-    w.WriteString("http://h/");
+    w.WriteString(server);
     w.WriteString("");
     w.WriteString("A");
     w.WriteString(path);
@@ -168,7 +169,7 @@ TEST(LinkDataFile, RoundTripRestoresFieldsReferencesAndReferrers) {
     TDownloadProject loaded;
     int announced = 0;
     loaded.Links->OnChange = [&](TDownloadLink*) { ++announced; };
-    EXPECT_FLOAT_EQ(static_cast<float>(loaded.Links->LoadFromFile(dir.Path + "p.dat")), 0.97f);
+    EXPECT_FLOAT_EQ(static_cast<float>(loaded.Links->LoadFromFile(dir.Path + "p.dat")), 0.98f);
     ASSERT_EQ(loaded.Links->Count(), 2);
     EXPECT_EQ(announced, 2);
     TDownloadLink* page = loaded.Links->Items(0);
@@ -198,6 +199,41 @@ TEST(LinkDataFile, RoundTripRestoresFieldsReferencesAndReferrers) {
     TDownloadLink* found = nullptr;
     EXPECT_TRUE(loaded.Links->AlreadyFound("http://h/i.gif", found));
     EXPECT_EQ(found, image);
+}
+
+TEST(LinkDataFile, OlderFilesKeepTheirHostOnlyLocalDirectories) {
+    // Files of 0.97 and before were stored below the host name alone: their
+    // links keep that directory, new links of the project too, and the file
+    // stays in that version. A new list puts non-default ports in it.
+    TTempDir dir;
+    WriteAll(dir.Path + "old.dat", DataFile(0.97, OldRecord("a", {}, 97, "http://h:8080/")));
+    TDownloadProject old;
+    old.Links->LoadFromFile(dir.Path + "old.dat");
+    ASSERT_EQ(old.Links->Count(), 1);
+    EXPECT_EQ(old.Links->Items(0)->LocalDir, "h\\");
+    TDownloadLink* added = MakeLink(old, "b");
+    added->SetServer("http://h:8081/");
+    old.Links->Add(added);
+    EXPECT_EQ(added->LocalDir, "h\\");
+    old.Links->SaveToFile(dir.Path + "again.dat");
+    TDownloadProject again;
+    EXPECT_FLOAT_EQ(static_cast<float>(again.Links->LoadFromFile(dir.Path + "again.dat")), 0.97f);
+    EXPECT_EQ(again.Links->Items(1)->LocalDir, "h\\");
+
+    TDownloadProject fresh;
+    fresh.Links->Add(MakeLink(fresh, "a"));
+    fresh.Links->Items(0)->SetServer("http://h:8080/");
+    EXPECT_EQ(fresh.Links->Items(0)->LocalDir, "h+8080\\");
+    fresh.Links->SaveToFile(dir.Path + "new.dat");
+    TDownloadProject loaded;
+    EXPECT_FLOAT_EQ(static_cast<float>(loaded.Links->LoadFromFile(dir.Path + "new.dat")), 0.98f);
+    EXPECT_EQ(loaded.Links->Items(0)->LocalDir, "h+8080\\");
+    // Clearing the list (a reset project) starts the new layout.
+    old.Links->Clear();
+    TDownloadLink* reset = MakeLink(old, "c");
+    reset->SetServer("http://h:8080/");
+    EXPECT_EQ(reset->LocalDir, "h+8080\\");
+    delete reset;
 }
 
 TEST(LinkDataFile, APluginsForceVoteIsStoredAsForced) {

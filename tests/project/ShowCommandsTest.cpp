@@ -99,10 +99,10 @@ TEST_F(ShowCommands, ShowLinksPrintsLinesAndJson) {
     EXPECT_NE(run.Output.find("pending\thttp\tsource\t0\t0\t-\thttp://h/img/x.gif\th\\img/x.gif"),
               std::string::npos)
         << run.Output;
-    EXPECT_NE(run.Output.find("# 3 links, file version 0.97"), std::string::npos);
+    EXPECT_NE(run.Output.find("# 3 links, file version 0.98"), std::string::npos);
     run = Vorlin("show-links --json " + Dir.Path + "p.dat");
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Output.rfind("{\"version\": 0.97, \"count\": 3,", 0), 0u) << run.Output;
+    EXPECT_EQ(run.Output.rfind("{\"version\": 0.98, \"count\": 3,", 0), 0u) << run.Output;
     EXPECT_NE(run.Output.find("\"url\": \"http://h/a b.html\""), std::string::npos);
     EXPECT_NE(run.Output.find("\"localDir\": \"h\\\\\""), std::string::npos);
 }

@@ -26,6 +26,20 @@ std::string ReadWholeFile(const std::string& path) {
     return s.str();
 }
 
+std::string PercentDecoded(const std::string& link) {
+    std::string out;
+    for (size_t i = 0; i < link.size(); ++i) {
+        if (link[i] == '%' && i + 2 < link.size() && std::isxdigit(static_cast<unsigned char>(link[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(link[i + 2]))) {
+            out += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += link[i];
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> LinkAttributes(const std::string& html) {
     std::vector<std::string> values;
     std::string lower = html;

@@ -19,6 +19,9 @@ namespace vorlin::test {
 std::set<std::string> FilesBelow(const std::string& dir);
 std::string ReadWholeFile(const std::string& path);
 
+// What a browser makes of a link's %XX escapes.
+std::string PercentDecoded(const std::string& link);
+
 // The values of href, src and background attributes in an HTML text, in
 // the order they appear (quoted or not).
 std::vector<std::string> LinkAttributes(const std::string& html);
@@ -34,7 +37,7 @@ protected:
     std::string Served(const std::string& relative) const { return ReadWholeFile(SiteRoot + "/" + relative); }
     // The stored copy below the host directory.
     std::string Stored(const std::string& relative) const { return ReadWholeFile(HostDir() + relative); }
-    std::string HostDir() const { return run.TargetDir() + "127.0.0.1/"; }
+    std::string HostDir() const { return run.TargetDir() + run.HostDir(); }
     std::set<std::string> StoredFiles() const { return FilesBelow(HostDir()); }
     std::string URL(const std::string& path) const { return Server->BaseURL() + path; }
 

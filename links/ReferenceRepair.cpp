@@ -1,0 +1,148 @@
+#include "links/ReferenceRepair.h"
+
+#include "links/ReferenceText.h"
+#include "links/StoredReferenceRewriter.h"
+#include "platform/FileSystem.h"
+#include "project/DownloadLink.h"
+#include "project/DownloadLinks.h"
+#include "project/DownloadProject.h"
+#include "project/LinkStateList.h"
+#include "project/LocalPath.h"
+
+
+namespace vorlin {
+
+namespace {
+
+const char* const kHtml = "text/html";
+const char* const kCss = "text/css";
+
+bool Rewritable(const TDownloadLink& link) { return link.Kind == lkHttp || link.Kind == lkRelative; }
+
+// A path that a server may redirect to its "/" form: no query, and a last
+// segment without an extension ("docs", not "logo.gif").
+bool MayBeDirectory(const TDownloadLink& link) {
+    const std::string& path = link.Path;
+    if (path.empty() || path.back() == '/' || path.find('?') != std::string::npos) return false;
+    const size_t slash = path.rfind('/');
+    return path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos;
+}
+
+// Whether stored copies exist, asking the file system once per directory
+// that does not exist: the links of a server that was never fetched share
+// one missing directory.
+class TStoredCopies {
+  public:
+    explicit TStoredCopies(const TDownloadProject& project) : FProject(project) {}
+    bool Exist(const TDownloadLink& link) {
+        const std::string path = LinkFilePath(FProject, link);
+        const std::string dir = ExtractFilePath(path);
+        auto known = FDirectories.find(dir);
+        if (known == FDirectories.end()) known = FDirectories.emplace(dir, DirectoryExists(dir)).first;
+        return known->second && FileExists(path);
+    }
+
+  private:
+    const TDownloadProject& FProject;
+    std::unordered_map<std::string, bool> FDirectories;
+};
+
+// What a link's referrers should point at, and the texts they may point
+// with instead.
+struct TTarget {
+    TDownloadLink* Link;
+    const std::string* OldName;     // the name pages may still use, or null
+    TDownloadLink* Stand = nullptr;  // the stored link to point at instead (a "/" form)
+    bool Missing = false;            // no stored copy: point at the address
+    bool WasAbsolute = false;        // an earlier repair may have made references absolute
+};
+
+} // namespace
+
+void TReferenceRepair::Renamed(TDownloadLink& link, const std::string& oldLocalFileName) {
+    if (FOldNames.emplace(&link, oldLocalFileName).second) FRenamed.push_back(&link);
+}
+
+void TReferenceRepair::StoredAgain(TDownloadLink& link) {
+    if (FStoredAgainSet.insert(&link).second) FStoredAgain.push_back(&link);
+}
+
+void TReferenceRepair::Clear() {
+    FOldNames.clear();
+    FRenamed.clear();
+    FStoredAgainSet.clear();
+    FStoredAgain.clear();
+}
+
+TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const TErrorSink& error) {
+    TResult result;
+    if (!project.RewritesLinks() || !project.Links) {
+        Clear();
+        return result;
+    }
+    // Every link to repair once, with what its referrers should say.
+    std::vector<TTarget> targets;
+    std::unordered_set<const TDownloadLink*> seen;
+    TStoredCopies stored(project);
+    auto oldNameOf = [&](const TDownloadLink* link) -> const std::string* {
+        auto found = FOldNames.find(link);
+        return found == FOldNames.end() ? nullptr : &found->second;
+    };
+    auto add = [&](TDownloadLink* link) {
+        if (!Rewritable(*link) || link->Referrers.empty() || !seen.insert(link).second) return;
+        TTarget target{link, oldNameOf(link)};
+        target.WasAbsolute = FStoredAgainSet.count(link) != 0;
+        target.Missing = link->State != lsDownloaded && !stored.Exist(*link);
+        // A directory whose "/" form was stored: the pages go there.
+        if (target.Missing && MayBeDirectory(*link)) {
+            TDownloadLink* slashForm = nullptr;
+            if (project.Links->AlreadyFound(link->FullURL() + "/", slashForm) && slashForm->State == lsDownloaded &&
+                stored.Exist(*slashForm))
+                target.Stand = slashForm;
+        }
+        if (!target.Missing && !target.OldName && !target.WasAbsolute) return;
+        targets.push_back(target);
+    };
+    if (project.FilteredOut)
+        for (TDownloadLink* link : *project.FilteredOut) add(link);
+    for (TDownloadLink* link : FRenamed) add(link);
+    for (TDownloadLink* link : FStoredAgain) add(link);
+
+    // Per stored page or style sheet, the texts to change.
+    std::unordered_map<TDownloadLink*, std::vector<TReferenceReplacement>> byPage;
+    for (const TTarget& target : targets) {
+        for (TDownloadLink* page : target.Link->Referrers) {
+            if (page->MimeType != kHtml && page->MimeType != kCss) continue;
+            const TReferenceContainer container =
+                page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml;
+            const std::string absolute = AbsoluteReferenceText(*target.Link, container);
+            const std::string now = LocalReferenceText(*page, *target.Link);
+            std::string to = target.Stand     ? LocalReferenceText(*page, *target.Stand)
+                             : target.Missing ? absolute
+                                              : now;
+            std::vector<TReferenceReplacement>& list = byPage[page];
+            list.push_back({now, to});
+            if (target.OldName)
+                list.push_back({LocalReferenceText(*page, target.Link->LocalDir, *target.OldName), to});
+            if (target.WasAbsolute || target.Stand) list.push_back({absolute, to});
+        }
+    }
+    for (auto& [page, replacements] : byPage) {
+        const std::string path = LinkFilePath(project, *page);
+        try {
+            if (!FileExists(path)) continue;
+            const int made = RewriteStoredReferences(
+                path, page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml, replacements);
+            if (made > 0) {
+                ++result.Files;
+                result.References += made;
+            }
+        } catch (const std::exception& e) {
+            if (error) error("Can't repair the links of " + path + ": " + e.what());
+        }
+    }
+    Clear();
+    return result;
+}
+
+} // namespace vorlin

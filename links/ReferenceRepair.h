@@ -1,0 +1,54 @@
+// The end-of-run repair of stored references. Pages and style sheets are
+// written while the run goes on, before the fate of every file they name is
+// known; at the end of a run that rewrites links, this pass visits only the
+// stored files that refer to a link whose stored copy is not where they
+// point, and rewrites them in place:
+// - a link that was not stored (excluded, over a limit, failed, refused) and
+//   has no stored copy: its references become its absolute address, so a
+//   click works when online instead of failing always (a directory
+//   redirected to its "/" form points at that form's stored page instead);
+// - a link whose local name changed after pages referred to it (an
+//   extension given when its type became known): they follow the new name;
+// - a link stored now that an earlier run could not store: references that
+//   the earlier repair made absolute point at the stored copy again.
+// Each page is read and written once, whatever the number of its links.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace vorlin {
+
+class TDownloadLink;
+class TDownloadProject;
+
+class TReferenceRepair {
+  public:
+    // The link's local name changed from oldLocalFileName (the first old
+    // name is kept when it changes again).
+    void Renamed(TDownloadLink& link, const std::string& oldLocalFileName);
+    // A link filtered out by an earlier run is being stored now.
+    void StoredAgain(TDownloadLink& link);
+
+    struct TResult {
+        int Files = 0;       // stored files rewritten
+        int References = 0;  // references changed in them
+    };
+    using TErrorSink = std::function<void(const std::string&)>;
+    // Repairs the referrers of the links noted above and of every link of
+    // the project's filtered-out list that has no stored copy. A file that
+    // can't be repaired is reported and the next goes on. Forgets the notes.
+    TResult Run(TDownloadProject& project, const TErrorSink& error);
+    void Clear();
+
+  private:
+    std::unordered_map<const TDownloadLink*, std::string> FOldNames;
+    std::vector<TDownloadLink*> FRenamed;  // in the order noted
+    std::unordered_set<const TDownloadLink*> FStoredAgainSet;
+    std::vector<TDownloadLink*> FStoredAgain;
+};
+
+} // namespace vorlin

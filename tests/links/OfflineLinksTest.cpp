@@ -1,0 +1,71 @@
+// What a page stored for offline browsing says, reference by reference: the
+// address registered for each link value and the value written in its
+// place, for the forms real sites use (directory links, ".", queries with
+// character references, escapes in lower case, srcset, several fragments
+// of one page).
+#include "HTMLParserFixture.h"
+
+#include "project/DownloadLink.h"
+
+using namespace vorlin;
+
+namespace {
+
+class OfflineLinks : public THTMLParserFixture {};
+
+struct TCase {
+    const char* Html;                     // the page's body
+    const char* Stored;                   // what the stored copy holds
+    std::vector<std::string> Registered;  // full URLs registered, in order of the list
+};
+
+TEST_F(OfflineLinks, ValuesAreRegisteredAsABrowserReadsThemAndPointAtTheStoredFiles) {
+    const TCase cases[] = {
+        // A directory keeps its "/" and is stored as its index page.
+        {"<a href=\"../features/\">", "<a href=\"../features/index.html\">", {"http://h/features/"}},
+        {"<a href=\"./x/\">", "<a href=\"x/index.html\">", {"http://h/a/x/"}},
+        // "." and "./" are the page's directory, not a file named ".".
+        {"<a href=\".\">", "<a href=\"index.html\">", {"http://h/a/"}},
+        {"<a href=\"./\">", "<a href=\"index.html\">", {"http://h/a/"}},
+        {"<a href=\"b/./c/../d.html\">", "<a href=\"b/d.html\">", {"http://h/a/b/d.html"}},
+        {"<a href=\"%2e%2e/up.html\">", "<a href=\"../up.html\">", {"http://h/up.html"}},
+        // Character references are decoded before the link is registered;
+        // the stored name's "&" is escaped where it is written.
+        {"<a href=\"p.html?x=1&amp;y=2\">", "<a href=\"p.html,x=1%26y=2\">", {"http://h/a/p.html?x=1&y=2"}},
+        {"<a href='&#x2F;b&#47;c.html'>", "<a href='../b/c.html'>", {"http://h/b/c.html"}},
+        {"<a href=\"q?a=1&amp=2\">", "<a href=\"q,a=1%26amp=2\">", {"http://h/a/q?a=1&amp=2"}},
+        // An escape in lower case is one escape, not a "%" to escape again.
+        {"<a href=\"caf%c3%a9.html\">", "<a href=\"caf%C3%A9.html\">", {"http://h/a/caf%C3%A9.html"}},
+        // Every srcset candidate is an image of the page, rewritten in place.
+        {"<img src=\"/i/m.png\" srcset=\"/i/s.png 1x, /i/l.png 2x\">",
+         "<img src=\"../i/m.png\" srcset=\"../i/s.png 1x, ../i/l.png 2x\">",
+         {"http://h/a/index.html", "http://h/i/l.png", "http://h/i/s.png", "http://h/i/m.png"}},
+        {"<picture><source type=\"image/webp\" SRCSET=\"/i/a.webp 480w,/i/b.webp  800w\"></picture>",
+         "<picture><source type=\"image/webp\" SRCSET=\"../i/a.webp 480w,../i/b.webp  800w\"></picture>",
+         {"http://h/a/index.html", "http://h/i/b.webp", "http://h/i/a.webp"}},
+        {"<img srcset=\"/i/x.png?v=1&amp;w=2 2x\">", "<img srcset=\"../i/x.png,v=1%26w=2 2x\">",
+         {"http://h/a/index.html", "http://h/i/x.png?v=1&w=2"}},
+        // Each reference keeps its own fragment.
+        {"<a href=\"t.html#one\"><a href=\"t.html#two\"><a href=t.html>",
+         "<a href=\"t.html#one\"><a href=\"t.html#two\"><a href=t.html>", {"http://h/a/t.html"}},
+    };
+    for (const TCase& c : cases) {
+        Project.Links->Clear();
+        PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
+        PageLink->ScopeDir = "a/";
+        EXPECT_EQ(Parse(c.Html), c.Stored) << c.Html;
+        std::vector<std::string> registered = ListOrder();
+        if (c.Registered.front() != "http://h/a/index.html") registered.erase(registered.begin());
+        EXPECT_EQ(registered, c.Registered) << c.Html;
+    }
+}
+
+TEST_F(OfflineLinks, MirrorModeRegistersTheSameAndStoresThePageAsItCame) {
+    Project.ProjectMode = pmMirror;
+    const std::string html = "<a href=\"../f/\"><img srcset=\"s.png 1x, l.png 2x\"><a href=\".\">";
+    EXPECT_EQ(Parse(html), html);
+    EXPECT_EQ(ListOrder(), (std::vector<std::string>{"http://h/a/index.html", "http://h/a/l.png",
+                                                      "http://h/a/s.png", "http://h/f/", "http://h/a/"}));
+}
+
+} // namespace
