@@ -167,7 +167,7 @@ void RunThroughWindowTest::WholeSiteThenTheNextProject() {
     QCOMPARE(QApplication::clipboard()->text(),
              QString::fromStdString(FServer->BaseURL() + "dir/b.html"));
     // The copy is there, and the project knows when it ran.
-    QVERIFY(FileExists(f.Home.Home() + "copies/Projects/Site/First/127.0.0.1/dir/b.html"));
+    QVERIFY(FileExists(f.Home.Home() + "copies/Projects/Site/First/127.0.0.1+" + std::to_string(FServer->Port()) + "/dir/b.html"));
     TDownloadProject stored;
     stored.LoadFromFile(f.Home.PathOf("/Projects/Site/First.prj"));
     QVERIFY(stored.LastDownloadDate != 0);
@@ -235,7 +235,7 @@ void RunThroughWindowTest::CredentialsAnsweredByTheUser() {
     QTRY_VERIFY_WITH_TIMEOUT(finished, kRunWaitMs);
     QCOMPARE(f.Dialogs.CredentialRequests, 1);
     QCOMPARE(realm, std::string("Area"));
-    QVERIFY(FileExists(f.Home.Home() + "copies/Projects/Auth/127.0.0.1/private/secret.html"));
+    QVERIFY(FileExists(f.Home.Home() + "copies/Projects/Auth/127.0.0.1+" + std::to_string(FServer->Port()) + "/private/secret.html"));
 }
 
 void RunThroughWindowTest::CancelAURLOfAConnection() {
@@ -284,7 +284,7 @@ void RunThroughWindowTest::HalfAutomaticChoosesTheLinks() {
     QTRY_VERIFY_WITH_TIMEOUT(finished, kRunWaitMs);
     QVERIFY(f.Dialogs.LinkSelections >= 1);
     QVERIFY(std::find(offered.begin(), offered.end(), "dir/b.html") != offered.end());
-    const std::string copy = f.Home.Home() + "copies/Projects/Half/127.0.0.1/";
+    const std::string copy = f.Home.Home() + "copies/Projects/Half/127.0.0.1+" + std::to_string(FServer->Port()) + "/";
     QVERIFY(FileExists(copy + "a.html"));
     QVERIFY(!FileExists(copy + "dir/b.html"));
 }

@@ -48,7 +48,9 @@ protected:
         args.push_back(FDir + "/" + copy);
         return RunProgram(VORLIN_BINARY, args);
     }
-    std::set<std::string> Stored(const std::string& copy) const { return FilesBelow(FDir + "/" + copy + "/127.0.0.1/"); }
+    std::set<std::string> Stored(const std::string& copy) const {
+        return FilesBelow(FDir + "/" + copy + "/127.0.0.1+" + std::to_string(FServer->SecurePort()) + "/");
+    }
 
     TTestAuthority FAuthority;
     std::string FDir, FCaFile;

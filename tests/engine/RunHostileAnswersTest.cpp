@@ -132,7 +132,7 @@ TEST(RunHostileAnswers, EachEndsBoundedAndSaysWhy) {
              // The tag was written through unparsed; the page went on.
              EXPECT_TRUE(run.FileThere("127.0.0.1/after.html"));
              EXPECT_FALSE(run.FileThere("127.0.0.1/skipped.html"));
-             EXPECT_GT(fs::file_size(run.TargetDir() + "127.0.0.1/index.html"), 20u << 20);
+             EXPECT_GT(fs::file_size(run.HostPath("127.0.0.1/index.html")), 20u << 20);
          }},
     };
     for (const THostileCase& c : cases) {
@@ -184,7 +184,7 @@ protected:
         // Nothing that failed counts as downloaded: every downloaded file is whole.
         for (TDownloadLink* link : *saved->Links) {
             if (link->State != lsDownloaded || link->LinkType == ltPage) continue;
-            EXPECT_EQ(fs::file_size(run.TargetDir() + "127.0.0.1/" + link->LocalFileName), 20000u) << link->Path;
+            EXPECT_EQ(fs::file_size(run.HostPath("127.0.0.1/" + link->LocalFileName)), 20000u) << link->Path;
         }
     }
 };
@@ -228,7 +228,7 @@ TEST_F(TSiteRunTest, SymbolicLinksInsideTheTargetAreNeverFollowed) {
     const std::string outside = run.Dir() + "/outside/";
     ForceDirectories(outside);
     { std::ofstream(outside + "victim.html") << "keep me"; }
-    const std::string host = run.TargetDir() + "127.0.0.1/";
+    const std::string host = run.HostPath("127.0.0.1/");
     ForceDirectories(host);
     fs::create_directory_symlink(outside, host + "dir");
     fs::create_symlink(outside + "victim.html", host + "file.html");

@@ -189,7 +189,7 @@ TEST_F(RunUpdateTest, AnAutosaveThatFailsToWriteIsReportedAndTheRunGoesOn) {
     ASSERT_TRUE(run.RunToEnd());
     EXPECT_TRUE(run.Window.ErrorLogged("Error autosaving project´s data: "));
     EXPECT_FALSE(run.Window.Logged(RunText(630)));
-    EXPECT_TRUE(FileExists(run.TargetDir() + "127.0.0.1/slow.html"));
+    EXPECT_TRUE(FileExists(run.HostPath("127.0.0.1/slow.html")));
 }
 
 TEST_F(RunUpdateTest, AutosaveSwitchedOffSavesOnlyAtTheEnd) {
