@@ -26,6 +26,8 @@ public:
 
     // A message with OK (warning when error is set).
     virtual void Message(const std::string& text, bool error = false) = 0;
+    // A message under its own title (the update's change list).
+    virtual void TitledMessage(const std::string& title, const std::string& text) { Message(title + "\n\n" + text); }
     // A question; defaultAnswer is the button Enter presses.
     virtual TAnswer Question(const std::string& text, TButtons buttons, TAnswer defaultAnswer) = 0;
     // A file name to save to; empty when cancelled.

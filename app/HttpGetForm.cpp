@@ -26,6 +26,10 @@
 #include "ui/ProgressDelegate.h"
 #include "ui/StructureTreeModel.h"
 
+#include "update/ProgUpdater.h"
+#include "update/UpdateDownloadForm.h"
+#include "update/UpdateTexts.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -119,6 +123,7 @@ protected:
 THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     : QMainWindow(parent), FOptions(options), FHome(IncludeTrailingSlash(options.Home)) {
     AddMainWindowTexts();
+    CreateUpdater();
     setObjectName("HttpGetForm");
     SetTag(this, tgForm);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
@@ -301,6 +306,10 @@ void THttpGetForm::CreateActions() {
     a.acExit = NewAction(tgExit, "acExit", nullptr, "");
     connect(a.acExit, &QAction::triggered, this, &QWidget::close);
     a.acShowDebugLog = NewAction(tgShowDebugLog, "acShowDebugLog", nullptr, "");
+    a.acCheckForUpdate = NewAction(update::tgCheckForUpdate, "acCheckForUpdate", &THttpGetForm::CheckForUpdateCommand,
+                                   "Error in CheckForUpdate ()");
+    a.acProgramUpdate = NewAction(update::tgProgramUpdate, "acProgramUpdate", &THttpGetForm::ProgramUpdateCommand,
+                                  "Error in ProgramUpdate ()");
     // Hooks of the next issue: disabled until something takes them.
     a.acNewProjFromTemplate->setEnabled(false);
     a.acOpenInBrowser->setEnabled(false);
@@ -329,6 +338,8 @@ void THttpGetForm::CreateMenus() {
     auto* extras = menuBar()->addMenu(QString());
     SetTag(extras, tgMenuExtras);
     extras->addActions({a.acSettings, a.acMonitorClipboard, a.miAutoCheckUpdate, a.acEnableDocking});
+    extras->addSeparator();
+    extras->addActions({a.acCheckForUpdate, a.acProgramUpdate});
     extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
     FMenuLanguages = menuBar()->addMenu(QString());

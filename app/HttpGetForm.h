@@ -38,6 +38,11 @@ class TPluginSystem;
 class TPublishedWindow;
 }
 
+namespace vorlin::update {
+class TProgUpdater;
+class TQtUpdateDialogHost;
+}
+
 namespace vorlin::ui {
 class TClientRowsModel;
 class TLogModel;
@@ -99,7 +104,8 @@ public:
             *acStructureShowURLInBrowser, *acStructureCopyURL, *acStructureShowAfterDownload,
             *acProgrListShowURLInBrowser, *acProgrListCopyURL, *acProgrListCancelDownload,
             *acProgrListCancelDownloadRetry, *acCopy, *acSaveAs, *acMinimize, *acMaximize, *acSettings,
-            *acEnableDocking, *miAutoCheckUpdate, *acExit, *acShowDebugLog;
+            *acEnableDocking, *miAutoCheckUpdate, *acExit, *acShowDebugLog,
+            *acCheckForUpdate, *acProgramUpdate;
     };
     const TActions& Actions() const { return FActions; }
 
@@ -152,6 +158,11 @@ public:
     void StartUp();
     // FormCloseQuery and the closing steps; false keeps the window open.
     bool CloseQuery();
+    // The update checker and the menu commands "Check for Update" and
+    // "Programm Updaten" (HttpGetFormUpdate.cpp).
+    update::TProgUpdater& Updater() { return *FUpdater; }
+    void CheckForUpdateCommand();
+    void ProgramUpdateCommand();
     // Hooks of later issues.
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
@@ -236,6 +247,12 @@ private:
     void PublishMainWindow();
     intptr_t InterProcessMessage(TMsg& msg);
     void TrayActivated(int reason);
+
+    // Updates (HttpGetFormUpdate.cpp).
+    void CreateUpdater();
+    void ConfigureUpdater();
+    void AutomaticCheckForUpdate();
+    void PendingCheckForUpdate();
     void ToggleShown();
 
     TFormOptions FOptions;
@@ -295,6 +312,11 @@ private:
     bool FShownOnce = false;
     bool FStartedUp = false;
     bool FAtomAdded = false;
+
+    std::unique_ptr<update::TQtUpdateDialogHost> FUpdateDialogs;
+    std::unique_ptr<update::TProgUpdater> FUpdater;
+    bool FUpdateChecked = false;   // a check has run in this program run
+    bool FUpdateWaiting = false;   // a silent check found an update
 };
 
 } // namespace vorlin::app

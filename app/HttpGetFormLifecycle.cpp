@@ -19,6 +19,7 @@
 #include "platform/Shell.h"
 #include "platform/Stream.h"
 #include "ui/StructureTreeModel.h"
+#include "update/ProgUpdater.h"
 #include "platform/Ticks.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettingsFile.h"
@@ -89,7 +90,7 @@ void THttpGetForm::StartUp() {
         LoadSettings();
         // FIXME: the language menu, bookmark and favourites import come with their issues.
         LoadPlugins();
-        // FIXME: "afterupdate" finishes an update (update issue).
+        if (FOptions.AfterUpdate) FUpdater->FinishUpdate();
         FAtomAdded = AddGlobalAtom("HW_MAIN");
         PublishMainWindow();
     });
@@ -108,7 +109,7 @@ void THttpGetForm::LoadSettings() {
     SetConnectionCount(FTbNumOfHttpCli->value());
     FActions.miAutoCheckUpdate->setChecked(FSettings.AutoCheckForUpdates);
     FActions.acEnableDocking->setChecked(FSettings.EnableDocking);
-    // FIXME: the proxy settings go to the update checker (update issue).
+    ConfigureUpdater();
 }
 
 void THttpGetForm::SaveSettings() {

@@ -141,8 +141,10 @@ void THttpGetForm::StartHead() {
     FSynchronizedCount = 0;
     FStructureSyncTimer->start();
     FRun->Resume();
-    // FIXME: the first start of a program run checks for updates when asked to (update issue).
-    FFirstStart = false;
+    if (FFirstStart) {
+        FFirstStart = false;
+        AutomaticCheckForUpdate();
+    }
 }
 
 void THttpGetForm::PauseDownload() {
@@ -207,7 +209,8 @@ void THttpGetForm::EndRun() {
     FQueue->RemoveAt(0);
     if (FQueue->Count() == 0 || FActions.acQueueStopped->isChecked()) {
         FStructureSyncTimer->stop();
-        // FIXME: hang up when asked to (connection control), run a pending update check (update issue).
+        // FIXME: hang up when asked to (connection control).
+        PendingCheckForUpdate();
     } else if (!FClosing) {
         ClearStructure();
         StartDownload();

@@ -45,6 +45,12 @@ void TQtDesktopDialogs::Message(const std::string& text, bool error) {
     box.exec();
 }
 
+void TQtDesktopDialogs::TitledMessage(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok, FOwner);
+    box.exec();
+}
+
 TAnswer TQtDesktopDialogs::Question(const std::string& text, TButtons buttons, TAnswer defaultAnswer) {
     QMessageBox::StandardButtons shown;
     switch (buttons) {

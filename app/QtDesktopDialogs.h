@@ -14,6 +14,7 @@ public:
     ~TQtDesktopDialogs() override;
 
     void Message(const std::string& text, bool error) override;
+    void TitledMessage(const std::string& title, const std::string& text) override;
     TAnswer Question(const std::string& text, TButtons buttons, TAnswer defaultAnswer) override;
     std::string SaveFileName(const std::string& filter, const std::string& defaultSuffix) override;
     bool AskCredentials(TAuthRec& request) override;
