@@ -152,7 +152,7 @@ public:
     void StartUp();
     // FormCloseQuery and the closing steps; false keeps the window open.
     bool CloseQuery();
-    // Hooks of later issues.
+    // Opens the options dialog on a project or template (the dialog by default).
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
     // How many links the structure view takes per step (tests make it small).
@@ -209,6 +209,7 @@ private:
     void AfterEnqueue();
     void DeleteNode(TProjectNode* node);
     void OpenOptions(TProjectNode* node);
+    void EditProjectOptions(TProjectNode* node);
 
     // The run (HttpGetFormRun.cpp).
     void StartHead();
