@@ -44,8 +44,12 @@ TAdvancedFiltersPage::TAdvancedFiltersPage(THTTPVorlinRules& rules, bool readOnl
     connect(FAdd, &QPushButton::clicked, this, [this] { Guarded("Error in AddRule ()", [this] { AddRule(); }); });
     connect(FDelete, &QPushButton::clicked, this, [this] { Guarded("Error in DeleteRule ()", [this] { DeleteRule(); }); });
     connect(FEdit, &QPushButton::clicked, this, [this] { Guarded("Error in EditRule ()", [this] { EditRule(); }); });
-    connect(FList, &QTreeWidget::itemDoubleClicked, this,
-            [this] { Guarded("Error in RuleListDblClick ()", [this] { EditRule(); }); });
+    connect(FList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        Guarded("Error in RuleListDblClick ()", [this, item] {
+            FList->setCurrentItem(item);
+            EditRule();
+        });
+    });
     connect(FList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) { ItemChanged(item); });
     connect(FList, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
     Fill();
