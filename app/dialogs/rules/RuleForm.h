@@ -19,6 +19,7 @@ namespace vorlin::app {
 class TRuleDescriptionView;
 
 class TRuleForm : public QDialog {
+    Q_OBJECT
 public:
     explicit TRuleForm(THTTPVorlinRule& rule, QWidget* parent = nullptr);
 
