@@ -17,6 +17,8 @@ struct TProgramSettings;
 
 namespace vorlin::app {
 
+struct TOptionsFormContext;
+
 enum class TAnswer { anOk, anYes, anNo, anCancel };
 enum class TButtons { bnOk, bnYesNo, bnYesNoCancel, bnOkCancel };
 
@@ -41,6 +43,10 @@ public:
     virtual bool SelectStructure(TDownloadProject& project) = 0;
     // The settings dialog on a copy of the record; true (record replaced) on OK.
     virtual bool EditSettings(TProgramSettings& record) = 0;
+    // The project options dialog "Eigenschaften" on a project or template;
+    // true when it was confirmed (the project changed). The dialog stores the
+    // plugin states and rules itself; the caller saves the ".prj".
+    virtual bool EditProjectOptions(TDownloadProject& project, const TOptionsFormContext& context) = 0;
     // The statistics dialog (its reset changes the project).
     virtual void ShowProjectInformation(TDownloadProject& project) = 0;
 

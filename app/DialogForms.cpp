@@ -4,6 +4,7 @@
 
 #include "app/dialogs/Authorization.h"
 #include "app/dialogs/ClosingDownload.h"
+#include "app/dialogs/OptionsForm.h"
 #include "app/dialogs/ProjectInformation.h"
 #include "app/dialogs/SelectFilesFromList.h"
 #include "app/dialogs/SelectForm.h"
@@ -37,6 +38,13 @@ bool RunSettingsDialog(TProgramSettings& record, QWidget* owner) {
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.Record();
     return true;
+}
+
+bool RunProjectOptionsDialog(TDownloadProject& project, const TOptionsFormContext& context, QWidget* owner) {
+    TOptionsForm dialog(project, context, owner);
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    dialog.Close();
+    return confirmed;
 }
 
 void RunProjectInformationDialog(TDownloadProject& project, QWidget* owner) {

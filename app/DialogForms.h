@@ -16,11 +16,15 @@ struct TProgramSettings;
 
 namespace vorlin::app {
 
+struct TOptionsFormContext;
+
 bool RunCredentialsDialog(TAuthRec& request, QWidget* owner);
 void RunSelectLinksDialog(TDownloadProject& project, TDownloadLink& page, QWidget* owner);
 bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner);
 // On OK the edited copy replaces record.
 bool RunSettingsDialog(TProgramSettings& record, QWidget* owner);
+// The project options; stores plugin states and rules as the dialog closes.
+bool RunProjectOptionsDialog(TDownloadProject& project, const TOptionsFormContext& context, QWidget* owner);
 void RunProjectInformationDialog(TDownloadProject& project, QWidget* owner);
 
 // The modeless "Closing Download" window.

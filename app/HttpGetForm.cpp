@@ -138,6 +138,9 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     FPump = new TMessagePump(this);
     FTarget = std::make_unique<TMainWindowTarget>(*this);
 
+    // The options dialog; tests and other flows may put their own in its place.
+    OnOpenProjectOptions = [this](TProjectNode* node) { EditProjectOptions(node); };
+
     FTree = std::make_unique<TProjectTree>(
         FHome, std::vector<std::string>{Text(mtTopProjects), Text(mtTopQuickProjects), Text(mtTopTemplates)});
     FTreeModel = new TProjectTreeModel(*FTree, this);

@@ -163,7 +163,7 @@ public:
     update::TProgUpdater& Updater() { return *FUpdater; }
     void CheckForUpdateCommand();
     void ProgramUpdateCommand();
-    // Hooks of later issues.
+    // Opens the options dialog on a project or template (the dialog by default).
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
     // How many links the structure view takes per step (tests make it small).
@@ -220,6 +220,7 @@ private:
     void AfterEnqueue();
     void DeleteNode(TProjectNode* node);
     void OpenOptions(TProjectNode* node);
+    void EditProjectOptions(TProjectNode* node);
 
     // The run (HttpGetFormRun.cpp).
     void StartHead();

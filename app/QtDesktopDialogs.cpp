@@ -87,6 +87,10 @@ bool TQtDesktopDialogs::SelectStructure(TDownloadProject& project) { return RunS
 
 bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) { return RunSettingsDialog(record, FOwner); }
 
+bool TQtDesktopDialogs::EditProjectOptions(TDownloadProject& project, const TOptionsFormContext& context) {
+    return RunProjectOptionsDialog(project, context, FOwner);
+}
+
 void TQtDesktopDialogs::ShowProjectInformation(TDownloadProject& project) {
     RunProjectInformationDialog(project, FOwner);
 }

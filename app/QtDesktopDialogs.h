@@ -21,6 +21,7 @@ public:
     void SelectLinks(TDownloadProject& project, TDownloadLink& page) override;
     bool SelectStructure(TDownloadProject& project) override;
     bool EditSettings(TProgramSettings& record) override;
+    bool EditProjectOptions(TDownloadProject& project, const TOptionsFormContext& context) override;
     void ShowProjectInformation(TDownloadProject& project) override;
     void ShowClosingDownload(const std::string& text) override;
     void ClosingDownloadProgress(int percent, const std::string& text) override;

@@ -3,6 +3,12 @@
 #include "app/DebugLogWindow.h"
 #include "app/HttpGetForm.h"
 #include "app/ProjectTreeModel.h"
+#include "app/dialogs/OptionsForm.h"
+#include "app/dialogs/OptionsRulesPage.h"
+#include "app/dialogs/OptionsTexts.h"
+#include "app/dialogs/rules/RuleForm.h"
+#include "app/texts/Texts.h"
+#include "ui/TreeConfig.h"
 #include "platform/DebugLog.h"
 #include "project/DownloadProject.h"
 #include "ui/LogModel.h"
@@ -77,9 +83,38 @@ void TScreenshotTour::ShootModal(const std::function<void()>& trigger, const QSt
     timer.stop();
 }
 
+void TScreenshotTour::ShootOptions() {
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, [this] {
+        auto* form = qobject_cast<TOptionsForm*>(QApplication::activeModalWidget());
+        if (!form) return;
+        for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
+                        tgPlugins}) {
+            form->Pages()->ShowPage(form->Page(tag));
+            QApplication::processEvents();
+            Save(form, "options-" + QString::fromStdString(Text(tag)).remove(' ').toLower());
+        }
+        // A new rule's dialog; cancelled, the rule goes again.
+        form->Pages()->ShowPage(form->Page(tgAdvancedFilters));
+        QTimer::singleShot(600, this, [this] {
+            if (auto* rule = qobject_cast<TRuleForm*>(QApplication::activeModalWidget())) {
+                Save(rule, "rule-dialog");
+                rule->reject();
+            }
+        });
+        form->RulesPage()->AddRule();
+        form->reject();
+    });
+    timer.start(600);
+    FWindow.Actions().acProperties->trigger();
+    timer.stop();
+}
+
 void TScreenshotTour::AfterDownload() {
     Save(&FWindow, "main-window-after");
     ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog");
+    ShootOptions();
     ShootModal([this] { FWindow.Actions().acShowInformation->trigger(); }, "statistics-dialog");
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {

@@ -6,6 +6,7 @@
 #include "app/HttpGetForm.h"
 #include "app/ScreenshotTour.h"
 #include "app/VorlinApplication.h"
+#include "app/dialogs/rules/QtRuleEditor.h"
 #include "platform/ProgramHome.h"
 
 #include <QString>
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
 
     app::TfmDebugLog debugLog;
     debugLog.Install();
+    // The rule engine opens its dialogs through this editor (the command line has none).
+    app::TQtRuleEditor ruleEditor;
+    app::TRuleEditorInstallation ruleEditorInstalled(ruleEditor);
     // Closing the main window ends the program, even with the debug log open.
     debugLog.setAttribute(Qt::WA_QuitOnClose, false);
     app::THttpGetForm window(options);

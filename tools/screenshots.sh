@@ -2,15 +2,16 @@
 # Pictures of the desktop program at work: HTTPVorlin runs under Xvfb on a
 # sample program directory made here, mirrors tools/sample-site (served by a
 # loopback nginx), and saves PNGs of the main window during and after the
-# download, the settings dialog, the statistics dialog and the debug log
-# window. Prints the folder that holds them.
+# download, the settings dialog, every page of the project options dialog
+# and a rule dialog, the statistics dialog and the debug log window; then
+# every dialog with sample data (dialogs/). Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target HTTPVorlin >/dev/null
+cmake --build build -j"$(nproc)" --target HTTPVorlin dialog_screenshots >/dev/null
 
 out="${1:-$root/build/screenshots}"
 rm -rf "$out"
@@ -32,4 +33,8 @@ xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "
   exit 1
 }
 grep '^screenshot ' "$work/tour.log" || true
+# Every dialog with sample data, among them each page of the project options
+# and the rule and condition dialogs.
+QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
+  build/tests/app_dialogs/dialog_screenshots "$out/dialogs" | sed 's/^/screenshot /'
 echo "Screenshots are in $out"

@@ -24,6 +24,9 @@ public:
     std::function<bool(TDownloadProject&)> OnSelectStructure;
     std::function<bool(TProgramSettings&)> OnEditSettings;
     std::function<void(TDownloadProject&)> OnProjectInformation;
+    // The options dialog; unset: cancelled.
+    std::function<bool(TDownloadProject&, const app::TOptionsFormContext&)> OnProjectOptions;
+    int ProjectOptionsOpened = 0;
     int CredentialRequests = 0, LinkSelections = 0, StructureSelections = 0;
     bool ClosingShown = false, ClosingWasShown = false;
     std::vector<std::pair<int, std::string>> ClosingProgress;
@@ -50,6 +53,10 @@ public:
         return !OnSelectStructure || OnSelectStructure(project);
     }
     bool EditSettings(TProgramSettings& record) override { return OnEditSettings && OnEditSettings(record); }
+    bool EditProjectOptions(TDownloadProject& project, const app::TOptionsFormContext& context) override {
+        ++ProjectOptionsOpened;
+        return OnProjectOptions && OnProjectOptions(project, context);
+    }
     void ShowProjectInformation(TDownloadProject& project) override {
         if (OnProjectInformation) OnProjectInformation(project);
     }
