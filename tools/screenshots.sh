@@ -25,6 +25,8 @@ home="$work/home"
 mkdir -p "$home"
 export HTTPVORLIN_SCREENSHOTS="$out"
 export HTTPVORLIN_TOUR_URL="http://127.0.0.1:$port/"
+# The tour's update check asks a closed loopback port, not the makers' server.
+export HTTPVORLIN_UPDATE_HOST="http://127.0.0.1:1/"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
 xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "$home" >"$work/tour.log" 2>&1 || {
