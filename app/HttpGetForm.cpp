@@ -6,6 +6,8 @@
 #include "app/MainWindowTexts.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
+#include "app/WindowConnectionHost.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
 #include "app/texts/Tagging.h"
@@ -166,6 +168,7 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     connect(FStructureSyncTimer, &QTimer::timeout, this, [this] { StructureSyncStep(); });
 
     CreateActions();
+    CreateConnectionControl();
     CreatePanels();
     CreateMenus();
     CreateTray();
@@ -199,6 +202,9 @@ THttpGetForm::~THttpGetForm() {
     FTreeSort->setSourceModel(nullptr);
     delete FTreeModel;
     FTreeModel = nullptr;
+    // The control goes before the host it calls.
+    delete FConnection;
+    FConnection = nullptr;
 }
 
 void THttpGetForm::Guard(const char* context, const std::function<void()>& body) {
@@ -331,6 +337,7 @@ void THttpGetForm::CreateMenus() {
     extras->addActions({a.acSettings, a.acMonitorClipboard, a.miAutoCheckUpdate, a.acEnableDocking});
     extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
+    menuBar()->addMenu(FConnection->CreateMenu(this));
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
     FMenuLanguages->setEnabled(false);  // filled when language libraries come
@@ -656,6 +663,7 @@ void THttpGetForm::UpdateActions() {
     a.acStructureShowAfterDownload->setEnabled(
         structureNode.isValid() && FStructure->LinkOf(structureNode) && FRun &&
         (FRunState == TRunState::ssRunning || FRunState == TRunState::ssPaused));
+    FConnection->UpdateActions();
 }
 
 // --- Selection ------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
 #include "platform/DebugLog.h"
@@ -91,6 +92,9 @@ void THttpGetForm::StartUp() {
         LoadPlugins();
         // FIXME: "afterupdate" finishes an update (update issue).
         FAtomAdded = AddGlobalAtom("HW_MAIN");
+        // The profiles are at hand when the settings dialog opens.
+        if (FSettings.ConnType == 1) FConnection->RefreshEntries();
+        FConnection->UpdateActions();
         PublishMainWindow();
     });
     emit StartUpDone();
@@ -196,6 +200,7 @@ void THttpGetForm::EditSettings() {
     if (!FDialogs->EditSettings(copy)) return;
     FSettings = copy;
     SetConnectionCount(FSettings.NumberOfThreads);
+    UpdateActions();  // the connection type enables the dial-up actions
 }
 
 // --- Programs of the same user ------------------------------------------------------
@@ -332,7 +337,7 @@ bool THttpGetForm::CloseQuery() {
     Guard("Error saving projects", [&] { SaveAllProjects(); });
     FStructure->Clear();
     FTree->Clear();
-    // FIXME: the dial-up connection is released here (connection control).
+    FConnection->Release();
     UnloadPlugins();
     return true;
 }

@@ -259,8 +259,11 @@ void TConnectionControl::Release() {
     FResumePending = false;
 }
 
-void TConnectionControl::RefreshEntries() {
-    FRas->ListEntries(nullptr);
+void TConnectionControl::RefreshEntries(std::function<void(const std::vector<std::string>&)> done) {
+    std::weak_ptr<bool> alive = FAlive;
+    FRas->ListEntries([this, alive, done](const TServiceError&) {
+        if (!alive.expired() && done) done(FRas->PhoneBookEntries());
+    });
 }
 
 } // namespace vorlin::app

@@ -77,7 +77,7 @@ public:
 
     // The phone-book entries as last listed, and a fresh listing.
     const std::vector<std::string>& PhoneBookEntries() const { return FRas->PhoneBookEntries(); }
-    void RefreshEntries();
+    void RefreshEntries(std::function<void(const std::vector<std::string>&)> done = nullptr);
 
     // Type 2's helpers (tests put recorders in place).
     std::function<bool(const std::string& program)> StartProgram;

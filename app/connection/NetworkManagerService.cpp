@@ -92,24 +92,32 @@ std::string ActiveStateReasonText(uint reason) {
     return "The connection went down (reason " + std::to_string(reason) + ")";
 }
 
-TNetworkManagerService::TNetworkManagerService(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), FBus(bus) {
+TNetworkManagerService::TNetworkManagerService(TBusSource bus, QObject* parent)
+    : QObject(parent), FBusSource(std::move(bus)) {
     qDBusRegisterMetaType<TNMSettings>();
-    // Every active connection's state changes come through one match; only
-    // the watched ones are reported.
-    if (FBus.isConnected())
-        FBus.connect(kService, QString(), kActive, "StateChanged", this, SLOT(ActiveStateChangedSlot(QDBusMessage)));
 }
 
 TNetworkManagerService::~TNetworkManagerService() {
-    if (FBus.isConnected())
+    if (FBusAsked && FBus.isConnected())
         FBus.disconnect(kService, QString(), kActive, "StateChanged", this, SLOT(ActiveStateChangedSlot(QDBusMessage)));
+}
+
+QDBusConnection& TNetworkManagerService::Bus() {
+    if (!FBusAsked) {
+        FBusAsked = true;
+        FBus = FBusSource();
+        // Every active connection's state changes come through one match;
+        // only the watched ones are reported.
+        if (FBus.isConnected())
+            FBus.connect(kService, QString(), kActive, "StateChanged", this, SLOT(ActiveStateChangedSlot(QDBusMessage)));
+    }
+    return FBus;
 }
 
 void TNetworkManagerService::ActiveStateChangedSlot(const QDBusMessage& signal) { ActiveStateChanged(signal); }
 
 void TNetworkManagerService::Call(const QDBusMessage& message, std::function<void(const QDBusMessage& reply)> done) {
-    if (!FBus.isConnected()) {
+    if (!Bus().isConnected()) {
         // No bus: the answer still comes later, as every answer does.
         const QDBusMessage error = message.createErrorReply(QDBusError::Disconnected, "The system bus is not available");
         QTimer::singleShot(0, this, [done, error] { done(error); });
@@ -235,7 +243,7 @@ void TNetworkManagerService::Dial(const TDialRequest& request, TDialStarted star
             });
         };
         if (!request.WithCredentials) return activate();
-        if (!FAgent) FAgent = new TNetworkManagerSecretAgent(FBus, this);
+        if (!FAgent) FAgent = new TNetworkManagerSecretAgent(Bus(), this);
         FAgent->Offer(path, QString::fromStdString(request.Password), activate);
     });
 }

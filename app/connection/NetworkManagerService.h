@@ -25,8 +25,10 @@ class TNetworkManagerSecretAgent;
 class TNetworkManagerService : public QObject, public IConnectionService {
     Q_OBJECT
 public:
-    // bus: the system bus in the program, a private bus in tests.
-    explicit TNetworkManagerService(const QDBusConnection& bus, QObject* parent = nullptr);
+    // bus: the system bus in the program, a private bus in tests; asked
+    // for at the first call, so a program that never dials never connects.
+    using TBusSource = std::function<QDBusConnection()>;
+    explicit TNetworkManagerService(TBusSource bus, QObject* parent = nullptr);
     ~TNetworkManagerService() override;
 
     void ListEntries(TEntriesDone done) override;
@@ -56,7 +58,11 @@ private:
     void ReportActiveState(const QString& path, uint state, uint reason);
     void WaitUntilDown(const QString& path, qint64 deadline, TDone closed);
 
-    QDBusConnection FBus;
+    QDBusConnection& Bus();
+
+    TBusSource FBusSource;
+    QDBusConnection FBus{QString()};
+    bool FBusAsked = false;
     QSet<QString> FWatched;  // active connections whose states are reported
     TNetworkManagerSecretAgent* FAgent = nullptr;
     int FHangUpTimeout = 30000;
