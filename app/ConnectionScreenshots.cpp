@@ -48,11 +48,16 @@ bool StartConnectionScreenshots(THttpGetForm& window) {
     if (folder.isEmpty() || qEnvironmentVariable("HTTPVORLIN_TOUR") != "connection") return false;
     QObject::connect(&window, &THttpGetForm::StartUpDone, &window, [&window, folder] {
         QTimer::singleShot(500, &window, [&window, folder] {
+            // The picture shows the window alone (the debug log stays out of it).
+            for (QWidget* other : QApplication::topLevelWidgets())
+                if (other != &window && other->isVisible()) other->hide();
             QMenu* menu = window.findChild<QMenu*>("miDialUp");
             if (menu) window.menuBar()->setActiveAction(menu->menuAction());
             QTimer::singleShot(500, &window, [&window, folder, menu] {
                 // The open menu lies over the window: the screen shows both.
-                const QRect area = window.frameGeometry().united(menu ? menu->geometry() : QRect());
+                const QRect area = window.frameGeometry()
+                                       .united(menu ? menu->geometry() : QRect())
+                                       .intersected(window.screen()->geometry());
                 Save(window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()), folder, "dialup-menu");
                 if (menu) menu->hide();
                 ShootSettingsPage(window, folder);
