@@ -31,9 +31,7 @@ bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool RunSettingsDialog(TProgramSettings& record, QWidget* owner) {
-    // FIXME: the bookmark and connection issues fill the offers.
-    TSettingsOffers offers;
+bool RunSettingsDialog(TProgramSettings& record, const TSettingsOffers& offers, QWidget* owner) {
     TSettingsForm dialog(record, offers, owner);
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.Record();

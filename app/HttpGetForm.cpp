@@ -6,6 +6,8 @@
 #include "app/MainWindowTexts.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
+#include "app/WindowConnectionHost.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
 #include "app/texts/Tagging.h"
@@ -174,6 +176,7 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     connect(FStructureSyncTimer, &QTimer::timeout, this, [this] { StructureSyncStep(); });
 
     CreateActions();
+    CreateConnectionControl();
     CreatePanels();
     CreateMenus();
     CreateTray();
@@ -207,6 +210,9 @@ THttpGetForm::~THttpGetForm() {
     FTreeSort->setSourceModel(nullptr);
     delete FTreeModel;
     FTreeModel = nullptr;
+    // The control goes before the host it calls.
+    delete FConnection;
+    FConnection = nullptr;
 }
 
 void THttpGetForm::Guard(const char* context, const std::function<void()>& body) {
@@ -345,6 +351,7 @@ void THttpGetForm::CreateMenus() {
     extras->addActions({a.acCheckForUpdate, a.acProgramUpdate});
     extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
+    menuBar()->addMenu(FConnection->CreateMenu(this));
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
     FMenuLanguages->setEnabled(false);  // filled when language libraries come
@@ -670,6 +677,7 @@ void THttpGetForm::UpdateActions() {
     a.acStructureShowAfterDownload->setEnabled(
         structureNode.isValid() && FStructure->LinkOf(structureNode) && FRun &&
         (FRunState == TRunState::ssRunning || FRunState == TRunState::ssPaused));
+    FConnection->UpdateActions();
 }
 
 // --- Selection ------------------------------------------------------------------

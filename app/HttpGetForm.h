@@ -51,6 +51,9 @@ class TStructureTreeModel;
 
 namespace vorlin::app {
 
+class IConnectionService;
+class TConnectionControl;
+class TConnectionHost;
 class TMessagePump;
 class TProjectTreeModel;
 class TQueueModel;
@@ -61,6 +64,8 @@ struct TFormOptions {
     bool AfterUpdate = false;   // first argument "afterupdate"
     bool LoadPlugins = true;    // tests may run without the installed plugins
     IDesktopDialogs* Dialogs = nullptr;  // null: the real dialogs
+    // The connection service (null: NetworkManager on the system bus).
+    std::function<std::unique_ptr<IConnectionService>()> ConnectionService;
 };
 
 class THttpGetForm : public QMainWindow, public IMainWindow {
@@ -78,6 +83,7 @@ public:
     ui::TClientRowsModel& ClientRows() { return *FClientRows; }
     TProgramSettings& Settings() { return FSettings; }
     IDesktopDialogs& Dialogs() { return *FDialogs; }
+    TConnectionControl& Connection() { return *FConnection; }
     TRunState RunState() const { return FRunState; }
     bool RunExists() const { return FRun != nullptr; }
     bool StartedUp() const { return FStartedUp; }
@@ -236,6 +242,9 @@ private:
     int SynchronizeStructure(int maxLinks);
     std::string SelectedClientURL() const;
 
+    // Connection control (HttpGetFormConnection.cpp).
+    void CreateConnectionControl();
+
     // Start-up and closing (HttpGetFormLifecycle.cpp).
     void LoadSettings();
     void SaveSettings();
@@ -291,6 +300,8 @@ private:
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;
+    std::unique_ptr<TConnectionHost> FConnectionHost;
+    TConnectionControl* FConnection = nullptr;
 
     // The run and its protocol.
     std::unique_ptr<TMainWindowTarget> FTarget;

@@ -7,6 +7,7 @@
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
 #include "platform/DebugLog.h"
@@ -92,6 +93,9 @@ void THttpGetForm::StartUp() {
         LoadPlugins();
         if (FOptions.AfterUpdate) FUpdater->FinishUpdate();
         FAtomAdded = AddGlobalAtom("HW_MAIN");
+        // The profiles are at hand when the settings dialog opens.
+        if (FSettings.ConnType == 1) FConnection->RefreshEntries();
+        FConnection->UpdateActions();
         PublishMainWindow();
     });
     emit StartUpDone();
@@ -197,6 +201,7 @@ void THttpGetForm::EditSettings() {
     if (!FDialogs->EditSettings(copy)) return;
     FSettings = copy;
     SetConnectionCount(FSettings.NumberOfThreads);
+    UpdateActions();  // the connection type enables the dial-up actions
 }
 
 // --- Programs of the same user ------------------------------------------------------
@@ -333,7 +338,7 @@ bool THttpGetForm::CloseQuery() {
     Guard("Error saving projects", [&] { SaveAllProjects(); });
     FStructure->Clear();
     FTree->Clear();
-    // FIXME: the dial-up connection is released here (connection control).
+    FConnection->Release();
     UnloadPlugins();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "app/MainWindowTexts.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
 #include "engine/MainWindowTarget.h"
@@ -209,7 +210,7 @@ void THttpGetForm::EndRun() {
     FQueue->RemoveAt(0);
     if (FQueue->Count() == 0 || FActions.acQueueStopped->isChecked()) {
         FStructureSyncTimer->stop();
-        // FIXME: hang up when asked to (connection control).
+        FConnection->QueueFinished();
         PendingCheckForUpdate();
     } else if (!FClosing) {
         ClearStructure();

@@ -7,6 +7,7 @@
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
 #include "app/dialogs/OptionsForm.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
@@ -212,8 +213,8 @@ void THttpGetForm::EnqueueNode(TProjectNode* node) {
 
 void THttpGetForm::AfterEnqueue() {
     UpdateActions();
-    // FIXME: a configured dial-up connection is made here (connection control).
-    if (!FRun && !FActions.acQueueStopped->isChecked()) StartDownload();
+    // A configured connection is made first; a dialled line starts the download when it is up.
+    if (!FRun && !FActions.acQueueStopped->isChecked() && !FConnection->ConnectBeforeDownload()) StartDownload();
 }
 
 void THttpGetForm::PutInQueue() {

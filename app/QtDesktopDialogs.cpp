@@ -1,6 +1,7 @@
 #include "app/QtDesktopDialogs.h"
 
 #include "app/DialogForms.h"
+#include "app/dialogs/SettingsOffers.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -85,7 +86,12 @@ void TQtDesktopDialogs::SelectLinks(TDownloadProject& project, TDownloadLink& pa
 
 bool TQtDesktopDialogs::SelectStructure(TDownloadProject& project) { return RunSelectStructureDialog(project, FOwner); }
 
-bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) { return RunSettingsDialog(record, FOwner); }
+bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) {
+    // FIXME: the bookmark import fills its offers too.
+    TSettingsOffers offers;
+    if (FillOffers) FillOffers(offers);
+    return RunSettingsDialog(record, offers, FOwner);
+}
 
 bool TQtDesktopDialogs::EditProjectOptions(TDownloadProject& project, const TOptionsFormContext& context) {
     return RunProjectOptionsDialog(project, context, FOwner);

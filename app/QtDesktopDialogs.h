@@ -3,7 +3,9 @@
 #pragma once
 
 #include "app/DesktopDialogs.h"
+#include "app/dialogs/SettingsOffers.h"
 
+#include <functional>
 #include <memory>
 
 namespace vorlin::app {
@@ -29,6 +31,8 @@ public:
     bool ClosingDownloadShown() const override;
 
     struct TClosingWindow;
+    // Fills what the settings dialog offers to choose from.
+    std::function<void(TSettingsOffers&)> FillOffers;
 
 private:
     QWidget* FOwner;

@@ -2,6 +2,7 @@
 // engine. Arguments: "/docking" (panels can be undocked), "afterupdate"
 // (first; an update was just applied), "--home DIR" (the program directory,
 // as `vorlin --home`; else $HTTPVORLIN_HOME, else the program's own).
+#include "app/ConnectionScreenshots.h"
 #include "app/DebugLogWindow.h"
 #include "app/HttpGetForm.h"
 #include "app/ScreenshotTour.h"
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
     // Closing the main window ends the program, even with the debug log open.
     debugLog.setAttribute(Qt::WA_QuitOnClose, false);
     app::THttpGetForm window(options);
-    app::TScreenshotTour::FromEnvironment(window, debugLog);
+    if (!app::StartConnectionScreenshots(window)) app::TScreenshotTour::FromEnvironment(window, debugLog);
     window.show();
     return application.exec();
 }

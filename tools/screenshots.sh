@@ -40,3 +40,43 @@ grep '^screenshot ' "$work/tour.log" || true
 QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
   build/tests/app_dialogs/dialog_screenshots "$out/dialogs" | sed 's/^/screenshot /'
 echo "Screenshots are in $out"
+
+# Connection control: the menu "Dail-Up" and the page "Internet Connection"
+# with the profiles of a NetworkManager stand-in (python3-dbusmock) on a
+# private bus; the program's "system bus" is that bus, never the machine's.
+if /usr/bin/python3 -c 'import dbusmock' 2>/dev/null; then
+  conn="$work/connection"
+  mkdir -p "$conn/home"
+  bus="unix:path=$conn/bus"
+  dbus-daemon --session --nofork --address="$bus" >/dev/null 2>&1 &
+  daemon=$!
+  for _ in $(seq 50); do [ -S "$conn/bus" ] && break; sleep 0.1; done
+  DBUS_SESSION_BUS_ADDRESS="$bus" DBUS_SYSTEM_BUS_ADDRESS="$bus" \
+    /usr/bin/python3 -m dbusmock --session --template networkmanager >/dev/null 2>&1 &
+  mock=$!
+  call() { DBUS_SESSION_BUS_ADDRESS="$bus" dbus-send --session --print-reply --dest=org.freedesktop.NetworkManager "$@" >/dev/null; }
+  for _ in $(seq 100); do
+    call /org/freedesktop/NetworkManager org.freedesktop.DBus.Properties.Get string:org.freedesktop.NetworkManager string:Version 2>/dev/null && break
+    sleep 0.1
+  done
+  for profile in "DSL Telekom" "Mobilfunk (LTE)" "Büro-VPN"; do
+    /usr/bin/python3 - "$bus" "$profile" <<'PY'
+import sys, dbus
+bus = dbus.bus.BusConnection(sys.argv[1])
+settings = bus.get_object('org.freedesktop.NetworkManager', '/org/freedesktop/NetworkManager/Settings')
+settings.AddConnection({'connection': {'id': sys.argv[2], 'type': 'pppoe'}},
+                       dbus_interface='org.freedesktop.NetworkManager.Settings')
+PY
+  done
+  printf '[Dial-Up]\nConnType=1\nEntry=Mobilfunk (LTE)\nUserName=anna\n' >"$conn/home/HttpVorlin.ini"
+  DBUS_SYSTEM_BUS_ADDRESS="$bus" HTTPVORLIN_TOUR=connection \
+    xvfb-run -a -s "-screen 0 1280x800x24" timeout 60 build/bin/HTTPVorlin --home "$conn/home" >"$work/connection.log" 2>&1 || {
+    echo "HTTPVorlin did not finish the connection pictures:" >&2
+    cat "$work/connection.log" >&2
+  }
+  kill "$mock" "$daemon" 2>/dev/null || true
+  wait "$mock" "$daemon" 2>/dev/null || true
+  grep '^screenshot ' "$work/connection.log" || true
+else
+  echo "python3-dbusmock is missing: no pictures of connection control" >&2
+fi
