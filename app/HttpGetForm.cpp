@@ -6,6 +6,7 @@
 #include "app/MainWindowTexts.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
+#include "app/ProjectViewer.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
 #include "app/texts/Tagging.h"
@@ -301,10 +302,7 @@ void THttpGetForm::CreateActions() {
     a.acExit = NewAction(tgExit, "acExit", nullptr, "");
     connect(a.acExit, &QAction::triggered, this, &QWidget::close);
     a.acShowDebugLog = NewAction(tgShowDebugLog, "acShowDebugLog", nullptr, "");
-    // Hooks of the next issue: disabled until something takes them.
-    a.acNewProjFromTemplate->setEnabled(false);
-    a.acOpenInBrowser->setEnabled(false);
-    a.acMonitorClipboard->setEnabled(false);
+    CreateCompanionActions();
 }
 
 void THttpGetForm::CreateMenus() {
@@ -379,8 +377,8 @@ void THttpGetForm::CreatePanels() {
                     SelectNode(match);
                     PutInQueue();
                 }
-            } else if (OnOpenProjectOptions) {
-                // FIXME: a project from a template comes with the options dialog.
+            } else {
+                CreateProjFromTemplate(url);
             }
             if (FComboUrl->findText(Q(url)) < 0) FComboUrl->addItem(Q(url));
             FComboUrl->setCurrentIndex(-1);
@@ -631,7 +629,7 @@ void THttpGetForm::UpdateActions() {
     a.acDeleteProj->setEnabled((project || templ || folder) && !head);
     a.acProjectReset->setEnabled(project && !running && node->Project);
     a.acSchedule->setEnabled(project);
-    a.acOpenInBrowser->setEnabled(false);
+    a.acOpenInBrowser->setEnabled(project);
 
     const int row = SelectedQueueRow();
     const int count = FQueue->Count();

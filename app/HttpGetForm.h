@@ -46,8 +46,10 @@ class TStructureTreeModel;
 
 namespace vorlin::app {
 
+class TClipboardWatch;
 class TMessagePump;
 class TProjectTreeModel;
+class TProjectViewer;
 class TQueueModel;
 
 struct TFormOptions {
@@ -155,6 +157,21 @@ public:
     // Hooks of later issues.
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
+    // --- Projects from templates, the clipboard, viewing ----------------------
+    // (HttpGetFormTemplates.cpp, HttpGetFormClipboard.cpp, HttpGetFormViewing.cpp)
+    // Every step of a project from a template; the new node, or null when
+    // the user cancelled (or it failed: the debug log says why).
+    TProjectNode* CreateProjFromTemplate(const std::string& url, const std::string& caption = std::string());
+    void NewProjFromTemplate();
+    // An address given to the program ("HTTPVorlin URL", also handed over
+    // by a second start): a project from a template for it.
+    void OpenUrl(const std::string& url);
+    // A copied address, by the clipboard reaction mode.
+    void ClipboardUrl(const std::string& url);
+    void OpenInBrowser();
+    TClipboardWatch& ClipboardWatch() { return *FClipboard; }
+    TProjectViewer& Viewer() { return *FViewer; }
+
     // How many links the structure view takes per step (tests make it small).
     void SetStructureBatch(int links) { FStructureBatch = links; }
     // Finer run settings for tests: time-out in milliseconds, rate meter period.
@@ -238,6 +255,15 @@ private:
     void TrayActivated(int reason);
     void ToggleShown();
 
+    // Projects from templates, clipboard, viewing.
+    void CreateCompanionActions();
+    void SyncClipboardAction();
+    void ShowViewingChoice();
+    // Brings the window to the front for a question; answers whether it
+    // was hidden or minimised, to put it back afterwards.
+    bool BringToFront();
+    void RestoreAfterClipboard(bool wasAway);
+
     TFormOptions FOptions;
     std::string FHome;
     TProgramSettings FSettings;
@@ -295,6 +321,9 @@ private:
     bool FShownOnce = false;
     bool FStartedUp = false;
     bool FAtomAdded = false;
+
+    TClipboardWatch* FClipboard = nullptr;
+    std::unique_ptr<TProjectViewer> FViewer;
 };
 
 } // namespace vorlin::app

@@ -3,7 +3,9 @@
 // user (scheduler, `vorlin queue`, the patcher), the tray icon and closing.
 #include "app/HttpGetForm.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindowTexts.h"
+#include "app/UrlCandidate.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
@@ -108,6 +110,7 @@ void THttpGetForm::LoadSettings() {
     SetConnectionCount(FTbNumOfHttpCli->value());
     FActions.miAutoCheckUpdate->setChecked(FSettings.AutoCheckForUpdates);
     FActions.acEnableDocking->setChecked(FSettings.EnableDocking);
+    SyncClipboardAction();
     // FIXME: the proxy settings go to the update checker (update issue).
 }
 
@@ -196,6 +199,7 @@ void THttpGetForm::EditSettings() {
     if (!FDialogs->EditSettings(copy)) return;
     FSettings = copy;
     SetConnectionCount(FSettings.NumberOfThreads);
+    SyncClipboardAction();
 }
 
 // --- Programs of the same user ------------------------------------------------------
@@ -213,6 +217,14 @@ intptr_t THttpGetForm::InterProcessMessage(TMsg& msg) {
         if (msg.Message == WM_COPYDATA) {
             auto* data = msg.PayloadAs<TCopyData>();
             if (!data) return 0;
+            if (data->Tag == kUrlHandOverTag) {
+                // "HTTPVorlin URL" started a second time: the address comes here.
+                const size_t length = std::min(data->Bytes.size(), kMaxUrlCandidate + 1);
+                std::string url(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
+                url = url.substr(0, url.find('\0'));
+                QTimer::singleShot(0, this, [this, url] { OpenUrl(url); });
+                return 1;
+            }
             const size_t length = std::min(data->Bytes.size(), kMaxNodePath);
             std::string path(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
             path = path.substr(0, path.find('\0'));
