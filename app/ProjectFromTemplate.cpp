@@ -87,9 +87,10 @@ TProjectNode* TProjectFromTemplate::Run(const std::string& url, TProjectNode* se
     TProjectNode* templ = ChooseTemplate();
     if (!templ) return nullptr;
 
-    // 4. The target directory.
+    // 4. The target directory (the check box's setting holds once the project is made).
     std::string directory;
-    if (!ChooseDirectory(directory)) return nullptr;
+    bool always = FSettings.AlwaysUseDefaultDir;
+    if (!ChooseDirectory(directory, always)) return nullptr;
 
     // 5. and 6. Where and under which name.
     TProjectNode* folder = TargetFolder(selected);
@@ -97,7 +98,13 @@ TProjectNode* TProjectFromTemplate::Run(const std::string& url, TProjectNode* se
     if (!ChooseName(folder, caption, name)) return nullptr;
 
     // 7.
-    return Make(templ, folder, name, address, directory);
+    TProjectNode* node = Make(templ, folder, name, address, directory);
+    if (always != FSettings.AlwaysUseDefaultDir) {
+        FSettings.AlwaysUseDefaultDir = always;
+        // "Always this directory" means the one just chosen.
+        if (always) FSettings.DefaultDownloadDir = directory;
+    }
+    return node;
 }
 
 bool TProjectFromTemplate::AskUrl(std::string& url) {
@@ -142,7 +149,7 @@ TProjectNode* TProjectFromTemplate::ChooseTemplate() {
     }
 }
 
-bool TProjectFromTemplate::ChooseDirectory(std::string& directory) {
+bool TProjectFromTemplate::ChooseDirectory(std::string& directory, bool& always) {
     // A default directory that is always used, but was never set, would
     // give a project without a target: then the user is asked after all.
     if (FSettings.AlwaysUseDefaultDir && !FSettings.DefaultDownloadDir.empty()) {
@@ -150,13 +157,9 @@ bool TProjectFromTemplate::ChooseDirectory(std::string& directory) {
         return true;
     }
     std::string chosen = FSettings.DefaultDownloadDir;
-    bool always = FSettings.AlwaysUseDefaultDir;
     if (!FDialogs.ChooseTargetDirectory(chosen, always)) return false;
     chosen = Trimmed(chosen);
     if (chosen.empty()) return false;
-    FSettings.AlwaysUseDefaultDir = always;
-    // "Always this directory" means the one just chosen.
-    if (always) FSettings.DefaultDownloadDir = chosen;
     directory = chosen;
     return true;
 }

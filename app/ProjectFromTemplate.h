@@ -50,7 +50,8 @@ private:
     // A new template named by the user; null when cancelled.
     TProjectNode* NewTemplate();
     TProjectNode* ChooseTemplate();
-    bool ChooseDirectory(std::string& directory);
+    // always: in, the setting; out, the check box as the user left it.
+    bool ChooseDirectory(std::string& directory, bool& always);
     bool ChooseName(TProjectNode* folder, const std::string& caption, std::string& name);
     // A caption no node of the folder has and no file of a project family
     // below it uses (left-overs would become the new project's data).
