@@ -5,8 +5,9 @@
 //   2  a new project with the address as its URL and caption, then its options.
 // The window comes to the front for the questions and goes back to where
 // it was afterwards. A desktop may refuse the activation (Wayland lets no
-// program activate itself): then the window is raised as far as allowed
-// and the questions still come, in their own dialogs.
+// program activate itself): then the window only asks for attention and
+// the questions still come, in their own dialogs. Another program's window
+// can't be minimised from here, as the design did on its platform.
 #include "app/HttpGetForm.h"
 
 #include "app/MainWindowTexts.h"
@@ -16,6 +17,7 @@
 #include "platform/DebugLog.h"
 #include "project/DownloadProject.h"
 
+#include <QApplication>
 #include <QTimer>
 
 namespace vorlin::app {
@@ -25,6 +27,9 @@ bool THttpGetForm::BringToFront() {
     if (wasAway) showNormal();
     raise();
     activateWindow();
+    // Where the desktop refuses the activation (Wayland), it at least
+    // shows that the window wants attention.
+    QApplication::alert(this);
     return wasAway;
 }
 

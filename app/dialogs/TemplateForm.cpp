@@ -5,6 +5,7 @@
 #include "app/texts/Texts.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -27,9 +28,8 @@ TTemplateForm::TTemplateForm(const std::vector<std::string>& templates, int row,
     connect(FList, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
 
     QDialogButtonBox* buttons = OkCancelButtons(this, tgTemplateOk, tgTemplateCancel);
-    FNew = Tagged<QPushButton>(tgTemplateNew, "btNew", buttons);
+    FNew = Tagged<QPushButton>(tgTemplateNew, "btNew", this);
     FNew->setAutoDefault(false);
-    buttons->addButton(FNew, QDialogButtonBox::ActionRole);
     connect(FNew, &QPushButton::clicked, this, [this] {
         FNewPressed = true;
         done(QDialog::Rejected);
@@ -40,7 +40,11 @@ TTemplateForm::TTemplateForm(const std::vector<std::string>& templates, int row,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(FList, 1);
-    layout->addWidget(buttons);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(FNew);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(buttons);
+    layout->addLayout(buttonRow);
     resize(380, 320);
 }
 
