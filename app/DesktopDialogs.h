@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -21,6 +22,8 @@ struct TOptionsFormContext;
 
 enum class TAnswer { anOk, anYes, anNo, anCancel };
 enum class TButtons { bnOk, bnYesNo, bnYesNoCancel, bnOkCancel };
+// What the template dialog (TTemplateForm) was closed with.
+enum class TTemplateChoice { tcChosen, tcNew, tcCancel };
 
 class IDesktopDialogs {
 public:
@@ -55,6 +58,17 @@ public:
     virtual void ClosingDownloadProgress(int percent, const std::string& text) = 0;
     virtual void CloseClosingDownload() = 0;
     virtual bool ClosingDownloadShown() const = 0;
+
+    // --- Projects from templates ---------------------------------------------
+    // One line of text under a caption and a prompt, preset to value; false
+    // (value untouched) when cancelled.
+    virtual bool InputText(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // The template dialog over these captions with row preselected (-1:
+    // none); on tcChosen row is the chosen one.
+    virtual TTemplateChoice ChooseTemplate(const std::vector<std::string>& templates, int& row) = 0;
+    // The target directory of a new project, preset to directory, with the
+    // check box that makes it the one always used; false when cancelled.
+    virtual bool ChooseTargetDirectory(std::string& directory, bool& useStandardDir) = 0;
 };
 
 } // namespace vorlin::app

@@ -8,6 +8,7 @@
 #include "app/ProjectTreeModel.h"
 #include "app/WindowConnectionHost.h"
 #include "app/connection/ConnectionControl.h"
+#include "app/ProjectViewer.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
 #include "app/texts/Tagging.h"
@@ -319,10 +320,7 @@ void THttpGetForm::CreateActions() {
                                    "Error in CheckForUpdate ()");
     a.acProgramUpdate = NewAction(update::tgProgramUpdate, "acProgramUpdate", &THttpGetForm::ProgramUpdateCommand,
                                   "Error in ProgramUpdate ()");
-    // Hooks of the next issue: disabled until something takes them.
-    a.acNewProjFromTemplate->setEnabled(false);
-    a.acOpenInBrowser->setEnabled(false);
-    a.acMonitorClipboard->setEnabled(false);
+    CreateCompanionActions();
 }
 
 void THttpGetForm::CreateMenus() {
@@ -400,8 +398,8 @@ void THttpGetForm::CreatePanels() {
                     SelectNode(match);
                     PutInQueue();
                 }
-            } else if (OnOpenProjectOptions) {
-                // FIXME: a project from a template comes with the options dialog.
+            } else {
+                CreateProjFromTemplate(url);
             }
             if (FComboUrl->findText(Q(url)) < 0) FComboUrl->addItem(Q(url));
             FComboUrl->setCurrentIndex(-1);
@@ -652,7 +650,7 @@ void THttpGetForm::UpdateActions() {
     a.acDeleteProj->setEnabled((project || templ || folder) && !head);
     a.acProjectReset->setEnabled(project && !running && node->Project);
     a.acSchedule->setEnabled(project);
-    a.acOpenInBrowser->setEnabled(false);
+    a.acOpenInBrowser->setEnabled(project);
 
     const int row = SelectedQueueRow();
     const int count = FQueue->Count();

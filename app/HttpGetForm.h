@@ -54,8 +54,10 @@ namespace vorlin::app {
 class IConnectionService;
 class TConnectionControl;
 class TConnectionHost;
+class TClipboardWatch;
 class TMessagePump;
 class TProjectTreeModel;
+class TProjectViewer;
 class TQueueModel;
 
 struct TFormOptions {
@@ -172,6 +174,21 @@ public:
     // Opens the options dialog on a project or template (the dialog by default).
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
+    // --- Projects from templates, the clipboard, viewing ----------------------
+    // (HttpGetFormTemplates.cpp, HttpGetFormClipboard.cpp, HttpGetFormViewing.cpp)
+    // Every step of a project from a template; the new node, or null when
+    // the user cancelled (or it failed: the debug log says why).
+    TProjectNode* CreateProjFromTemplate(const std::string& url, const std::string& caption = std::string());
+    void NewProjFromTemplate();
+    // An address given to the program ("HTTPVorlin URL", also handed over
+    // by a second start): a project from a template for it.
+    void OpenUrl(const std::string& url);
+    // A copied address, by the clipboard reaction mode.
+    void ClipboardUrl(const std::string& url);
+    void OpenInBrowser();
+    TClipboardWatch& ClipboardWatch() { return *FClipboard; }
+    TProjectViewer& Viewer() { return *FViewer; }
+
     // How many links the structure view takes per step (tests make it small).
     void SetStructureBatch(int links) { FStructureBatch = links; }
     // Finer run settings for tests: time-out in milliseconds, rate meter period.
@@ -265,6 +282,15 @@ private:
     void PendingCheckForUpdate();
     void ToggleShown();
 
+    // Projects from templates, clipboard, viewing.
+    void CreateCompanionActions();
+    void SyncClipboardAction();
+    void ShowViewingChoice();
+    // Brings the window to the front for a question; answers whether it
+    // was hidden or minimised, to put it back afterwards.
+    bool BringToFront();
+    void RestoreAfterClipboard(bool wasAway);
+
     TFormOptions FOptions;
     std::string FHome;
     TProgramSettings FSettings;
@@ -329,6 +355,8 @@ private:
     std::unique_ptr<update::TProgUpdater> FUpdater;
     bool FUpdateChecked = false;   // a check has run in this program run
     bool FUpdateWaiting = false;   // a silent check found an update
+    TClipboardWatch* FClipboard = nullptr;
+    std::unique_ptr<TProjectViewer> FViewer;
 };
 
 } // namespace vorlin::app

@@ -3,7 +3,9 @@
 // user (scheduler, `vorlin queue`, the patcher), the tray icon and closing.
 #include "app/HttpGetForm.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindowTexts.h"
+#include "app/UrlCandidate.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
@@ -114,6 +116,7 @@ void THttpGetForm::LoadSettings() {
     FActions.miAutoCheckUpdate->setChecked(FSettings.AutoCheckForUpdates);
     FActions.acEnableDocking->setChecked(FSettings.EnableDocking);
     ConfigureUpdater();
+    SyncClipboardAction();
 }
 
 void THttpGetForm::SaveSettings() {
@@ -202,6 +205,7 @@ void THttpGetForm::EditSettings() {
     FSettings = copy;
     SetConnectionCount(FSettings.NumberOfThreads);
     UpdateActions();  // the connection type enables the dial-up actions
+    SyncClipboardAction();
 }
 
 // --- Programs of the same user ------------------------------------------------------
@@ -219,6 +223,14 @@ intptr_t THttpGetForm::InterProcessMessage(TMsg& msg) {
         if (msg.Message == WM_COPYDATA) {
             auto* data = msg.PayloadAs<TCopyData>();
             if (!data) return 0;
+            if (data->Tag == kUrlHandOverTag) {
+                // "HTTPVorlin URL" started a second time: the address comes here.
+                const size_t length = std::min(data->Bytes.size(), kMaxUrlCandidate + 1);
+                std::string url(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
+                url = url.substr(0, url.find('\0'));
+                QTimer::singleShot(0, this, [this, url] { OpenUrl(url); });
+                return 1;
+            }
             const size_t length = std::min(data->Bytes.size(), kMaxNodePath);
             std::string path(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
             path = path.substr(0, path.find('\0'));

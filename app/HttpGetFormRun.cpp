@@ -3,6 +3,7 @@
 // the actions on client rows and structure nodes.
 #include "app/HttpGetForm.h"
 
+#include "app/ClipboardWatch.h"
 #include "app/DisplayFormats.h"
 #include "app/MainWindowTexts.h"
 #include "app/ProjectTreeModel.h"
@@ -372,7 +373,7 @@ int THttpGetForm::SynchronizeStructure(int maxLinks) {
 void THttpGetForm::StructureCopyURL() {
     const QModelIndex index = FStructureSort->mapToSource(FStructureView->currentIndex());
     if (!index.isValid()) return;
-    QApplication::clipboard()->setText(Q("http:/" + FStructure->PathOf(index)));
+    FClipboard->CopyOwn(Q("http:/" + FStructure->PathOf(index)));
 }
 
 void THttpGetForm::StructureShowURLInBrowser() {
@@ -397,7 +398,7 @@ std::string THttpGetForm::SelectedClientURL() const {
 
 void THttpGetForm::ProgrListCopyURL() {
     const std::string url = SelectedClientURL();
-    if (!url.empty()) QApplication::clipboard()->setText(Q(url));
+    if (!url.empty()) FClipboard->CopyOwn(Q(url));
 }
 
 void THttpGetForm::ProgrListShowURLInBrowser() {
@@ -417,7 +418,7 @@ void THttpGetForm::CopyLog() {
     QList<int> rows;
     for (const QModelIndex& index : FLogView->selectionModel()->selectedRows()) rows << index.row();
     std::sort(rows.begin(), rows.end());
-    if (!rows.isEmpty()) QApplication::clipboard()->setText(FLog->Joined(rows));
+    if (!rows.isEmpty()) FClipboard->CopyOwn(FLog->Joined(rows));
 }
 
 void THttpGetForm::SaveLog() {

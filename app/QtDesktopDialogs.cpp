@@ -2,9 +2,14 @@
 
 #include "app/DialogForms.h"
 #include "app/dialogs/SettingsOffers.h"
+#include "app/dialogs/TargetDirForm.h"
+#include "app/dialogs/TemplateForm.h"
+#include "app/dialogs/TemplateTexts.h"
+#include "app/texts/Texts.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -114,5 +119,33 @@ void TQtDesktopDialogs::ClosingDownloadProgress(int percent, const std::string& 
 void TQtDesktopDialogs::CloseClosingDownload() { FClosing.reset(); }
 
 bool TQtDesktopDialogs::ClosingDownloadShown() const { return FClosing != nullptr; }
+
+bool TQtDesktopDialogs::InputText(const std::string& caption, const std::string& prompt, std::string& value) {
+    AddTemplateDialogTexts();
+    QInputDialog dialog(FOwner);
+    dialog.setObjectName("InputQuery");
+    dialog.setWindowTitle(QString::fromStdString(caption));
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString::fromStdString(value));
+    dialog.setOkButtonText(QString::fromStdString(Text(tgInputOk)));
+    dialog.setCancelButtonText(QString::fromStdString(Text(tgInputCancel)));
+    dialog.resize(420, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = dialog.textValue().toStdString();
+    return true;
+}
+
+TTemplateChoice TQtDesktopDialogs::ChooseTemplate(const std::vector<std::string>& templates, int& row) {
+    TTemplateForm form(templates, row, FOwner);
+    return form.Choose(row);
+}
+
+bool TQtDesktopDialogs::ChooseTargetDirectory(std::string& directory, bool& useStandardDir) {
+    TTargetDirForm form(QString::fromStdString(directory), useStandardDir, FOwner);
+    if (form.exec() != QDialog::Accepted) return false;
+    directory = form.Directory().toStdString();
+    useStandardDir = form.UseStandardDir();
+    return true;
+}
 
 } // namespace vorlin::app

@@ -29,6 +29,9 @@ public:
     void ClosingDownloadProgress(int percent, const std::string& text) override;
     void CloseClosingDownload() override;
     bool ClosingDownloadShown() const override;
+    bool InputText(const std::string& caption, const std::string& prompt, std::string& value) override;
+    TTemplateChoice ChooseTemplate(const std::vector<std::string>& templates, int& row) override;
+    bool ChooseTargetDirectory(std::string& directory, bool& useStandardDir) override;
 
     struct TClosingWindow;
     // Fills what the settings dialog offers to choose from.

@@ -9,12 +9,14 @@
 #include "app/dialogs/rules/RuleForm.h"
 #include "app/texts/Texts.h"
 #include "ui/TreeConfig.h"
+#include "app/dialogs/TargetDirForm.h"
 #include "platform/DebugLog.h"
 #include "project/DownloadProject.h"
 #include "ui/LogModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QPixmap>
@@ -116,6 +118,19 @@ void TScreenshotTour::AfterDownload() {
     ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog");
     ShootOptions();
     ShootModal([this] { FWindow.Actions().acShowInformation->trigger(); }, "statistics-dialog");
+    // A project from a template: the template dialog (closed with Cancel,
+    // which ends the flow) and the target directory question.
+    TProjectTree& tree = FWindow.Tree();
+    for (const char* caption : {"Standard", "Nur Bilder", "Tiefe 2, ohne Skripte"})
+        if (!tree.ChildByCaption(tree.Templates(), caption)) tree.NewProject(tree.Templates(), caption);
+    FWindow.UrlCombo()->setEditText(FURL);
+    ShootModal([this] { FWindow.Actions().acNewProjFromTemplate->trigger(); }, "template-dialog");
+    ShootModal(
+        [this] {
+            TTargetDirForm form(QDir::homePath() + "/Downloads", false, &FWindow);
+            form.exec();
+        },
+        "target-directory-dialog");
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {
         Save(&FDebugLog, "debug-log-window");

@@ -3,8 +3,10 @@
 # sample program directory made here, mirrors tools/sample-site (served by a
 # loopback nginx), and saves PNGs of the main window during and after the
 # download, the settings dialog, every page of the project options dialog
-# and a rule dialog, the statistics dialog and the debug log window; then
-# every dialog with sample data (dialogs/). Prints the folder that holds them.
+# and a rule dialog, the statistics dialog, the template dialog and the
+# target directory question of a project from a template, and the debug log
+# window; then every dialog with sample data (dialogs/). Prints the folder
+# that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
