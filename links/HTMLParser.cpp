@@ -460,9 +460,10 @@ void THTMLParser::Close(bool writeRest) {
         error = std::current_exception();
         FOutput.CloseQuietly();
     }
-    // The page's references are all known now: the room a growing list
-    // kept in reserve is given back, a hundred thousand pages over.
-    if (FPage) FPage->References.shrink_to_fit();
+    // At the page's end its references are all known: the room a growing
+    // list kept in reserve is given back, a hundred thousand pages over. (A
+    // parser reset may outlive the page: its link is left alone then.)
+    if (writeRest && FPage) FPage->References.shrink_to_fit();
     FInput = nullptr;
     FResume = 0;
     FBase.clear();
