@@ -9,7 +9,7 @@
 // Built against the plugin SDK alone.
 #include "CssLocalLink.h"
 #include "CssScanner.h"
-#include "CssSettingsDialog.h"
+#include "CssSettingsModule.h"
 #include "VorlinPluginHelpers.h"
 
 #include <atomic>

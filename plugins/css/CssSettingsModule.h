@@ -1,5 +1,7 @@
-// The style-sheet plugin's own settings dialog. It needs the desktop
-// program's QApplication: without one (the command line) it can't be shown.
+// The style-sheet plugin's way to its settings dialog. The dialog lives in a
+// companion module beside the plugin ("css-settings.so.1", Qt Widgets),
+// opened only inside a process that already runs Qt Widgets: the command
+// line never maps Qt, and a missing module just means nothing to configure.
 #pragma once
 
 namespace css_plugin {
@@ -9,7 +11,8 @@ struct TCssOptions {
     bool InlineStyles = true;
 };
 
-// The dialog can be shown here: a QApplication runs on this thread.
+// The dialog can be shown here: its module loads and a QApplication runs on
+// this thread.
 bool CanShowSettingsDialog();
 
 enum class TDialogResult { drUnavailable, drCancelled, drConfirmed };
