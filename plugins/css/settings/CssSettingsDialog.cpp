@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -37,6 +38,9 @@ int32_t ShowDialog(void* parentWindow, TCssDialogOptions& options) {
     inlineStyles->setObjectName("cbInlineStyles");
     inlineStyles->setChecked(options.InlineStyles != 0);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    // The program's own captions: Qt's defaults would be English here.
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Ab&brechen"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QVBoxLayout(&dialog);
