@@ -86,6 +86,7 @@ TDialogResult ShowSettingsDialog(void* parentWindow, TCssOptions& options) {
     switch (module->Show(parentWindow, &edited)) {
     case cdrCancelled: return TDialogResult::drCancelled;
     case cdrConfirmed: options.InlineStyles = edited.InlineStyles != 0; return TDialogResult::drConfirmed;
+    case cdrFailed: return TDialogResult::drFailed;
     default: return TDialogResult::drUnavailable;
     }
 }

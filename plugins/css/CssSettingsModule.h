@@ -15,7 +15,7 @@ struct TCssOptions {
 // this thread.
 bool CanShowSettingsDialog();
 
-enum class TDialogResult { drUnavailable, drCancelled, drConfirmed };
+enum class TDialogResult { drUnavailable, drCancelled, drConfirmed, drFailed };
 // Shows the dialog modally over the window with the native handle
 // parentWindow (may be null) and edits options on confirmation.
 TDialogResult ShowSettingsDialog(void* parentWindow, TCssOptions& options);

@@ -75,7 +75,7 @@ __attribute__((visibility("default"))) int32_t CssShowSettingsDialog(void* paren
     try {
         return ShowDialog(parentWindow, *options);
     } catch (...) {
-        return cdrUnavailable;
+        return cdrFailed;
     }
 }
 

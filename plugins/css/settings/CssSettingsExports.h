@@ -15,7 +15,7 @@ struct TCssDialogOptions {
     uint8_t InlineStyles;  // follow url(...) in STYLE elements and style attributes
 };
 
-enum : int32_t { cdrUnavailable = 0, cdrCancelled = 1, cdrConfirmed = 2 };
+enum : int32_t { cdrUnavailable = 0, cdrCancelled = 1, cdrConfirmed = 2, cdrFailed = 3 };
 
 // 1 when the dialog can be shown on the calling thread (a QApplication runs
 // on it), else 0.
