@@ -15,6 +15,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vorlin::app {
 
 namespace {
@@ -148,9 +150,9 @@ TStartDataPage::TStartDataPage(const std::string& urlText, bool isTemplate, QWid
     FURL->setPlaceholderText(QStringLiteral("http://"));
     FURL->setText(Q(urlText));
     FDestination = Named<QLineEdit>("edDestination", start);
-    auto* startLayout = new QGridLayout(start);
-    QLabel* urlLabel = BuddyLabel(tgURL, "lbURL", FURL, start);
-    QLabel* destinationLabel = BuddyLabel(tgDestination, "lbDestination", FDestination, start);
+    auto* startLayout = FStartLayout = new QGridLayout(start);
+    QLabel* urlLabel = FURLLabel = BuddyLabel(tgURL, "lbURL", FURL, start);
+    QLabel* destinationLabel = FDestinationLabel = BuddyLabel(tgDestination, "lbDestination", FDestination, start);
     QPushButton* browse = BrowseButton(tgDestinationBrowse, "btDestination", FDestination, TBrowseFor::bfDirectory, start);
     startLayout->addWidget(urlLabel, 0, 0);
     startLayout->addWidget(FURL, 0, 1, 1, 2);
@@ -167,7 +169,7 @@ TStartDataPage::TStartDataPage(const std::string& urlText, bool isTemplate, QWid
     FPassword->setEchoMode(QLineEdit::Password);
     FUserNameLabel = BuddyLabel(tgUserName, "lbUserName", FUserName, credentials);
     FPasswordLabel = BuddyLabel(tgPassword, "lbPassword", FPassword, credentials);
-    auto* credentialsLayout = new QGridLayout(credentials);
+    auto* credentialsLayout = FCredentialsLayout = new QGridLayout(credentials);
     credentialsLayout->addWidget(FUseAutentfication, 0, 0, 1, 2);
     credentialsLayout->addWidget(FUserNameLabel, 1, 0);
     credentialsLayout->addWidget(FUserName, 1, 1);
@@ -184,6 +186,21 @@ TStartDataPage::TStartDataPage(const std::string& urlText, bool isTemplate, QWid
 }
 
 int TStartDataPage::Tag() const { return tgStartData; }
+
+void TStartDataPage::showEvent(QShowEvent* event) {
+    AlignLabelColumns();
+    TOptionsPage::showEvent(event);
+}
+
+// The edits of both groups start at one line; measured when shown, as a
+// language may have replaced the captions since.
+void TStartDataPage::AlignLabelColumns() {
+    int width = 0;
+    for (QLabel* label : {FURLLabel, FDestinationLabel, FUserNameLabel, FPasswordLabel})
+        if (label->parentWidget()->isVisibleTo(this)) width = std::max(width, label->sizeHint().width());
+    FStartLayout->setColumnMinimumWidth(0, width);
+    FCredentialsLayout->setColumnMinimumWidth(0, width);
+}
 
 void TStartDataPage::Load(const TDownloadProject& project) {
     FURL->setText(Q(project.URL));

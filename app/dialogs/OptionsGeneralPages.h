@@ -5,6 +5,7 @@
 #include "app/dialogs/OptionsPage.h"
 
 class QCheckBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -55,8 +56,16 @@ public:
     // The URL as it stands in the edit.
     std::string URLText() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void UpdateEnabled();
+    void AlignLabelColumns();
+    QGridLayout* FStartLayout;
+    QGridLayout* FCredentialsLayout;
+    QLabel* FURLLabel;
+    QLabel* FDestinationLabel;
     QLineEdit* FURL;
     QLineEdit* FDestination;
     QCheckBox* FUseAutentfication;

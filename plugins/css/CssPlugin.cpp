@@ -9,7 +9,7 @@
 // Built against the plugin SDK alone.
 #include "CssLocalLink.h"
 #include "CssScanner.h"
-#include "CssSettingsDialog.h"
+#include "CssSettingsModule.h"
 #include "VorlinPluginHelpers.h"
 
 #include <atomic>
@@ -61,6 +61,7 @@ public:
             options.InlineStyles = FInlineStyles;
             switch (css_plugin::ShowSettingsDialog(parentWindow, options)) {
             case css_plugin::TDialogResult::drUnavailable: return E_NOTIMPL;
+            case css_plugin::TDialogResult::drFailed: return E_FAIL;
             case css_plugin::TDialogResult::drCancelled: return S_OK;
             case css_plugin::TDialogResult::drConfirmed: break;
             }

@@ -9,6 +9,7 @@
 #include "app/dialogs/SettingsPage.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/OptionsForm.h"
+#include "app/dialogs/OptionsPluginsPage.h"
 #include "app/dialogs/OptionsRulesPage.h"
 #include "app/dialogs/OptionsTexts.h"
 #include "app/dialogs/rules/ConditionForm.h"
@@ -19,6 +20,7 @@
 #include "rules/HTTPVorlinAction.h"
 #include "rules/HTTPVorlinRules.h"
 #include "rules/MaskConditions.h"
+#include "rules/PluginSystem.h"
 #include "app/texts/Texts.h"
 #include <QTemporaryDir>
 #include "platform/DateTime.h"
@@ -28,6 +30,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cstdio>
@@ -145,9 +150,18 @@ void OptionsAndRuleDialogs() {
     project.MaxFileSize = 20480;
     project.MaxLevelCount = 5;
     project.DownloadBckgrds = true;
+    // The shipped style-sheet plugin (its dialog module beside its real file).
+    const std::string program = dir.path().toStdString() + "/program/";
+    QDir().mkpath(QString::fromStdString(program + "Plugins"));
+    QFile::link(VORLIN_CSS_PLUGIN, QString::fromStdString(program + "Plugins/css.so"));
+    TPluginSystem plugins(program);
+    plugins.Load();
+    plugins.Initialize();
     TOptionsFormContext context;
     context.ProjectFile = projectFile;
+    context.Plugins = &plugins;
     TOptionsForm form(project, context);
+    form.PluginsPage()->List()->setCurrentRow(0);
     for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
                     tgPlugins}) {
         form.Pages()->ShowPage(form.Page(tag));
@@ -160,6 +174,17 @@ void OptionsAndRuleDialogs() {
     Save(condition, "rule-condition-masks");
     TFileSizeConditionForm sizeForm(*FindElement<TFileSizeCondition>(form.Rules().Rules(0)));
     Save(sizeForm, "rule-condition-filesize");
+
+    form.Pages()->ShowPage(form.Page(tgPlugins));
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            Save(*dialog, "css-settings");
+            dialog->reject();
+        }
+    });
+    form.findChild<QPushButton*>("btConfigurePlugin")->click();
+    form.Close();
+    plugins.Deinitialize();
 }
 
 } // namespace

@@ -88,6 +88,7 @@ private slots:
     void RulesPageAddsEditsAndDeletes();
     void UnreadableRulesFileIsLeftAlone();
     void PluginStatesAreStoredAfterCancelToo();
+    void CssPluginIsConfiguredInItsOwnDialog();
 
 private:
     TOptionsFormContext Context() const;
@@ -425,6 +426,55 @@ void OptionsFormTest::PluginStatesAreStoredAfterCancelToo() {
         form.Close();
     }
     QCOMPARE(PluginPageShown(plugins, archive), std::vector<bool>{true});
+    plugins.Deinitialize();
+}
+
+void OptionsFormTest::CssPluginIsConfiguredInItsOwnDialog() {
+    // The plugin as shipped (its dialog module beside its real file), and a
+    // copy of it alone: without the module there is nothing to configure.
+    const std::string program = FDir->path().toStdString() + "/program/";
+    ForceDirectories(program + "Plugins/alone");
+    QVERIFY(QFile::link(VORLIN_CSS_PLUGIN, QString::fromStdString(program + "Plugins/css.so")));
+    QVERIFY(CopyFile(VORLIN_CSS_PLUGIN, program + "Plugins/alone/lonely.so", false));
+    TPluginSystem plugins(program);
+    plugins.Load();
+    plugins.Initialize();
+    const std::vector<std::string>& names = plugins.PluginNames();
+    QCOMPARE(names.size(), size_t(2));
+    const int css = names[0] == "css" ? 0 : 1;
+    TOptionsFormContext context = Context();
+    context.Plugins = &plugins;
+    TDownloadProject project;
+    TOptionsForm form(project, context);
+    form.PluginsPage()->List()->setCurrentRow(1 - css);
+    QVERIFY(!Control<QPushButton>(form, "btConfigurePlugin")->isEnabled());
+    form.PluginsPage()->List()->setCurrentRow(css);
+    QVERIFY(Control<QPushButton>(form, "btConfigurePlugin")->isEnabled());
+
+    // Confirmed, the edit is stored at once; cancelled, it stays as it was.
+    bool shown = false;
+    WhenModal([&shown](QDialog& dialog) {
+        shown = dialog.objectName() == "TCssSettingsForm";
+        auto* inlineStyles = Control<QCheckBox>(dialog, "cbInlineStyles");
+        QVERIFY(inlineStyles->isChecked());
+        inlineStyles->setChecked(false);
+        dialog.accept();
+    });
+    Press(form, "btConfigurePlugin");
+    QVERIFY(shown);
+    shown = false;
+    WhenModal([&shown](QDialog& dialog) {
+        shown = true;
+        QVERIFY(!Control<QCheckBox>(dialog, "cbInlineStyles")->isChecked());
+        Control<QCheckBox>(dialog, "cbInlineStyles")->setChecked(true);
+        dialog.reject();
+    });
+    const std::string stored = FileBytes(FBase + ".prj.plugins");
+    Press(form, "btConfigurePlugin");
+    QVERIFY(shown);
+    QCOMPARE(FileBytes(FBase + ".prj.plugins"), stored);
+    Press(form, "btCancel");
+    form.Close();
     plugins.Deinitialize();
 }
 

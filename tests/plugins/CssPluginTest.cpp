@@ -27,6 +27,10 @@ protected:
     void SetUp() override {
         ForceDirectories(FHome.Path() + "Plugins");
         ASSERT_TRUE(CopyFile(VORLIN_CSS_PLUGIN, FHome.Path() + "Plugins/css.so", false));
+#ifdef VORLIN_CSS_SETTINGS_MODULE
+        // Shipped beside the plugin; no plugin itself.
+        ASSERT_TRUE(CopyFile(VORLIN_CSS_SETTINGS_MODULE, FHome.Path() + "Plugins/css-settings.so.1", false));
+#endif
         FSystem.Load();
         FSystem.Initialize();
         ASSERT_EQ(FSystem.ParserPlugins().size(), 1u);
@@ -191,6 +195,22 @@ TEST_F(CssPluginTest, EnabledForNewProjectsAndSwitchedOffLikeAnyPlugin) {
     EXPECT_EQ(PluginPageShown(FSystem, archive), std::vector<bool>{false});
     FSystem.HandOverSettings(archive);
     EXPECT_EQ(FSystem.ClaimingParser(FProject, *FSheet), nullptr);  // disabled: claims nothing
+}
+
+// The command line and servers run the plugin without Qt: its dialog module
+// lies beside it but must stay unopened, and Configure fails cleanly.
+TEST_F(CssPluginTest, WithoutQtTheSettingsDialogIsNeitherLoadedNorOffered) {
+    ASSERT_EQ(FSystem.Count(), 1);
+    const std::string archive = FHome.Path() + "p.prj.plugins";
+    PluginPageClosed(FSystem, archive, {true});
+    const std::string stored = ReadFile(archive);
+    EXPECT_FALSE(CanConfigurePlugin(*FSystem.Plugins()[0]));
+    EXPECT_THROW(ConfigurePlugin(*FSystem.Plugins()[0], archive, nullptr), EPluginError);
+    EXPECT_EQ(ReadFile(archive), stored);
+    const std::string maps = ReadFile("/proc/self/maps");
+    EXPECT_NE(maps.find(FHome.Path() + "Plugins/css.so"), std::string::npos);
+    EXPECT_EQ(maps.find("libQt6"), std::string::npos);
+    EXPECT_EQ(maps.find("css-settings"), std::string::npos);
 }
 
 } // namespace

@@ -18,6 +18,9 @@ protected:
     void SetUp() override {
         ForceDirectories(FHome.Path() + "Plugins/extra");
         ASSERT_TRUE(CopyFile(VORLIN_CSS_PLUGIN, FHome.Path() + "Plugins/css.so", false));
+#ifdef VORLIN_CSS_SETTINGS_MODULE
+        ASSERT_TRUE(CopyFile(VORLIN_CSS_SETTINGS_MODULE, FHome.Path() + "Plugins/css-settings.so.1", false));
+#endif
         InstallPlugin(FHome.Path(), "extra/kit.so");
         WriteFile(FProject, "");
     }
@@ -57,6 +60,17 @@ TEST_F(PluginsCommand, ListsThePluginsWithTheirCapabilities) {
     // The program directory may also come from the environment.
     ASSERT_EQ(Run("", "HTTPVORLIN_HOME='" + FHome.Path() + "'"), 0);
     EXPECT_THAT(FOut, HasSubstr("css\t"));
+}
+
+// Scripts and servers run the command line without Qt: loading the css
+// plugin (its dialog module lying beside it) must map none of it. The
+// loader's own log lists every library the process opens.
+TEST_F(PluginsCommand, LoadsTheCssPluginWithoutMappingQt) {
+    ASSERT_EQ(Run(Home(), "LD_DEBUG=files"), 0) << FErr;
+    EXPECT_THAT(FErr, HasSubstr(FHome.Path() + "Plugins/css.so"));
+    EXPECT_THAT(FErr, ::testing::Not(HasSubstr("libQt6")));
+    EXPECT_THAT(FErr, ::testing::Not(HasSubstr("css-settings")));
+    EXPECT_THAT(FOut, ::testing::Not(HasSubstr("css-settings")));  // no plugin of its own
 }
 
 TEST_F(PluginsCommand, EnablesAndDisablesAPluginForAProject) {
