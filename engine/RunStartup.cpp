@@ -5,6 +5,7 @@
 #include "engine/DownloadRun.h"
 
 #include "engine/CPSThread.h"
+#include "engine/RateLimit.h"
 #include "engine/RunTexts.h"
 #include "engine/SecureLinkUpgrade.h"
 #include "engine/StructureList.h"
@@ -119,6 +120,8 @@ void TDownloadRun::StartUp() {
     FProject.LastDownloadDate = Date();
 
     // 10-11: the clients, and the scheduling set going.
+    FManners.Start();
+    StartRateLimit();
     for (int number = 1; number <= FSetup.ClientCount; ++number) CreateClient(number);
     FPaused = false;
     FReport.Status(RunText(612));
@@ -317,13 +320,20 @@ void TDownloadRun::CreateClient(int number) {
     // The interval in milliseconds, so that it need not be whole seconds.
     if (FSetup.TimeOutEnabled) client->TimeOutTimer().SetInterval(static_cast<uint32_t>(FSetup.TimeOutMs));
     client->SetLowSpeedLimit(FSetup.LowSpeedBytes, FSetup.LowSpeedMs);
+    client->Throttle = FRateLimit.get();
+    FManners.Install(*client);
     FReport.ClientStatus(number, RunText(606));
     FFreeClients.Push(client.get());
     FClients.push_back(std::move(client));
 }
 
-// What every connection of the run shares: the proxy, the identification,
-// certificate checking and, when on, the kept connections of the run.
+void TDownloadRun::StartRateLimit() {
+    if (FProject.Manners.LimitRate <= 0) return;
+    FRateLimit = std::make_unique<TRateLimit>(FProject.Manners.LimitRate, [this] {
+        for (const auto& client : FClients) client->ResumeReading();
+    });
+}
+
 void TDownloadRun::ConfigureConnection(THttpCli& client) {
     client.Proxy = FSetup.ProxyHost;
     if (!FSetup.ProxyPort.empty()) client.ProxyPort = FSetup.ProxyPort;
