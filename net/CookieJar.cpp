@@ -255,9 +255,12 @@ bool TCookieJar::SetCookie(const std::string& url, const std::string& header, in
     cookie.Created = now;
     if (cookie.Persistent && cookie.Expires <= now) {
         // An expiry in the past deletes the cookie.
-        std::erase_if(FCookies, [&](const TCookie& c) {
-            return c.Name == cookie.Name && c.Domain == cookie.Domain && c.Path == cookie.Path;
-        });
+        for (auto it = FCookies.begin(); it != FCookies.end(); ++it) {
+            if (it->Name == cookie.Name && it->Domain == cookie.Domain && it->Path == cookie.Path) {
+                Erase(it);
+                break;
+            }
+        }
         return true;
     }
     RemoveExpired(now);
@@ -289,30 +292,45 @@ void TCookieJar::Store(TCookie cookie) {
         }
     }
     cookie.Serial = ++FSerial;
+    cookie.Site = SiteOf(cookie);
+    ++FPerSite[cookie.Site];
     FCookies.push_back(std::move(cookie));
     Evict();
+}
+
+void TCookieJar::Erase(std::vector<TCookie>::iterator it) {
+    auto count = FPerSite.find(it->Site);
+    if (count != FPerSite.end() && --count->second == 0) FPerSite.erase(count);
+    FCookies.erase(it);
 }
 
 // The least recently used cookie of a site over its bound goes, then the
 // least recently used of all while the jar is over its own.
 void TCookieJar::Evict() {
-    const std::string site = SiteOf(FCookies.back());
-    auto sameSite = [&](const TCookie& c) { return SiteOf(c) == site; };
-    while (static_cast<size_t>(std::count_if(FCookies.begin(), FCookies.end(), sameSite)) > kMaxPerSite) {
+    const std::string site = FCookies.back().Site;
+    while (FPerSite[site] > kMaxPerSite) {
         auto oldest = FCookies.end();
         for (auto it = FCookies.begin(); it != FCookies.end(); ++it)
-            if (sameSite(*it) && (oldest == FCookies.end() || it->LastUsed < oldest->LastUsed)) oldest = it;
-        FCookies.erase(oldest);
+            if (it->Site == site && (oldest == FCookies.end() || it->LastUsed < oldest->LastUsed)) oldest = it;
+        Erase(oldest);
     }
     while (FCookies.size() > kMaxTotal) {
         auto oldest = std::min_element(FCookies.begin(), FCookies.end(),
                                        [](const TCookie& a, const TCookie& b) { return a.LastUsed < b.LastUsed; });
-        FCookies.erase(oldest);
+        Erase(oldest);
     }
 }
 
 void TCookieJar::RemoveExpired(int64_t now) {
-    std::erase_if(FCookies, [&](const TCookie& c) { return c.Persistent && c.Expires <= now; });
+    for (auto it = FCookies.begin(); it != FCookies.end();) {
+        if (it->Persistent && it->Expires <= now) {
+            auto count = FPerSite.find(it->Site);
+            if (count != FPerSite.end() && --count->second == 0) FPerSite.erase(count);
+            it = FCookies.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 std::string TCookieJar::CookieHeader(const std::string& url, int64_t now) {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlin {
@@ -30,6 +31,7 @@ struct TCookie {
     int64_t Created = 0;     // Unix seconds
     uint64_t Serial = 0;     // order of creation, for equal creation times
     uint64_t LastUsed = 0;   // the jar's use counter when last set or sent
+    std::string Site;        // what the per-site bound counts by (set by the jar)
 };
 
 class TCookieJar {
@@ -49,14 +51,19 @@ public:
     // Every cookie that has not expired, in order of creation.
     std::vector<TCookie> Cookies(int64_t now) const;
     size_t Count() const { return FCookies.size(); }
-    void Clear() { FCookies.clear(); }
+    void Clear() {
+        FCookies.clear();
+        FPerSite.clear();
+    }
 
 private:
     void Store(TCookie cookie);
     void Evict();
     void RemoveExpired(int64_t now);
+    void Erase(std::vector<TCookie>::iterator it);
 
     std::vector<TCookie> FCookies;
+    std::unordered_map<std::string, size_t> FPerSite;
     uint64_t FSerial = 0;
     uint64_t FUse = 0;
 };
