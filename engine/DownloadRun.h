@@ -18,6 +18,7 @@
 #include "project/PasswordList.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -100,6 +101,10 @@ private:
     void LoadLinkData();
     void CreateStartLink();
     void TestStartAddress(TDownloadLink& link);
+    // Serves the loop's targets until done; the main window's messages wait
+    // in FDeferred (RepostDeferred hands them to the loop).
+    void WaitDuringStartUp(const std::function<bool()>& done, const std::function<void()>& onQuit);
+    void RepostDeferred();
     void ResumeCheck();
     void RefileLoadedLinks();
     void LoadPasswords();

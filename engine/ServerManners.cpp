@@ -78,10 +78,10 @@ void TServerManners::SaveCookies() {
     }
 }
 
-TServerManners::TServer& TServerManners::ServerOf(const TDownloadLink& link) {
-    auto [it, added] = FServers.try_emplace(ServerKeyOf(link.Server));
+TServerManners::TServer& TServerManners::ServerOf(const std::string& serverRoot) {
+    auto [it, added] = FServers.try_emplace(ServerKeyOf(serverRoot));
     if (added) {
-        it->second.Root = link.Server;
+        it->second.Root = serverRoot;
         it->second.Delay = FWait;
     }
     return it->second;
@@ -111,6 +111,15 @@ TAdmission TServerManners::Admit(TDownloadLink& link, std::string& rule) {
         return TAdmission::adHold;
     }
     return TAdmission::adGo;
+}
+
+bool TServerManners::RobotsAllowStart(const std::string& serverRoot, const std::string& path,
+                                      const std::function<void(const std::function<bool()>& ready)>& wait) {
+    if (!FObeyRobots) return true;
+    TServer& server = ServerOf(serverRoot);
+    if (server.Robots == TRobotsState::rbUnknown) FetchRobots(server);
+    wait([&server] { return server.Robots == TRobotsState::rbKnown; });
+    return server.Rules.Allowed(path);
 }
 
 void TServerManners::RequestStarted(const TDownloadLink& link) {

@@ -13,8 +13,10 @@
 #include "engine/RobotsRules.h"
 #include "net/CookieJar.h"
 #include "platform/Timer.h"
+#include "project/DownloadLink.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -24,7 +26,6 @@
 
 namespace vorlin {
 
-class TDownloadLink;
 class TDownloadRun;
 class THttpCli;
 
@@ -57,6 +58,11 @@ public:
     // A held link that passed the admission checks once is not checked again.
     bool TakeAdmitted(TDownloadLink& link);
 
+    // Before the test of the start address: fetches the start server's
+    // robots.txt (waiting with wait) and answers whether it allows the path.
+    bool RobotsAllowStart(const std::string& serverRoot, const std::string& path,
+                          const std::function<void(const std::function<bool()>& ready)>& wait);
+
     // Every request of the run to a server starts and ends through these.
     void RequestStarted(const TDownloadLink& link);
     void RequestEnded(const TDownloadLink& link);
@@ -81,7 +87,8 @@ private:
         std::vector<TDownloadLink*> Held;
     };
 
-    TServer& ServerOf(const TDownloadLink& link);
+    TServer& ServerOf(const TDownloadLink& link) { return ServerOf(link.Server); }
+    TServer& ServerOf(const std::string& serverRoot);
     void Hold(TServer& server, TDownloadLink& link);
     void FetchRobots(TServer& server);
     void RobotsDone(TRobotsFetch& fetch);

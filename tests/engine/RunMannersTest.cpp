@@ -19,13 +19,13 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// When each path was asked for, as the server saw it.
+// When each path was asked for with GET, as the server saw it.
 class TRequestTimes {
 public:
     TSiteServer::THandler Timed(TScript answer) {
         return [this, answer](const TSiteRequest& request, int) {
             std::lock_guard<std::mutex> lock(FLock);
-            FTimes.push_back({request.Path, TClock::now()});
+            if (request.Method == "GET") FTimes.push_back({request.Path, TClock::now()});
             return answer;
         };
     }
@@ -70,7 +70,8 @@ TEST_F(RunMannersTest, RobotsTxtRefusesWhatItDisallowsAndCountsItFilteredOut) {
     ASSERT_TRUE(run.RunToEnd());
     const std::vector<std::string> gets = site.Gets();
     ASSERT_FALSE(gets.empty());
-    EXPECT_EQ(gets.front(), "/robots.txt");
+    // Before anything else, the test of the start address too.
+    EXPECT_EQ(site.Paths().front(), "/robots.txt");
     EXPECT_EQ(std::count(gets.begin(), gets.end(), "/robots.txt"), 1);
     EXPECT_EQ(std::count(gets.begin(), gets.end(), "/private/a.html"), 0);
     EXPECT_EQ(std::count(gets.begin(), gets.end(), "/private/ok.html"), 1);
@@ -81,6 +82,15 @@ TEST_F(RunMannersTest, RobotsTxtRefusesWhatItDisallowsAndCountsItFilteredOut) {
     EXPECT_FALSE(run.FileThere("127.0.0.1/robots.txt"));
     auto saved = run.SavedLinks();
     EXPECT_EQ(TRunHarness::LinkOf(*saved, site.Url("/robots.txt")), nullptr);
+}
+
+TEST_F(RunMannersTest, AStartAddressThatRobotsTxtRefusesIsNotAskedFor) {
+    site.Route("/robots.txt", TSiteServer::File("User-agent: *\nDisallow: /\n", "text/plain"));
+    Home("<a href=\"/a.html\">a</a>");
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_EQ(site.Paths(), std::vector<std::string>{"/robots.txt"});
+    EXPECT_EQ(run.Window.LastStats.FilteredOut, 1);
+    EXPECT_TRUE(run.Window.Logged("Filtered out by robots.txt (Disallow: /): " + site.Url("/")));
 }
 
 TEST_F(RunMannersTest, NoRobotsOrAnUnreadableOneAllowsEverything) {
@@ -125,9 +135,9 @@ TEST_F(RunMannersTest, CrawlDelayIsTheWaitWhenTheProjectSetsNone) {
     run.Clients = 3;
     ASSERT_TRUE(run.RunToEnd());
     auto all = times.Of("/");
-    ASSERT_EQ(all.size(), 5u);  // the start page's HEAD, robots.txt, three pages
-    // From robots.txt on, one request at a time, 0.3 s apart (with slack).
-    for (size_t i = 2; i < all.size(); ++i) EXPECT_GE(Seconds(all[i - 1], all[i]), 0.25) << i;
+    ASSERT_EQ(all.size(), 4u);  // robots.txt, three pages
+    // One request at a time, 0.3 s apart (with slack).
+    for (size_t i = 1; i < all.size(); ++i) EXPECT_GE(Seconds(all[i - 1], all[i]), 0.25) << i;
 }
 
 TEST_F(RunMannersTest, WaitHoldsOneServerWhileTheOtherGoesOn) {
