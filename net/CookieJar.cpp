@@ -1,6 +1,7 @@
 #include "net/CookieJar.h"
 
 #include "links/UrlHelpers.h"
+#include "platform/DateTime.h"
 #include "platform/StringUtils.h"
 
 #include <algorithm>
@@ -67,16 +68,6 @@ bool ParseDecimal(const std::string& text, int64_t& value) {
         value = value * 10 + (c - '0');
     }
     return true;
-}
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
 constexpr int64_t kFarFuture = 253402300799;  // 9999-12-31 23:59:59
@@ -171,8 +162,12 @@ bool ParseCookieDate(const std::string& text, int64_t& unixSeconds) {
     if (year >= 70 && year <= 99) year += 1900;
     if (year >= 0 && year <= 69) year += 2000;
     if (day < 1 || day > 31 || year < 1601 || hour > 23 || minute > 59 || second > 59) return false;
-    unixSeconds = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + hour * 3600 +
-                  minute * 60 + second;
+    if (year > 9999) return false;
+    try {
+        unixSeconds = DateTimeToUnix(EncodeDate(static_cast<int>(year), month, day)) + hour * 3600 + minute * 60 + second;
+    } catch (const std::exception&) {
+        return false;  // a day the month does not have
+    }
     return true;
 }
 
