@@ -54,8 +54,7 @@ const std::vector<THelpSection>& ProgramHelpSections() {
          "  Projects/        the project tree: \"Projects\", \"Quick Projects\", \"Templates\"\n"
          "  NAME.prj         a project's settings (readable by its owner only)\n"
          "  NAME.dat         the links of a project's runs (owner only)\n"
-         "  NAME.prj.manners robots.txt, waits, rate limit and cookies files of a\n"
-         "                   project, when not the defaults (owner only)\n"
+         "  NAME.prj.manners  robots.txt, waits, rate limit, cookies files (owner only)\n"
          "  HttpVorlin.ini   the program settings (owner only)\n"
          "  passwords.lst    user names and passwords of protected sites (owner only)\n"
          "  Plugins/         plugins (the program's own when the directory has none)\n"},
