@@ -35,6 +35,17 @@ const std::vector<THelpSection>& ProgramHelpSections() {
          "shown with its password as \"***\". Ctrl-C once stops the run in order,\n"
          "keeps what it has learnt and prints the command that resumes it; twice\n"
          "ends at once.\n"},
+        {"Manners toward servers",
+         "A run reads each server's robots.txt before anything else from it and\n"
+         "leaves out what it refuses to our User-Agent's first word or to \"*\" (each\n"
+         "refused address is a log line naming the rule, and counts as filtered\n"
+         "out); --no-robots ignores it. --wait SECONDS spaces the requests to one\n"
+         "server, while other servers go on (without it, robots.txt's Crawl-delay\n"
+         "does, up to 60 s); --random-wait varies it, --limit-rate caps the whole\n"
+         "run's rate. Cookies that servers set are sent back within the run;\n"
+         "--load-cookies reads a cookies.txt exported from a browser (for sites\n"
+         "behind a login), --save-cookies writes one at the end. All of these stay\n"
+         "with the project, in NAME.prj.manners.\n"},
         {"Files",
          "The program directory holds the projects and settings that vorlin and\n"
          "HTTPVorlin share: --home DIR, else $HTTPVORLIN_HOME, else the program's\n"
@@ -43,6 +54,7 @@ const std::vector<THelpSection>& ProgramHelpSections() {
          "  Projects/        the project tree: \"Projects\", \"Quick Projects\", \"Templates\"\n"
          "  NAME.prj         a project's settings (readable by its owner only)\n"
          "  NAME.dat         the links of a project's runs (owner only)\n"
+         "  NAME.prj.manners  robots.txt, waits, rate limit, cookies files (owner only)\n"
          "  HttpVorlin.ini   the program settings (owner only)\n"
          "  passwords.lst    user names and passwords of protected sites (owner only)\n"
          "  Plugins/         plugins (the program's own when the directory has none)\n"},

@@ -2,6 +2,7 @@
 #include "engine/DownloadRun.h"
 
 #include "engine/CPSThread.h"
+#include "engine/RateLimit.h"
 #include "engine/LinkFiling.h"
 #include "engine/QueueItems.h"
 #include "engine/RunTexts.h"
@@ -49,7 +50,8 @@ TDownloadRun::TDownloadRun(const TRunSetup& setup)
       FFreeClients([this](TQueue& q, void* item, bool& stop) { FScheduler.FreeClientAnnounced(q, item, stop); }),
       FScheduler(*this),
       FResponses(*this),
-      FQuestions(*this) {}
+      FQuestions(*this),
+      FManners(*this) {}
 
 TDownloadRun::~TDownloadRun() {
     // Whatever ended the run, the project keeps no handler of it.

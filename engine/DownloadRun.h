@@ -11,12 +11,14 @@
 #include "engine/RunQuestions.h"
 #include "engine/RunReporter.h"
 #include "engine/RunSetup.h"
+#include "engine/ServerManners.h"
 #include "engine/Queue.h"
 #include "project/LinkDataWriter.h"
 #include "links/ReferenceRepair.h"
 #include "project/PasswordList.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +29,7 @@ namespace vorlin {
 class IHTMLParserHooks;
 class ILinkPluginVotes;
 class TCPSThread;
+class TRateLimit;
 class THTTPVorlinRules;
 class THttpConnectionPool;
 
@@ -58,6 +61,7 @@ public:
     TLinkScheduler& Scheduler() { return FScheduler; }
     TResponseHandler& Responses() { return FResponses; }
     TRunQuestions& Questions() { return FQuestions; }
+    TServerManners& Manners() { return FManners; }
     const TClientList& Clients() const { return FClients; }
     TRunClient* ClientOf(void* queueItem) const;
     ILinkPluginVotes& Votes();
@@ -86,6 +90,9 @@ public:
     // Pushes an idle client back on the free-client queue, or retires it when
     // the client count was lowered below its number.
     void ClientIdle(TRunClient& client);
+    // What every connection of the run shares: the proxy, the
+    // identification, certificate checking and the kept connections.
+    void ConfigureConnection(THttpCli& client);
 
 private:
     // Start-up (RunStartup.cpp).
@@ -94,11 +101,16 @@ private:
     void LoadLinkData();
     void CreateStartLink();
     void TestStartAddress(TDownloadLink& link);
+    // Serves the loop's targets until done; the main window's messages wait
+    // in FDeferred (RepostDeferred hands them to the loop).
+    void WaitDuringStartUp(const std::function<bool()>& done, const std::function<void()>& onQuit);
+    void RepostDeferred();
     void ResumeCheck();
     void RefileLoadedLinks();
     void LoadPasswords();
     void CreateClient(int number);
-    void ConfigureConnection(THttpCli& client);
+    // The project's rate limit, when it sets one (before the clients).
+    void StartRateLimit();
     void StartPlugins();
     void LoadRules();
     void SetLinkListHandler(bool install);
@@ -153,12 +165,16 @@ private:
     // The run's kept connections (persistent connections on); it outlives
     // every client, which may hand it a connection up to its end.
     std::unique_ptr<THttpConnectionPool> FConnectionPool;
+    // The clients read through it; it outlives them.
+    std::unique_ptr<TRateLimit> FRateLimit;
     TClientList FClients;
     TClientList FRetired;
     TQueue FFreeClients;
     TLinkScheduler FScheduler;
     TResponseHandler FResponses;
     TRunQuestions FQuestions;
+    // robots.txt, waits and cookies; its robots.txt clients use the pool.
+    TServerManners FManners;
     std::unique_ptr<TCPSThread> FRateMeter;
     std::unique_ptr<THTTPVorlinRules> FRules;
     ILinkPluginVotes* FFormerVotes = nullptr;

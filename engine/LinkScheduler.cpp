@@ -2,6 +2,7 @@
 
 #include "engine/DownloadRun.h"
 #include "engine/LinkFiling.h"
+#include "engine/RunReporter.h"
 #include "platform/StringUtils.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
@@ -42,6 +43,15 @@ void TLinkScheduler::GiveBack(TDownloadLink& link) {
     // claims only pending links, and the link data must not call it done.
     if (Unfile(FRun.Project(), link)) link.State = lsPending;
     if (!FArmed) return;
+    FClaimable.Add(&link);
+    Wake();
+}
+
+void TLinkScheduler::Offer(TDownloadLink& link) {
+    {
+        TLinkLock lock(link);
+        if (!FArmed || !MayClaim(link)) return;
+    }
     FClaimable.Add(&link);
     Wake();
 }
@@ -107,10 +117,23 @@ bool TLinkScheduler::ClaimNext(TRunClient& client) {
                 FileAway(*link, OfferToPlugins(*link));
                 continue;
             }
-            if (link->AcceptBeforeRequest() && FRun.Votes().FilterBeforeRequest(project, *link)) {
-                if (!StartOn(client, *link)) continue;
-                FRun.FreeClients().Pop();
-                return true;
+            // A link held for its server passed the checks before.
+            if (FRun.Manners().TakeAdmitted(*link) ||
+                (link->AcceptBeforeRequest() && FRun.Votes().FilterBeforeRequest(project, *link))) {
+                std::string rule;
+                switch (FRun.Manners().Admit(*link, rule)) {
+                case TAdmission::adHold:
+                    // Unclaimed; the server's manners give it back when it is ready.
+                    link->Slot = 0;
+                    continue;
+                case TAdmission::adRefused:
+                    FRun.Report().PostLog("Filtered out by robots.txt (" + rule + "): " + DisplayURL(link->FullURL()));
+                    break;
+                case TAdmission::adGo:
+                    if (!StartOn(client, *link)) continue;
+                    FRun.FreeClients().Pop();
+                    return true;
+                }
             }
         } catch (const std::exception& e) {
             // A failing rule or plugin must not leave the link claimed for

@@ -32,6 +32,8 @@ public:
     // Gives a claimed link back: Slot 0, out of the final lists (it is
     // pending again then), claimable; wakes the idle clients.
     void GiveBack(TDownloadLink& link);
+    // Offers an unclaimed link again (one its server's manners held back).
+    void Offer(TDownloadLink& link);
     // Starts the free-client queue if a claim had stopped it (not while the
     // run is paused or not scheduling).
     void Wake();

@@ -38,6 +38,7 @@ void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t er
     if (!link) return;
     TDownloadProject& project = FRun.Project();
     bool release = true;
+    FRun.Manners().RequestEnded(*link);
     try {
         client.TimeOutTimer().SetEnabled(false);
         client.StopLowSpeedWatch();

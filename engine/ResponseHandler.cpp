@@ -85,7 +85,9 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
     }
     FRun.Report().ClientStatus(client.Number(), RunText(604));
     FRun.Report().ClientURL(client.Number(), client.URL);
+    client.Cookie = FRun.Manners().CookieHeader(client.URL);
     client.StartGet(resetTries);
+    FRun.Manners().RequestStarted(link);
     client.TimeOutTimer().SetEnabled(true);
     client.TimeOutTimer().Restart();
 }

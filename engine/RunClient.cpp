@@ -40,6 +40,7 @@ void TRunClient::DetachEvents() {
     OnDocData = nullptr;
     OnRequestDone = nullptr;
     OnLocationChange = nullptr;
+    OnCookie = nullptr;
     TimeOutTimer().OnTimer = nullptr;
 }
 

@@ -37,7 +37,9 @@ void TDownloadRun::ShutDown() {
     FReport.LogAndStatus(RunText(610));
     FFreeClients.Stop();
     FQuestions.Stop();
+    FManners.Stop();
     RemoveClients();
+    FManners.SaveCookies();
 
     // Before the link data is saved, so that a redirected link whose target
     // is still pending is stored as pending too.

@@ -5,6 +5,7 @@
 #include "engine/DownloadRun.h"
 
 #include "engine/CPSThread.h"
+#include "engine/RateLimit.h"
 #include "engine/RunTexts.h"
 #include "engine/SecureLinkUpgrade.h"
 #include "engine/StructureList.h"
@@ -94,6 +95,7 @@ void TDownloadRun::StartUp() {
 
     // 3-4: what to fetch and where to put it.
     CheckProject();
+    FManners.Start();
     // 5-7: the links of earlier runs, or the start link.
     LoadLinkData();
     UpgradeSecureLinks(FProject);
@@ -119,6 +121,7 @@ void TDownloadRun::StartUp() {
     FProject.LastDownloadDate = Date();
 
     // 10-11: the clients, and the scheduling set going.
+    StartRateLimit();
     for (int number = 1; number <= FSetup.ClientCount; ++number) CreateClient(number);
     FPaused = false;
     FReport.Status(RunText(612));
@@ -213,6 +216,18 @@ void TDownloadRun::CreateStartLink() {
 // A HEAD request for the start URL: its content type, and where it
 // redirects (one step; the probe follows no redirect itself).
 void TDownloadRun::TestStartAddress(TDownloadLink& link) {
+    // robots.txt comes before every other request to the server, this one
+    // too; an address it refuses is not asked for (the claim files it out).
+    std::string root = FProject.StartURL.substr(0, FProject.StartURL.find('#'));
+    const size_t third = NthSlash(root, 3);
+    const std::string path = third == std::string::npos ? std::string("/") : root.substr(third);
+    root = third == std::string::npos ? root + "/" : root.substr(0, third + 1);
+    if (!FManners.RobotsAllowStart(root, path, [this](const std::function<bool()>& ready) {
+            WaitDuringStartUp(ready, [] {});
+        })) {
+        RepostDeferred();
+        return;
+    }
     TArHTTP probe(&FReport, 0);
     probe.URL = FProject.StartURL;
     ConfigureConnection(probe);
@@ -231,10 +246,20 @@ void TDownloadRun::TestStartAddress(TDownloadLink& link) {
     }
     FReport.LogAndStatus(RunText(608));
     probe.Head();
-    while (!done) {
+    WaitDuringStartUp([&] { return done; }, [&] { probe.Abort(); });
+    RepostDeferred();
+
+    link.MimeType = probe.ContentTypeString();
+    // Only a redirect to another http:// or https:// address replaces the start URL.
+    std::string location = EncodeURL(probe.Location());
+    if (!HttpSchemeOf(location).empty()) FProject.StartURL = NormalizedStartURL(location);
+}
+
+void TDownloadRun::WaitDuringStartUp(const std::function<bool()>& done, const std::function<void()>& onQuit) {
+    while (!done()) {
         TMsg msg;
         if (!GetMessage(msg)) {
-            probe.Abort();
+            onQuit();
             throw ERunAborted(RunText(615));
         }
         // What the main window asks meanwhile is handled by the loop later.
@@ -243,14 +268,12 @@ void TDownloadRun::TestStartAddress(TDownloadLink& link) {
         else
             DispatchMessage(msg);
     }
+}
+
+void TDownloadRun::RepostDeferred() {
     for (TMsg& msg : FDeferred)
         PostThreadMessage(CurrentThreadId(), msg.Message, msg.WParam, msg.LParam, std::move(msg.Payload));
     FDeferred.clear();
-
-    link.MimeType = probe.ContentTypeString();
-    // Only a redirect to another http:// or https:// address replaces the start URL.
-    std::string location = EncodeURL(probe.Location());
-    if (!HttpSchemeOf(location).empty()) FProject.StartURL = NormalizedStartURL(location);
 }
 
 void TDownloadRun::ResumeCheck() {
@@ -317,13 +340,20 @@ void TDownloadRun::CreateClient(int number) {
     // The interval in milliseconds, so that it need not be whole seconds.
     if (FSetup.TimeOutEnabled) client->TimeOutTimer().SetInterval(static_cast<uint32_t>(FSetup.TimeOutMs));
     client->SetLowSpeedLimit(FSetup.LowSpeedBytes, FSetup.LowSpeedMs);
+    client->Throttle = FRateLimit.get();
+    FManners.Install(*client);
     FReport.ClientStatus(number, RunText(606));
     FFreeClients.Push(client.get());
     FClients.push_back(std::move(client));
 }
 
-// What every connection of the run shares: the proxy, the identification,
-// certificate checking and, when on, the kept connections of the run.
+void TDownloadRun::StartRateLimit() {
+    if (FProject.Manners.LimitRate <= 0) return;
+    FRateLimit = std::make_unique<TRateLimit>(FProject.Manners.LimitRate, [this] {
+        for (const auto& client : FClients) client->ResumeReading();
+    });
+}
+
 void TDownloadRun::ConfigureConnection(THttpCli& client) {
     client.Proxy = FSetup.ProxyHost;
     if (!FSetup.ProxyPort.empty()) client.ProxyPort = FSetup.ProxyPort;

@@ -378,7 +378,10 @@ void THttpCli::ConnectionDataAvailable(THttpConnection& connection, uint16_t) {
     if (FState == THttpCliState::hcReadingBody && FReceiveLen == 0 &&
         FRequestType != THttpRequest::hrNone) {
         if (FBodyBuffer.empty()) FBodyBuffer.resize(kBodyReadSize);
-        int n = connection.Receive(FBodyBuffer.data(), kBodyReadSize);
+        const int room = ReadRoom(connection, kBodyReadSize);
+        if (room <= 0) return;
+        int n = connection.Receive(FBodyBuffer.data(), room);
+        if (n > 0 && Throttle) Throttle->Consumed(n);
         if (n > 0) {
             FAnswerBytes += n;
             BodyBytes(FBodyBuffer.data(), n);
@@ -386,12 +389,31 @@ void THttpCli::ConnectionDataAvailable(THttpConnection& connection, uint16_t) {
         return;
     }
     if (FReceiveLen >= kReceiveBufferSize) throw EHttpException("HTTP line too long", 4);
-    int n = connection.Receive(FReceiveBuffer + FReceiveLen, kReceiveBufferSize - FReceiveLen);
+    const int room = ReadRoom(connection, kReceiveBufferSize - FReceiveLen);
+    if (room <= 0) return;
+    int n = connection.Receive(FReceiveBuffer + FReceiveLen, room);
+    if (n > 0 && Throttle) Throttle->Consumed(n);
     if (FRequestType == THttpRequest::hrNone || n <= 0) return;
     FAnswerBytes += n;
     FReceiveLen += n;
     FReceiveBuffer[FReceiveLen] = '\0';
     ProcessReceiveBuffer();
+}
+
+int THttpCli::ReadRoom(THttpConnection& connection, int wanted) {
+    if (!Throttle || FRequestType == THttpRequest::hrNone) return wanted;
+    const int room = std::min(wanted, Throttle->Allowance(wanted));
+    if (room > 0) return room;
+    FReadHeld = true;
+    connection.Socket().SetReadHeld(true);
+    Throttle->Holding(*this);
+    return 0;
+}
+
+void THttpCli::ResumeReading() {
+    if (!FReadHeld) return;
+    FReadHeld = false;
+    if (FConn) FConn->Socket().SetReadHeld(false);
 }
 
 int THttpCli::DeliverReceived(const char* data, int len) {

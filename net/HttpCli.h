@@ -29,6 +29,21 @@
 namespace vorlin {
 
 class THttpConnectionPool;
+class THttpCli;
+
+// A rate limit shared by the clients of one thread: how much a client may
+// read now. A client told 0 holds reading on its socket and waits for
+// ResumeReading.
+class IReadThrottle {
+public:
+    virtual int Allowance(int wanted) = 0;
+    virtual void Consumed(int bytes) = 0;
+    // The client holds its reading until it is resumed.
+    virtual void Holding(THttpCli& client) = 0;
+
+protected:
+    ~IReadThrottle() = default;
+};
 
 enum class THttpCliState : uint8_t {
     hcIdle = 0,
@@ -112,6 +127,11 @@ public:
     // Where kept connections wait between requests; shared by the clients
     // of one thread (a download run). Null: the client keeps its own.
     THttpConnectionPool* ConnectionPool = nullptr;
+    // Bounds what the client reads (a run's rate limit); null: no bound.
+    IReadThrottle* Throttle = nullptr;
+    // Reading goes on after the throttle held it.
+    void ResumeReading();
+    bool ReadingHeld() const { return FReadHeld; }
 
     // Run-time properties.
     THttpCliState State() const { return FState; }
@@ -295,6 +315,9 @@ private:
     // replaced once by a fresh one.
     bool FReused = false, FRetriedFresh = false, FForceFresh = false;
     int64_t FAnswerBytes = 0;
+    bool FReadHeld = false;
+    // How much the throttle lets the client read of wanted; 0: reading is held.
+    int ReadRoom(THttpConnection& connection, int wanted);
 };
 
 } // namespace vorlin

@@ -425,14 +425,37 @@ void TWSocket::HandleSelect(int fd, uint32_t events, uint16_t error) {
         if (!stillOurs()) return;
     }
     if (events & FD_READ) {
-        ASyncReceive(error, (events & FD_CLOSE) != 0);
+        if (FReadHeld)
+            FHeldEvents |= FD_READ;
+        else
+            ASyncReceive(error, (events & FD_CLOSE) != 0 && !FReadHeld);
         if (!stillOurs()) return;
     }
     if (events & FD_WRITE) {
         DoWrite(error);
         if (!stillOurs()) return;
     }
-    if (events & FD_CLOSE) DoClose(error);
+    if (events & FD_CLOSE) {
+        if (FReadHeld) {
+            FHeldEvents |= FD_CLOSE;
+            FHeldCloseError = error;
+        } else {
+            DoClose(error);
+        }
+    }
+}
+
+void TWSocket::SetReadHeld(bool held) {
+    if (held == FReadHeld) return;
+    FReadHeld = held;
+    if (held || FHSocket < 0) return;
+    // What came meanwhile (and what a TLS layer may hold decrypted) is
+    // offered again on the next pass of the loop.
+    const uint32_t events = FD_READ | FHeldEvents;
+    const uint16_t error = (FHeldEvents & FD_CLOSE) ? FHeldCloseError : 0;
+    FHeldEvents = 0;
+    FHeldCloseError = 0;
+    PostMessage(FWindow.Handle(), WM_ASYNCSELECT, static_cast<uintptr_t>(FHSocket), WSAMakeSelectReply(events, error));
 }
 
 void TWSocket::DoConnectDone(uint16_t error) {
@@ -460,7 +483,7 @@ void TWSocket::ASyncReceive(uint16_t error, bool closeFollows) {
             // The data stays pending; the next notification tries again.
             break;
         }
-        if (FLastError != 0 || FHSocket != fd || fd < 0) break;
+        if (FLastError != 0 || FHSocket != fd || fd < 0 || FReadHeld) break;
         // A read that filled its buffer leaves more waiting as a rule: go on
         // without asking (a read that then finds nothing would block and ends
         // the loop). The end of the stream leaves nothing; when the close
@@ -484,6 +507,12 @@ void TWSocket::DoClose(uint16_t error) {
     FPeerClosed = true;
     ASyncReceive(0);
     if (FHSocket != fd) return;
+    if (FReadHeld) {
+        // The rest is read once reading is released; the close follows it.
+        FHeldEvents |= FD_CLOSE;
+        FHeldCloseError = error;
+        return;
+    }
     FireSessionClosed(error);
     if (FState != TSocketState::wsClosed) Close();
 }
@@ -605,6 +634,8 @@ void TWSocket::InternalClose(bool shutdownFirst, uint16_t error) {
     int rc = close(FHSocket);
     int code = rc == 0 ? 0 : LastSocketError();
     FHSocket = -1;
+    FReadHeld = false;
+    FHeldEvents = 0;
     if (code != 0 && code != WSAEINTR && code != WSANOTINITIALISED) {
         FState = TSocketState::wsClosed;
         SocketError("Disconnect (closesocket)", code);

@@ -100,6 +100,13 @@ public:
     // Bytes waiting in the send buffer (not yet accepted by the network).
     int64_t BufferedBytes() const;
 
+    // While reading is held, arriving data and the peer's close stay in the
+    // system's buffers (so the sender is slowed down by TCP itself) and are
+    // reported once it is released, through the loop. A receive handler may
+    // hold reading from inside; the receive loop ends then.
+    void SetReadHeld(bool held);
+    bool ReadHeld() const { return FReadHeld; }
+
 private:
     void WndProc(TMsg& msg);
     void HandleSelect(int fd, uint32_t events, uint16_t error);
@@ -143,6 +150,9 @@ private:
     // for pending bytes can be skipped.
     enum class TLastRead : uint8_t { lrNone, lrPartial, lrFilled, lrEnded };
     TLastRead FLastRead = TLastRead::lrNone;
+    bool FReadHeld = false;
+    uint32_t FHeldEvents = 0;  // FD_READ and FD_CLOSE that came while held
+    uint16_t FHeldCloseError = 0;
 };
 
 } // namespace vorlin

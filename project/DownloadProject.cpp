@@ -38,6 +38,7 @@ void TDownloadProject::Assign(const TDownloadProject& source) {
     UseAutentfication = source.UseAutentfication;
     ResetOnProjStart = source.ResetOnProjStart;
     MirroringChangeQ = source.MirroringChangeQ;
+    Manners = source.Manners;
     URL = source.URL;
     Destination = source.Destination;
     MaxFileSize = source.MaxFileSize;

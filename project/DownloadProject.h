@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/DateTime.h"
+#include "project/ProjectManners.h"
 
 #include <cstdint>
 #include <memory>
@@ -63,7 +64,8 @@ public:
     // or link data) and clears IsNew, as making a project from a template does.
     void Assign(const TDownloadProject& source);
 
-    // Project file: SaveToFile replaces the file atomically; LoadFromFile
+    // Project file: SaveToFile replaces the file atomically (and writes
+    // Manners beside it, see ProjectManners.h); LoadFromFile
     // keeps what was read when the data ends early or holds a wrong value
     // (and says so in its report). A missing file and a password that is not
     // valid Base64 throw.
@@ -129,6 +131,9 @@ public:
     int32_t FilteredOutCount = 0;
     int32_t DownloadedCount = 0;
 
+    // robots.txt, waits, rate limit and cookies files: stored beside the
+    // project file, copied by Assign.
+    TProjectManners Manners;
     // The rules of the running download (owned by the run), or none.
     IRuleList* Rules = nullptr;
     // The plugins' votes; the no-plugin votes unless a plugin system is attached.

@@ -58,13 +58,18 @@ void TDownloadProject::SaveToFile(const std::string& hostPath) const {
         w.WriteInteger(JavaScriptMode);
         w.Flush();
     }, kPrivateFileMode);
+    SaveProjectManners(MannersFileOf(hostPath), Manners);
 }
 
 TProjectLoadReport TDownloadProject::LoadFromFile(const std::string& hostPath) {
     // A save that was killed half-way left its temporary copy behind.
     RemoveStaleTemporaries(hostPath);
     TFileStream file(hostPath, fmOpenRead);
-    return LoadFromStream(file);
+    TProjectLoadReport report = LoadFromStream(file);
+    const std::string manners = MannersFileOf(hostPath);
+    RemoveStaleTemporaries(manners);
+    LoadProjectManners(manners, Manners);
+    return report;
 }
 
 TProjectLoadReport TDownloadProject::LoadFromStream(TStream& stream) {

@@ -6,6 +6,8 @@
 #include "project/ProgramSettings.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 
@@ -107,6 +109,22 @@ std::vector<std::string> SplitWords(const std::string& text) {
     return words;
 }
 
+bool ParseDecimal(const std::string& text, double low, double high, double& value) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && value >= low && value <= high;
+}
+
+// A file named in the options is kept with its absolute path, so a later
+// run from another directory finds it.
+THandler FilePath(std::optional<std::string> TRunOptions::*field) {
+    return [=](TRunOptions& o, const std::string& value, std::string&) {
+        o.*field = value.empty() ? value : AbsolutePath(value);
+        return true;
+    };
+}
+
 bool ParseProxy(TRunOptions& o, const std::string& value, std::string& error) {
     size_t colon = value.rfind(':');
     long long port = 0;
@@ -182,6 +200,44 @@ const std::vector<TOptionEntry>& OptionTable() {
          Flag(&TRunOptions::Reset, false)},
         {0, "user", K::vkRequired, "U", "user name for the site", Text(&TRunOptions::User)},
         {0, "password", K::vkRequired, "P", "password for the site", Text(&TRunOptions::Password)},
+        {0, "robots", K::vkNone, "", "obey robots.txt (the default)", Flag(&TRunOptions::ObeyRobots, true)},
+        {0, "no-robots", K::vkNone, "", "ignore robots.txt: fetch what it refuses and don't ask for it",
+         Flag(&TRunOptions::ObeyRobots, false)},
+        {'w', "wait", K::vkRequired, "SECONDS",
+         "wait SECONDS (fractions allowed) between two requests to one server; other servers go on "
+         "(0: only robots.txt's Crawl-delay)",
+         [](TRunOptions& o, const std::string& v, std::string& error) {
+             double seconds = 0;
+             if (!ParseDecimal(v, 0, 86400, seconds)) {
+                 error = "expects seconds from 0 to 86400, not '" + v + "'";
+                 return false;
+             }
+             o.WaitSeconds = seconds;
+             return true;
+         }},
+        {0, "random-wait", K::vkNone, "", "wait 0.5 to 1.5 times the wait each time",
+         Flag(&TRunOptions::RandomWait, true)},
+        {0, "no-random-wait", K::vkNone, "", "wait exactly the wait (the default)", Flag(&TRunOptions::RandomWait, false)},
+        {0, "limit-rate", K::vkRequired, "RATE",
+         "read at most RATE bytes per second in the whole run; k and m suffixes (20k, 1.5m; 0: no limit)",
+         [](TRunOptions& o, const std::string& v, std::string& error) {
+             int64_t rate = 0;
+             if (!ParseRate(v, rate)) {
+                 error = "expects bytes per second such as 300, 20k or 1.5m, not '" + v + "'";
+                 return false;
+             }
+             o.LimitRate = rate;
+             return true;
+         }},
+        {0, "load-cookies", K::vkRequired, "FILE",
+         "send the cookies of FILE, a Netscape cookies.txt exported from a browser (empty: none)",
+         FilePath(&TRunOptions::LoadCookies)},
+        {0, "save-cookies", K::vkRequired, "FILE", "write the cookies to FILE at the end of each run (empty: don't)",
+         FilePath(&TRunOptions::SaveCookies)},
+        {0, "keep-session-cookies", K::vkNone, "", "--save-cookies also writes the cookies that end with the session",
+         Flag(&TRunOptions::KeepSessionCookies, true)},
+        {0, "no-keep-session-cookies", K::vkNone, "", "--save-cookies writes lasting cookies only (the default)",
+         Flag(&TRunOptions::KeepSessionCookies, false)},
         // Program settings.
         {'c', "connections", K::vkRequired, "N", "simultaneous downloads, 1-32 (default 5)",
          Number(kMinClients, kMaxClients, [](TRunOptions& o, int n) { o.Connections = n; })},
@@ -251,6 +307,19 @@ std::string Shown(const TOptionEntry& entry) {
 }
 
 } // namespace
+
+bool ParseRate(const std::string& textIn, int64_t& bytesPerSecond) {
+    std::string text = textIn;
+    double unit = 1;
+    if (!text.empty() && (text.back() == 'k' || text.back() == 'K')) unit = 1024;
+    if (!text.empty() && (text.back() == 'm' || text.back() == 'M')) unit = 1024.0 * 1024;
+    if (unit > 1) text.pop_back();
+    double value = 0;
+    // Up to 100 GB per second: far beyond any line, well within 64 bits.
+    if (!ParseDecimal(text, 0, 100.0 * 1024 * 1024 * 1024 / unit, value)) return false;
+    bytesPerSecond = static_cast<int64_t>(std::llround(value * unit));
+    return true;
+}
 
 bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options, std::string& error) {
     bool optionsEnded = false;
@@ -372,6 +441,14 @@ void TRunOptions::ApplyTo(TDownloadProject& project) const {
     if (User) project.UserName = *User;
     if (Password) project.Password = *Password;
     if (User || Password) project.UseAutentfication = !project.UserName.empty();
+    TProjectManners& manners = project.Manners;
+    if (ObeyRobots) manners.ObeyRobots = *ObeyRobots;
+    if (WaitSeconds) manners.WaitSeconds = *WaitSeconds;
+    if (RandomWait) manners.RandomWait = *RandomWait;
+    if (LimitRate) manners.LimitRate = *LimitRate;
+    if (LoadCookies) manners.LoadCookies = *LoadCookies;
+    if (SaveCookies) manners.SaveCookies = *SaveCookies;
+    if (KeepSessionCookies) manners.KeepSessionCookies = *KeepSessionCookies;
 }
 
 bool TRunOptions::ApplyTo(TProgramSettings& settings) const {

@@ -43,6 +43,11 @@ struct TRunOptions {
     std::optional<TLimitOption> ExternalDepth;
     std::optional<std::vector<std::string>> ExcludeList;
     std::optional<std::string> User, Password;
+    // How runs treat servers (stored beside the project file).
+    std::optional<bool> ObeyRobots, RandomWait, KeepSessionCookies;
+    std::optional<double> WaitSeconds;
+    std::optional<int64_t> LimitRate;  // bytes per second; 0: none
+    std::optional<std::string> LoadCookies, SaveCookies;
 
     // Program settings.
     std::optional<int> Connections;
@@ -66,6 +71,9 @@ struct TRunOptions {
 // Parses args into options; false with a message for the user on a bad
 // option or value.
 bool ParseRunOptions(const std::vector<std::string>& args, TRunOptions& options, std::string& error);
+
+// "20k", "1.5m", "300": bytes per second (k and m count 1024 and 1024²).
+bool ParseRate(const std::string& text, int64_t& bytesPerSecond);
 
 // The option list for --help.
 std::string RunOptionsHelp();

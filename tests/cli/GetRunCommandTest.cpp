@@ -148,8 +148,9 @@ TEST_F(UpdatableSite, GetTwiceRunsTheSameProjectAndFoldsTheUnchangedFiles) {
     EXPECT_THAT(Out, HasSubstr("Done: 0 new, 0 updated, 3 unchanged, 0 filtered out, 0 failed; 0 B in "));
     EXPECT_THAT(Out, Not(HasSubstr("Kein Update"))) << Out;
     EXPECT_THAT(Out, ::testing::EndsWith(QuickProject(Caption()) + "\n"));
+    // Every file is asked with its date; robots.txt is read afresh each run.
     for (size_t i = asked; i < site.Requests().size(); ++i)
-        if (site.Requests()[i].Method == "GET") {
+        if (site.Requests()[i].Method == "GET" && site.Requests()[i].Path != "/robots.txt") {
             EXPECT_FALSE(site.Requests()[i].Header("If-Modified-Since").empty()) << site.Requests()[i].Raw;
         }
     // With -v the unchanged files are listed; without DIR the project of
@@ -255,6 +256,49 @@ TEST_F(GetRunCommand, WithoutATerminalNothingMoreIsSelected) {
     // Structure mode ends normally after the pages, with no file chosen.
     ASSERT_EQ(Run(Get("-q -m structure", Target() + "2")), 0) << Err;
     EXPECT_FALSE(FileExists(Target() + "2" + HostDir() + "i.gif"));
+}
+
+} // namespace
+
+namespace {
+
+// A site behind a login cookie, with a robots.txt: what `get` is told about
+// manners reaches the run and stays with the project.
+class PoliteSite : public TProgramTest {
+protected:
+    void SetUp() override {
+        site.Route("/robots.txt", TSiteServer::File("User-agent: *\nDisallow: /private/\n", "text/plain"));
+        site.Route("/", TSiteServer::Page("<a href=\"members.html\">m</a><a href=\"private/p.html\">p</a>"));
+        site.Route("/private/p.html", TSiteServer::Page("private"));
+        site.Route("/members.html", [](const TSiteRequest& request, int) {
+            if (request.Header("Cookie").find("login=secret") == std::string::npos)
+                return TSiteServer::Status(403, "Forbidden");
+            return TSiteServer::Page("members", {"Set-Cookie: seen=1; Max-Age=3600"});
+        });
+    }
+};
+
+TEST_F(PoliteSite, RobotsCookiesAndWaitsFromTheCommandLine) {
+    const std::string in = FTemp.Path() + "in.txt", out = FTemp.Path() + "out.txt";
+    WriteWholeFile(in, "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\tlogin\tsecret\n");
+    ASSERT_EQ(Run(Get("--load-cookies '" + in + "' --save-cookies '" + out + "' --wait 0.2", Target())), 0) << Err;
+    EXPECT_TRUE(FileExists(Target() + HostDir() + "members.html"));
+    EXPECT_FALSE(FileExists(Target() + HostDir() + "private/p.html"));
+    EXPECT_TRUE(site.RequestsOf("/private/p.html").empty());
+    EXPECT_THAT(Out, HasSubstr("Filtered out by robots.txt (Disallow: /private/): " + site.Url("/private/p.html")));
+    EXPECT_THAT(Out, HasSubstr("1 filtered out"));
+    EXPECT_THAT(ReadWholeFile(out), HasSubstr("\tseen\t1"));
+    EXPECT_EQ(std::filesystem::status(out).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // The next run of the project keeps the settings; --no-robots lifts the refusal.
+    ASSERT_EQ(Run("run -q --home '" + Home() + "' --no-robots '" + QuickProject(Caption()) + "'"), 0) << Err;
+    EXPECT_EQ(site.RequestsOf("/private/p.html").size(), 1u);
+    TDownloadProject project;
+    project.LoadFromFile(QuickProject(Caption()));
+    EXPECT_FALSE(project.Manners.ObeyRobots);
+    EXPECT_DOUBLE_EQ(project.Manners.WaitSeconds, 0.2);
+    EXPECT_EQ(project.Manners.LoadCookies, in);
 }
 
 } // namespace

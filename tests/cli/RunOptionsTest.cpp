@@ -160,3 +160,44 @@ TEST(RunOptions, HelpListsEveryOption) {
 }
 
 } // namespace
+
+namespace vorlin::cli {
+namespace {
+
+using ::testing::EndsWith;
+
+TEST(RunOptions, MannersTowardServersAreProjectSettings) {
+    TDownloadProject project;
+    Parsed({"--no-robots", "-w", "0.25", "--random-wait", "--limit-rate=1.5m", "--load-cookies", "in.txt",
+            "--save-cookies", "/tmp/out.txt", "--keep-session-cookies"})
+        .ApplyTo(project);
+    const TProjectManners& m = project.Manners;
+    EXPECT_FALSE(m.ObeyRobots);
+    EXPECT_DOUBLE_EQ(m.WaitSeconds, 0.25);
+    EXPECT_TRUE(m.RandomWait);
+    EXPECT_EQ(m.LimitRate, 1572864);
+    EXPECT_EQ(m.LoadCookies.front(), '/') << "kept absolute for later runs";
+    EXPECT_THAT(m.LoadCookies, EndsWith("/in.txt"));
+    EXPECT_EQ(m.SaveCookies, "/tmp/out.txt");
+    EXPECT_TRUE(m.KeepSessionCookies);
+    // Untouched unless given; 0 and empty switch them off.
+    Parsed({"-q"}).ApplyTo(project);
+    EXPECT_DOUBLE_EQ(project.Manners.WaitSeconds, 0.25);
+    Parsed({"--robots", "--wait", "0", "--limit-rate", "0", "--save-cookies", ""}).ApplyTo(project);
+    EXPECT_TRUE(project.Manners.ObeyRobots);
+    EXPECT_EQ(project.Manners.WaitSeconds, 0);
+    EXPECT_EQ(project.Manners.LimitRate, 0);
+    EXPECT_EQ(project.Manners.SaveCookies, "");
+
+    int64_t rate = 0;
+    EXPECT_TRUE(ParseRate("20k", rate));
+    EXPECT_EQ(rate, 20480);
+    EXPECT_TRUE(ParseRate("300", rate));
+    EXPECT_EQ(rate, 300);
+    for (const char* bad : {"", "k", "-5", "5x", "1e3", "2g", "1.2.3m"}) EXPECT_FALSE(ParseRate(bad, rate)) << bad;
+    EXPECT_THAT(Refusal({"--wait", "-1"}), HasSubstr("--wait expects seconds"));
+    EXPECT_THAT(Refusal({"--limit-rate", "fast"}), HasSubstr("--limit-rate expects bytes per second"));
+}
+
+} // namespace
+} // namespace vorlin::cli

@@ -64,6 +64,9 @@ TRunHarness::TRunHarness() {
     Project.Destination = TargetDir();
     Project.DataFileName = DataFile();
     Settings.AutosaveEnabled = false;
+    // Runs ask for exactly the paths a test expects; the tests of
+    // robots.txt switch it on.
+    Project.Manners.ObeyRobots = false;
     FTarget = std::make_unique<TMainWindowTarget>(Window);
 }
 

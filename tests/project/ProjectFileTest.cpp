@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/stat.h>
+
 using namespace vorlin;
 
 namespace {
@@ -241,3 +244,52 @@ TEST(ProjectFile, AFailedSaveLeavesTheOldFile) {
     EXPECT_THROW(p.SaveToFile(dir.Path + "no/such/dir/p.prj"), EStreamError);
     EXPECT_EQ(ReadAll(dir.Path + "p.prj"), before);
 }
+
+namespace vorlin {
+
+// The settings of how runs treat servers live beside the project file: the
+// project file keeps its bytes, older builds read it, and the side file
+// goes away when nothing in it differs from the defaults.
+TEST(ProjectFile, MannersLiveBesideTheProjectFile) {
+    TTempDir dir;
+    TDownloadProject p;
+    FillKnownProject(p);
+    p.Manners.ObeyRobots = false;
+    p.Manners.WaitSeconds = 1.5;
+    p.Manners.RandomWait = true;
+    p.Manners.LimitRate = 20480;
+    p.Manners.LoadCookies = "/home/u/cookies in.txt";
+    p.Manners.SaveCookies = "/home/u/out.txt";
+    p.Manners.KeepSessionCookies = true;
+    const std::string file = dir.Path + "p.prj";
+    p.SaveToFile(file);
+    EXPECT_EQ(ReadAll(file), KnownProjectBytes());
+    struct stat st {};
+    ASSERT_EQ(::stat(MannersFileOf(file).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    TDownloadProject back;
+    back.LoadFromFile(file);
+    EXPECT_EQ(back.Manners, p.Manners);
+    TDownloadProject copy;
+    copy.Assign(back);
+    EXPECT_EQ(copy.Manners, p.Manners);
+
+    // A later build's keys and bad values are passed over.
+    {
+        std::ofstream out(MannersFileOf(file), std::ios::app);
+        out << "FutureKey=7\nWaitSeconds=-3\nLimitRate=lots\n";
+    }
+    TDownloadProject tolerant;
+    tolerant.LoadFromFile(file);
+    EXPECT_EQ(tolerant.Manners, p.Manners);
+
+    back.Manners = TProjectManners();
+    back.SaveToFile(file);
+    EXPECT_EQ(ListDirectory(dir.Path), std::vector<std::string>{"p.prj"});
+    TDownloadProject defaults;
+    defaults.LoadFromFile(file);
+    EXPECT_TRUE(defaults.Manners.IsDefault());
+}
+
+} // namespace vorlin
