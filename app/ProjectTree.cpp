@@ -14,7 +14,9 @@
 
 namespace vorlin::app {
 
-const char* const kProjectFileSuffixes[5] = {".prj", ".prj.rules", ".prj.plugins", ".dat", ".dat.plugins"};
+// The project's own files, renamed and deleted with it (".prj.manners"
+// holds its robots, wait and cookie settings).
+const char* const kProjectFileSuffixes[6] = {".prj", ".prj.rules", ".prj.plugins", ".prj.manners", ".dat", ".dat.plugins"};
 
 int TProjectNode::Row() const {
     if (!Parent) return -1;

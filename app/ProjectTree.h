@@ -46,8 +46,9 @@ public:
     virtual void NodeChanged(TProjectNode* node) = 0;
 };
 
-// The five files of a project or template, as suffixes of its base path.
-extern const char* const kProjectFileSuffixes[5];
+// The files of a project or template, as suffixes of its base path (the
+// five of the design and ".prj.manners").
+extern const char* const kProjectFileSuffixes[6];
 
 class TProjectTree {
 public:
