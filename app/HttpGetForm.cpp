@@ -8,6 +8,7 @@
 #include "app/ProjectTreeModel.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
+#include "app/texts/LangLoader.h"
 #include "app/texts/Tagging.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
@@ -132,9 +133,13 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     // The run's messages reach this thread's platform queue; Qt's loop serves it.
     FPump = new TMessagePump(this);
     FTarget = std::make_unique<TMainWindowTarget>(*this);
+    LoadStartLanguage();
 
-    FTree = std::make_unique<TProjectTree>(
-        FHome, std::vector<std::string>{Text(mtTopProjects), Text(mtTopQuickProjects), Text(mtTopTemplates)});
+    // The top folders name their directories: every language keeps the
+    // built-in names, so that a translation can't hide the projects.
+    FTree = std::make_unique<TProjectTree>(FHome, std::vector<std::string>{BuiltinText(mtTopProjects),
+                                                                           BuiltinText(mtTopQuickProjects),
+                                                                           BuiltinText(mtTopTemplates)});
     FTreeModel = new TProjectTreeModel(*FTree, this);
     FTreeModel->OnRename = [this](TProjectNode* node, const std::string& caption) { RenameNode(node, caption); };
     FTreeModel->OnMove = [this](TProjectNode* node, TProjectNode* target) { MoveNode(node, target); };
@@ -304,6 +309,7 @@ void THttpGetForm::CreateActions() {
     // Hooks of the next issue: disabled until something takes them.
     a.acNewProjFromTemplate->setEnabled(false);
     a.acOpenInBrowser->setEnabled(false);
+    if (FMenuLanguages) FMenuLanguages->setEnabled(!FRun && FLangLoader && !FLangLoader->Languages().empty());
     a.acMonitorClipboard->setEnabled(false);
 }
 
@@ -333,7 +339,6 @@ void THttpGetForm::CreateMenus() {
     extras->addActions({a.acShowDebugLog, a.acMinimize});
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
-    FMenuLanguages->setEnabled(false);  // filled when language libraries come
 
     auto* tools = addToolBar("Tools");
     tools->setObjectName("ToolBar");

@@ -46,6 +46,7 @@ class TStructureTreeModel;
 
 namespace vorlin::app {
 
+class TLangLoader;
 class TMessagePump;
 class TProjectTreeModel;
 class TQueueModel;
@@ -155,6 +156,13 @@ public:
     // Hooks of later issues.
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
+    // --- Languages (HttpGetFormLanguage.cpp) ----------------------------------
+    // Loads the language and shows the window, its menus, columns and
+    // messages in it (menu "Sprachen"); errors go to the debug log.
+    void SetLanguage(const std::string& name);
+    TLangLoader& Languages() { return *FLangLoader; }
+    QMenu* LanguageMenu() const { return FMenuLanguages; }
+
     // How many links the structure view takes per step (tests make it small).
     void SetStructureBatch(int links) { FStructureBatch = links; }
     // Finer run settings for tests: time-out in milliseconds, rate meter period.
@@ -224,6 +232,11 @@ private:
     int SynchronizeStructure(int maxLinks);
     std::string SelectedClientURL() const;
 
+    // Languages (HttpGetFormLanguage.cpp).
+    void LoadStartLanguage();
+    void BuildLanguageMenu();
+    void RetranslateWindow();
+
     // Start-up and closing (HttpGetFormLifecycle.cpp).
     void LoadSettings();
     void SaveSettings();
@@ -270,6 +283,7 @@ private:
     std::vector<QDockWidget*> FDocks;
     TActions FActions{};
     QMenu* FMenuLanguages = nullptr;
+    std::unique_ptr<TLangLoader> FLangLoader;
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;

@@ -87,7 +87,8 @@ void THttpGetForm::StartUp() {
     Guard("Error in StartUp ()", [&] {
         DebugLog(windowTitle().toStdString());
         LoadSettings();
-        // FIXME: the language menu, bookmark and favourites import come with their issues.
+        BuildLanguageMenu();
+        // FIXME: bookmark and favourites import come with their issue.
         LoadPlugins();
         // FIXME: "afterupdate" finishes an update (update issue).
         FAtomAdded = AddGlobalAtom("HW_MAIN");

@@ -3,8 +3,8 @@
 // HTTPVORLIN_SCREENSHOTS (the folder for the PNGs) with HTTPVORLIN_TOUR_URL
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
-// dialog, the statistics dialog and the debug log window, and closes the
-// program.
+// dialog, the statistics dialog and the debug log window, the language
+// menu and the window in German, and closes the program.
 #pragma once
 
 #include <QObject>
@@ -28,6 +28,8 @@ private:
     // Opens a modal dialog through trigger and saves it once it shows.
     void ShootModal(const std::function<void()>& trigger, const QString& name);
     void AfterDownload();
+    // The language menu, then the window and the settings dialog in German.
+    void InOtherLanguage();
 
     THttpGetForm& FWindow;
     TfmDebugLog& FDebugLog;

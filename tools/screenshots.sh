@@ -2,8 +2,9 @@
 # Pictures of the desktop program at work: HTTPVorlin runs under Xvfb on a
 # sample program directory made here, mirrors tools/sample-site (served by a
 # loopback nginx), and saves PNGs of the main window during and after the
-# download, the settings dialog, the statistics dialog and the debug log
-# window. Prints the folder that holds them.
+# download, the settings dialog, the statistics dialog, the debug log
+# window, the language menu, and the window and settings dialog switched to
+# German (the program starts in English). Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
