@@ -17,6 +17,7 @@
 #include "tests/app/WindowFixture.h"
 #include "tests/support/MoWriter.h"
 #include "ui/ClientRowsModel.h"
+#include "ui/LogModel.h"
 #include "ui/StructureTreeModel.h"
 
 #include <QAction>
@@ -78,6 +79,7 @@ private slots:
     void ALibraryLackingNumbersGivesEmptyTextsForThose();
     void SwitchRetranslatesTheRunningWindow();
     void WindowStartsInTheLanguageOfItsSettings();
+    void NoSwitchWhileADownloadRuns();
 };
 
 void LanguageTest::EnglishHasEveryNumberTheProgramUses() {
@@ -282,6 +284,26 @@ void LanguageTest::WindowStartsInTheLanguageOfItsSettings() {
     QCOMPARE(w.Actions().acPutInQueue->text(), QString("In Warteschlange stellen"));
     // The top folders keep the names of their directories.
     QCOMPARE(w.Tree().Top(0)->Caption, std::string("Projects"));
+    QVERIFY(f.Close());
+}
+
+void LanguageTest::NoSwitchWhileADownloadRuns() {
+    TWindowFixture f;
+    CopyShippedLanguages(f.Home.Home());
+    f.Home.WriteProject("/Projects/A", "");  // a run that ends at once, with an error line
+    THttpGetForm& w = f.Open();
+    int finished = 0;
+    QObject::connect(&w, &THttpGetForm::RunHasFinished, [&finished] { ++finished; });
+    w.SelectNode(f.Node("/Projects/A"));
+    w.PutInQueue();
+    QVERIFY(w.RunExists());
+    QVERIFY(!w.LanguageMenu()->isEnabled());
+    w.SetLanguage("Deutsch");
+    QCOMPARE(w.Languages().Current()->Name, std::string("English"));
+    QTRY_COMPARE(finished, 1);
+    QVERIFY(w.LanguageMenu()->isEnabled());
+    // The run spoke the window's language.
+    QCOMPARE(w.Log().Line(w.Log().Count() - 1), QString("No URL given, aborting"));
     QVERIFY(f.Close());
 }
 
