@@ -309,7 +309,6 @@ void THttpGetForm::CreateActions() {
     // Hooks of the next issue: disabled until something takes them.
     a.acNewProjFromTemplate->setEnabled(false);
     a.acOpenInBrowser->setEnabled(false);
-    if (FMenuLanguages) FMenuLanguages->setEnabled(!FRun && FLangLoader && !FLangLoader->Languages().empty());
     a.acMonitorClipboard->setEnabled(false);
 }
 
@@ -637,6 +636,7 @@ void THttpGetForm::UpdateActions() {
     a.acProjectReset->setEnabled(project && !running && node->Project);
     a.acSchedule->setEnabled(project);
     a.acOpenInBrowser->setEnabled(false);
+    if (FMenuLanguages) FMenuLanguages->setEnabled(!FRun && FLangLoader && !FLangLoader->Languages().empty());
 
     const int row = SelectedQueueRow();
     const int count = FQueue->Count();

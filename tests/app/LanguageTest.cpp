@@ -217,6 +217,7 @@ void LanguageTest::SwitchRetranslatesTheRunningWindow() {
 
     // An untagged control keeps its caption under every language.
     auto* untagged = new QLabel("Untouched", &w);
+    w.Actions().acQueueStopped->setChecked(true);  // queued, not started
     w.SelectNode(f.Node("/Projects/Site"));
     w.PutInQueue();
     const QString windowCaption = w.windowTitle();
