@@ -45,6 +45,21 @@ std::string Numbers(const std::vector<int>& numbers) {
     return list;
 }
 
+// Catalogue entries with the built-in texts, to paste into a .po file.
+std::string PoEntries(const std::vector<int>& numbers) {
+    const std::map<int, std::string> builtin = AllBuiltinTexts();
+    std::string entries;
+    for (int number : numbers) {
+        std::string text;
+        for (char c : builtin.at(number)) {
+            if (c == '"' || c == '\\') text += '\\';
+            text += c == '\n' ? std::string("\\n") : std::string(1, c);
+        }
+        entries += "msgid \"" + std::to_string(number) + "\"\nmsgstr \"" + text + "\"\n\n";
+    }
+    return entries;
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     ForceDirectories(ExtractFilePath(path));
     std::ofstream(path, std::ios::binary) << bytes;
@@ -90,6 +105,7 @@ void LanguageTest::EnglishHasEveryNumberTheProgramUses() {
         if (!translated) missing.push_back(number);
         else if (translated->empty() && !text.empty()) empty.push_back(number);
     }
+    if (!missing.empty()) qInfo().noquote() << "to translate into languages/English.po:\n" << QString::fromStdString(PoEntries(missing));
     QVERIFY2(missing.empty(), ("numbers without an English text, add them to languages/English.po: " +
                                Numbers(missing)).c_str());
     QVERIFY2(empty.empty(), ("empty English texts in languages/English.po: " + Numbers(empty)).c_str());
@@ -115,6 +131,7 @@ void LanguageTest::DeutschIsTheBuiltinTexts() {
         const std::string* translated = deutsch.Find(number);
         if (!translated || *translated != text) differ.push_back(number);
     }
+    if (!differ.empty()) qInfo().noquote() << "the built-in texts for languages/Deutsch.po:\n" << QString::fromStdString(PoEntries(differ));
     QVERIFY2(differ.empty(), ("numbers whose text in languages/Deutsch.po is missing or not the built-in one: " +
                               Numbers(differ)).c_str());
 }
