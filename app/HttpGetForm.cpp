@@ -11,6 +11,7 @@
 #include "app/ProjectViewer.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
+#include "app/texts/LangLoader.h"
 #include "app/texts/Tagging.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
@@ -140,12 +141,16 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     // The run's messages reach this thread's platform queue; Qt's loop serves it.
     FPump = new TMessagePump(this);
     FTarget = std::make_unique<TMainWindowTarget>(*this);
+    LoadStartLanguage();
 
     // The options dialog; tests and other flows may put their own in its place.
     OnOpenProjectOptions = [this](TProjectNode* node) { EditProjectOptions(node); };
 
-    FTree = std::make_unique<TProjectTree>(
-        FHome, std::vector<std::string>{Text(mtTopProjects), Text(mtTopQuickProjects), Text(mtTopTemplates)});
+    // The top folders name their directories: every language keeps the
+    // built-in names, so that a translation can't hide the projects.
+    FTree = std::make_unique<TProjectTree>(FHome, std::vector<std::string>{BuiltinText(mtTopProjects),
+                                                                           BuiltinText(mtTopQuickProjects),
+                                                                           BuiltinText(mtTopTemplates)});
     FTreeModel = new TProjectTreeModel(*FTree, this);
     FTreeModel->OnRename = [this](TProjectNode* node, const std::string& caption) { RenameNode(node, caption); };
     FTreeModel->OnMove = [this](TProjectNode* node, TProjectNode* target) { MoveNode(node, target); };
@@ -352,7 +357,6 @@ void THttpGetForm::CreateMenus() {
     menuBar()->addMenu(FConnection->CreateMenu(this));
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
-    FMenuLanguages->setEnabled(false);  // filled when language libraries come
 
     auto* tools = addToolBar("Tools");
     tools->setObjectName("ToolBar");
@@ -651,6 +655,7 @@ void THttpGetForm::UpdateActions() {
     a.acProjectReset->setEnabled(project && !running && node->Project);
     a.acSchedule->setEnabled(project);
     a.acOpenInBrowser->setEnabled(project);
+    if (FMenuLanguages) FMenuLanguages->setEnabled(!FRun && FLangLoader && !FLangLoader->Languages().empty());
 
     const int row = SelectedQueueRow();
     const int count = FQueue->Count();

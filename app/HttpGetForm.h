@@ -55,6 +55,7 @@ class IConnectionService;
 class TConnectionControl;
 class TConnectionHost;
 class TClipboardWatch;
+class TLangLoader;
 class TMessagePump;
 class TProjectTreeModel;
 class TProjectViewer;
@@ -188,6 +189,12 @@ public:
     void OpenInBrowser();
     TClipboardWatch& ClipboardWatch() { return *FClipboard; }
     TProjectViewer& Viewer() { return *FViewer; }
+    // --- Languages (HttpGetFormLanguage.cpp) ----------------------------------
+    // Loads the language and shows the window, its menus, columns and
+    // messages in it (menu "Sprachen"); errors go to the debug log.
+    void SetLanguage(const std::string& name);
+    TLangLoader& Languages() { return *FLangLoader; }
+    QMenu* LanguageMenu() const { return FMenuLanguages; }
 
     // How many links the structure view takes per step (tests make it small).
     void SetStructureBatch(int links) { FStructureBatch = links; }
@@ -261,6 +268,10 @@ private:
 
     // Connection control (HttpGetFormConnection.cpp).
     void CreateConnectionControl();
+    // Languages (HttpGetFormLanguage.cpp).
+    void LoadStartLanguage();
+    void BuildLanguageMenu();
+    void RetranslateWindow();
 
     // Start-up and closing (HttpGetFormLifecycle.cpp).
     void LoadSettings();
@@ -323,6 +334,7 @@ private:
     std::vector<QDockWidget*> FDocks;
     TActions FActions{};
     QMenu* FMenuLanguages = nullptr;
+    std::unique_ptr<TLangLoader> FLangLoader;
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;

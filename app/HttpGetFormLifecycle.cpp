@@ -91,7 +91,8 @@ void THttpGetForm::StartUp() {
     Guard("Error in StartUp ()", [&] {
         DebugLog(windowTitle().toStdString());
         LoadSettings();
-        // FIXME: the language menu, bookmark and favourites import come with their issues.
+        BuildLanguageMenu();
+        // FIXME: bookmark and favourites import come with their issue.
         LoadPlugins();
         if (FOptions.AfterUpdate) FUpdater->FinishUpdate();
         FAtomAdded = AddGlobalAtom("HW_MAIN");

@@ -19,6 +19,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -135,7 +139,27 @@ void TScreenshotTour::AfterDownload() {
     QTimer::singleShot(500, this, [this] {
         Save(&FDebugLog, "debug-log-window");
         FDebugLog.hide();
-        FWindow.close();
+        InOtherLanguage();
+    });
+}
+
+void TScreenshotTour::InOtherLanguage() {
+    // The menu "Sprachen" open (a popup is only on the screen, not in the window).
+    QMenu* menu = FWindow.LanguageMenu();
+    FWindow.menuBar()->setActiveAction(menu->menuAction());
+    QTimer::singleShot(400, this, [this, menu] {
+        const QRect area = FWindow.frameGeometry().united(menu->geometry());
+        const QString path = FFolder + "/language-menu.png";
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
+        std::printf("screenshot %s\n", path.toLocal8Bit().constData());
+        menu->hide();
+        FWindow.SetLanguage("Deutsch");
+        QTimer::singleShot(300, this, [this] {
+            Save(&FWindow, "main-window-deutsch");
+            ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog-deutsch");
+            FWindow.SetLanguage("English");
+            FWindow.close();
+        });
     });
 }
 

@@ -4,7 +4,8 @@
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
 // dialog, every page of the project options dialog with the rule dialog,
-// the statistics dialog and the debug log window, and closes the program.
+// the statistics dialog and the debug log window, the language menu and
+// the window in German, and closes the program.
 #pragma once
 
 #include <QObject>
@@ -30,6 +31,8 @@ private:
     // "Eigenschaften" of the project, page by page, and a new rule's dialog.
     void ShootOptions();
     void AfterDownload();
+    // The language menu, then the window and the settings dialog in German.
+    void InOtherLanguage();
 
     THttpGetForm& FWindow;
     TfmDebugLog& FDebugLog;

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "cli/run/Interrupt.h"
 #include "cli/run/ProgramSettingsStore.h"
+#include "cli/run/TerminalLanguage.h"
 #include "cli/run/ProjectRunner.h"
 #include "cli/run/ProjectStart.h"
 #include "cli/run/ProjectTree.h"
@@ -229,6 +230,9 @@ int Get(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vorlin get: %s\n", error.c_str());
         return kExitFailure;
     }
+    if (!UseLanguage(context.Home, options.Language.value_or(context.Settings.Language), options.Language.has_value(),
+                     error))
+        return Refuse(error);
     if (options.ApplyTo(context.Settings) && !SaveProgramSettings(context.Home, context.Settings, error)) {
         std::fprintf(stderr, "vorlin get: %s\n", error.c_str());
         return kExitFailure;

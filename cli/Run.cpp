@@ -3,6 +3,7 @@
 // `vorlin list` shows it, or by its file.
 #include "cli/Command.h"
 #include "cli/run/ProgramSettingsStore.h"
+#include "cli/run/TerminalLanguage.h"
 #include "cli/run/ProjectRunner.h"
 #include "cli/run/ProjectStart.h"
 #include "cli/run/ProjectTree.h"
@@ -65,6 +66,8 @@ int Run(const std::vector<std::string>& args) {
     if (!LoadExistingProject(projectFile, project, error)) return Fail(error);
     TLogFile log;
     if (!options.OutputFile.empty() && !log.Open(options.OutputFile, error)) return Fail(error);
+    if (!UseLanguage(home, options.Language.value_or(settings.Language), options.Language.has_value(), error))
+        return Refuse(error);
     if (options.ApplyTo(settings) && !SaveProgramSettings(home, settings, error)) return Fail(error);
     options.ApplyTo(project);
 

@@ -61,6 +61,8 @@ void SetRunTexts(const std::map<int, std::string>& texts) {
     gTexts = texts;
 }
 
+const std::map<int, std::string>& BuiltinRunTexts() { return DefaultTexts(); }
+
 void ResetRunTexts() {
     std::lock_guard<std::mutex> g(gLock);
     gTexts = DefaultTexts();

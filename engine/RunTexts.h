@@ -14,6 +14,8 @@ std::string RunText(int id);
 void SetRunTexts(const std::map<int, std::string>& texts);
 // Back to the built-in (German) texts.
 void ResetRunTexts();
+// The built-in texts, whatever a language replaced.
+const std::map<int, std::string>& BuiltinRunTexts();
 // The text with its %s / %d placeholders replaced, in order, by args. Any
 // other "%" stays as it is, so a replaced text can never misuse an argument.
 std::string FormatRunText(int id, const std::vector<std::string>& args);

@@ -73,6 +73,11 @@ void ReplaceRuleTexts(const std::function<std::optional<std::string>(int id)>& l
     Table().Texts = std::move(texts);
 }
 
+std::string DefaultRuleText(int id) {
+    if (id < kFirstRuleText || id > kLastRuleText) return std::string();
+    return kDefaults[static_cast<size_t>(id - kFirstRuleText)];
+}
+
 void RestoreDefaultRuleTexts() {
     std::lock_guard<std::mutex> guard(Table().Lock);
     Table().Restore();

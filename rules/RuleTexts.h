@@ -45,6 +45,8 @@ std::string RuleText(int id);
 // becomes empty, as with every other message table.
 void ReplaceRuleTexts(const std::function<std::optional<std::string>(int id)>& lookup);
 void RestoreDefaultRuleTexts();
+// The built-in (English) text of a number, whatever a language replaced.
+std::string DefaultRuleText(int id);
 
 // An element's sentence and its clickable part (from 1; 0 and 0 for none).
 struct TSentence {

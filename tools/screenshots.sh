@@ -2,11 +2,12 @@
 # Pictures of the desktop program at work: HTTPVorlin runs under Xvfb on a
 # sample program directory made here, mirrors tools/sample-site (served by a
 # loopback nginx), and saves PNGs of the main window during and after the
-# download, the settings dialog, every page of the project options dialog
-# and a rule dialog, the statistics dialog, the template dialog and the
-# target directory question of a project from a template, and the debug log
-# window; then every dialog with sample data (dialogs/). Prints the folder
-# that holds them.
+# download (in English, as the program starts), the settings dialog, every
+# page of the project options dialog and a rule dialog, the statistics
+# dialog, the template dialog and the target directory question of a
+# project from a template, the debug log window, the language menu, and the
+# window and settings dialog switched to German; then every dialog with
+# sample data (dialogs/). Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

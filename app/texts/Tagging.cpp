@@ -4,10 +4,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QVariant>
 
 namespace vorlin::app {
@@ -17,6 +21,14 @@ namespace {
 constexpr const char* kTagProperty = "vorlinTag";
 
 QString QText(int number) { return QString::fromStdString(Text(number)); }
+
+// The tab widget a page belongs to (pages sit in its stack).
+QTabWidget* TabsOf(QObject* control) {
+    auto* page = qobject_cast<QWidget*>(control);
+    auto* stack = page ? qobject_cast<QStackedWidget*>(page->parentWidget()) : nullptr;
+    auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+    return tabs && tabs->indexOf(page) >= 0 ? tabs : nullptr;
+}
 
 void ApplyOne(QObject* control) {
     const int tag = Tag(control);
@@ -36,6 +48,13 @@ void ApplyOne(QObject* control) {
         box->setTitle(caption);
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(caption);
+    } else if (auto* dock = qobject_cast<QDockWidget*>(control)) {
+        dock->setWindowTitle(caption);
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        // Its text is what the user picks or types: only the hint is ours.
+        combo->setToolTip(hint);
+    } else if (QTabWidget* tabs = TabsOf(control)) {
+        tabs->setTabText(tabs->indexOf(static_cast<QWidget*>(control)), caption);
     } else if (auto* widget = qobject_cast<QWidget*>(control); widget && widget->isWindow()) {
         widget->setWindowTitle(caption);
     }

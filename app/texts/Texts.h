@@ -7,12 +7,19 @@
 //   3000-3999 main window, 4000-4499 settings dialog, 4500-4999 the other
 //   dialogs of the main window, 5000-5999 project options and rule dialogs,
 //   7000-7499 update, 8000-8499 bookmarks, 9000-9499 connection control.
-// Until a language is loaded the built-in texts answer. Qt-free, so the
-// command line can share it.
+// Until a language is loaded the built-in texts answer; once one is, it is
+// the only source (a number it lacks is empty). Qt-free, so the command
+// line can share it.
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <vector>
+
+namespace vorlin {
+class TMoCatalog;
+}
 
 namespace vorlin::app {
 
@@ -28,5 +35,14 @@ void AddBuiltinTexts(std::initializer_list<TTextEntry> entries);
 
 // The text of the current language; a number nobody has is empty.
 std::string Text(int number);
+
+// The built-in text of a number, whatever language is loaded.
+std::string BuiltinText(int number);
+// Every number of the built-in table, ascending.
+std::vector<int> BuiltinTextNumbers();
+
+// Makes a language's catalogue the source of Text(); null goes back to the
+// built-in texts. Safe from any thread.
+void SetTextSource(std::shared_ptr<const TMoCatalog> catalog);
 
 } // namespace vorlin::app

@@ -286,6 +286,9 @@ const std::vector<TOptionEntry>& OptionTable() {
          Flag(&TRunOptions::KeepAlive, true)},
         {0, "no-keep-alive", K::vkNone, "", "HTTP/1.0, one connection per file (the default)",
          Flag(&TRunOptions::KeepAlive, false)},
+        {0, "language", K::vkRequired, "NAME",
+         "show the run's texts in this language (NAME.mo of the languages folder; default English)",
+         Text(&TRunOptions::Language)},
     };
     return table;
 }
@@ -476,6 +479,7 @@ bool TRunOptions::ApplyTo(TProgramSettings& settings) const {
     set(settings.CheckCertificates, CheckCertificates);
     set(settings.CaCertificates, CaCertificates);
     set(settings.KeepAlive, KeepAlive);
+    set(settings.Language, Language);
     return changed;
 }
 

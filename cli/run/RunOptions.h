@@ -62,6 +62,7 @@ struct TRunOptions {
     std::optional<int> LowSpeedLimit, LowSpeedTime;
     std::optional<bool> CheckCertificates, KeepAlive;
     std::optional<std::string> CaCertificates;
+    std::optional<std::string> Language;
 
     void ApplyTo(TDownloadProject& project) const;
     // True when a program setting was given (the settings file is then written).

@@ -146,7 +146,7 @@ TEST_F(UpdatableSite, GetTwiceRunsTheSameProjectAndFoldsTheUnchangedFiles) {
     EXPECT_EQ(QuickProjects(), 1);
     EXPECT_THAT(Out, HasSubstr("has this address, last downloaded "));
     EXPECT_THAT(Out, HasSubstr("Done: 0 new, 0 updated, 3 unchanged, 0 filtered out, 0 failed; 0 B in "));
-    EXPECT_THAT(Out, Not(HasSubstr("Kein Update"))) << Out;
+    EXPECT_THAT(Out, Not(HasSubstr("No update needed"))) << Out;
     EXPECT_THAT(Out, ::testing::EndsWith(QuickProject(Caption()) + "\n"));
     // Every file is asked with its date; robots.txt is read afresh each run.
     for (size_t i = asked; i < site.Requests().size(); ++i)
@@ -157,11 +157,33 @@ TEST_F(UpdatableSite, GetTwiceRunsTheSameProjectAndFoldsTheUnchangedFiles) {
     // the address is found all the same.
     ASSERT_EQ(Run("get -v --home '" + Home() + "' " + site.Url("/")), 0) << Err;
     EXPECT_EQ(QuickProjects(), 1);
-    EXPECT_THAT(Out, HasSubstr("Kein Update benötigt für " + site.Url("/i.gif")));
+    EXPECT_THAT(Out, HasSubstr("No update needed for " + site.Url("/i.gif")));
     // --new makes another.
     ASSERT_EQ(Run(Get("-q --new", Target())), 0) << Err;
     EXPECT_EQ(Out, QuickProject(Caption() + " (2)") + "\n");
     EXPECT_EQ(QuickProjects(), 2);
+}
+
+TEST_F(UpdatableSite, TheRunSpeaksEnglishUnlessALanguageIsChosen) {
+    ASSERT_EQ(Run(Get("", Target())), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr(site.Url("/i.gif") + " (6 bytes) downloaded\n"));
+    EXPECT_THAT(Out + Err, Not(HasSubstr("heruntergeladen")));
+
+    // German, kept in the settings for the next run; the summary still counts.
+    ASSERT_EQ(Run(Get("-v --language Deutsch", Target())), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("Kein Update benötigt für " + site.Url("/i.gif")));
+    EXPECT_THAT(Out, HasSubstr("Done: 0 new, 0 updated, 3 unchanged, 0 filtered out, 0 failed"));
+    ASSERT_EQ(Run(Get("-v", Target())), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("Kein Update benötigt für "));
+
+    // A language that is not there is refused and not kept.
+    EXPECT_EQ(Run(Get("--language Klingon", Target())), 2);
+    EXPECT_THAT(Err, HasSubstr("Can not load language file!"));
+    EXPECT_THAT(Err, HasSubstr("languages: Deutsch, English"));
+    ASSERT_EQ(Run("run -v --home '" + Home() + "' '" + QuickProject(Caption()) + "'"), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("Kein Update benötigt für "));
+    ASSERT_EQ(Run("run -v --language English --home '" + Home() + "' '" + QuickProject(Caption()) + "'"), 0) << Err;
+    EXPECT_THAT(Out, HasSubstr("No update needed for "));
 }
 
 TEST_F(UpdatableSite, RunTakesTheNameThatListShows) {
