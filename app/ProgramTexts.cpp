@@ -1,10 +1,14 @@
 #include "app/ProgramTexts.h"
 
 #include "app/MainWindowTexts.h"
+#include "app/connection/ConnectionTexts.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/OptionsTexts.h"
+#include "app/dialogs/TemplateTexts.h"
 #include "app/texts/Texts.h"
 #include "engine/RunTexts.h"
 #include "rules/RuleTexts.h"
+#include "update/UpdateTexts.h"
 
 namespace vorlin::app {
 
@@ -12,6 +16,10 @@ void AddAllBuiltinTexts() {
     // A module with a table of its own adds its function here.
     AddMainWindowTexts();
     AddDialogTexts();
+    AddOptionsTexts();
+    AddTemplateDialogTexts();
+    AddConnectionTexts();
+    update::AddUpdateTexts();
 }
 
 std::map<int, std::string> AllBuiltinTexts() {
