@@ -2,6 +2,7 @@
 
 #include "app/DialogForms.h"
 
+#include "app/bookmarks/BookmarkSources.h"
 #include "app/dialogs/Authorization.h"
 #include "app/dialogs/ClosingDownload.h"
 #include "app/dialogs/ProjectInformation.h"
@@ -31,8 +32,13 @@ bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner) {
 }
 
 bool RunSettingsDialog(TProgramSettings& record, QWidget* owner) {
-    // FIXME: the bookmark and connection issues fill the offers.
+    // FIXME: the connection control fills the phone-book entries.
     TSettingsOffers offers;
+    const TBrowserHome home = BrowserHomeFromEnvironment();
+    for (const TBrowserProfile& profile : FirefoxProfiles(home)) offers.BrowserUsers.push_back(profile.Name);
+    for (const TBrowserProfile& profile : ChromiumProfiles(home)) offers.ChromiumProfiles.push_back(profile.Name);
+    offers.BrowserDirectory = BrowserInstallDirectory();
+    offers.FavoritesDirectory = StandardFavoritesDirectory(home);
     TSettingsForm dialog(record, offers, owner);
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.Record();

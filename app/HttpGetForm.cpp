@@ -331,6 +331,7 @@ void THttpGetForm::CreateMenus() {
     extras->addActions({a.acSettings, a.acMonitorClipboard, a.miAutoCheckUpdate, a.acEnableDocking});
     extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
+    CreateBookmarkMenus();
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
     FMenuLanguages->setEnabled(false);  // filled when language libraries come

@@ -46,6 +46,8 @@ class TStructureTreeModel;
 
 namespace vorlin::app {
 
+class TBookmarkMenus;
+enum class TBookmarkSource;
 class TMessagePump;
 class TProjectTreeModel;
 class TQueueModel;
@@ -89,6 +91,7 @@ public:
     QListView* LogView() const { return FLogView; }
     QComboBox* UrlCombo() const { return FComboUrl; }
     QSystemTrayIcon* TrayIcon() const { return FTray; }
+    TBookmarkMenus& Bookmarks() { return *FBookmarks; }
 
     // The actions, by their names in the design.
     struct TActions {
@@ -152,6 +155,10 @@ public:
     void StartUp();
     // FormCloseQuery and the closing steps; false keeps the window open.
     bool CloseQuery();
+    // Bookmarks (HttpGetFormBookmarks.cpp): an update action's import, and
+    // a chosen bookmark (FavoritesClick).
+    void UpdateBookMarks(TBookmarkSource source);
+    void FavoritesClick(const std::string& caption, const std::string& url);
     // Hooks of later issues.
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
 
@@ -224,6 +231,11 @@ private:
     int SynchronizeStructure(int maxLinks);
     std::string SelectedClientURL() const;
 
+    // Bookmarks (HttpGetFormBookmarks.cpp).
+    void CreateBookmarkMenus();
+    void ImportBookmarks(TBookmarkSource source);
+    void ImportBookmarksAtStartUp();
+
     // Start-up and closing (HttpGetFormLifecycle.cpp).
     void LoadSettings();
     void SaveSettings();
@@ -270,6 +282,7 @@ private:
     std::vector<QDockWidget*> FDocks;
     TActions FActions{};
     QMenu* FMenuLanguages = nullptr;
+    TBookmarkMenus* FBookmarks = nullptr;
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;

@@ -87,7 +87,8 @@ void THttpGetForm::StartUp() {
     Guard("Error in StartUp ()", [&] {
         DebugLog(windowTitle().toStdString());
         LoadSettings();
-        // FIXME: the language menu, bookmark and favourites import come with their issues.
+        // FIXME: the language menu comes with its issue.
+        ImportBookmarksAtStartUp();
         LoadPlugins();
         // FIXME: "afterupdate" finishes an update (update issue).
         FAtomAdded = AddGlobalAtom("HW_MAIN");

@@ -14,6 +14,8 @@ struct TSettingsOffers {
     std::vector<std::string> PhoneBookEntries;
     std::string BrowserDirectory;
     std::string FavoritesDirectory;
+    // The browser profiles with bookmarks (the Firefox ones are BrowserUsers).
+    std::vector<std::string> ChromiumProfiles;
 };
 
 } // namespace vorlin::app
