@@ -21,7 +21,11 @@ bool EndsWithText(const std::string& s, const std::string& suffix) {
 
 } // namespace
 
-std::string FolderKey(const std::string& prefix, const std::string& title) { return prefix + QuoteSafe(title) + "/"; }
+// A "/" in a folder's title would split it into two levels of menus; it is
+// shown as the division slash, which looks the same.
+std::string FolderKey(const std::string& prefix, const std::string& title) {
+    return prefix + ReplaceAll(QuoteSafe(title), "/", "\u2215") + "/";
+}
 
 std::string BookmarkKey(const std::string& prefix, const std::string& title) {
     return prefix + "\"" + QuoteSafe(title) + "\"";

@@ -87,7 +87,8 @@ private:
     void Advance(size_t& counter);
 };
 
-// The keys a folder and a bookmark get below prefix (a folder key).
+// The keys a folder and a bookmark get below prefix (a folder key), for
+// readers whose titles may hold any character.
 std::string FolderKey(const std::string& prefix, const std::string& title);
 std::string BookmarkKey(const std::string& prefix, const std::string& title);
 // Whether a browser's bookmark can start a download: "http://" or
