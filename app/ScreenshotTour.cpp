@@ -81,6 +81,7 @@ void TScreenshotTour::AfterDownload() {
     Save(&FWindow, "main-window-after");
     ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog");
     ShootModal([this] { FWindow.Actions().acShowInformation->trigger(); }, "statistics-dialog");
+    ShootBookmarks();
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {
         Save(&FDebugLog, "debug-log-window");

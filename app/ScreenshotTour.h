@@ -3,8 +3,8 @@
 // HTTPVORLIN_SCREENSHOTS (the folder for the PNGs) with HTTPVORLIN_TOUR_URL
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
-// dialog, the statistics dialog and the debug log window, and closes the
-// program.
+// dialog, the statistics dialog, the bookmark menus and their settings
+// pages and the debug log window, and closes the program.
 #pragma once
 
 #include <QObject>
@@ -28,6 +28,9 @@ private:
     // Opens a modal dialog through trigger and saves it once it shows.
     void ShootModal(const std::function<void()>& trigger, const QString& name);
     void AfterDownload();
+    // The bookmark menus opened down to a folder, and the settings pages of
+    // the bookmark import (ScreenshotTourBookmarks.cpp).
+    void ShootBookmarks();
 
     THttpGetForm& FWindow;
     TfmDebugLog& FDebugLog;

@@ -2,8 +2,8 @@
 # Pictures of the desktop program at work: HTTPVorlin runs under Xvfb on a
 # sample program directory made here, mirrors tools/sample-site (served by a
 # loopback nginx), and saves PNGs of the main window during and after the
-# download, the settings dialog, the statistics dialog and the debug log
-# window. Prints the folder that holds them.
+# download, the settings dialog, the statistics dialog, the bookmark menus
+# with their settings pages and the debug log window. Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,11 +22,14 @@ port=$(tools/loopback-nginx.sh start tools/sample-site "$state")
 
 home="$work/home"
 mkdir -p "$home"
+# A made-up user with bookmarks in every browser the import reads.
+browsers="$work/user"
+tools/sample-bookmarks.sh "$browsers"
 export HTTPVORLIN_SCREENSHOTS="$out"
 export HTTPVORLIN_TOUR_URL="http://127.0.0.1:$port/"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
-xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "$home" >"$work/tour.log" 2>&1 || {
+HOME="$browsers" xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "$home" >"$work/tour.log" 2>&1 || {
   echo "HTTPVorlin did not finish its tour:" >&2
   cat "$work/tour.log" >&2
   exit 1
