@@ -24,12 +24,12 @@ public:
         if (path.empty()) return -1;
         QStyle* style = QApplication::style();
         QIcon icon;
+        // A page to start from: the theme's web page icon, else a link.
+        const QIcon page = QIcon::fromTheme("text-html", style->standardIcon(QStyle::SP_FileLinkIcon));
         if (StartsText("firefox", path) || StartsText("chromium", path))
-            icon = QIcon::fromTheme(QString::fromStdString(path), style->standardIcon(QStyle::SP_DriveNetIcon));
-        else if (path.size() > 4 && SameText(std::string_view(path).substr(path.size() - 4), ".url"))
-            icon = QIcon::fromTheme("text-html", style->standardIcon(QStyle::SP_FileLinkIcon));
+            icon = QIcon::fromTheme(QString::fromStdString(path), page);
         else
-            icon = style->standardIcon(QStyle::SP_DriveNetIcon);
+            icon = page;
         return Add(icon);
     }
     int Add(const QIcon& icon) {

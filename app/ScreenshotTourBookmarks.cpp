@@ -2,6 +2,7 @@
 // Lesezeichen" opened down to a folder of each browser that has one, and
 // the settings pages of the four sources.
 #include "app/BookmarkMenus.h"
+#include "app/DebugLogWindow.h"
 #include "app/HttpGetForm.h"
 #include "app/ScreenshotTour.h"
 #include "app/dialogs/DialogTexts.h"
@@ -41,6 +42,7 @@ QMenu* FirstSubmenu(QMenu* menu) {
 
 void TScreenshotTour::ShootBookmarks() {
     FWindow.move(0, 0);
+    FDebugLog.hide();
     // Netscape bookmarks are not read at start-up unless asked for: its
     // update action reads them, as a person would.
     FWindow.Bookmarks().UpdateAction(TBookmarkSource::bsNetscape)->trigger();
@@ -70,10 +72,10 @@ void TScreenshotTour::ShootBookmarks() {
         QGuiApplication::primaryScreen()->grabWindow(0).save(path);
         std::printf("screenshot %s\n", path.toLocal8Bit().constData());
         std::fflush(stdout);
-        if (folder) folder->hide();
-        menu->hide();
-        top->hide();
-        Wait(100);
+        if (folder) folder->close();
+        menu->close();
+        top->close();
+        Wait(400);
     }
 
     const struct {

@@ -3,7 +3,6 @@
 #include "app/bookmarks/BookmarkImport.h"
 #include "platform/StringUtils.h"
 
-#include <cctype>
 
 namespace vorlin::app {
 
@@ -41,25 +40,6 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 bool IsNameChar(char c) { return !IsBlank(c) && c != '=' && c != '>' && c != '/' && c != '"' && c != '\''; }
 
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string TagAttribute(std::string_view tag, std::string_view name) {
@@ -95,50 +75,6 @@ std::string TagAttribute(std::string_view tag, std::string_view name) {
         if (SameText(attribute, name)) return std::string(value);
     }
     return std::string();
-}
-
-std::string DecodeEntities(std::string_view text, bool keepQuot) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
-            out += text[i];
-            continue;
-        }
-        const size_t semicolon = text.find(';', i + 1);
-        if (semicolon == std::string_view::npos || semicolon - i > 10) {
-            out += '&';
-            continue;
-        }
-        const std::string_view entity = text.substr(i + 1, semicolon - i - 1);
-        std::string replacement;
-        if (entity == "amp") replacement = "&";
-        else if (entity == "lt") replacement = "<";
-        else if (entity == "gt") replacement = ">";
-        else if (entity == "apos") replacement = "'";
-        else if (entity == "quot" && !keepQuot) replacement = "\"";
-        else if (entity.size() > 1 && entity[0] == '#') {
-            const bool hex = entity[1] == 'x' || entity[1] == 'X';
-            const std::string_view digits = entity.substr(hex ? 2 : 1);
-            unsigned long code = 0;
-            bool valid = !digits.empty();
-            for (char c : digits) {
-                if (hex ? !std::isxdigit(static_cast<unsigned char>(c)) : !std::isdigit(static_cast<unsigned char>(c))) valid = false;
-            }
-            if (valid) {
-                code = std::stoul(std::string(digits), nullptr, hex ? 16 : 10);
-                if (code == '"' && keepQuot) valid = false;
-            }
-            if (valid) AppendUtf8(replacement, code);
-        }
-        if (replacement.empty()) {
-            out += '&';
-            continue;
-        }
-        out += replacement;
-        i = semicolon;
-    }
-    return out;
 }
 
 } // namespace vorlin::app

@@ -29,8 +29,5 @@ private:
 // text of a tag; values in double or single quotes, or bare up to a blank.
 // Empty when the tag has none.
 std::string TagAttribute(std::string_view tag, std::string_view name);
-// The character entities of an exported bookmark file (&amp; &lt; &gt;
-// &apos; &#N; &#xN;, and &quot; unless keepQuot) as text.
-std::string DecodeEntities(std::string_view text, bool keepQuot);
 
 } // namespace vorlin::app

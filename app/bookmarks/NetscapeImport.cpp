@@ -1,6 +1,7 @@
 #include "app/bookmarks/NetscapeImport.h"
 
 #include "app/bookmarks/HtmlTagReader.h"
+#include "links/CharacterReferences.h"
 #include "platform/FileSystem.h"
 #include "platform/StringUtils.h"
 
@@ -46,7 +47,9 @@ void TNetscapeImport::Parse(const std::string& text) {
         }
         if (tag != "DT") continue;
         const std::string item = reader.NextTag();
-        const std::string title = DecodeEntities(reader.TextUpToNextTag(), true);
+        // Titles are stored with their character references, the way the
+        // browser writes them; a double quote stays one, as the keys quote titles.
+        const std::string title = ReplaceAll(DecodeCharacterReferences(reader.TextUpToNextTag()), "\"", "&quot;");
         if (item.compare(0, 2, "H3") == 0) {
             if (prefixes.size() > kMaxBookmarkFolderDepth)
                 throw EBookmarkImport(Format("Bookmark folders are nested deeper than %d levels",
@@ -55,7 +58,7 @@ void TNetscapeImport::Parse(const std::string& text) {
             AddEntry(key, std::string());
             prefixes.push_back(std::move(key));
         } else {
-            AddEntry(prefixes.back() + "\"" + title + "\"", DecodeEntities(TagAttribute(item, "href"), false));
+            AddEntry(prefixes.back() + "\"" + title + "\"", DecodeCharacterReferences(TagAttribute(item, "href")));
         }
     }
 }
