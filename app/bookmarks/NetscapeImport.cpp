@@ -26,10 +26,14 @@ std::string ReadBookmarkFile(const std::string& path) {
 
 void TNetscapeImport::Import() {
     if (FBookMarkFile.empty() || !FileExists(FBookMarkFile)) return;
+    ImportText(ReadBookmarkFile(FBookMarkFile));
+}
+
+void TNetscapeImport::ImportText(const std::string& text) {
     ClearLists();
     if (FBrowserIconIndex == -1 && ImageList)
         FBrowserIconIndex = ImageList->AddAssociatedIcon(FInstallDirectory + "/program/Netscape.exe");
-    Parse(ReadBookmarkFile(FBookMarkFile));
+    Parse(text);
     FSuffix.clear();
     BuildMenu();
 }

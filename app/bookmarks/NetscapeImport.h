@@ -12,6 +12,8 @@ public:
     // A missing file changes nothing. Throws the tag reader's messages on a
     // malformed file, and when the file is too large or nested too deeply.
     void Import() override;
+    // The same on the text of a bookmark file.
+    void ImportText(const std::string& text);
 
     std::string FBookMarkFile;
     // The browser's installation directory (its program's icon); nothing
