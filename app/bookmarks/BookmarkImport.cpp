@@ -2,6 +2,7 @@
 
 #include "platform/StringUtils.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
