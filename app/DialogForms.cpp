@@ -2,9 +2,9 @@
 
 #include "app/DialogForms.h"
 
-#include "app/bookmarks/BookmarkSources.h"
 #include "app/dialogs/Authorization.h"
 #include "app/dialogs/ClosingDownload.h"
+#include "app/dialogs/OptionsForm.h"
 #include "app/dialogs/ProjectInformation.h"
 #include "app/dialogs/SelectFilesFromList.h"
 #include "app/dialogs/SelectForm.h"
@@ -31,18 +31,18 @@ bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool RunSettingsDialog(TProgramSettings& record, QWidget* owner) {
-    // FIXME: the connection control fills the phone-book entries.
-    TSettingsOffers offers;
-    const TBrowserHome home = BrowserHomeFromEnvironment();
-    for (const TBrowserProfile& profile : FirefoxProfiles(home)) offers.BrowserUsers.push_back(profile.Name);
-    for (const TBrowserProfile& profile : ChromiumProfiles(home)) offers.ChromiumProfiles.push_back(profile.Name);
-    offers.BrowserDirectory = BrowserInstallDirectory();
-    offers.FavoritesDirectory = StandardFavoritesDirectory(home);
+bool RunSettingsDialog(TProgramSettings& record, const TSettingsOffers& offers, QWidget* owner) {
     TSettingsForm dialog(record, offers, owner);
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.Record();
     return true;
+}
+
+bool RunProjectOptionsDialog(TDownloadProject& project, const TOptionsFormContext& context, QWidget* owner) {
+    TOptionsForm dialog(project, context, owner);
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    dialog.Close();
+    return confirmed;
 }
 
 void RunProjectInformationDialog(TDownloadProject& project, QWidget* owner) {

@@ -16,11 +16,16 @@ struct TProgramSettings;
 
 namespace vorlin::app {
 
+struct TOptionsFormContext;
+struct TSettingsOffers;
+
 bool RunCredentialsDialog(TAuthRec& request, QWidget* owner);
 void RunSelectLinksDialog(TDownloadProject& project, TDownloadLink& page, QWidget* owner);
 bool RunSelectStructureDialog(TDownloadProject& project, QWidget* owner);
 // On OK the edited copy replaces record.
-bool RunSettingsDialog(TProgramSettings& record, QWidget* owner);
+bool RunSettingsDialog(TProgramSettings& record, const TSettingsOffers& offers, QWidget* owner);
+// The project options; stores plugin states and rules as the dialog closes.
+bool RunProjectOptionsDialog(TDownloadProject& project, const TOptionsFormContext& context, QWidget* owner);
 void RunProjectInformationDialog(TDownloadProject& project, QWidget* owner);
 
 // The modeless "Closing Download" window.

@@ -6,6 +6,9 @@
 #include "app/MainWindowTexts.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
+#include "app/WindowConnectionHost.h"
+#include "app/connection/ConnectionControl.h"
+#include "app/ProjectViewer.h"
 #include "app/QtDesktopDialogs.h"
 #include "app/QueueModel.h"
 #include "app/texts/Tagging.h"
@@ -25,6 +28,10 @@
 #include "ui/LogModel.h"
 #include "ui/ProgressDelegate.h"
 #include "ui/StructureTreeModel.h"
+
+#include "update/ProgUpdater.h"
+#include "update/UpdateDownloadForm.h"
+#include "update/UpdateTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -119,6 +126,7 @@ protected:
 THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     : QMainWindow(parent), FOptions(options), FHome(IncludeTrailingSlash(options.Home)) {
     AddMainWindowTexts();
+    CreateUpdater();
     setObjectName("HttpGetForm");
     SetTag(this, tgForm);
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
@@ -132,6 +140,9 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     // The run's messages reach this thread's platform queue; Qt's loop serves it.
     FPump = new TMessagePump(this);
     FTarget = std::make_unique<TMainWindowTarget>(*this);
+
+    // The options dialog; tests and other flows may put their own in its place.
+    OnOpenProjectOptions = [this](TProjectNode* node) { EditProjectOptions(node); };
 
     FTree = std::make_unique<TProjectTree>(
         FHome, std::vector<std::string>{Text(mtTopProjects), Text(mtTopQuickProjects), Text(mtTopTemplates)});
@@ -166,6 +177,7 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     connect(FStructureSyncTimer, &QTimer::timeout, this, [this] { StructureSyncStep(); });
 
     CreateActions();
+    CreateConnectionControl();
     CreatePanels();
     CreateMenus();
     CreateTray();
@@ -199,6 +211,9 @@ THttpGetForm::~THttpGetForm() {
     FTreeSort->setSourceModel(nullptr);
     delete FTreeModel;
     FTreeModel = nullptr;
+    // The control goes before the host it calls.
+    delete FConnection;
+    FConnection = nullptr;
 }
 
 void THttpGetForm::Guard(const char* context, const std::function<void()>& body) {
@@ -301,10 +316,11 @@ void THttpGetForm::CreateActions() {
     a.acExit = NewAction(tgExit, "acExit", nullptr, "");
     connect(a.acExit, &QAction::triggered, this, &QWidget::close);
     a.acShowDebugLog = NewAction(tgShowDebugLog, "acShowDebugLog", nullptr, "");
-    // Hooks of the next issue: disabled until something takes them.
-    a.acNewProjFromTemplate->setEnabled(false);
-    a.acOpenInBrowser->setEnabled(false);
-    a.acMonitorClipboard->setEnabled(false);
+    a.acCheckForUpdate = NewAction(update::tgCheckForUpdate, "acCheckForUpdate", &THttpGetForm::CheckForUpdateCommand,
+                                   "Error in CheckForUpdate ()");
+    a.acProgramUpdate = NewAction(update::tgProgramUpdate, "acProgramUpdate", &THttpGetForm::ProgramUpdateCommand,
+                                  "Error in ProgramUpdate ()");
+    CreateCompanionActions();
 }
 
 void THttpGetForm::CreateMenus() {
@@ -330,7 +346,10 @@ void THttpGetForm::CreateMenus() {
     SetTag(extras, tgMenuExtras);
     extras->addActions({a.acSettings, a.acMonitorClipboard, a.miAutoCheckUpdate, a.acEnableDocking});
     extras->addSeparator();
+    extras->addActions({a.acCheckForUpdate, a.acProgramUpdate});
+    extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
+    menuBar()->addMenu(FConnection->CreateMenu(this));
     CreateBookmarkMenus();
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
@@ -380,8 +399,8 @@ void THttpGetForm::CreatePanels() {
                     SelectNode(match);
                     PutInQueue();
                 }
-            } else if (OnOpenProjectOptions) {
-                // FIXME: a project from a template comes with the options dialog.
+            } else {
+                CreateProjFromTemplate(url);
             }
             if (FComboUrl->findText(Q(url)) < 0) FComboUrl->addItem(Q(url));
             FComboUrl->setCurrentIndex(-1);
@@ -632,7 +651,7 @@ void THttpGetForm::UpdateActions() {
     a.acDeleteProj->setEnabled((project || templ || folder) && !head);
     a.acProjectReset->setEnabled(project && !running && node->Project);
     a.acSchedule->setEnabled(project);
-    a.acOpenInBrowser->setEnabled(false);
+    a.acOpenInBrowser->setEnabled(project);
 
     const int row = SelectedQueueRow();
     const int count = FQueue->Count();
@@ -657,6 +676,7 @@ void THttpGetForm::UpdateActions() {
     a.acStructureShowAfterDownload->setEnabled(
         structureNode.isValid() && FStructure->LinkOf(structureNode) && FRun &&
         (FRunState == TRunState::ssRunning || FRunState == TRunState::ssPaused));
+    FConnection->UpdateActions();
 }
 
 // --- Selection ------------------------------------------------------------------

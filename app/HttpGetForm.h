@@ -38,6 +38,11 @@ class TPluginSystem;
 class TPublishedWindow;
 }
 
+namespace vorlin::update {
+class TProgUpdater;
+class TQtUpdateDialogHost;
+}
+
 namespace vorlin::ui {
 class TClientRowsModel;
 class TLogModel;
@@ -48,8 +53,13 @@ namespace vorlin::app {
 
 class TBookmarkMenus;
 enum class TBookmarkSource;
+class IConnectionService;
+class TConnectionControl;
+class TConnectionHost;
+class TClipboardWatch;
 class TMessagePump;
 class TProjectTreeModel;
+class TProjectViewer;
 class TQueueModel;
 
 struct TFormOptions {
@@ -58,6 +68,8 @@ struct TFormOptions {
     bool AfterUpdate = false;   // first argument "afterupdate"
     bool LoadPlugins = true;    // tests may run without the installed plugins
     IDesktopDialogs* Dialogs = nullptr;  // null: the real dialogs
+    // The connection service (null: NetworkManager on the system bus).
+    std::function<std::unique_ptr<IConnectionService>()> ConnectionService;
 };
 
 class THttpGetForm : public QMainWindow, public IMainWindow {
@@ -75,6 +87,7 @@ public:
     ui::TClientRowsModel& ClientRows() { return *FClientRows; }
     TProgramSettings& Settings() { return FSettings; }
     IDesktopDialogs& Dialogs() { return *FDialogs; }
+    TConnectionControl& Connection() { return *FConnection; }
     TRunState RunState() const { return FRunState; }
     bool RunExists() const { return FRun != nullptr; }
     bool StartedUp() const { return FStartedUp; }
@@ -102,7 +115,8 @@ public:
             *acStructureShowURLInBrowser, *acStructureCopyURL, *acStructureShowAfterDownload,
             *acProgrListShowURLInBrowser, *acProgrListCopyURL, *acProgrListCancelDownload,
             *acProgrListCancelDownloadRetry, *acCopy, *acSaveAs, *acMinimize, *acMaximize, *acSettings,
-            *acEnableDocking, *miAutoCheckUpdate, *acExit, *acShowDebugLog;
+            *acEnableDocking, *miAutoCheckUpdate, *acExit, *acShowDebugLog,
+            *acCheckForUpdate, *acProgramUpdate;
     };
     const TActions& Actions() const { return FActions; }
 
@@ -159,8 +173,28 @@ public:
     // a chosen bookmark (FavoritesClick).
     void UpdateBookMarks(TBookmarkSource source);
     void FavoritesClick(const std::string& caption, const std::string& url);
-    // Hooks of later issues.
+    // The update checker and the menu commands "Check for Update" and
+    // "Programm Updaten" (HttpGetFormUpdate.cpp).
+    update::TProgUpdater& Updater() { return *FUpdater; }
+    void CheckForUpdateCommand();
+    void ProgramUpdateCommand();
+    // Opens the options dialog on a project or template (the dialog by default).
     std::function<void(TProjectNode* node)> OnOpenProjectOptions;
+
+    // --- Projects from templates, the clipboard, viewing ----------------------
+    // (HttpGetFormTemplates.cpp, HttpGetFormClipboard.cpp, HttpGetFormViewing.cpp)
+    // Every step of a project from a template; the new node, or null when
+    // the user cancelled (or it failed: the debug log says why).
+    TProjectNode* CreateProjFromTemplate(const std::string& url, const std::string& caption = std::string());
+    void NewProjFromTemplate();
+    // An address given to the program ("HTTPVorlin URL", also handed over
+    // by a second start): a project from a template for it.
+    void OpenUrl(const std::string& url);
+    // A copied address, by the clipboard reaction mode.
+    void ClipboardUrl(const std::string& url);
+    void OpenInBrowser();
+    TClipboardWatch& ClipboardWatch() { return *FClipboard; }
+    TProjectViewer& Viewer() { return *FViewer; }
 
     // How many links the structure view takes per step (tests make it small).
     void SetStructureBatch(int links) { FStructureBatch = links; }
@@ -216,6 +250,7 @@ private:
     void AfterEnqueue();
     void DeleteNode(TProjectNode* node);
     void OpenOptions(TProjectNode* node);
+    void EditProjectOptions(TProjectNode* node);
 
     // The run (HttpGetFormRun.cpp).
     void StartHead();
@@ -235,6 +270,8 @@ private:
     void CreateBookmarkMenus();
     void ImportBookmarks(TBookmarkSource source);
     void ImportBookmarksAtStartUp();
+    // Connection control (HttpGetFormConnection.cpp).
+    void CreateConnectionControl();
 
     // Start-up and closing (HttpGetFormLifecycle.cpp).
     void LoadSettings();
@@ -248,7 +285,22 @@ private:
     void PublishMainWindow();
     intptr_t InterProcessMessage(TMsg& msg);
     void TrayActivated(int reason);
+
+    // Updates (HttpGetFormUpdate.cpp).
+    void CreateUpdater();
+    void ConfigureUpdater();
+    void AutomaticCheckForUpdate();
+    void PendingCheckForUpdate();
     void ToggleShown();
+
+    // Projects from templates, clipboard, viewing.
+    void CreateCompanionActions();
+    void SyncClipboardAction();
+    void ShowViewingChoice();
+    // Brings the window to the front for a question; answers whether it
+    // was hidden or minimised, to put it back afterwards.
+    bool BringToFront();
+    void RestoreAfterClipboard(bool wasAway);
 
     TFormOptions FOptions;
     std::string FHome;
@@ -286,6 +338,8 @@ private:
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;
+    std::unique_ptr<TConnectionHost> FConnectionHost;
+    TConnectionControl* FConnection = nullptr;
 
     // The run and its protocol.
     std::unique_ptr<TMainWindowTarget> FTarget;
@@ -308,6 +362,13 @@ private:
     bool FShownOnce = false;
     bool FStartedUp = false;
     bool FAtomAdded = false;
+
+    std::unique_ptr<update::TQtUpdateDialogHost> FUpdateDialogs;
+    std::unique_ptr<update::TProgUpdater> FUpdater;
+    bool FUpdateChecked = false;   // a check has run in this program run
+    bool FUpdateWaiting = false;   // a silent check found an update
+    TClipboardWatch* FClipboard = nullptr;
+    std::unique_ptr<TProjectViewer> FViewer;
 };
 
 } // namespace vorlin::app

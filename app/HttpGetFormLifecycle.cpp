@@ -3,10 +3,13 @@
 // user (scheduler, `vorlin queue`, the patcher), the tray icon and closing.
 #include "app/HttpGetForm.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindowTexts.h"
+#include "app/UrlCandidate.h"
 #include "app/MessagePump.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
 #include "platform/DebugLog.h"
@@ -19,6 +22,7 @@
 #include "platform/Shell.h"
 #include "platform/Stream.h"
 #include "ui/StructureTreeModel.h"
+#include "update/ProgUpdater.h"
 #include "platform/Ticks.h"
 #include "project/DownloadProject.h"
 #include "project/ProgramSettingsFile.h"
@@ -90,8 +94,11 @@ void THttpGetForm::StartUp() {
         // FIXME: the language menu comes with its issue.
         ImportBookmarksAtStartUp();
         LoadPlugins();
-        // FIXME: "afterupdate" finishes an update (update issue).
+        if (FOptions.AfterUpdate) FUpdater->FinishUpdate();
         FAtomAdded = AddGlobalAtom("HW_MAIN");
+        // The profiles are at hand when the settings dialog opens.
+        if (FSettings.ConnType == 1) FConnection->RefreshEntries();
+        FConnection->UpdateActions();
         PublishMainWindow();
     });
     emit StartUpDone();
@@ -109,7 +116,8 @@ void THttpGetForm::LoadSettings() {
     SetConnectionCount(FTbNumOfHttpCli->value());
     FActions.miAutoCheckUpdate->setChecked(FSettings.AutoCheckForUpdates);
     FActions.acEnableDocking->setChecked(FSettings.EnableDocking);
-    // FIXME: the proxy settings go to the update checker (update issue).
+    ConfigureUpdater();
+    SyncClipboardAction();
 }
 
 void THttpGetForm::SaveSettings() {
@@ -197,6 +205,8 @@ void THttpGetForm::EditSettings() {
     if (!FDialogs->EditSettings(copy)) return;
     FSettings = copy;
     SetConnectionCount(FSettings.NumberOfThreads);
+    UpdateActions();  // the connection type enables the dial-up actions
+    SyncClipboardAction();
 }
 
 // --- Programs of the same user ------------------------------------------------------
@@ -214,6 +224,14 @@ intptr_t THttpGetForm::InterProcessMessage(TMsg& msg) {
         if (msg.Message == WM_COPYDATA) {
             auto* data = msg.PayloadAs<TCopyData>();
             if (!data) return 0;
+            if (data->Tag == kUrlHandOverTag) {
+                // "HTTPVorlin URL" started a second time: the address comes here.
+                const size_t length = std::min(data->Bytes.size(), kMaxUrlCandidate + 1);
+                std::string url(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
+                url = url.substr(0, url.find('\0'));
+                QTimer::singleShot(0, this, [this, url] { OpenUrl(url); });
+                return 1;
+            }
             const size_t length = std::min(data->Bytes.size(), kMaxNodePath);
             std::string path(data->Bytes.begin(), data->Bytes.begin() + static_cast<long>(length));
             path = path.substr(0, path.find('\0'));
@@ -333,7 +351,7 @@ bool THttpGetForm::CloseQuery() {
     Guard("Error saving projects", [&] { SaveAllProjects(); });
     FStructure->Clear();
     FTree->Clear();
-    // FIXME: the dial-up connection is released here (connection control).
+    FConnection->Release();
     UnloadPlugins();
     return true;
 }

@@ -3,10 +3,12 @@
 // the actions on client rows and structure nodes.
 #include "app/HttpGetForm.h"
 
+#include "app/ClipboardWatch.h"
 #include "app/DisplayFormats.h"
 #include "app/MainWindowTexts.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "engine/DownloadThread.h"
 #include "engine/MainWindowTarget.h"
@@ -141,8 +143,10 @@ void THttpGetForm::StartHead() {
     FSynchronizedCount = 0;
     FStructureSyncTimer->start();
     FRun->Resume();
-    // FIXME: the first start of a program run checks for updates when asked to (update issue).
-    FFirstStart = false;
+    if (FFirstStart) {
+        FFirstStart = false;
+        AutomaticCheckForUpdate();
+    }
 }
 
 void THttpGetForm::PauseDownload() {
@@ -207,7 +211,8 @@ void THttpGetForm::EndRun() {
     FQueue->RemoveAt(0);
     if (FQueue->Count() == 0 || FActions.acQueueStopped->isChecked()) {
         FStructureSyncTimer->stop();
-        // FIXME: hang up when asked to (connection control), run a pending update check (update issue).
+        FConnection->QueueFinished();
+        PendingCheckForUpdate();
     } else if (!FClosing) {
         ClearStructure();
         StartDownload();
@@ -368,7 +373,7 @@ int THttpGetForm::SynchronizeStructure(int maxLinks) {
 void THttpGetForm::StructureCopyURL() {
     const QModelIndex index = FStructureSort->mapToSource(FStructureView->currentIndex());
     if (!index.isValid()) return;
-    QApplication::clipboard()->setText(Q("http:/" + FStructure->PathOf(index)));
+    FClipboard->CopyOwn(Q("http:/" + FStructure->PathOf(index)));
 }
 
 void THttpGetForm::StructureShowURLInBrowser() {
@@ -393,7 +398,7 @@ std::string THttpGetForm::SelectedClientURL() const {
 
 void THttpGetForm::ProgrListCopyURL() {
     const std::string url = SelectedClientURL();
-    if (!url.empty()) QApplication::clipboard()->setText(Q(url));
+    if (!url.empty()) FClipboard->CopyOwn(Q(url));
 }
 
 void THttpGetForm::ProgrListShowURLInBrowser() {
@@ -413,7 +418,7 @@ void THttpGetForm::CopyLog() {
     QList<int> rows;
     for (const QModelIndex& index : FLogView->selectionModel()->selectedRows()) rows << index.row();
     std::sort(rows.begin(), rows.end());
-    if (!rows.isEmpty()) QApplication::clipboard()->setText(FLog->Joined(rows));
+    if (!rows.isEmpty()) FClipboard->CopyOwn(FLog->Joined(rows));
 }
 
 void THttpGetForm::SaveLog() {

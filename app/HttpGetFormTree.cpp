@@ -6,6 +6,8 @@
 #include "app/MainWindowTexts.h"
 #include "app/ProjectTreeModel.h"
 #include "app/QueueModel.h"
+#include "app/dialogs/OptionsForm.h"
+#include "app/connection/ConnectionControl.h"
 #include "app/texts/Texts.h"
 #include "platform/DebugLog.h"
 #include "platform/FileSystem.h"
@@ -13,6 +15,7 @@
 #include "project/DownloadProject.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 
@@ -92,12 +95,22 @@ void THttpGetForm::NewTemplate() {
 
 void THttpGetForm::OpenOptions(TProjectNode* node) {
     if (!node || node->IsFolder || !node->Project) return;
-    // The project options dialog comes with its own issue; the hook takes it.
     if (OnOpenProjectOptions) {
         OnOpenProjectOptions(node);
         node->Project->SaveToFile(FTree->BasePath(node) + ".prj");
         FTreeModel->NodeChanged(node);
     }
+}
+
+void THttpGetForm::EditProjectOptions(TProjectNode* node) {
+    if (!node || node->IsFolder || !node->Project) return;
+    TOptionsFormContext context;
+    context.ProjectFile = FTree->BasePath(node) + ".prj";
+    // Templates have no URL of their own; a new project takes the one typed in comboUrl.
+    context.IsTemplate = node->Parent == FTree->Templates();
+    if (!context.IsTemplate) context.URLText = FComboUrl->currentText().trimmed().toStdString();
+    context.Plugins = FPlugins.get();
+    FDialogs->EditProjectOptions(*node->Project, context);
 }
 
 // --- Renaming, deleting, moving ------------------------------------------------
@@ -200,8 +213,8 @@ void THttpGetForm::EnqueueNode(TProjectNode* node) {
 
 void THttpGetForm::AfterEnqueue() {
     UpdateActions();
-    // FIXME: a configured dial-up connection is made here (connection control).
-    if (!FRun && !FActions.acQueueStopped->isChecked()) StartDownload();
+    // A configured connection is made first; a dialled line starts the download when it is up.
+    if (!FRun && !FActions.acQueueStopped->isChecked() && !FConnection->ConnectBeforeDownload()) StartDownload();
 }
 
 void THttpGetForm::PutInQueue() {

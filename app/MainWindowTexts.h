@@ -43,6 +43,15 @@ enum TMainText : int {
     mtTrayTip = 36,               // tray icon tool tip
     mtOptionsLater = 37,          // the options dialog is not there yet
     mtUrlExists = 38,             // "Die angegebene URL existiert bereits, ..."
+    mtUrlCaption = 39,            // "URL festlegen"
+    mtUrlPrompt = 40,             // "Bitte Adresse eingeben"
+    mtUrlSure = 41,               // "Sind sie sicher, daß die angegebene URL richtig ist?"
+    mtNoTemplateYet = 42,         // "Es existiert noch keine Vorlage, wollen sie eine anlegen?"
+    mtTemplateNameCaption = 43,   // "Namen der Vorlage festlegen"
+    mtTemplateNamePrompt = 44,    // "Bitte Namen der Vorlage eingeben"
+    mtTargetDirPrompt = 45,       // "Bitte Zielverzeichnis eingeben!"
+    mtProjectNameCaption = 46,    // "Projektnamen festlegen"
+    mtProjectNamePrompt = 47,     // "Bitte Projektnamen eingeben"
 };
 
 // Progress list column captions.
@@ -108,6 +117,14 @@ enum TMainTag : int {
     tgBoxLog = 3208,
     tgBoxProgress = 3210,
     tgShowDebugLog = 3212,
+    // Viewing a project: the hint of acOpenInBrowser says which way it
+    // shows the copy; the status bar says what it opened.
+    tgViewThroughServer = 3214,
+    tgViewFromDisk = 3216,
+    tgViewedThroughServer = 3218,  // "... %s" (the URL)
+    tgViewedFromDisk = 3220,       // "... %s" (the file)
+    tgNothingStoredYet = 3222,
+    tgProjectFromClipboard = 3224,  // "... %s" (the node path)
 };
 
 // Puts the built-in texts of this window into the text table (once).

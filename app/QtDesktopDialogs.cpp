@@ -1,9 +1,17 @@
 #include "app/QtDesktopDialogs.h"
 
+#include "app/bookmarks/BookmarkSources.h"
+
 #include "app/DialogForms.h"
+#include "app/dialogs/SettingsOffers.h"
+#include "app/dialogs/TargetDirForm.h"
+#include "app/dialogs/TemplateForm.h"
+#include "app/dialogs/TemplateTexts.h"
+#include "app/texts/Texts.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -45,6 +53,12 @@ void TQtDesktopDialogs::Message(const std::string& text, bool error) {
     box.exec();
 }
 
+void TQtDesktopDialogs::TitledMessage(const std::string& title, const std::string& text) {
+    QMessageBox box(QMessageBox::Information, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok, FOwner);
+    box.exec();
+}
+
 TAnswer TQtDesktopDialogs::Question(const std::string& text, TButtons buttons, TAnswer defaultAnswer) {
     QMessageBox::StandardButtons shown;
     switch (buttons) {
@@ -79,7 +93,21 @@ void TQtDesktopDialogs::SelectLinks(TDownloadProject& project, TDownloadLink& pa
 
 bool TQtDesktopDialogs::SelectStructure(TDownloadProject& project) { return RunSelectStructureDialog(project, FOwner); }
 
-bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) { return RunSettingsDialog(record, FOwner); }
+bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) {
+    TSettingsOffers offers;
+    // The browsers' profiles and folders the bookmark import can read.
+    const TBrowserHome home = BrowserHomeFromEnvironment();
+    for (const TBrowserProfile& profile : FirefoxProfiles(home)) offers.BrowserUsers.push_back(profile.Name);
+    for (const TBrowserProfile& profile : ChromiumProfiles(home)) offers.ChromiumProfiles.push_back(profile.Name);
+    offers.BrowserDirectory = BrowserInstallDirectory();
+    offers.FavoritesDirectory = StandardFavoritesDirectory(home);
+    if (FillOffers) FillOffers(offers);
+    return RunSettingsDialog(record, offers, FOwner);
+}
+
+bool TQtDesktopDialogs::EditProjectOptions(TDownloadProject& project, const TOptionsFormContext& context) {
+    return RunProjectOptionsDialog(project, context, FOwner);
+}
 
 void TQtDesktopDialogs::ShowProjectInformation(TDownloadProject& project) {
     RunProjectInformationDialog(project, FOwner);
@@ -98,5 +126,33 @@ void TQtDesktopDialogs::ClosingDownloadProgress(int percent, const std::string& 
 void TQtDesktopDialogs::CloseClosingDownload() { FClosing.reset(); }
 
 bool TQtDesktopDialogs::ClosingDownloadShown() const { return FClosing != nullptr; }
+
+bool TQtDesktopDialogs::InputText(const std::string& caption, const std::string& prompt, std::string& value) {
+    AddTemplateDialogTexts();
+    QInputDialog dialog(FOwner);
+    dialog.setObjectName("InputQuery");
+    dialog.setWindowTitle(QString::fromStdString(caption));
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString::fromStdString(value));
+    dialog.setOkButtonText(QString::fromStdString(Text(tgInputOk)));
+    dialog.setCancelButtonText(QString::fromStdString(Text(tgInputCancel)));
+    dialog.resize(420, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = dialog.textValue().toStdString();
+    return true;
+}
+
+TTemplateChoice TQtDesktopDialogs::ChooseTemplate(const std::vector<std::string>& templates, int& row) {
+    TTemplateForm form(templates, row, FOwner);
+    return form.Choose(row);
+}
+
+bool TQtDesktopDialogs::ChooseTargetDirectory(std::string& directory, bool& useStandardDir) {
+    TTargetDirForm form(QString::fromStdString(directory), useStandardDir, FOwner);
+    if (form.exec() != QDialog::Accepted) return false;
+    directory = form.Directory().toStdString();
+    useStandardDir = form.UseStandardDir();
+    return true;
+}
 
 } // namespace vorlin::app

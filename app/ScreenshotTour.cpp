@@ -3,12 +3,20 @@
 #include "app/DebugLogWindow.h"
 #include "app/HttpGetForm.h"
 #include "app/ProjectTreeModel.h"
+#include "app/dialogs/OptionsForm.h"
+#include "app/dialogs/OptionsRulesPage.h"
+#include "app/dialogs/OptionsTexts.h"
+#include "app/dialogs/rules/RuleForm.h"
+#include "app/texts/Texts.h"
+#include "ui/TreeConfig.h"
+#include "app/dialogs/TargetDirForm.h"
 #include "platform/DebugLog.h"
 #include "project/DownloadProject.h"
 #include "ui/LogModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QPixmap>
@@ -77,10 +85,52 @@ void TScreenshotTour::ShootModal(const std::function<void()>& trigger, const QSt
     timer.stop();
 }
 
+void TScreenshotTour::ShootOptions() {
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, this, [this] {
+        auto* form = qobject_cast<TOptionsForm*>(QApplication::activeModalWidget());
+        if (!form) return;
+        for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
+                        tgPlugins}) {
+            form->Pages()->ShowPage(form->Page(tag));
+            QApplication::processEvents();
+            Save(form, "options-" + QString::fromStdString(Text(tag)).remove(' ').toLower());
+        }
+        // A new rule's dialog; cancelled, the rule goes again.
+        form->Pages()->ShowPage(form->Page(tgAdvancedFilters));
+        QTimer::singleShot(600, this, [this] {
+            if (auto* rule = qobject_cast<TRuleForm*>(QApplication::activeModalWidget())) {
+                Save(rule, "rule-dialog");
+                rule->reject();
+            }
+        });
+        form->RulesPage()->AddRule();
+        form->reject();
+    });
+    timer.start(600);
+    FWindow.Actions().acProperties->trigger();
+    timer.stop();
+}
+
 void TScreenshotTour::AfterDownload() {
     Save(&FWindow, "main-window-after");
     ShootModal([this] { FWindow.Actions().acSettings->trigger(); }, "settings-dialog");
+    ShootOptions();
     ShootModal([this] { FWindow.Actions().acShowInformation->trigger(); }, "statistics-dialog");
+    // A project from a template: the template dialog (closed with Cancel,
+    // which ends the flow) and the target directory question.
+    TProjectTree& tree = FWindow.Tree();
+    for (const char* caption : {"Standard", "Nur Bilder", "Tiefe 2, ohne Skripte"})
+        if (!tree.ChildByCaption(tree.Templates(), caption)) tree.NewProject(tree.Templates(), caption);
+    FWindow.UrlCombo()->setEditText(FURL);
+    ShootModal([this] { FWindow.Actions().acNewProjFromTemplate->trigger(); }, "template-dialog");
+    ShootModal(
+        [this] {
+            TTargetDirForm form(QDir::homePath() + "/Downloads", false, &FWindow);
+            form.exec();
+        },
+        "target-directory-dialog");
     ShootBookmarks();
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {

@@ -3,8 +3,9 @@
 // HTTPVORLIN_SCREENSHOTS (the folder for the PNGs) with HTTPVORLIN_TOUR_URL
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
-// dialog, the statistics dialog, the bookmark menus and their settings
-// pages and the debug log window, and closes the program.
+// dialog, every page of the project options dialog with the rule dialog,
+// the statistics dialog, the bookmark menus with their settings pages and
+// the debug log window, and closes the program.
 #pragma once
 
 #include <QObject>
@@ -27,6 +28,8 @@ private:
     void Save(QWidget* widget, const QString& name);
     // Opens a modal dialog through trigger and saves it once it shows.
     void ShootModal(const std::function<void()>& trigger, const QString& name);
+    // "Eigenschaften" of the project, page by page, and a new rule's dialog.
+    void ShootOptions();
     void AfterDownload();
     // The bookmark menus opened down to a folder, and the settings pages of
     // the bookmark import (ScreenshotTourBookmarks.cpp).

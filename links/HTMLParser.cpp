@@ -460,6 +460,10 @@ void THTMLParser::Close(bool writeRest) {
         error = std::current_exception();
         FOutput.CloseQuietly();
     }
+    // At the page's end its references are all known: the room a growing
+    // list kept in reserve is given back, a hundred thousand pages over. (A
+    // parser reset may outlive the page: its link is left alone then.)
+    if (writeRest && FPage) FPage->References.shrink_to_fit();
     FInput = nullptr;
     FResume = 0;
     FBase.clear();

@@ -128,6 +128,47 @@ void FindIn(const std::string& text, const TRegion& region, const TReplacementMa
     }
 }
 
+// With few texts to replace (the usual repair: a page names a handful of
+// links that were not stored), each is searched for on its own, which
+// passes over the page at the speed of memchr; a place it occurs counts
+// where FindIn would have found it: a value may begin there (the start of a
+// region, or after a character that opens a value), it ends at a character
+// that ends a value or at the region's end, and it holds no such character
+// but "#" (which FindIn reads past).
+constexpr size_t kSearchedOneByOne = 8;
+
+bool Findable(std::string_view from) {
+    for (char c : from)
+        if (c != '#' && kClass.Ends[static_cast<unsigned char>(c)]) return false;
+    return true;
+}
+
+void FindEach(const std::string& text, TReferenceContainer container, const TReplacementMap& map,
+              std::vector<TEdit>& edits) {
+    std::vector<TEdit> found;
+    for (const auto& [from, to] : map.Texts) {
+        if (!Findable(from)) continue;
+        for (size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + 1))
+            found.push_back({p, from.size(), to});
+    }
+    if (found.empty()) return;
+    // Most pages hold none of the texts: their tags are never read.
+    const std::vector<TRegion> regions =
+        container == TReferenceContainer::rcCss ? std::vector<TRegion>{{0, text.size()}} : PageRegions(text);
+    for (const TEdit& edit : found) {
+        // The region that holds the place: the first that ends after it.
+        auto region = std::upper_bound(regions.begin(), regions.end(), edit.Position,
+                                       [](size_t at, const TRegion& r) { return at < r.End; });
+        if (region == regions.end() || region->Begin > edit.Position) continue;
+        const size_t after = edit.Position + edit.Length;
+        if (after > region->End) continue;
+        if (edit.Position != region->Begin && !kClass.Opens[static_cast<unsigned char>(text[edit.Position - 1])])
+            continue;
+        if (after != region->End && !kClass.Ends[static_cast<unsigned char>(text[after])]) continue;
+        edits.push_back(edit);
+    }
+}
+
 } // namespace
 
 int ReplaceReferences(std::string& text, TReferenceContainer container,
@@ -137,7 +178,9 @@ int ReplaceReferences(std::string& text, TReferenceContainer container,
         if (!r.From.empty() && r.From != r.To) map.Add(r.From, &r.To);
     if (map.Texts.empty()) return 0;
     std::vector<TEdit> edits;
-    if (container == TReferenceContainer::rcCss)
+    if (map.Texts.size() <= kSearchedOneByOne)
+        FindEach(text, container, map, edits);
+    else if (container == TReferenceContainer::rcCss)
         FindIn(text, {0, text.size()}, map, edits);
     else
         for (const TRegion& region : PageRegions(text)) FindIn(text, region, map, edits);

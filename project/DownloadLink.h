@@ -27,11 +27,12 @@ public:
     TDownloadLink(const TDownloadLink&) = delete;
     TDownloadLink& operator=(const TDownloadLink&) = delete;
 
-    // Fields in their stored order; see the link data file.
+    // Fields in their stored order (see the link data file), but for the
+    // flags, which fill the bytes after the small integers: a run holds a
+    // hundred thousand links and more, so every padding byte counts.
     TDownloadProject* Project;    // owner, not owned
     std::string LocalDir;         // host part of Server + "\"
     std::string Server;           // "http://host/"; the whole URL for other kinds
-    bool Forced = false;          // load whatever the limits and filters say
     std::string Path;             // after the root's "/", percent-encoded, query included
     std::string LocalFileName;    // below LocalDir, "\" separated
     std::string MimeType;         // content type of the last response
@@ -48,17 +49,18 @@ public:
     bool SendCredentials = false;
     TLinkState State = lsPending;
     TLinkKind Kind = lkHttp;
-    // Not stored; here, where the bytes above leave room for it.
+    bool Forced = false;          // load whatever the limits and filters say
+    // Not stored from here on.
     bool OpenAfterDownload = false;    // open the file once it has been downloaded
     std::vector<TDownloadLink*> References;  // links found on this page (not owned)
     std::vector<TDownloadLink*> Referrers;   // pages this link was found on (not owned)
-    bool Excluded = false;        // set by a rule action
     std::string Anchor;           // "#..." cut from the URL
     void* StructureNode = nullptr;     // the main window's view node; not stored
     TLinkTreeNode* TreeNode = nullptr; // URL tree node holding the link
     // Redirects in a row that led to this link in this run (not stored): a
     // chain of ever-new addresses ends when it gets too long.
     int32_t RedirectHops = 0;
+    bool Excluded = false;        // set by a rule action
 
     void Lock() { FLock.lock(); }
     void Unlock() { FLock.unlock(); }

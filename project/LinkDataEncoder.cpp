@@ -6,6 +6,8 @@
 #include "project/TaggedStream.h"
 #include "project/ZlibBlockStream.h"
 
+#include <vector>
+
 namespace vorlin {
 
 namespace {
@@ -44,9 +46,40 @@ size_t EncodedSizeBound(const TDownloadLinks& links) {
 
 } // namespace
 
+namespace {
+
+// How far ahead of the link being written its successors are fetched into
+// the cache: the link itself first, then its strings and reference list,
+// then the links it refers to (whose numbers are written).
+constexpr size_t kObjectAhead = 12;
+constexpr size_t kFieldsAhead = 8;
+constexpr size_t kNumbersAhead = 4;
+
+void PrefetchObject(const TDownloadLink* link) {
+    const char* at = reinterpret_cast<const char*>(link);
+    for (size_t offset = 0; offset < sizeof(TDownloadLink); offset += 64) __builtin_prefetch(at + offset);
+}
+
+void PrefetchFields(const TDownloadLink* link) {
+    __builtin_prefetch(link->Path.data());
+    __builtin_prefetch(link->Server.data());
+    __builtin_prefetch(link->LocalFileName.data());
+    __builtin_prefetch(link->References.data());
+}
+
+void PrefetchNumbers(const TDownloadLink* link) {
+    for (const TDownloadLink* ref : link->References) TDownloadLinks::PrefetchNumber(ref);
+}
+
+} // namespace
+
 void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, const TLinkSaveProgress& progress,
                     void* sender) {
     links.NumberLinks();
+    // The list in order, so that links further on can be fetched ahead.
+    std::vector<TDownloadLink*> order;
+    order.reserve(static_cast<size_t>(links.Count()));
+    for (TDownloadLink* link : links) order.push_back(link);
     TTaggedWriter w(out);
     // A project whose files lie in host-only directories stays in that
     // version, so that the next load finds its files where they are.
@@ -55,7 +88,11 @@ void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, c
     w.WriteListBegin();
     const int64_t count = links.Count();
     int64_t number = 0;
-    for (TDownloadLink* link : links) {
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + kObjectAhead < order.size()) PrefetchObject(order[i + kObjectAhead]);
+        if (i + kFieldsAhead < order.size()) PrefetchFields(order[i + kFieldsAhead]);
+        if (i + kNumbersAhead < order.size()) PrefetchNumbers(order[i + kNumbersAhead]);
+        TDownloadLink* link = order[i];
         w.WriteString(link->Path);
         w.WriteString(link->Server);
         w.WriteString(link->ScopeDir);

@@ -16,6 +16,8 @@ packages=(
   # display server for screenshots, a private D-Bus for the connection tests.
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   xvfb xauth dbus python3-dbusmock
+  # Closing the dialler's window on X11: libxcb's headers (the library is loaded at run time).
+  libxcb1-dev
   # TLS, bookmarks (Firefox places.sqlite, Chromium's JSON), translations.
   libssl-dev openssl libsqlite3-dev nlohmann-json3-dev gettext
 )

@@ -1,13 +1,17 @@
 #include "app/dialogs/DialogControls.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "platform/DebugLog.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <exception>
 
 namespace vorlin::app {
 
@@ -21,6 +25,22 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog, int okTag, int cancelTag) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
+}
+
+void Guarded(const char* context, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        DebugLogReport(context, e.what());
+    } catch (...) {
+        DebugLogReport(context, "unknown exception");
+    }
+}
+
+QLabel* BuddyLabel(int tag, const char* name, QWidget* control, QWidget* parent) {
+    auto* label = Tagged<QLabel>(tag, name, parent);
+    label->setBuddy(control);
+    return label;
 }
 
 QPushButton* BrowseButton(int tag, const char* name, QLineEdit* edit, TBrowseFor what, QWidget* parent) {

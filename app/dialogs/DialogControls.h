@@ -8,8 +8,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QDialog;
 class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +30,13 @@ template <typename T> T* Named(const char* name, QWidget* parent) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
+
+// Runs a handler of a dialog; what it throws goes to the debug log with
+// the context ("Error in ... ()"), never across Qt's event loop.
+void Guarded(const char* context, const std::function<void()>& body);
+
+// A tagged label that names the control it stands before (its buddy).
+QLabel* BuddyLabel(int tag, const char* name, QWidget* control, QWidget* parent);
 
 // The OK button (the default, "btOK") and the cancel button ("btCancel")
 // of a dialog, wired to its accept() and reject().

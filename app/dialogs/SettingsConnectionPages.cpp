@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -167,12 +168,19 @@ int TInternetConnectionPage::Tag() const { return tgInternetConnection; }
 
 void TInternetConnectionPage::Load(const TProgramSettings& record, const TSettingsOffers& offers) {
     if (record.ConnType < 3) FType[record.ConnType]->setChecked(true);
-    FEntry->clear();
-    for (const std::string& entry : offers.PhoneBookEntries) FEntry->addItem(Q(entry));
-    // An entry no longer in the phone book falls back to the first one offered.
-    const int stored = FEntry->findText(Q(record.DialUpEntry), Qt::MatchExactly);
-    FEntry->setCurrentIndex(stored >= 0 ? stored : FEntry->count() > 0 ? 0 : -1);
     FStoredEntry = record.DialUpEntry;
+    FillEntries(offers.PhoneBookEntries, record.DialUpEntry);
+    // The profiles may have changed since they were last listed: the combo
+    // follows the fresh list when it comes, keeping the user's choice.
+    if (offers.RefreshPhoneBook) {
+        QPointer<TInternetConnectionPage> page(this);
+        offers.RefreshPhoneBook([page](const std::vector<std::string>& entries) {
+            if (!page) return;
+            const std::string chosen =
+                page->FEntry->currentIndex() >= 0 ? page->FEntry->currentText().toStdString() : page->FStoredEntry;
+            page->FillEntries(entries, chosen);
+        });
+    }
     FDialUpUserName->setText(Q(record.DialUpUserName));
     FDialUpPassword->setText(Q(record.DialUpPassword));
     FConnScript->setText(Q(record.ConnScript));
@@ -190,6 +198,14 @@ void TInternetConnectionPage::Store(TProgramSettings& record) const {
     record.ConnScript = S(FConnScript);
     record.DisConnScript = S(FDisConnScript);
     record.DisConnWndName = S(FDisConnWndName);
+}
+
+void TInternetConnectionPage::FillEntries(const std::vector<std::string>& entries, const std::string& chosen) {
+    FEntry->clear();
+    for (const std::string& entry : entries) FEntry->addItem(Q(entry));
+    // An entry no longer in the phone book falls back to the first one offered.
+    const int stored = FEntry->findText(Q(chosen), Qt::MatchExactly);
+    FEntry->setCurrentIndex(stored >= 0 ? stored : FEntry->count() > 0 ? 0 : -1);
 }
 
 void TInternetConnectionPage::UpdateEnabled() {

@@ -4,6 +4,9 @@
 
 #include "app/dialogs/SettingsPage.h"
 
+#include <string>
+#include <vector>
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -51,6 +54,7 @@ public:
 
 private:
     void UpdateEnabled();
+    void FillEntries(const std::vector<std::string>& entries, const std::string& chosen);
 
     QRadioButton* FType[3];  // by connection type
     QGroupBox* FDialUp;

@@ -126,6 +126,7 @@ void BuildSiteList(TDownloadProject& project, int pages) {
             }
             refer(page, link);
         }
+        page->References.shrink_to_fit();  // as the parser leaves a page
     }
 }
 

@@ -9,6 +9,7 @@
 // Built against the plugin SDK alone.
 #include "CssLocalLink.h"
 #include "CssScanner.h"
+#include "CssSettingsDialog.h"
 #include "VorlinPluginHelpers.h"
 
 #include <atomic>
@@ -23,40 +24,60 @@ using namespace vorlin_sdk;
 
 namespace {
 
-constexpr uint8_t cSettingsVersion = 1;
+// Version 1 stored whether the plugin is on; 2 adds the inline-style option.
+constexpr uint8_t cSettingsVersion = 2;
 const char* const cPluginName = "css";
 
 IApplicationInterface* g_application = nullptr;
 
 // --- Settings -------------------------------------------------------------------
 
-// Per project: only whether the plugin is on; new projects have it on.
+// Per project: whether the plugin is on (new projects have it on) and
+// whether it follows the references of inline styles (on by default).
 class TCssSettings final : public TRefCounted<IPluginSettingsInterface> {
 public:
-    // Stored as a version byte and an active byte; a shorter entry keeps the defaults.
+    // A version byte, the active byte and (version 2) the inline-style byte;
+    // what an entry lacks keeps its default.
     HRESULT LoadFromStream(IStream* stream) override {
         if (!stream) return E_POINTER;
-        uint8_t data[2] = {};
+        uint8_t data[3] = {};
         uint32_t n = 0;
         if (Failed(stream->Read(data, sizeof data, &n))) return E_FAIL;
-        if (n == sizeof data && data[0] == cSettingsVersion) FActive = data[1] != 0;
+        if (n >= 2 && (data[0] == 1 || data[0] == 2)) FActive = data[1] != 0;
+        if (n >= 3 && data[0] == 2) FInlineStyles = data[2] != 0;
         return S_OK;
     }
+    // The dialog needs the desktop program; the command line can't show it.
     HRESULT CanConfigure(VBOOL* configurable) override {
         if (!configurable) return E_POINTER;
-        *configurable = 0;
+        *configurable = css_plugin::CanShowSettingsDialog() ? 1 : 0;
         return S_OK;
     }
-    HRESULT Configure(void*, VBOOL* ok) override {
+    HRESULT Configure(void* parentWindow, VBOOL* ok) override {
         if (!ok) return E_POINTER;
         *ok = 0;
-        return S_OK;
+        try {
+            css_plugin::TCssOptions options;
+            options.InlineStyles = FInlineStyles;
+            switch (css_plugin::ShowSettingsDialog(parentWindow, options)) {
+            case css_plugin::TDialogResult::drUnavailable: return E_NOTIMPL;
+            case css_plugin::TDialogResult::drCancelled: return S_OK;
+            case css_plugin::TDialogResult::drConfirmed: break;
+            }
+            FInlineStyles = options.InlineStyles;
+            *ok = 1;
+            return S_OK;
+        } catch (...) {
+            return E_FAIL;
+        }
     }
     HRESULT SaveToStream(IStream* stream) override {
         if (!stream) return E_POINTER;
-        const uint8_t data[2] = {cSettingsVersion, static_cast<uint8_t>(FActive ? 1 : 0)};
+        const uint8_t data[3] = {cSettingsVersion, static_cast<uint8_t>(FActive ? 1 : 0),
+                                 static_cast<uint8_t>(FInlineStyles ? 1 : 0)};
         return stream->Write(data, sizeof data, nullptr);
     }
+    bool InlineStyles() const { return FInlineStyles; }
     HRESULT EndConfigure() override { return S_OK; }
     HRESULT GetActive(VBOOL* active) override {
         if (!active) return E_POINTER;
@@ -70,6 +91,7 @@ public:
 
 private:
     std::atomic<bool> FActive{true};
+    std::atomic<bool> FInlineStyles{true};
 };
 
 // --- Helpers on the program's objects ---------------------------------------------
@@ -272,6 +294,7 @@ public:
         if (!handled) return E_POINTER;
         *handled = 0;  // the page is written by the program
         try {
+            if (!InlineStylesFollowed()) return S_OK;
             if (WideEquals(tagName, "STYLE")) {
                 SetInStyle(PageKey(page), !tagText || tagText[0] != u'/');
             } else if (WideEquals(tagName, "HTML") || WideEquals(tagName, "BODY")) {
@@ -293,6 +316,7 @@ public:
 
     HRESULT HandleText(IDownLoadProject*, IDownLoadLink* page, BSTR text) override {
         try {
+            if (!InlineStylesFollowed()) return S_OK;
             if (AnyInStyle() && InStyle(PageKey(page))) RegisterAll(VorlinStringToUtf8(text));
             return S_OK;
         } catch (...) {
@@ -302,6 +326,14 @@ public:
     HRESULT Reserved12() override { return E_NOTIMPL; }
 
 private:
+    // The settings in force say to follow inline styles (the default
+    // without settings). The settings a reader sees stay alive one change
+    // longer (SetSettings), so no lock is needed.
+    bool InlineStylesFollowed() const {
+        auto* settings = dynamic_cast<TCssSettings*>(FSettings.load(std::memory_order_acquire));
+        return !settings || settings->InlineStyles();
+    }
+
     // Registers one reference of the page being parsed; the registered link
     // comes back, or null when the program refused it.
     TComRef<IDownLoadLink> Register(const css_plugin::TCssReference& ref) {

@@ -7,7 +7,11 @@
 
 namespace vorlin::test {
 
-TAppTestHome::TAppTestHome() : FDir(QDir::tempPath() + "/vorlin-app-test-XXXXXX") {}
+TAppTestHome::TAppTestHome() : FDir(QDir::tempPath() + "/vorlin-app-test-XXXXXX") {
+    // A window's automatic update check asks a closed loopback port, never
+    // the makers' server.
+    qputenv("HTTPVORLIN_UPDATE_HOST", "http://127.0.0.1:1/");
+}
 
 std::string TAppTestHome::Home() const { return FDir.path().toStdString() + "/"; }
 

@@ -7,7 +7,9 @@
 #include "app/QueueModel.h"
 #include "app/VorlinApplication.h"
 #include "engine/DownloadThread.h"
+#include "app/ProjectViewer.h"
 #include "platform/FileSystem.h"
+#include "platform/Shell.h"
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
@@ -20,6 +22,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSlider>
 #include <QtTest>
 
@@ -80,6 +84,7 @@ private slots:
     void HalfAutomaticChoosesTheLinks();
     void StructureSelectionWithoutARun();
     void ClosingWhileARunExists();
+    void AProjectMadeOnlyThroughTheTemplateFlow();
 
 private:
     THttpGetForm& OpenWith(TWindowFixture& f, const std::vector<std::string>& projects, TProjectMode mode,
@@ -338,6 +343,51 @@ void RunThroughWindowTest::ClosingWhileARunExists() {
     // The run saved what it had learnt.
     QVERIFY(FileExists(f.Home.PathOf("/Projects/Slow.dat")));
     f.Window.reset();
+}
+
+void RunThroughWindowTest::AProjectMadeOnlyThroughTheTemplateFlow() {
+    TWindowFixture f;
+    THttpGetForm& w = f.Open();
+    w.Actions().acQueueStopped->setChecked(true);
+    // A template made on the way (its options set as the options dialog
+    // would), a project from it for the address typed into comboUrl.
+    w.OnOpenProjectOptions = [](TProjectNode* templ) { templ->Project->ScopeMode = smStayOnServer; };
+    f.Dialogs.Answers = {TAnswer::anYes};
+    f.Dialogs.Inputs = {std::string("Site template"), std::string("From template")};
+    f.Dialogs.OnChooseTemplate = [](const std::vector<std::string>&, int& row) {
+        row = 0;
+        return TTemplateChoice::tcChosen;
+    };
+    const std::string target = f.Home.Home() + "flow-copy";
+    f.Dialogs.Directories = {target};
+    w.UrlCombo()->setEditText(QString::fromStdString(FServer->BaseURL()));
+    QTest::keyClick(w.UrlCombo()->lineEdit(), Qt::Key_Return);
+    TProjectNode* node = f.Node("/Quick Projects/From template");
+    QVERIFY(node);
+    QCOMPARE(node->Project->ScopeMode, smStayOnServer);
+
+    int finished = 0;
+    QObject::connect(&w, &THttpGetForm::RunHasFinished, [&] { ++finished; });
+    w.Actions().acQueueStopped->setChecked(false);
+    w.SelectNode(node);
+    w.Actions().acPutInQueue->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(finished, 1, kRunWaitMs);
+
+    // The copy is there: viewing opens its start page from disk.
+    std::vector<std::string> opened;
+    TShellOpener old = SetShellOpener([&](const std::string& path) {
+        opened.push_back(path);
+        return true;
+    });
+    w.Viewer().CompanionDirectory = f.Home.Home() + "no-companion";
+    w.SelectNode(node);
+    w.Actions().acOpenInBrowser->trigger();
+    SetShellOpener(old);
+    QCOMPARE(opened.size(), size_t(1));
+    const std::string& page = opened[0];
+    QVERIFY2(page.rfind(target + "/", 0) == 0 && ExtractFileName(page) == "index.html", page.c_str());
+    QVERIFY(FileExists(ExtractFilePath(page) + "a.html"));
+    QVERIFY(FileExists(ExtractFilePath(page) + "dir/b.html"));
 }
 
 int main(int argc, char** argv) {

@@ -8,6 +8,19 @@
 #include "app/dialogs/SettingsForm.h"
 #include "app/dialogs/SettingsPage.h"
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/OptionsForm.h"
+#include "app/dialogs/OptionsRulesPage.h"
+#include "app/dialogs/OptionsTexts.h"
+#include "app/dialogs/rules/ConditionForm.h"
+#include "app/dialogs/rules/FileSizeConditionForm.h"
+#include "app/dialogs/rules/RuleForm.h"
+#include "rules/CopyActions.h"
+#include "rules/FileSizeCondition.h"
+#include "rules/HTTPVorlinAction.h"
+#include "rules/HTTPVorlinRules.h"
+#include "rules/MaskConditions.h"
+#include "app/texts/Texts.h"
+#include <QTemporaryDir>
 #include "platform/DateTime.h"
 #include "project/PasswordList.h"
 #include "tests/app_dialogs/DialogTestSupport.h"
@@ -89,6 +102,66 @@ void OtherDialogs() {
     Save(closing, "closing-download");
 }
 
+void OptionsAndRuleDialogs() {
+    QTemporaryDir dir;
+    // A project with two rules, one of them made up of several elements.
+    THTTPVorlinRules rules;
+    THTTPVorlinRule& rule = rules.Add();
+    rule.Name = "No large archives";
+    rule.Enabled = true;
+    auto* url = FindElement<TURLCondition>(rule);
+    url->Active = true;
+    url->Masks = {"*.zip", "*.tar.gz"};
+    url->Mode = THTTPVorlinCondition::cmAny;
+    auto* size = FindElement<TFileSizeCondition>(rule);
+    size->Active = size->GreaterEnabled = true;
+    size->MinSize = 500;
+    FindElement<TExcludeAction>(rule)->Active = true;
+    auto* copy = FindElement<TCopyToDirAction>(rule);
+    copy->Active = true;
+    copy->Directory = "/home/ann/archives";
+    THTTPVorlinRule& second = rules.Add();
+    second.Name = "Force PDF files";
+    FindElement<TFileNameCondition>(second)->Active = true;
+    FindElement<TFileNameCondition>(second)->Masks = {"*.pdf"};
+    FindElement<TForceDownloadAction>(second)->Active = true;
+    const std::string projectFile = dir.path().toStdString() + "/Sample.prj";
+    rules.SaveToFile(projectFile + ".rules");
+
+    TDownloadProject project;
+    project.IsNew = false;
+    project.URL = "http://www.example.org/docs/";
+    project.Destination = QDir::homePath().toStdString() + "/copies/example";
+    project.ProjectMode = pmMirror;
+    project.InvalidCharMode = icReplace;
+    project.MirroringChangeQ = "_";
+    project.FollowExternalLinks = project.UseMaxExternalLevelCount = true;
+    project.MaxExternalLevelCount = 2;
+    project.UseAutentfication = true;
+    project.UserName = "ann";
+    project.Password = "secret";
+    project.ExcludeList = {"zip", ".exe", "iso"};
+    project.UseMaxFileSize = project.UseMaxLevelCount = true;
+    project.MaxFileSize = 20480;
+    project.MaxLevelCount = 5;
+    project.DownloadBckgrds = true;
+    TOptionsFormContext context;
+    context.ProjectFile = projectFile;
+    TOptionsForm form(project, context);
+    for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
+                    tgPlugins}) {
+        form.Pages()->ShowPage(form.Page(tag));
+        Save(form, "options-" + QString::fromStdString(Text(tag)).remove(' ').toLower());
+    }
+
+    TRuleForm ruleForm(form.Rules().Rules(0));
+    Save(ruleForm, "rule-dialog");
+    TConditionForm condition(*FindElement<TURLCondition>(form.Rules().Rules(0)));
+    Save(condition, "rule-condition-masks");
+    TFileSizeConditionForm sizeForm(*FindElement<TFileSizeCondition>(form.Rules().Rules(0)));
+    Save(sizeForm, "rule-condition-filesize");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -101,5 +174,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(FOut);
     SettingsPages();
     OtherDialogs();
+    OptionsAndRuleDialogs();
     return 0;
 }

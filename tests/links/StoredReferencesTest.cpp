@@ -136,4 +136,29 @@ TEST(ReplaceReferences, WholeValuesInTagsAndStyleOnly) {
                      "b{background:url('http://h/gone.gif?x=&#39;1&#39;#x')} /*a.css*/");
 }
 
+// A few texts are searched for one by one, many in one scan of the values:
+// both ways must find the same places.
+TEST(ReplaceReferences, FewTextsFoundWhereManyAre) {
+    const std::vector<TReferenceReplacement> few = {
+        {"a.css", "A"}, {"a.css#x", "B"}, {"p/q.html", "C"}, {"http://h/q?a=&#39;1&#39;", "D"}, {"bad\"x", "E"},
+    };
+    std::vector<TReferenceReplacement> many = few;
+    for (int i = 0; i < 10; ++i) many.push_back({"absent" + std::to_string(i) + ".gif", "F"});
+    const char* const pages[] = {
+        "<a href=a.css><a href=\"a.css#x\"><a href='a.css#y'>a.css<b title=\"x a.css\">",
+        "<A HREF=\"p/q.html\"><a href=\"xp/q.html\"><a href=\"p/q.htmlx\"><a href=p/q.html>",
+        "<a href=\"http://h/q?a=&#39;1&#39;#s\"><a href=\"http://h/q?a=&#39;1&#39;\">",
+        "<style>x{background:url(a.css)} a.css</style> a.css <i style=\"u:url('p/q.html')\">",
+        "<!-- <a href=a.css> --><script>'<a href=a.css>'</script><script src=a.css></script><a href=a.css",
+        "<a href=\"bad\"x\"><a href=a.css\ta.css=a.css>a.css",
+    };
+    for (const char* page : pages)
+        for (TReferenceContainer container : {TReferenceContainer::rcHtml, TReferenceContainer::rcCss}) {
+            std::string byEach = page, byScan = page;
+            const int madeByEach = ReplaceReferences(byEach, container, few);
+            EXPECT_EQ(ReplaceReferences(byScan, container, many), madeByEach) << page;
+            EXPECT_EQ(byEach, byScan) << page;
+        }
+}
+
 } // namespace
