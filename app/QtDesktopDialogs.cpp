@@ -1,8 +1,7 @@
 #include "app/QtDesktopDialogs.h"
 
-#include "app/bookmarks/BookmarkSources.h"
-
 #include "app/DialogForms.h"
+#include "app/bookmarks/BookmarkSources.h"
 #include "app/dialogs/SettingsOffers.h"
 #include "app/dialogs/TargetDirForm.h"
 #include "app/dialogs/TemplateForm.h"
