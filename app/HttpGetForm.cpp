@@ -355,6 +355,7 @@ void THttpGetForm::CreateMenus() {
     extras->addSeparator();
     extras->addActions({a.acShowDebugLog, a.acMinimize});
     menuBar()->addMenu(FConnection->CreateMenu(this));
+    CreateBookmarkMenus();
     FMenuLanguages = menuBar()->addMenu(QString());
     SetTag(FMenuLanguages, tgMenuLanguages);
 

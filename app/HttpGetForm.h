@@ -51,6 +51,8 @@ class TStructureTreeModel;
 
 namespace vorlin::app {
 
+class TBookmarkMenus;
+enum class TBookmarkSource;
 class IConnectionService;
 class TConnectionControl;
 class TConnectionHost;
@@ -103,6 +105,7 @@ public:
     QListView* LogView() const { return FLogView; }
     QComboBox* UrlCombo() const { return FComboUrl; }
     QSystemTrayIcon* TrayIcon() const { return FTray; }
+    TBookmarkMenus& Bookmarks() { return *FBookmarks; }
 
     // The actions, by their names in the design.
     struct TActions {
@@ -167,6 +170,10 @@ public:
     void StartUp();
     // FormCloseQuery and the closing steps; false keeps the window open.
     bool CloseQuery();
+    // Bookmarks (HttpGetFormBookmarks.cpp): an update action's import, and
+    // a chosen bookmark (FavoritesClick).
+    void UpdateBookMarks(TBookmarkSource source);
+    void FavoritesClick(const std::string& caption, const std::string& url);
     // The update checker and the menu commands "Check for Update" and
     // "Programm Updaten" (HttpGetFormUpdate.cpp).
     update::TProgUpdater& Updater() { return *FUpdater; }
@@ -266,6 +273,10 @@ private:
     int SynchronizeStructure(int maxLinks);
     std::string SelectedClientURL() const;
 
+    // Bookmarks (HttpGetFormBookmarks.cpp).
+    void CreateBookmarkMenus();
+    void ImportBookmarks(TBookmarkSource source);
+    void ImportBookmarksAtStartUp();
     // Connection control (HttpGetFormConnection.cpp).
     void CreateConnectionControl();
     // Languages (HttpGetFormLanguage.cpp).
@@ -335,6 +346,7 @@ private:
     TActions FActions{};
     QMenu* FMenuLanguages = nullptr;
     std::unique_ptr<TLangLoader> FLangLoader;
+    TBookmarkMenus* FBookmarks = nullptr;
 
     QTimer* FQueueTimer = nullptr;
     QTimer* FStructureSyncTimer = nullptr;

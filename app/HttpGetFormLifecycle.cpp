@@ -92,7 +92,7 @@ void THttpGetForm::StartUp() {
         DebugLog(windowTitle().toStdString());
         LoadSettings();
         BuildLanguageMenu();
-        // FIXME: bookmark and favourites import come with their issue.
+        ImportBookmarksAtStartUp();
         LoadPlugins();
         if (FOptions.AfterUpdate) FUpdater->FinishUpdate();
         FAtomAdded = AddGlobalAtom("HW_MAIN");

@@ -5,6 +5,7 @@
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/OptionsTexts.h"
 #include "app/dialogs/TemplateTexts.h"
+#include "app/texts/BookmarkTexts.h"
 #include "app/texts/Texts.h"
 #include "engine/RunTexts.h"
 #include "rules/RuleTexts.h"
@@ -20,6 +21,7 @@ void AddAllBuiltinTexts() {
     AddTemplateDialogTexts();
     AddConnectionTexts();
     update::AddUpdateTexts();
+    AddBookmarkTexts();
 }
 
 std::map<int, std::string> AllBuiltinTexts() {

@@ -1,6 +1,7 @@
 #include "app/QtDesktopDialogs.h"
 
 #include "app/DialogForms.h"
+#include "app/bookmarks/BookmarkSources.h"
 #include "app/dialogs/SettingsOffers.h"
 #include "app/dialogs/TargetDirForm.h"
 #include "app/dialogs/TemplateForm.h"
@@ -92,8 +93,13 @@ void TQtDesktopDialogs::SelectLinks(TDownloadProject& project, TDownloadLink& pa
 bool TQtDesktopDialogs::SelectStructure(TDownloadProject& project) { return RunSelectStructureDialog(project, FOwner); }
 
 bool TQtDesktopDialogs::EditSettings(TProgramSettings& record) {
-    // FIXME: the bookmark import fills its offers too.
     TSettingsOffers offers;
+    // The browsers' profiles and folders the bookmark import can read.
+    const TBrowserHome home = BrowserHomeFromEnvironment();
+    for (const TBrowserProfile& profile : FirefoxProfiles(home)) offers.BrowserUsers.push_back(profile.Name);
+    for (const TBrowserProfile& profile : ChromiumProfiles(home)) offers.ChromiumProfiles.push_back(profile.Name);
+    offers.BrowserDirectory = BrowserInstallDirectory();
+    offers.FavoritesDirectory = StandardFavoritesDirectory(home);
     if (FillOffers) FillOffers(offers);
     return RunSettingsDialog(record, offers, FOwner);
 }

@@ -135,6 +135,7 @@ void TScreenshotTour::AfterDownload() {
             form.exec();
         },
         "target-directory-dialog");
+    ShootBookmarks();
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {
         Save(&FDebugLog, "debug-log-window");

@@ -4,8 +4,9 @@
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
 // dialog, every page of the project options dialog with the rule dialog,
-// the statistics dialog and the debug log window, the language menu and
-// the window in German, and closes the program.
+// the statistics dialog, the bookmark menus with their settings pages, the
+// debug log window, the language menu and the window in German, and closes
+// the program.
 #pragma once
 
 #include <QObject>
@@ -33,6 +34,9 @@ private:
     void AfterDownload();
     // The language menu, then the window and the settings dialog in German.
     void InOtherLanguage();
+    // The bookmark menus opened down to a folder, and the settings pages of
+    // the bookmark import (ScreenshotTourBookmarks.cpp).
+    void ShootBookmarks();
 
     THttpGetForm& FWindow;
     TfmDebugLog& FDebugLog;

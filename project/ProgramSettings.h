@@ -57,6 +57,18 @@ struct TProgramSettings {
     bool CheckCertificates = true;       // Network / CheckCertificates
     std::string CaCertificates;          // Network / CaCertificates (a PEM file; empty: the system's only)
     bool KeepAlive = false;              // Network / KeepAlive (HTTP/1.1, persistent connections)
+
+    // Our own additions, section Settings: the bookmarks of Firefox (its
+    // "places.sqlite") and of Chromium or Chrome (their "Bookmarks" file),
+    // from the selected profile or from a file named here.
+    bool LoadFirefoxOnStartUp = true;    // Settings / bLoadFirefoxOnStartUp
+    bool FirefoxOther = false;           // Settings / bFirefoxOther
+    std::string FirefoxOtherFile;        // Settings / strFirefoxOther
+    std::string FirefoxProfile;          // Settings / FirefoxProfile (empty: the browser's default)
+    bool LoadChromiumOnStartUp = true;   // Settings / bLoadChromiumOnStartUp
+    bool ChromiumOther = false;          // Settings / bChromiumOther
+    std::string ChromiumOtherFile;       // Settings / strChromiumOther
+    std::string ChromiumProfile;         // Settings / ChromiumProfile (empty: the first found)
 };
 
 } // namespace vorlin

@@ -56,6 +56,14 @@ template <typename TVisitor> void VisitFields(TProgramSettings& s, TVisitor&& v)
     v.Bool("Network", "CheckCertificates", s.CheckCertificates);
     v.String("Network", "CaCertificates", s.CaCertificates);
     v.Bool("Network", "KeepAlive", s.KeepAlive);
+    v.Bool("Settings", "bLoadFirefoxOnStartUp", s.LoadFirefoxOnStartUp);
+    v.Bool("Settings", "bFirefoxOther", s.FirefoxOther);
+    v.String("Settings", "strFirefoxOther", s.FirefoxOtherFile);
+    v.String("Settings", "FirefoxProfile", s.FirefoxProfile);
+    v.Bool("Settings", "bLoadChromiumOnStartUp", s.LoadChromiumOnStartUp);
+    v.Bool("Settings", "bChromiumOther", s.ChromiumOther);
+    v.String("Settings", "strChromiumOther", s.ChromiumOtherFile);
+    v.String("Settings", "ChromiumProfile", s.ChromiumProfile);
 }
 
 struct TReader {

@@ -5,9 +5,10 @@
 # download (in English, as the program starts), the settings dialog, every
 # page of the project options dialog and a rule dialog, the statistics
 # dialog, the template dialog and the target directory question of a
-# project from a template, the debug log window, the language menu, and the
-# window and settings dialog switched to German; then every dialog with
-# sample data (dialogs/). Prints the folder that holds them.
+# project from a template, the bookmark menus with their settings pages,
+# the debug log window, the language menu, and the window and settings
+# dialog switched to German; then every dialog with sample data (dialogs/).
+# Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -26,13 +27,16 @@ port=$(tools/loopback-nginx.sh start tools/sample-site "$state")
 
 home="$work/home"
 mkdir -p "$home"
+# A made-up user with bookmarks in every browser the import reads.
+browsers="$work/user"
+tools/sample-bookmarks.sh "$browsers"
 export HTTPVORLIN_SCREENSHOTS="$out"
 export HTTPVORLIN_TOUR_URL="http://127.0.0.1:$port/"
 # The tour's update check asks a closed loopback port, not the makers' server.
 export HTTPVORLIN_UPDATE_HOST="http://127.0.0.1:1/"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
-xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "$home" >"$work/tour.log" 2>&1 || {
+HOME="$browsers" xvfb-run -a -s "-screen 0 1280x800x24" timeout 120 build/bin/HTTPVorlin --home "$home" >"$work/tour.log" 2>&1 || {
   echo "HTTPVorlin did not finish its tour:" >&2
   cat "$work/tour.log" >&2
   exit 1

@@ -44,7 +44,7 @@ TProjectModePage::TProjectModePage(QWidget* parent) : TOptionsPage(parent), FMod
     mirror->addWidget(FMirroringChangeQ, 1, 1);
     mirror->setColumnStretch(2, 1);
     layout->addLayout(mirror);
-    layout->addWidget(FMode.Add(tgShowStructure, "rbShowStructure", group));
+    layout->addWidget(FMode.Add(tgModeShowStructure, "rbShowStructure", group));
     layout->addWidget(FMode.Add(tgHalfAutomatic, "rbHalfAutomatic", group));
 
     auto* page = new QVBoxLayout(this);

@@ -27,7 +27,7 @@ void AddOptionsTexts() {
             {tgProjectModeGroup, "Projektmodus"},
             {tgOfflineBrowse, "Download zum Offlinebrowsen"},
             {tgMirror, "Spiegeln (Es werden keine Dateien modifiziert)"},
-            {tgShowStructure, "Anzeigen der Struktur (Dabei werden nur die HTML Dateien geladen) "},
+            {tgModeShowStructure, "Anzeigen der Struktur (Dabei werden nur die HTML Dateien geladen) "},
             {tgHalfAutomatic, "Halb-Automatik Modus"},
             {tgHalfAutomatic + 1, "Sie werden nach jeder HTML-Seite gefragt, welche Objekte geladen werden sollen"},
             {tgDontFollow, "Links mit ungültigen Zeichen nicht verfolgen"},

@@ -27,7 +27,7 @@ enum TOptionsTag : int {
     tgProjectModeGroup = 5040,
     tgOfflineBrowse = 5042,
     tgMirror = 5044,
-    tgShowStructure = 5046,
+    tgModeShowStructure = 5046,
     tgHalfAutomatic = 5048,  // its hint is 5049
     tgDontFollow = 5050,
     tgReplace = 5052,

@@ -5,6 +5,7 @@
 #include "app/dialogs/SettingsAdvancedPages.h"
 #include "app/dialogs/SettingsBehaviourPages.h"
 #include "app/dialogs/SettingsBookmarkPages.h"
+#include "app/dialogs/SettingsBrowserPages.h"
 #include "app/dialogs/SettingsConnectionPages.h"
 #include "ui/TreeConfig.h"
 
@@ -26,7 +27,9 @@ TSettingsForm::TSettingsForm(const TProgramSettings& record, const TSettingsOffe
     FPages->setObjectName("TreeConfig");
     // Sections with their pages, in the order of the tree.
     const std::vector<std::pair<int, std::vector<TSettingsPage*>>> sections = {
-        {tgBookmarkImport, {new TNetscapePage, new TInternetExplorerPage}},
+        {tgBookmarkImport,
+         {new TNetscapePage, new TInternetExplorerPage, new TBrowserProfilePage(TBrowserProfilePage::kFirefox),
+          new TBrowserProfilePage(TBrowserProfilePage::kChromium)}},
         {tgBehaviour, {new TClipboardPage, new TIdentificationPage, new TAutoSavePage}},
         {tgConnection, {new TProxyPage, new TTimeoutsPage, new TInternetConnectionPage}},
         {tgAdvanced, {new TDownloadDirectoryPage}},

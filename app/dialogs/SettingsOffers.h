@@ -17,6 +17,8 @@ struct TSettingsOffers {
     std::function<void(std::function<void(const std::vector<std::string>&)> done)> RefreshPhoneBook;
     std::string BrowserDirectory;
     std::string FavoritesDirectory;
+    // The browser profiles with bookmarks (the Firefox ones are BrowserUsers).
+    std::vector<std::string> ChromiumProfiles;
 };
 
 } // namespace vorlin::app

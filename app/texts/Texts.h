@@ -1,7 +1,7 @@
 // Every text the desktop program shows is a number. Messages live in the
 // blocks of their module (0-48 main window, 200-204 progress list captions,
 // 400-405 update checker, 600-631 download run, 1000-1004 settings dialog,
-// 1500-1549 connection control, 1800-1830 rule descriptions); each control that carries text has a tag:
+// 1400-1404 bookmark import, 1500-1549 connection control, 1800-1830 rule descriptions); each control that carries text has a tag:
 // its caption is text number tag, its hint text number tag + 1 (tags are
 // even; 0 means "not translated"). Control tags by window:
 //   3000-3999 main window, 4000-4499 settings dialog, 4500-4999 the other
