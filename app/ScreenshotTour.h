@@ -4,7 +4,8 @@
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
 // dialog, every page of the project options dialog with the rule dialog,
-// the statistics dialog and the debug log window, and closes the program.
+// the statistics dialog, the "Update Download" dialog and the debug log
+// window, and closes the program.
 #pragma once
 
 #include <QObject>

@@ -4,16 +4,17 @@
 # loopback nginx), and saves PNGs of the main window during and after the
 # download, the settings dialog, every page of the project options dialog
 # and a rule dialog, the statistics dialog, the template dialog and the
-# target directory question of a project from a template, and the debug log
-# window; then every dialog with sample data (dialogs/). Prints the folder
-# that holds them.
+# target directory question of a project from a template, the "Update
+# Download" dialog and the debug log window; then every dialog with sample
+# data (dialogs/), and the patcher's window. Prints the folder that holds
+# them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target HTTPVorlin dialog_screenshots >/dev/null
+cmake --build build -j"$(nproc)" --target HTTPVorlin updater dialog_screenshots >/dev/null
 
 out="${1:-$root/build/screenshots}"
 rm -rf "$out"
@@ -82,3 +83,11 @@ PY
 else
   echo "python3-dbusmock is missing: no pictures of connection control" >&2
 fi
+
+# The patcher's window at work (it saves the picture itself and ends).
+HTTPVORLIN_SCREENSHOTS="$out" xvfb-run -a -s "-screen 0 1280x800x24" timeout 30 build/bin/updater \
+  >"$work/patcher.log" 2>&1 || {
+  echo "updater did not save its picture:" >&2
+  cat "$work/patcher.log" >&2
+}
+grep '^screenshot ' "$work/patcher.log" || true
