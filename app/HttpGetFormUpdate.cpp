@@ -2,7 +2,10 @@
 // (update server from "HttpVorlin.ini" [Update] Host, proxy from the
 // program settings), the menu commands, the automatic check at the first
 // download of a program run and after the queue ends, and the answers to
-// the checker's events.
+// the checker's events. HTTPVORLIN_UPDATE_NOW (environment) is the hook of
+// the whole-installation test: once started, the window checks silently and
+// downloads an offered update as the menu's "Programm-Update" does, with no
+// question asked; signatures are checked as always.
 #include "app/HttpGetForm.h"
 
 #include "app/texts/Texts.h"
@@ -16,6 +19,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -77,6 +81,14 @@ void THttpGetForm::CreateUpdater() {
         else
             FDialogs->Message(message, true);
     };
+    // Not in the restarted program, which only finishes the update.
+    if (std::getenv("HTTPVORLIN_UPDATE_NOW") && !FOptions.AfterUpdate)
+        connect(this, &THttpGetForm::StartUpDone, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                FUpdater->CheckForUpdate(false);
+                ProgramUpdateCommand();
+            });
+        });
 }
 
 void THttpGetForm::ConfigureUpdater() {

@@ -13,6 +13,7 @@
 #include "platform/DebugLog.h"
 #include "project/DownloadProject.h"
 #include "ui/LogModel.h"
+#include "update/UpdateDownloadForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -136,6 +137,17 @@ void TScreenshotTour::AfterDownload() {
         },
         "target-directory-dialog");
     ShootBookmarks();
+    // The "Update Download" dialog half-way through a package.
+    ShootModal(
+        [this] {
+            update::TUpdateDownload download;
+            download.Status = update::utReceiving;
+            download.Progress = 42;
+            download.SizeText = "2345 KB";
+            update::TfmUpdateDownload dialog(download, &FWindow);
+            dialog.exec();
+        },
+        "update-download-dialog");
     DebugLogReport("Error in ScreenshotTour ()", "a sample report, to show the window");
     QTimer::singleShot(500, this, [this] {
         Save(&FDebugLog, "debug-log-window");

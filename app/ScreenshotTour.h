@@ -4,9 +4,9 @@
 // (the site to mirror). It makes a project for the site, queues it, takes
 // the main window during and after the download, then the settings
 // dialog, every page of the project options dialog with the rule dialog,
-// the statistics dialog, the bookmark menus with their settings pages, the
-// debug log window, the language menu and the window in German, and closes
-// the program.
+// the statistics dialog, the "Update Download" dialog, the bookmark menus
+// with their settings pages, the debug log window, the language menu and
+// the window in German, and closes the program.
 #pragma once
 
 #include <QObject>

@@ -8,14 +8,14 @@
 # project from a template, the bookmark menus with their settings pages,
 # the debug log window, the language menu, and the window and settings
 # dialog switched to German; then every dialog with sample data (dialogs/).
-# Prints the folder that holds them.
+# and the patcher's window. Prints the folder that holds them.
 #   tools/screenshots.sh [OUTPUT_DIR]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 tools/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target HTTPVorlin dialog_screenshots >/dev/null
+cmake --build build -j"$(nproc)" --target HTTPVorlin updater dialog_screenshots >/dev/null
 
 out="${1:-$root/build/screenshots}"
 rm -rf "$out"
@@ -87,3 +87,11 @@ PY
 else
   echo "python3-dbusmock is missing: no pictures of connection control" >&2
 fi
+
+# The patcher's window at work (it saves the picture itself and ends).
+HTTPVORLIN_SCREENSHOTS="$out" xvfb-run -a -s "-screen 0 1280x800x24" timeout 30 build/bin/updater \
+  >"$work/patcher.log" 2>&1 || {
+  echo "updater did not save its picture:" >&2
+  cat "$work/patcher.log" >&2
+}
+grep '^screenshot ' "$work/patcher.log" || true

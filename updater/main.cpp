@@ -3,11 +3,14 @@
 // package (both full paths). It waits for the program to close, checks the
 // package's signature, installs it all-or-nothing, restarts the program
 // with "afterupdate" and ends when the restarted program closes its window.
+// Without arguments but with HTTPVORLIN_SCREENSHOTS (a folder), it saves a
+// picture of its window at work there instead (tools/screenshots.sh).
 #include "platform/FileSystem.h"
 #include "updater/PatchSession.h"
 #include "updater/PatcherWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -21,6 +24,20 @@ void ShowError(QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, QApplication::applicationName(), text);
 }
 
+// The window as it looks half-way through a package, saved as a PNG.
+int SavePicture(TPatcherWindow& window, const QString& folder) {
+    window.SetFileText("Patching HTTPVorlin");
+    window.SetFileProgress(70);
+    window.SetPhaseText("Patching 3 files");
+    window.SetPhaseProgress(40);
+    QApplication::processEvents();
+    QDir().mkpath(folder);
+    const QString path = folder + "/patcher-window.png";
+    if (!window.grab().save(path)) return 1;
+    std::printf("screenshot %s\n", path.toLocal8Bit().constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -30,6 +47,8 @@ int main(int argc, char* argv[]) {
     TPatcherWindow window;
     window.show();
     const QStringList arguments = application.arguments();
+    const QString pictures = qEnvironmentVariable("HTTPVORLIN_SCREENSHOTS");
+    if (arguments.size() == 1 && !pictures.isEmpty()) return SavePicture(window, pictures);
     if (arguments.size() < 3) {
         ShowError(&window, QString("Wrong parameters! Correct:\r\n%1 <httpvorlin.exe> <updatefile.dat>")
                                .arg(QString::fromStdString(ExtractFileName(arguments.value(0).toStdString()))));

@@ -3,6 +3,8 @@
 // file behind and starts nothing.
 #include "platform/MessageQueue.h"
 #include "tests/e2e/support/NginxServer.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/updater/FolderSnapshot.h"
 #include "update/ProgUpdater.h"
 #include "updater/UpdatePackage.h"
 #include "updater/UpdateRelease.h"
@@ -58,6 +60,11 @@ protected:
         FSite = FRoot + "/site/";
         fs::create_directories(FProgram);
         fs::create_directories(FSite);
+        // Files beside the installation that an update must never touch.
+        fs::create_directories(FRoot + "/elsewhere/Updates");
+        Write(FRoot + "/elsewhere/HTTPVorlin", "another copy");
+        Write(FRoot + "/elsewhere/Updates/httpvorl32ge-2.0.dat", "not ours");
+        FOutside = std::make_unique<test::TFolderSnapshot>(FRoot, std::set<std::string>{"program", "site"});
         FKeys = GenerateKeyPair();
         Write(FProgram + kPublicKeyFile, ToHex(FKeys.Public.data(), 32));
         Write(FProgram + "updater", "#!/bin/sh\n");
@@ -79,6 +86,10 @@ protected:
         };
     }
     void TearDown() override {
+        if (FOutside) {
+            const test::TFolderSnapshot now(FRoot, {"program", "site"});
+            EXPECT_EQ(FOutside->DifferencesTo(now), "") << "nothing outside the program folder changes";
+        }
         FUpdater.reset();
         FServer.reset();
         if (!FRoot.empty()) fs::remove_all(FRoot);
@@ -111,6 +122,7 @@ protected:
     std::string FRoot, FProgram, FSite, FPackage;
     TKeyPair FKeys;
     std::unique_ptr<test::TNginxServer> FServer;
+    std::unique_ptr<test::TFolderSnapshot> FOutside;
     std::unique_ptr<TProgUpdater> FUpdater;
     TPumpingHost FHost;
     std::vector<std::string> FStarted, FErrors;
@@ -192,4 +204,35 @@ TEST_F(ProgUpdaterTest, RefusalsKeepNothingAndStartNothing) {
     fs::remove(FSite + "httpvorl32ge-2.0.dat");
     EXPECT_FALSE(FUpdater->DownloadUpdate());
     ExpectNothingKept();
+}
+
+// The server closes the connection half-way through the body: whatever
+// arrived is thrown away, and the patcher is not started.
+TEST_F(ProgUpdaterTest, ADownloadCutOffByTheServerKeepsNothing) {
+    Publish("2.0");
+    const auto answer = [](const std::string& body, size_t sent) {
+        return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body.substr(0, sent);
+    };
+    const auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string description = read(FSite + "httpvorl32ge-1.0.upd");
+    const std::string descriptionSignature = read(FSite + "httpvorl32ge-1.0.upd.sig");
+    test::TScriptedServer server;
+    FUpdater->UpdateHost = server.Url("/");
+    // A silent check whose description breaks off.
+    server.AddScript(test::TScript().ReadRequest().Send(answer(description, description.size() / 2)).Close());
+    EXPECT_FALSE(FUpdater->CheckForUpdate(false));
+    EXPECT_TRUE(UpdateFolder().empty());
+    // An interactive check: whole description, then half of the package.
+    server.AddScript(test::TScript::Reply(answer(description, description.size())));
+    server.AddScript(test::TScript::Reply(answer(descriptionSignature, descriptionSignature.size())));
+    server.AddScript(test::TScript().ReadRequest().Send(answer(FPackage, FPackage.size() / 2)).Close());
+    EXPECT_TRUE(FUpdater->CheckForUpdate(true));
+    EXPECT_EQ(FFound, "2.0");
+    EXPECT_EQ(server.Connections(), 4) << "the package's signature is not asked for";
+    ExpectNothingKept();
+    for (const std::string& name : UpdateFolder()) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
 }

@@ -1,5 +1,6 @@
 // Installing a package into a program folder: everything or nothing, and
 // never a file outside the folder.
+#include "tests/updater/FolderSnapshot.h"
 #include "updater/PackageInstaller.h"
 #include "updater/PatchData.h"
 #include "updater/PatchSession.h"
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <unistd.h>
 
 using namespace vorlin::updater;
@@ -28,8 +30,13 @@ protected:
         Write("Plugins/css.so", "old plugin");
         Write("readme.txt", "old readme");
         Write(FRoot + "/outside.txt", "outside", true);
+        FOutside = std::make_unique<vorlin::test::TFolderSnapshot>(FRoot, std::set<std::string>{"program"});
     }
-    void TearDown() override { fs::remove_all(FRoot); }
+    void TearDown() override {
+        EXPECT_EQ(FOutside->DifferencesTo(vorlin::test::TFolderSnapshot(FRoot, {"program"})), "")
+            << "nothing outside the program folder changes";
+        fs::remove_all(FRoot);
+    }
 
     void Write(const std::string& name, const std::string& content, bool absolute = false) {
         std::ofstream(absolute ? name : FDir + name, std::ios::binary) << content;
@@ -57,6 +64,7 @@ protected:
     }
 
     std::string FRoot, FDir;
+    std::unique_ptr<vorlin::test::TFolderSnapshot> FOutside;
     TSilentPatcherView FView;
 };
 
