@@ -230,7 +230,8 @@ void LanguageTest::SwitchRetranslatesTheRunningWindow() {
     QStringList items;
     for (QAction* item : menu->actions()) items << item->text() + (item->isChecked() ? "*" : "");
     QCOMPARE(items, QStringList({"Deutsch", "English*", "Sparse"}));
-    QCOMPARE(MenuTitles(w).mid(0, 5), QStringList({"&Project", "&Queue", "&Download", "E&xtras", "Languages"}));
+    QCOMPARE(MenuTitles(w).mid(0, 4), QStringList({"&Project", "&Queue", "&Download", "E&xtras"}));
+    QVERIFY(MenuTitles(w).contains("Dial-Up") && MenuTitles(w).contains("Languages"));
 
     // An untagged control keeps its caption under every language.
     auto* untagged = new QLabel("Untouched", &w);
@@ -241,7 +242,8 @@ void LanguageTest::SwitchRetranslatesTheRunningWindow() {
 
     menu->actions().at(0)->trigger();  // Deutsch, from the menu
     QCOMPARE(w.Languages().Current()->Name, std::string("Deutsch"));
-    QCOMPARE(MenuTitles(w).mid(0, 5), QStringList({"&Projekt", "&Warteschlange", "&Download", "&Extras", "Sprachen"}));
+    QCOMPARE(MenuTitles(w).mid(0, 4), QStringList({"&Projekt", "&Warteschlange", "&Download", "&Extras"}));
+    QVERIFY(MenuTitles(w).contains("Dail-Up") && MenuTitles(w).contains("Sprachen"));
     QCOMPARE(w.Actions().acStartDownload->text(), QString("Download starten"));
     QCOMPARE(w.Actions().acStartDownload->statusTip(), QString("Startet oder setzt den Download fort"));
     QCOMPARE(HeaderOf(w.Queue(), 2), QString("Letztes Update am"));
@@ -312,6 +314,9 @@ void LanguageTest::NoSwitchWhileADownloadRuns() {
     THttpGetForm& w = f.Open();
     int finished = 0;
     QObject::connect(&w, &THttpGetForm::RunHasFinished, [&finished] { ++finished; });
+    // The first download's silent update check serves messages until it is
+    // through, long enough for this short run to end: not wanted here.
+    w.Actions().miAutoCheckUpdate->setChecked(false);
     w.SelectNode(f.Node("/Projects/A"));
     w.PutInQueue();
     QVERIFY(w.RunExists());

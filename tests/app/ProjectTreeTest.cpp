@@ -52,7 +52,7 @@ class ProjectTreeTest : public QObject {
 private slots:
     void LoadsFoldersFirstAndOnlyExactProjectFiles();
     void CaptionsAreCleanedAndMadeUnique();
-    void RenameRefusesASiblingsCaptionAndMovesTheFiveFiles();
+    void RenameRefusesASiblingsCaptionAndMovesTheProjectFiles();
     void RenamingAFolderRenamesItsDirectory();
     void DeletingAProjectWithItsDownloadedFiles();
     void DeletingAFolderKeepsFilesThatAreNotOurs();
@@ -112,11 +112,11 @@ void ProjectTreeTest::CaptionsAreCleanedAndMadeUnique() {
     QVERIFY(DirectoryExists(home.PathOf("/Projects/News_Daily")));
 }
 
-void ProjectTreeTest::RenameRefusesASiblingsCaptionAndMovesTheFiveFiles() {
+void ProjectTreeTest::RenameRefusesASiblingsCaptionAndMovesTheProjectFiles() {
     TAppTestHome home;
     home.WriteProject("/Projects/One");
     home.WriteProject("/Projects/Two");
-    for (const char* suffix : {".prj.rules", ".prj.plugins", ".dat", ".dat.plugins"})
+    for (const char* suffix : {".prj.rules", ".prj.plugins", ".prj.manners", ".dat", ".dat.plugins"})
         home.WriteFile(home.PathOf("/Projects/One") + suffix);
     auto tree = MakeTree(home);
     TProjectNode* one = tree->Projects()->Children[0].get();
