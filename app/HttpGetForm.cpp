@@ -49,6 +49,7 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QSortFilterProxyModel>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -186,7 +187,9 @@ THttpGetForm::THttpGetForm(const TFormOptions& options, QWidget* parent)
     CreatePanels();
     CreateMenus();
     CreateTray();
-    resize(1100, 720);
+    // As wide as the screen allows, up to what shows every column whole.
+    const QRect screenArea = screen() ? screen()->availableGeometry() : QRect(0, 0, 1440, 900);
+    resize(std::min(1440, screenArea.width()), std::min(720, screenArea.height()));
 
     ReadLayouts();
     LoadProjectTree();
@@ -443,7 +446,7 @@ void THttpGetForm::CreatePanels() {
     FProjectTreeView->addActions({a.acPutInQueue, a.acNewProject, a.acNewDirectory, a.acNewTemplate, a.acRename,
                                   a.acDeleteProj, a.acProperties, a.acShowInformation, a.acShowStructure,
                                   a.acProjectReset, a.acSchedule});
-    FProjectTreeView->setMinimumWidth(270);
+    FProjectTreeView->setMinimumWidth(240);
     FProjectTreeView->header()->setStretchLastSection(false);
     FProjectTreeView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     FProjectTreeView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
@@ -465,7 +468,7 @@ void THttpGetForm::CreatePanels() {
     FQueueView->setDropIndicatorShown(true);
     FQueueView->setContextMenuPolicy(Qt::ActionsContextMenu);
     FQueueView->addActions({a.acDeleteFromQueue, a.acQueuePosUp, a.acQueuePosDown, a.acQueueStopped});
-    FQueueView->setMinimumWidth(270);
+    FQueueView->setMinimumWidth(240);
     FQueueView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     FQueueView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     FQueueView->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
@@ -505,7 +508,7 @@ void THttpGetForm::CreatePanels() {
         for (int row = first; row <= last; ++row) FStructureView->expand(FStructureSort->index(row, 0));
     });
     auto* structurePanel = new QWidget(this);
-    structurePanel->setMinimumWidth(400);
+    structurePanel->setMinimumWidth(300);
     auto* structureLayout = new QVBoxLayout(structurePanel);
     structureLayout->setContentsMargins(2, 2, 2, 2);
     structureLayout->addWidget(FStructureView);
@@ -547,7 +550,7 @@ void THttpGetForm::CreatePanels() {
         countersLayout->addWidget(caption);
         FCounters[i] = new QLabel(counters);
         FCounters[i]->setObjectName(kCounterNames[i]);
-        FCounters[i]->setMinimumWidth(60);
+        FCounters[i]->setMinimumWidth(44);  // six digits
         countersLayout->addWidget(FCounters[i]);
     }
     FProgressBars[0] = new QProgressBar(counters);
@@ -595,7 +598,6 @@ void THttpGetForm::CreatePanels() {
     QDockWidget* projects = dock("gbProjects", tgBoxProjects, FProjectTreeView, Qt::LeftDockWidgetArea);
     QDockWidget* queue = dock("gbQueue", tgBoxQueue, FQueueView, Qt::LeftDockWidgetArea);
     QDockWidget* structure = dock("gbStructure", tgBoxStructure, structurePanel, Qt::RightDockWidgetArea);
-    (void)structure;
     splitDockWidget(projects, queue, Qt::Vertical);
 
     // Status bar: panel 0 status, 1 rate, 2 spare; the second overall bar.

@@ -90,6 +90,10 @@ void THttpGetForm::StartUp() {
     FStartedUp = true;
     Guard("Error in StartUp ()", [&] {
         DebugLog(windowTitle().toStdString());
+        // The structure panel's minimum fits a 1280-pixel screen; once shown
+        // it is made wider, so that file names show whole (a saved docking
+        // layout, read with the settings, wins).
+        if (auto* box = findChild<QDockWidget*>("gbStructure")) resizeDocks({box}, {400}, Qt::Horizontal);
         LoadSettings();
         BuildLanguageMenu();
         ImportBookmarksAtStartUp();
