@@ -104,6 +104,7 @@ public:
     int NearestTimerMs();
     void ArmTimerFd();
     void SignalWake();
+    void WakeForeignLoopForChange();
     void ArmLateWake();
     void RememberLateReceiver(std::weak_ptr<TThreadQueue> receiver);
     void WakeIfLate();
@@ -248,6 +249,19 @@ TThreadQueue::~TThreadQueue() {
 void TThreadQueue::SignalWake() {
     uint64_t one = 1;
     RetryEintr([&] { return static_cast<int>(write(FWakeFd, &one, sizeof one)); });
+}
+
+// A foreign loop applies watch and timer changes only in a turn of its own;
+// one made outside a turn (a menu command that starts a transfer) wakes the
+// loop, or the change would wait for unrelated work to arrive.
+void TThreadQueue::WakeForeignLoopForChange() {
+    if (!FForeignLoop) return;
+    {
+        std::lock_guard<std::mutex> g(FLock);
+        if (FWake == TWakeState::wsNow) return;
+        FWake = TWakeState::wsNow;
+    }
+    SignalWake();
 }
 
 void TThreadQueue::ArmLateWake() {
@@ -480,6 +494,7 @@ bool TThreadQueue::SetTimer(THandle target, uintptr_t id, uint32_t intervalMs) {
     t.Pending = false;
     if (wasPending)
         Purge([&](const TMsg& m) { return m.Message == WM_TIMER && m.Target == target && m.WParam == id; });
+    WakeForeignLoopForChange();
     return true;
 }
 
@@ -623,6 +638,7 @@ bool TThreadQueue::AsyncSelect(int fd, THandle target, uint32_t message, uint32_
     w.Armed = events;
     w.Finished = false;
     FDirty.push_back(fd);
+    WakeForeignLoopForChange();
     return true;
 }
 
@@ -633,6 +649,7 @@ void TThreadQueue::Reenable(int fd, uint32_t event) {
     if (w.Finished || !(w.Wanted & event) || (w.Armed & event)) return;
     w.Armed |= event;
     FDirty.push_back(fd);
+    WakeForeignLoopForChange();
 }
 
 } // namespace

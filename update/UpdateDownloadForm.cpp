@@ -2,7 +2,6 @@
 
 #include "app/texts/Tagging.h"
 #include "app/texts/Texts.h"
-#include "platform/MessageQueue.h"
 #include "update/UpdateTexts.h"
 
 #include <QGridLayout>
@@ -10,7 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vorlin::update {
@@ -62,10 +60,6 @@ bool TQtUpdateDialogHost::ShowModal(TUpdateDownload& download) {
     if (download.EndedOk) return true;
     TfmUpdateDownload dialog(download, FParent);
     if (OnShown) OnShown(dialog);
-    // The transfer was started outside the thread's message pump (a menu
-    // command, a timer): its socket and timers join the queue's descriptor
-    // only on the pump's next turn, which the dialog's own loop makes at once.
-    QTimer::singleShot(0, &dialog, [] { ProcessPendingMessages(); });
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -453,8 +453,11 @@ TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
     EXPECT_TRUE(readable(0));
     EXPECT_TRUE(ProcessPendingMessages());
     EXPECT_EQ(handled, 2);
+    // A timer set outside a turn of the loop (a menu command) wakes it, so
+    // that the next turn arms the descriptor for the timer.
     SetTimer(h, 9, 20);
-    ProcessPendingMessages();  // arms the descriptor for the timer
+    EXPECT_TRUE(readable(0));
+    ProcessPendingMessages();
     EXPECT_TRUE(readable(5000));
     for (int i = 0; i < 100 && ticks == 0; ++i) {
         ProcessPendingMessages();
@@ -469,5 +472,47 @@ TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
     EXPECT_EQ(handled, 3);
     TMsg m;
     EXPECT_TRUE(PeekMessage(m, 0, WM_QUIT, WM_QUIT, false));
+    DrainQueue();
+}
+
+// A socket watched from outside a turn of the foreign loop (a transfer a
+// menu command starts) is reported without any other work waking the loop.
+TEST(MessageQueue, ForeignLoopSeesASocketWatchedOutsideItsTurn) {
+    DrainQueue();
+    ProcessPendingMessages();
+    int fd = QueueDescriptor();
+    auto readable = [fd](int ms) {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, ms) == 1;
+    };
+    EXPECT_FALSE(readable(0));
+    int sv[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, sv), 0);
+    ASSERT_EQ(write(sv[1], "x", 1), 1);
+    uint32_t events = 0;
+    TMessageTarget t([&](TMsg& m) -> intptr_t {
+        if (m.Message == WM_USER + 5) events |= WSAGetSelectEvent(m.LParam);
+        return 0;
+    });
+    AsyncSelect(sv[0], t.Handle(), WM_USER + 5, FD_READ | FD_CLOSE);
+    for (int turn = 0; turn < 10 && !(events & FD_READ); ++turn) {
+        ASSERT_TRUE(readable(5000)) << "the loop was not woken in turn " << turn;
+        ProcessPendingMessages();
+    }
+    EXPECT_TRUE(events & FD_READ);
+    // Read again: re-enabled outside a turn, the next byte is reported too.
+    char c;
+    ASSERT_EQ(read(sv[0], &c, 1), 1);
+    events = 0;
+    ASSERT_EQ(write(sv[1], "y", 1), 1);
+    ReenableSelectEvent(sv[0], FD_READ);
+    for (int turn = 0; turn < 10 && !(events & FD_READ); ++turn) {
+        ASSERT_TRUE(readable(5000)) << "the loop was not woken in turn " << turn;
+        ProcessPendingMessages();
+    }
+    EXPECT_TRUE(events & FD_READ);
+    AsyncSelect(sv[0], t.Handle(), 0, 0);
+    close(sv[0]);
+    close(sv[1]);
     DrainQueue();
 }
