@@ -597,7 +597,7 @@ void THttpGetForm::CreatePanels() {
     };
     QDockWidget* projects = dock("gbProjects", tgBoxProjects, FProjectTreeView, Qt::LeftDockWidgetArea);
     QDockWidget* queue = dock("gbQueue", tgBoxQueue, FQueueView, Qt::LeftDockWidgetArea);
-    QDockWidget* structure = dock("gbStructure", tgBoxStructure, structurePanel, Qt::RightDockWidgetArea);
+    dock("gbStructure", tgBoxStructure, structurePanel, Qt::RightDockWidgetArea);
     splitDockWidget(projects, queue, Qt::Vertical);
 
     // Status bar: panel 0 status, 1 rate, 2 spare; the second overall bar.

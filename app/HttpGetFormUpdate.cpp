@@ -47,6 +47,7 @@ void THttpGetForm::CreateUpdater() {
     FUpdater = std::make_unique<update::TProgUpdater>(ExecutableDirectory(),
                                                      std::filesystem::read_symlink("/proc/self/exe").string());
     FUpdater->UpdateHost = kDefaultUpdateHost;
+    FUpdater->RestartArguments = {"--home", FHome};
     FUpdater->DialogHost = FUpdateDialogs.get();
     // Other events of the window go on while a hidden check waits.
     FUpdater->PumpMessages = [] {

@@ -252,7 +252,9 @@ void TProgUpdater::StartPatcher() {
         Report("The update patcher " + patcher + " is missing; the update can't be installed", false);
         return;
     }
-    if (!StartProgram(patcher, {FRunningProgram, package}))
+    std::vector<std::string> arguments = {FRunningProgram, package};
+    arguments.insert(arguments.end(), RestartArguments.begin(), RestartArguments.end());
+    if (!StartProgram(patcher, arguments))
         Report("The update patcher " + patcher + " could not be started", false);
 }
 

@@ -65,6 +65,9 @@ public:
     std::function<void()> PumpMessages;
     // Starts a program detached.
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> StartProgram;
+    // Handed to the patcher, which restarts the program with them after
+    // "afterupdate" (the program's --home), so the user keeps their home.
+    std::vector<std::string> RestartArguments;
     // How long a hidden transfer may take.
     int SilentTimeoutMs = 15000;
     // Bound on renaming the running patcher to ".bak" in FinishUpdate.

@@ -74,8 +74,10 @@ void TPatchSession::ApplyPackage(const std::string& packagePath) {
     installer.Install(package);
 }
 
-bool TPatchSession::RestartMainProgram(const std::string& mainProgram) {
-    return StartDetached(mainProgram, {"afterupdate"});
+bool TPatchSession::RestartMainProgram(const std::string& mainProgram, const std::vector<std::string>& arguments) {
+    std::vector<std::string> restart = {"afterupdate"};
+    restart.insert(restart.end(), arguments.begin(), arguments.end());
+    return StartDetached(mainProgram, restart);
 }
 
 } // namespace vorlin::updater

@@ -6,6 +6,7 @@
 #include "updater/PatcherView.h"
 
 #include <string>
+#include <vector>
 
 namespace vorlin::updater {
 
@@ -32,8 +33,9 @@ public:
     // reads it and installs it all-or-nothing. Throws EUpdateError.
     void ApplyPackage(const std::string& packagePath);
 
-    // Starts the main program with " afterupdate"; false when it can't.
-    bool RestartMainProgram(const std::string& mainProgram);
+    // Starts the main program with "afterupdate" and the arguments the
+    // program gave the patcher for it; false when it can't.
+    bool RestartMainProgram(const std::string& mainProgram, const std::vector<std::string>& arguments = {});
 
     // Tests shorten the wait between looks for the other programs.
     int PollIntervalMs = 50;

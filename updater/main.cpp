@@ -57,6 +57,9 @@ int main(int argc, char* argv[]) {
     window.Publish();
     const std::string mainProgram = arguments[1].toStdString();
     const std::string package = arguments[2].toStdString();
+    // What the program asks to be restarted with (its --home).
+    std::vector<std::string> restartArguments;
+    for (qsizetype i = 3; i < arguments.size(); ++i) restartArguments.push_back(arguments[i].toStdString());
     TPatchSession session(ExecutableDirectory(), window);
     try {
         session.CheckMainProgram(mainProgram);
@@ -67,7 +70,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     window.SetPhaseProgress(100);
-    if (!session.RestartMainProgram(mainProgram)) {
+    if (!session.RestartMainProgram(mainProgram, restartArguments)) {
         ShowError(&window, QString("The update was installed, but %1 could not be started again")
                                .arg(QString::fromStdString(mainProgram)));
         return 1;

@@ -141,13 +141,17 @@ TEST_F(ProgUpdaterTest, ACheckFindsDownloadsAndStartsThePatcher) {
     // The description is kept: the next check asks the server nothing.
     const int requests = FServer->LoggedRequests();
     FDownload = true;
+    FUpdater->RestartArguments = {"--home", "/users/someone/vorlin/"};
     EXPECT_TRUE(FUpdater->CheckForUpdate(true));
     EXPECT_EQ(FServer->RequestCount("/httpvorl32ge-1.0.upd"), 1);
     EXPECT_EQ(FServer->LoggedRequests(), requests + 2) << "only the package and its signature";
-    ASSERT_EQ(FStarted.size(), 3u) << (FErrors.empty() ? "" : FErrors[0]);
+    // The patcher gets the program, the package, and what the program is to be restarted with.
+    ASSERT_EQ(FStarted.size(), 5u) << (FErrors.empty() ? "" : FErrors[0]);
     EXPECT_EQ(FStarted[0], FProgram + "updater");
     EXPECT_EQ(FStarted[1], FProgram + "HTTPVorlin");
     EXPECT_EQ(FStarted[2], FProgram + "Updates/httpvorl32ge-2.0.dat");
+    EXPECT_EQ(FStarted[3], "--home");
+    EXPECT_EQ(FStarted[4], "/users/someone/vorlin/");
     EXPECT_TRUE(FErrors.empty());
     std::ifstream in(FStarted[2], std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), FPackage);

@@ -137,8 +137,9 @@ TEST(UpdateInstallationTest, CheckDownloadPatchRestartAndFinish) {
     if (!test::NginxAvailable()) GTEST_SKIP() << "nginx is not installed";
     char pattern[] = "/tmp/vorlin-update-install-XXXXXX";
     const fs::path root = mkdtemp(pattern);
-    const fs::path program = root / "program", site = root / "site", run = root / "run", user = root / "user";
-    for (const fs::path& folder : {program, site, run, user}) fs::create_directories(folder);
+    const fs::path program = root / "program", site = root / "site", run = root / "run", user = root / "user",
+                   home = root / "home";
+    for (const fs::path& folder : {program, site, run, user, home}) fs::create_directories(folder);
     fs::permissions(run, fs::perms::owner_all, fs::perm_options::replace);
     SetInterProcessDirectoryForTests((run / "HTTPVorlin").string());
 
@@ -167,7 +168,7 @@ TEST(UpdateInstallationTest, CheckDownloadPatchRestartAndFinish) {
                     "UpdateExists=1\r\nNewVersion=99.0\r\nChanges=faster;safer\r\nDatFile=httpvorl32ge-99.0.dat\r\n", keys);
     WriteSignedFile((site / "httpvorl32ge-99.0.dat").string(), WritePackage(package), keys);
     test::TNginxServer server(site.string());
-    const test::TFolderSnapshot outsideBefore(root, {"program", "site", "run"});
+    const test::TFolderSnapshot outsideBefore(root, {"program", "site", "run", "home"});
 
     // This test plays the scheduler, a companion the patcher waits for too.
     bool closeAsked = false;
@@ -189,7 +190,7 @@ TEST(UpdateInstallationTest, CheckDownloadPatchRestartAndFinish) {
     };
     TProcessFamily family;
     const pid_t first = family.Spawn(
-        {(program / "HTTPVorlin").string(), "--home", program.string()},
+        {(program / "HTTPVorlin").string(), "--home", home.string()},
         ProgramEnvironment({"XDG_RUNTIME_DIR=" + run.string(), "QT_QPA_PLATFORM=offscreen", "HOME=" + user.string(),
                             "HTTPVORLIN_UPDATE_HOST=" + server.BaseURL(), "HTTPVORLIN_UPDATE_NOW=1"}));
     ASSERT_GT(first, 0);
@@ -197,6 +198,8 @@ TEST(UpdateInstallationTest, CheckDownloadPatchRestartAndFinish) {
     ASSERT_TRUE(PumpUntil([&] { return closeAsked; }, 20000))
         << "the patcher runs and, once the main program has gone, asks the companion to close" << evidence();
     EXPECT_EQ(FindWindowByClass("THttpGetForm"), 0u) << "the first main program has closed";
+    // What the restarted program writes at its close shows which home it uses.
+    fs::remove(home / "HttpVorlin.ini");
     EXPECT_TRUE(fs::exists(program / "Updates/httpvorl32ge-99.0.dat")) << "the verified package";
     EXPECT_EQ(Read(program / "readme.txt"), oldData) << "nothing changes while a program runs";
     // The restarted program checks again: the server offers nothing more.
@@ -222,7 +225,9 @@ TEST(UpdateInstallationTest, CheckDownloadPatchRestartAndFinish) {
     if (TRemoteWindow restarted = FindWindowByClass("THttpGetForm")) PostRemoteMessage(restarted, WM_SYSCOMMAND, SC_CLOSE);
     EXPECT_TRUE(PumpUntil([&] { return family.AllEnded(); }, 30000));
     EXPECT_EQ(family.Failures, 0);
-    EXPECT_EQ(outsideBefore.DifferencesTo(test::TFolderSnapshot(root, {"program", "site", "run"})), "")
+    EXPECT_TRUE(fs::exists(home / "HttpVorlin.ini")) << "the restarted program keeps the home it was started with";
+    EXPECT_FALSE(fs::exists(program / "HttpVorlin.ini"));
+    EXPECT_EQ(outsideBefore.DifferencesTo(test::TFolderSnapshot(root, {"program", "site", "run", "home"})), "")
         << "nothing outside the program folder changes";
     fs::remove_all(root);
 }
