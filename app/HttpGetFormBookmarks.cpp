@@ -119,17 +119,10 @@ void THttpGetForm::FavoritesClick(const std::string& caption, const std::string&
             }
             return;
         }
-        // FIXME: with projects from templates, the template flow makes this
-        // project (it takes the caption as the name).
-        TProjectNode* selected = SelectedNode();
-        TProjectNode* folder = !selected || FTree->IsUnderTemplates(selected) ? FTree->QuickProjects()
-                                                                              : FTree->FolderOf(selected);
-        TProjectNode* node = FTree->NewProject(folder, caption.empty() ? Text(mtNewProject) : caption);
-        node->Project->URL = url;
-        node->Project->SaveToFile(FTree->BasePath(node) + ".prj");
-        FTreeModel->NodeChanged(node);
-        FProjectTreeView->expand(FTreeSort->mapFromSource(FTreeModel->IndexOf(folder)));
-        SelectNode(node);
+        // A new project comes from a template, as every project made from
+        // an address does; the bookmark's caption is its name.
+        if (TProjectNode* node = CreateProjFromTemplate(url, caption))
+            FProjectTreeView->expand(FTreeSort->mapFromSource(FTreeModel->IndexOf(FTree->FolderOf(node))));
     });
 }
 

@@ -97,6 +97,7 @@ private slots:
     void UrlCandidates();
     void ViewingThroughCompanionOrFromDisk();
     void AddressesFromTheCommandLineAndASecondStart();
+    void ABookmarkChosenBecomesAProjectFromATemplate();
 };
 
 void TemplateFlowTest::FromNoTemplateToAProject() {
@@ -576,6 +577,45 @@ void TemplateFlowTest::AddressesFromTheCommandLineAndASecondStart() {
     f.Dialogs.Inputs = {std::string("Direct")};
     w.OpenUrl("http://direct.invalid/");
     QVERIFY(f.Node("/Quick Projects/Direct"));
+}
+
+void TemplateFlowTest::ABookmarkChosenBecomesAProjectFromATemplate() {
+    TWindowFixture f;
+    f.Home.WriteProject("/Projects/Known", "http://known.invalid/");
+    f.Home.WriteProject("/Templates/Deep", "http://template.invalid/");
+    THttpGetForm& w = f.Open();
+    TOpened opened;
+    // A bookmark of a known project: the question; No changes nothing.
+    const auto before = Snapshot(f);
+    f.Dialogs.Answers = {TAnswer::anNo};
+    w.FavoritesClick("Known site", "http://known.invalid/");
+    QCOMPARE(f.Dialogs.Questions.back(),
+             std::string("Ein Projekt mit dieser URL existiert bereits, wollen sie es im Browser starten?"));
+    QVERIFY(f.Dialogs.TemplateLists.empty());
+    QCOMPARE(Snapshot(f), before);
+    // A new address: the template is chosen, the directory asked, and the
+    // caption names the project without a question.
+    const std::string target = f.Home.Home() + "docs";
+    f.Dialogs.OnChooseTemplate = [](const std::vector<std::string>& list, int& row) {
+        return list == std::vector<std::string>{"Deep"} ? Choose(0, row) : TTemplateChoice::tcCancel;
+    };
+    f.Dialogs.Directories = {target};
+    const size_t inputs = f.Dialogs.InputCaptions.size();
+    w.FavoritesClick("Python: Docs", "http://docs.invalid/3/");
+    QCOMPARE(f.Dialogs.InputCaptions.size(), inputs);
+    TProjectNode* node = f.Node("/Quick Projects/Python_ Docs");
+    QVERIFY(node);
+    QCOMPARE(w.SelectedNode(), node);
+    const auto stored = Loaded(f.Home.PathOf("/Quick Projects/Python_ Docs") + ".prj");
+    QCOMPARE(stored->URL, std::string("http://docs.invalid/3/"));
+    QCOMPARE(stored->Destination, target);
+    // Cancelled at the template: no project.
+    const auto made = Snapshot(f);
+    f.Dialogs.OnChooseTemplate = [](const std::vector<std::string>&, int&) { return TTemplateChoice::tcCancel; };
+    w.FavoritesClick("Other", "http://other.invalid/");
+    QCOMPARE(Snapshot(f), made);
+    QVERIFY(opened.Paths.empty());
+    QVERIFY(f.Close());
 }
 
 QTEST_MAIN(TemplateFlowTest)
