@@ -29,7 +29,7 @@ void PrintLines(const TDownloadLinks& links, double version) {
                     LinkKindName(l->Kind), LinkTypeName(l->LinkType), l->Level, l->Size,
                     l->MimeType.empty() ? "-" : PrintableText(l->MimeType).c_str(),
                     PrintableText(HideURLPasswords(l->FullURL())).c_str(),
-                    PrintableText(l->LocalDir + l->LocalFileName).c_str());
+                    PrintableText(l->LocalDir() + l->LocalFileName).c_str());
     }
     std::printf("# %d links, file version %.2f\n", links.Count(), version);
 }
@@ -52,8 +52,8 @@ void PrintJson(const TDownloadLinks& links, double version, const std::string& e
                     index ? "," : "", index, LinkStateName(l->State), LinkKindName(l->Kind),
                     LinkTypeName(l->LinkType), l->Level, l->ExternalLevel, l->Size,
                     JsonString(l->MimeType).c_str(), JsonString(HideURLPasswords(l->FullURL())).c_str(),
-                    JsonString(HideURLPasswords(l->Server)).c_str(), JsonString(l->Path).c_str(),
-                    JsonString(l->LocalDir).c_str(), JsonString(l->LocalFileName).c_str(),
+                    JsonString(HideURLPasswords(l->Server())).c_str(), JsonString(l->Path).c_str(),
+                    JsonString(l->LocalDir()).c_str(), JsonString(l->LocalFileName).c_str(),
                     JsonString(l->ScopeDir).c_str(), JsonString(l->TagName).c_str(),
                     l->LastModified == 0 ? "null" : JsonString(DateText(l->LastModified)).c_str(),
                     l->Forced ? "true" : "false",

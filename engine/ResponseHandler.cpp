@@ -141,7 +141,7 @@ void TResponseHandler::LocationChanged(TRunClient& client, bool& follow) {
         }
         TDownloadLink* target = client.Html().AddRedirectTarget(*link, location);
         if (target && target != link && target->State == lsPending)
-            target->RedirectHops = std::max(target->RedirectHops, link->RedirectHops + 1);
+            target->RedirectHops = std::max<int16_t>(target->RedirectHops, static_cast<int16_t>(link->RedirectHops + 1));
         // A directory URL redirected to itself with a "/" is not a copy.
         if (target && target != link && !SameText(location, old + "/")) FRun.RecordRedirect(target, link);
     } catch (const std::exception& e) {

@@ -113,9 +113,9 @@ void TDownloadRun::StartUp() {
     // 9: the start of the scope.
     FReport.Status(RunText(609));
     TDownloadLink* first = FProject.Links->First();
-    FProject.StartServer = first->Server;
+    FProject.StartServer = first->Server();
     FProject.StartDocument = first->Path;
-    FProject.StartDomain = DomainOfRoot(first->Server);
+    FProject.StartDomain = DomainOfRoot(first->Server());
     FProject.RunSize = 0;
     FProject.DownloadedCount = 0;
     FProject.LastDownloadDate = Date();
@@ -203,10 +203,10 @@ void TDownloadRun::CreateStartLink() {
     bool invalid = false;
     std::string name = URLToLocalName(link->Path, FProject.InvalidCharReplacement(), true, invalid);
     link->Invalid = invalid;
-    size_t prefix = FProject.TargetDir.size() + link->LocalDir.size();
+    size_t prefix = FProject.TargetDir.size() + link->LocalDir().size();
     if (prefix + name.size() > kMaxLocalPath) name = name.substr(0, prefix < 256 ? 256 - prefix : 0) + "000";
     link->LocalFileName = name;
-    ForceDirectoriesConfined(FProject.TargetDir, HostPathBelow(FProject.TargetDir, link->LocalDir));
+    ForceDirectoriesConfined(FProject.TargetDir, HostPathBelow(FProject.TargetDir, link->LocalDir()));
     link->Forced = FProject.ProjectMode == pmHalfAutomatic;
     link->SendCredentials = FProject.UseAutentfication;
     FOwnsLinkData = true;

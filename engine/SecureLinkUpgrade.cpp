@@ -11,8 +11,8 @@ namespace vorlin {
 int UpgradeSecureLinks(TDownloadProject& project) {
     int turned = 0;
     for (TDownloadLink* link : *project.Links) {
-        if (link->Kind != lkOtherScheme || !link->Path.empty() || HttpSchemeOf(link->Server) != "https") continue;
-        const std::string url = link->Server;
+        if (link->Kind != lkOtherScheme || !link->Path.empty() || HttpSchemeOf(link->Server()) != "https") continue;
+        const std::string url = link->Server();
         const int third = PosOfNth("/", url, 3);
         if (third > static_cast<int>(url.size()) || url.find('#') != std::string::npos || EncodeURL(url) != url)
             continue;

@@ -87,7 +87,7 @@ private:
         std::vector<TDownloadLink*> Held;
     };
 
-    TServer& ServerOf(const TDownloadLink& link) { return ServerOf(link.Server); }
+    TServer& ServerOf(const TDownloadLink& link) { return ServerOf(link.Server()); }
     TServer& ServerOf(const std::string& serverRoot);
     void Hold(TServer& server, TDownloadLink& link);
     void FetchRobots(TServer& server);

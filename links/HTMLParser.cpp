@@ -520,7 +520,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
                 // Kept from link to link: the page's URL is the same for all of them.
-                FPageURL.assign(FPage->Server).append(FPage->Path);
+                FPageURL.assign(FPage->Server()).append(FPage->Path);
                 full = ResolveURL(FPageURL, linkText);
             }
             rootLength = SplitServerRoot(full);
@@ -558,7 +558,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         link->SetServer(url.substr(0, rootLength));
         link->Path.assign(url, rootLength);
         link->Anchor = anchor;
-        if (FPage && !baseResolved && SameServer(link->Server, FPage->Server)) link->ScopeDir = FPage->ScopeDir;
+        if (FPage && !baseResolved && SameServer(link->Server(), FPage->Server())) link->ScopeDir = FPage->ScopeDir;
         bool invalid = false;
         link->LocalFileName =
             URLToLocalName(link->Path, FProject.InvalidCharReplacement(), true, invalid);

@@ -53,11 +53,11 @@ const std::string& PagePathOf(const TDownloadLink& page) {
         std::string LocalDir, LocalFileName, Path;
     };
     thread_local TLast last;
-    if (last.Page != &page || last.LocalDir != page.LocalDir || last.LocalFileName != page.LocalFileName) {
+    if (last.Page != &page || last.LocalDir != page.LocalDir() || last.LocalFileName != page.LocalFileName) {
         last.Page = &page;
-        last.LocalDir = page.LocalDir;
+        last.LocalDir = page.LocalDir();
         last.LocalFileName = page.LocalFileName;
-        last.Path = StoredPathOf(page.LocalDir, page.LocalFileName);
+        last.Path = StoredPathOf(page.LocalDir(), page.LocalFileName);
     }
     return last.Path;
 }
@@ -69,19 +69,19 @@ std::string InvalidCharReplacement(const TDownloadProject& project) {
 }
 
 std::string FitLocalName(const TDownloadLink& link, const TDownloadProject& project) {
-    size_t prefix = project.TargetDir.size() + link.LocalDir.size();
+    size_t prefix = project.TargetDir.size() + link.LocalDir().size();
     if (prefix + link.LocalFileName.size() <= kMaxPath) return link.LocalFileName;
     std::string cut = link.LocalFileName.substr(0, prefix < kCutPath ? kCutPath - prefix : 0);
     for (int n = 0; n < 1000; ++n) {
         std::string candidate = cut + Format("%.3d", n);
-        if (!project.Links->LocalNameTaken(link.Server, candidate)) return candidate;
+        if (!project.Links->LocalNameTaken(link.Server(), candidate)) return candidate;
     }
     return cut;
 }
 
 std::string LocalRelativeLink(const TDownloadLink& page, const TDownloadLink& target,
                               const TDownloadProject&) {
-    return RelativeLocalPath(page, target.LocalDir, target.LocalFileName) + target.Anchor;
+    return RelativeLocalPath(page, target.LocalDir(), target.LocalFileName) + target.Anchor;
 }
 
 std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targetLocalDir,

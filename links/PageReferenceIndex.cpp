@@ -35,7 +35,7 @@ bool TPageReferenceIndex::Contains(const TEntry& entry, const TDownloadLink* lin
 void TPageReferenceIndex::Restart(TEntry& entry, TDownloadLink& page) {
     entry.Page = &page;
     entry.Twin = nullptr;
-    entry.URL.assign(page.Server).append(page.Path);
+    entry.URL.assign(page.Server()).append(page.Path);
     entry.TwinURL.clear();
     entry.Sources.clear();
     entry.Links.Clear();
@@ -53,9 +53,9 @@ void TPageReferenceIndex::Clear() {
 namespace {
 
 bool IsURLOf(const std::string& url, const TDownloadLink& link) {
-    return url.size() == link.Server.size() + link.Path.size() &&
-           url.compare(0, link.Server.size(), link.Server) == 0 &&
-           url.compare(link.Server.size(), std::string::npos, link.Path) == 0;
+    return url.size() == link.Server().size() + link.Path.size() &&
+           url.compare(0, link.Server().size(), link.Server()) == 0 &&
+           url.compare(link.Server().size(), std::string::npos, link.Path) == 0;
 }
 
 TDownloadLink* FindTwin(const TDownloadLinks& links, const std::string& twinURL,

@@ -123,7 +123,7 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
             std::vector<TReferenceReplacement>& list = byPage[page];
             list.push_back({now, to});
             if (target.OldName)
-                list.push_back({LocalReferenceText(*page, target.Link->LocalDir, *target.OldName), to});
+                list.push_back({LocalReferenceText(*page, target.Link->LocalDir(), *target.OldName), to});
             if (target.WasAbsolute || target.Stand) list.push_back({absolute, to});
         }
     }

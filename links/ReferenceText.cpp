@@ -72,7 +72,7 @@ std::string EncodeLocalReference(std::string path) {
 }
 
 std::string LocalReferenceText(const TDownloadLink& page, const TDownloadLink& target) {
-    return EncodeLocalReference(RelativeLocalPath(page, target.LocalDir, target.LocalFileName));
+    return EncodeLocalReference(RelativeLocalPath(page, target.LocalDir(), target.LocalFileName));
 }
 
 std::string LocalReferenceText(const TDownloadLink& page, const std::string& targetLocalDir,

@@ -68,13 +68,13 @@ bool GiveTypeExtension(TDownloadLink& link, const TDownloadProject& project, con
     const std::string extension = TypeExtensionFor(link.LocalFileName, mimeType);
     if (extension.empty()) return false;
     std::string base = link.LocalFileName;
-    const size_t prefix = project.TargetDir.size() + link.LocalDir.size();
+    const size_t prefix = project.TargetDir.size() + link.LocalDir().size();
     const size_t room = prefix + extension.size() + 3 < kMaxPath ? kMaxPath - prefix - extension.size() - 3 : 0;
     if (prefix + base.size() + extension.size() > kMaxPath) base.resize(room);
     // Another link of the server may hold the name already (page?x and
     // page?x.html): a counter keeps them apart.
     std::string name = base + extension;
-    for (int n = 0; n < 1000 && project.Links && project.Links->LocalNameTaken(link.Server, name); ++n)
+    for (int n = 0; n < 1000 && project.Links && project.Links->LocalNameTaken(link.Server(), name); ++n)
         name = base + Format("%.3d", n) + extension;
     link.SetLocalFileName(name);
     return true;

@@ -46,7 +46,7 @@ void DeleteDownloadedFiles(TDownloadProject& project, const TProgramSettings& se
     };
     std::set<std::string, decltype(deeperFirst)> directories(deeperFirst);
     for (TDownloadLink* link = project.Links->Last(); link; link = project.Links->Prev(link)) {
-        std::string path = HostPathBelow(base, link->LocalDir + link->LocalFileName);
+        std::string path = HostPathBelow(base, link->LocalDir() + link->LocalFileName);
         // Never through a link inside the target: it could lead anywhere.
         if (!path.empty() && path.back() != '/') DeleteFileConfined(base, path);
         std::string dir = ExtractFilePath(path);

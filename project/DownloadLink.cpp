@@ -38,11 +38,11 @@ int64_t FreeBytesForProject(const TDownloadProject& project) {
 } // namespace
 
 void TDownloadLink::SetServer(const std::string& server) {
-    Server = server;
     // Links of a link data file from before ports were part of the local
     // directory keep the directory their files lie in.
     const TDownloadLinks* list = FOwner ? FOwner : Project && Project->Links ? Project->Links.get() : nullptr;
-    LocalDir = LocalDirOfServer(server, !(list && list->LegacyLocalDirs));
+    const bool withPort = !(list && list->LegacyLocalDirs);
+    if (!FRoot.Is(server, withPort)) FRoot = TSharedServerRoot(server, withPort);
     if (FOwner) FOwner->LocalNameChanged(*this);
 }
 
@@ -78,13 +78,13 @@ bool TDownloadLink::IsOutOfScope() {
     switch (project.ScopeMode) {
     // http and https of one host count as one server (and one domain).
     case smStayInDirectory:
-        inside = Path.compare(0, ScopeDir.size(), ScopeDir) == 0 && SameServer(Server, project.StartServer);
+        inside = Path.compare(0, ScopeDir.size(), ScopeDir) == 0 && SameServer(Server(), project.StartServer);
         break;
     case smStayOnServer:
-        inside = SameServer(Server, project.StartServer);
+        inside = SameServer(Server(), project.StartServer);
         break;
     case smStayInDomain:
-        inside = SameDomain(Server, project.StartServer, project.StartDomain);
+        inside = SameDomain(Server(), project.StartServer, project.StartDomain);
         break;
     }
     if (inside) return false;

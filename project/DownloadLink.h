@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 #include "links/LinkTypes.h"
 #include "project/CriticalSection.h"
+#include "project/SharedServerRoot.h"
 
 #include <cstdint>
 #include <string>
@@ -31,8 +32,10 @@ public:
     // flags, which fill the bytes after the small integers: a run holds a
     // hundred thousand links and more, so every padding byte counts.
     TDownloadProject* Project;    // owner, not owned
-    std::string LocalDir;         // host part of Server + "\"
-    std::string Server;           // "http://host/"; the whole URL for other kinds
+    // Server: "http://host/"; the whole URL for other kinds. LocalDir: the
+    // host part of Server + "\". Both shared by the links of one root.
+    const std::string& Server() const { return FRoot.Server(); }
+    const std::string& LocalDir() const { return FRoot.LocalDir(); }
     std::string Path;             // after the root's "/", percent-encoded, query included
     std::string LocalFileName;    // below LocalDir, "\" separated
     std::string MimeType;         // content type of the last response
@@ -59,7 +62,7 @@ public:
     TLinkTreeNode* TreeNode = nullptr; // URL tree node holding the link
     // Redirects in a row that led to this link in this run (not stored): a
     // chain of ever-new addresses ends when it gets too long.
-    int32_t RedirectHops = 0;
+    int16_t RedirectHops = 0;
     bool Excluded = false;        // set by a rule action
 
     void Lock() { FLock.lock(); }
@@ -68,7 +71,7 @@ public:
     // Sets Server and derives LocalDir from its host.
     void SetServer(const std::string& server);
     // Server + Path.
-    std::string FullURL() const { return Server + Path; }
+    std::string FullURL() const { return Server() + Path; }
     // Sets LocalFileName, keeping the owning list's name index current.
     void SetLocalFileName(const std::string& name);
     // Appends "index.html" when LocalFileName is empty or names a directory
@@ -92,13 +95,15 @@ private:
     friend class TLocalNameIndex;
     friend class TLinkSequence;
 
+    // The lock and the two numbers first: they fill the room the fields
+    // above leave before the next 8-byte boundary.
+    TCriticalSection FLock;
+    // Its position, as the list numbered its links for the link data file.
+    mutable int32_t FNumber = -1;
+    uint32_t FLocalNameHash = 0;           // key the name index filed it under
+    TSharedServerRoot FRoot;               // Server and LocalDir
     TLinkLeaf* FLeaf = nullptr;            // where the owning list keeps it
     TDownloadLinks* FOwner = nullptr;
-    size_t FLocalNameHash = 0;             // key the name index filed it under
-    TCriticalSection FLock;
-    // Its position, as the list numbered its links for the link data file
-    // (in the room the lock leaves before the object's end).
-    mutable int32_t FNumber = -1;
 };
 
 // Locks a link for the scope of a block.

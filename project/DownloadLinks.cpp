@@ -18,7 +18,7 @@ void TDownloadLinks::Attach(int index, TDownloadLink* link) {
     }
     ++FGeneration;
     try {
-        FTree.Insert(link->Server + link->Path, link);
+        FTree.Insert(link->Server() + link->Path, link);
     } catch (const std::exception& e) {
         delete link;
         throw Exception(std::string("Exception in Links.InsertURL->") + e.what());

@@ -38,7 +38,7 @@ size_t EncodedSizeBound(const TDownloadLinks& links) {
     constexpr size_t kFixed = 6 * 5 + 9 + 7 * 5 + 4 + 2;
     size_t total = 64;
     for (const TDownloadLink* link : links)
-        total += kFixed + link->Path.size() + link->Server.size() + link->ScopeDir.size() +
+        total += kFixed + link->Path.size() + link->Server().size() + link->ScopeDir.size() +
                  link->TagName.size() + link->LocalFileName.size() + link->MimeType.size() +
                  5 * link->References.size();
     return total;
@@ -62,7 +62,7 @@ void PrefetchObject(const TDownloadLink* link) {
 
 void PrefetchFields(const TDownloadLink* link) {
     __builtin_prefetch(link->Path.data());
-    __builtin_prefetch(link->Server.data());
+    __builtin_prefetch(link->Server().data());
     __builtin_prefetch(link->LocalFileName.data());
     __builtin_prefetch(link->References.data());
 }
@@ -94,7 +94,7 @@ void EncodeLinkData(const TDownloadLinks& links, double version, TStream& out, c
         if (i + kNumbersAhead < order.size()) PrefetchNumbers(order[i + kNumbersAhead]);
         TDownloadLink* link = order[i];
         w.WriteString(link->Path);
-        w.WriteString(link->Server);
+        w.WriteString(link->Server());
         w.WriteString(link->ScopeDir);
         w.WriteString(link->TagName);
         w.WriteString(link->LocalFileName);

@@ -108,23 +108,16 @@ double TDownloadLinks::LoadFromStream(TStream& compressed) {
         // Only a list that holds nothing else takes on the file's layout.
         if (Count() == 0) LegacyLocalDirs = v < static_cast<float>(kLinkDataVersion);
         r.ReadListBegin();
-        std::string lastServer, lastLocalDir;
-        bool anyServer = false;
+        TSharedServerRoot lastRoot;
         while (!r.EndOfList()) {
             auto link = std::make_unique<TDownloadLink>(Project);
             link->Path = r.ReadString();
-            // Most links share their server root: its local directory is
-            // worked out once per root met, not per link.
+            // Runs of links share their server root: it is looked up once
+            // per run, not per link.
             std::string server = r.ReadString();
-            if (anyServer && server == lastServer) {
-                link->Server = std::move(server);
-                link->LocalDir = lastLocalDir;
-            } else {
-                link->SetServer(server);
-                lastServer = link->Server;
-                lastLocalDir = link->LocalDir;
-                anyServer = true;
-            }
+            // Its local directory follows the layout of this list.
+            if (!lastRoot.Is(server, !LegacyLocalDirs)) lastRoot = TSharedServerRoot(server, !LegacyLocalDirs);
+            link->FRoot = lastRoot;
             link->ScopeDir = r.ReadString();
             link->TagName = r.ReadString();
             link->LocalFileName = r.ReadString();

@@ -80,7 +80,7 @@ std::string HostPathBelow(const std::string& baseDir, const std::string& storedN
 }
 
 std::string LinkFilePath(const TDownloadProject& project, const TDownloadLink& link) {
-    return HostPathBelow(project.TargetDir, link.LocalDir + link.LocalFileName);
+    return HostPathBelow(project.TargetDir, link.LocalDir() + link.LocalFileName);
 }
 
 } // namespace vorlin

@@ -32,7 +32,7 @@ TTaggedWriter::~TTaggedWriter() {
     }
 }
 
-void TTaggedWriter::Put(const void* data, size_t count) {
+void TTaggedWriter::PutAcross(const void* data, size_t count) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     while (count > 0) {
         if (FFill == sizeof FBuffer) Flush();

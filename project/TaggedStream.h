@@ -12,6 +12,7 @@
 #include "project/Extended80.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -61,7 +62,13 @@ public:
     void Flush();
 
 private:
-    void Put(const void* data, size_t count);
+    // Most values fit in the buffer as it stands: copied in place, without a call.
+    void Put(const void* data, size_t count) {
+        if (count > sizeof FBuffer - FFill) return PutAcross(data, count);
+        std::memcpy(FBuffer + FFill, data, count);
+        FFill += count;
+    }
+    void PutAcross(const void* data, size_t count);
     void PutTag(TValueTag tag) { Put(&tag, 1); }
 
     TStream& FStream;

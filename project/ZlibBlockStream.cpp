@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 
 namespace vorlin {
 
@@ -120,8 +121,36 @@ struct TZlibBlockStream::TJob {
     std::string Error;
 };
 
+namespace {
+
+int WorkersFor(int asked) {
+    if (asked > 0) return asked;
+    // The level's cost is all in the workers: every core may take a block.
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 2, 8);
+}
+
+} // namespace
+
 TZlibBlockStream::TZlibBlockStream(TStream& dest, size_t blockSize, int workers)
-    : FDest(dest), FBlockSize(std::max<size_t>(blockSize, 64 * 1024)), FWorkerCount(std::max(workers, 1)) {}
+    : FDest(dest), FFile(nullptr), FBlockSize(std::max<size_t>(blockSize, 64 * 1024)),
+      FWorkerCount(WorkersFor(workers)) {}
+
+TZlibBlockStream::TZlibBlockStream(TFileStream& dest, size_t blockSize, int workers)
+    : FDest(dest), FFile(&dest), FBlockSize(std::max<size_t>(blockSize, 64 * 1024)),
+      FWorkerCount(WorkersFor(workers)) {}
+
+void TZlibBlockStream::WriteOut(const char* data, size_t length) {
+    FDest.WriteBuffer(data, static_cast<int64_t>(length));
+    constexpr int64_t kWritebackEvery = 1 << 20;
+    FUnsyncedBytes += static_cast<int64_t>(length);
+    if (FFile && FUnsyncedBytes >= kWritebackEvery) {
+        // Only a hint, to start the disk writing now: the file's Sync still
+        // waits for all of it and reports what failed.
+        ::sync_file_range(FFile->Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+        FUnsyncedBytes = 0;
+    }
+}
 
 TZlibBlockStream::~TZlibBlockStream() { StopWorkers(); }
 
@@ -151,8 +180,7 @@ int64_t TZlibBlockStream::Write(const void* buffer, int64_t count) {
 }
 
 void TZlibBlockStream::Submit(bool last) {
-    FAdler = static_cast<uint32_t>(
-        adler32_z(FAdler, reinterpret_cast<const Bytef*>(FCurrent.data()), FCurrent.size()));
+    FAdler = libdeflate_adler32(FAdler, FCurrent.data(), FCurrent.size());
     FTotalIn += static_cast<int64_t>(FCurrent.size());
     auto job = std::make_unique<TJob>();
     job->In = std::move(FCurrent);
@@ -162,15 +190,16 @@ void TZlibBlockStream::Submit(bool last) {
         FDest.WriteBuffer(kZlibHeader, sizeof kZlibHeader);
         FHeaderWritten = true;
     }
-    ++FSubmitted;
-    if (FJobs.empty() && (last || FSubmitted < kThreadedFrom)) {
-        // Nothing in flight, and the data is small so far: compressed here,
-        // without threads and their compressors.
+    if (FJobs.empty() && last) {
+        // The last block with nothing in flight (a small file is one block):
+        // compressed here, without waking threads. Every other block goes
+        // to the workers at once, so that this thread goes on producing
+        // the data while they compress.
         if (FCompressors.empty()) FCompressors.push_back(std::make_unique<TBlockCompressor>());
         TBlockCompressor& compressor = *FCompressors.front();
         auto out = std::make_unique<char[]>(compressor.Bound(job->In.size()));
         size_t n = compressor.Compress(job->In, out.get(), last);
-        FDest.WriteBuffer(out.get(), static_cast<int64_t>(n));
+        WriteOut(out.get(), n);
         return;
     }
     if (FThreads.empty()) {
@@ -201,7 +230,7 @@ void TZlibBlockStream::WriteDone(bool all) {
             --FNextToTake;
             lock.unlock();
             if (!job->Error.empty()) throw EStreamError(job->Error);
-            FDest.WriteBuffer(job->Out.get(), static_cast<int64_t>(job->OutLength));
+            WriteOut(job->Out.get(), job->OutLength);
             lock.lock();
         }
         if (FJobs.size() <= inFlight) return;

@@ -31,8 +31,12 @@ class TZlibBlockStream : public TStream {
 public:
     static constexpr size_t kDefaultBlockSize = 256 * 1024;
 
-    // Writes the compressed stream to dest (not owned) as blocks complete.
-    explicit TZlibBlockStream(TStream& dest, size_t blockSize = kDefaultBlockSize, int workers = 2);
+    // Writes the compressed stream to dest (not owned) as blocks complete;
+    // workers 0: one per core, at least two.
+    explicit TZlibBlockStream(TStream& dest, size_t blockSize = kDefaultBlockSize, int workers = 0);
+    // The same into a file, whose written part is handed on to the disk
+    // every few blocks, so that syncing the whole at the end waits less.
+    explicit TZlibBlockStream(TFileStream& dest, size_t blockSize = kDefaultBlockSize, int workers = 0);
     // Stops the workers; a stream not finished is left incomplete.
     ~TZlibBlockStream() override;
     TZlibBlockStream(const TZlibBlockStream&) = delete;
@@ -55,10 +59,13 @@ private:
 
     void Submit(bool last);
     void WriteDone(bool all);
+    void WriteOut(const char* data, size_t length);
     void WorkerLoop(TBlockCompressor* compressor);
     void StopWorkers();
 
     TStream& FDest;
+    TFileStream* const FFile;         // FDest when it is a file, else null
+    int64_t FUnsyncedBytes = 0;       // written since the last writeback
     const size_t FBlockSize;
     const int FWorkerCount;
     std::string FCurrent;
@@ -66,10 +73,6 @@ private:
     int64_t FTotalIn = 0;
     bool FHeaderWritten = false;
     bool FFinished = false;
-    // Blocks before this one are compressed by the writing thread itself:
-    // a small file is done before threads would have started.
-    static constexpr size_t kThreadedFrom = 4;
-    size_t FSubmitted = 0;
 
     std::mutex FLock;
     std::condition_variable FWork;   // a job to take, or stop

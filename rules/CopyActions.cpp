@@ -96,7 +96,7 @@ std::string TCopyToDirStructureKeepAction::DestinationName() const {
     TDownloadLink* link = GetLink();
     TDownloadProject* project = GetProject();
     if (!link || !project) return std::string();
-    if (link->IsOutOfScope() || project->ScopeMode == smStayInDomain) return link->LocalDir + link->LocalFileName;
+    if (link->IsOutOfScope() || project->ScopeMode == smStayInDomain) return link->LocalDir() + link->LocalFileName;
     if (project->ScopeMode == smStayOnServer) return link->LocalFileName;
     // In the start directory: drop the part of the local name that the scope
     // directory became.

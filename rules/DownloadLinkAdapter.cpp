@@ -52,11 +52,11 @@ public:
     HRESULT SetScopeDir(BSTR v) override { return SetField(FLink.ScopeDir, v); }
     HRESULT GetTagName(BSTR* v) override { return GetField(v, FLink.TagName); }
     HRESULT SetTagName(BSTR v) override { return SetField(FLink.TagName, v); }
-    HRESULT GetServer(BSTR* v) override { return GetField(v, FLink.Server); }
+    HRESULT GetServer(BSTR* v) override { return GetField(v, FLink.Server()); }
     HRESULT SetServer(BSTR v) override {
         return GuardedCall([&] { FLink.SetServer(VorlinStringToUtf8(v)); });
     }
-    HRESULT GetLocalDir(BSTR* v) override { return GetField(v, FLink.LocalDir); }
+    HRESULT GetLocalDir(BSTR* v) override { return GetField(v, FLink.LocalDir()); }
     HRESULT GetOutside(VBOOL* v) override {
         return GuardedOut(v, [&] { return FLink.IsOutOfScope(); });
     }

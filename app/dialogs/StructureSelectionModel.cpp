@@ -162,7 +162,7 @@ std::vector<TStructureEntry> CollectStructure(TDownloadProject& project) {
     for (TDownloadLink* link : *project.Links) {
         TLinkLock lock(*link);
         if (link->Kind != lkHttp && link->Kind != lkRelative) continue;
-        entries.push_back({link, link->Server, link->Path, link->IsForced()});
+        entries.push_back({link, link->Server(), link->Path, link->IsForced()});
     }
     return entries;
 }

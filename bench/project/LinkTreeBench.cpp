@@ -64,7 +64,7 @@ void Crawl(TDownloadProject& project, int count, std::mt19937& random) {
                                             std::to_string(n) + ".jpg";
             if (links.AlreadyFound(kServer + path, found)) continue;
             TDownloadLink* link = NewLink(project, path, isPage ? ltPage : ltSource, page->Level + 1);
-            if (links.LocalNameTaken(link->Server, link->LocalFileName)) link->LocalFileName += "000";
+            if (links.LocalNameTaken(link->Server(), link->LocalFileName)) link->LocalFileName += "000";
             if (isPage) {
                 links.Add(link);
                 pages.push_back(link);

@@ -229,7 +229,7 @@ TEST_F(RunHttpsTest, AnHttpsLinkOfOlderLinkDataIsFetchedByTheUpdate) {
     TDownloadLink* link = TRunHarness::LinkOf(*saved, old);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->Kind, lkHttp);
-    EXPECT_EQ(link->Server, secure.Url("/"));
+    EXPECT_EQ(link->Server(), secure.Url("/"));
     EXPECT_EQ(link->State, lsDownloaded);
     EXPECT_EQ(Stored("old.html"), "now fetched");
 }

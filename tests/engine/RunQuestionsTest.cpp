@@ -42,7 +42,7 @@ TEST_F(RunCredentialsTest, StoredEntryIsTriedFirstThenTheUserIsAsked) {
     {
         // An entry that no longer works, for the page's directory.
         TDownloadLink key(&run.Project);
-        key.Server = site.Url("/");
+        key.SetServer(site.Url("/"));
         key.Path = "secret.html";
         TPassWordList stored;
         stored.Store(key, "old", "pw");
@@ -66,7 +66,7 @@ TEST_F(RunCredentialsTest, StoredEntryIsTriedFirstThenTheUserIsAsked) {
     TPassWordList kept;
     kept.LoadFromFile(run.Dir() + "/passwords.lst");
     TDownloadLink key(&run.Project);
-    key.Server = site.Url("/");
+    key.SetServer(site.Url("/"));
     key.Path = "secret.html";
     ASSERT_NE(kept.Find(key), nullptr);
     EXPECT_EQ(kept.Find(key)->UserName, "new");

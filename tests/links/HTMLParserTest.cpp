@@ -35,9 +35,9 @@ TEST_F(HTMLParser, RootRelativeLinkIsRegisteredAndRewritten) {
     EXPECT_EQ(link->Kind, lkRelative);
     EXPECT_EQ(link->Level, 1);
     EXPECT_EQ(link->TagName, "A");
-    EXPECT_EQ(link->Server, "http://h/");
+    EXPECT_EQ(link->Server(), "http://h/");
     EXPECT_EQ(link->Path, "b/x.html");
-    EXPECT_EQ(link->LocalDir, "h\\");
+    EXPECT_EQ(link->LocalDir(), "h\\");
     EXPECT_EQ(link->LocalFileName, "b\\x.html");
     EXPECT_EQ(link->ScopeDir, "a/");
     EXPECT_EQ(link->Referrers, (std::vector<TDownloadLink*>{PageLink}));
@@ -97,7 +97,7 @@ TEST_F(HTMLParser, OtherSchemesAreRecordedButNotRewritten) {
     for (TDownloadLink* link : PageLink->References)
         kinds.push_back(link->Kind);
     EXPECT_EQ(kinds, (std::vector<TLinkKind>{lkMailto, lkJavaScript, lkAnchor}));
-    EXPECT_EQ(PageLink->References[0]->Server, "mailto:me@h");
+    EXPECT_EQ(PageLink->References[0]->Server(), "mailto:me@h");
     EXPECT_EQ(PageLink->References[0]->Path, "");
 }
 

@@ -49,7 +49,7 @@ TEST(FitLocalName, LongNamesAreCutAndNumberedPerServer) {
     TDownloadLink* first = StoredLink(project, server, longName);
     std::string fitted = FitLocalName(*first, project);
     EXPECT_EQ(fitted, std::string(256 - 16, 'n') + "000");
-    EXPECT_EQ(project.TargetDir.size() + first->LocalDir.size() + fitted.size(), 259u);
+    EXPECT_EQ(project.TargetDir.size() + first->LocalDir().size() + fitted.size(), 259u);
     first->LocalFileName = fitted;
     project.Links->Add(first);
 

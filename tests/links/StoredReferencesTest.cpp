@@ -94,7 +94,7 @@ TEST(TypeExtension, GivenNamesStayUniqueAndWithinTheLengthLimit) {
 
     TDownloadLink* longName = link(std::string(250, 'n'));
     EXPECT_TRUE(GiveTypeExtension(*longName, project, "text/css"));
-    EXPECT_LE(project.TargetDir.size() + longName->LocalDir.size() + longName->LocalFileName.size(), 259u);
+    EXPECT_LE(project.TargetDir.size() + longName->LocalDir().size() + longName->LocalFileName.size(), 259u);
     EXPECT_EQ(longName->LocalFileName.substr(longName->LocalFileName.size() - 4), ".css");
 }
 

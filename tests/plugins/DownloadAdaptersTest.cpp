@@ -75,7 +75,7 @@ TEST_F(DownloadAdapters, LinkFieldsAndTheServerWithItsLocalDirectory) {
     TBstr dir;
     l->GetLocalDir(dir.Out());
     EXPECT_EQ(dir.Utf8(), "other.example+8080\\");  // a port of its own, a directory of its own
-    EXPECT_EQ(FLink.Server, "http://other.example:8080/");
+    EXPECT_EQ(FLink.Server(), "http://other.example:8080/");
     l->SetKind(lkMailto);
     l->SetState(lsFilteredOut);
     l->SetSlot(-1);

@@ -175,7 +175,7 @@ TEST(LinkDataFile, RoundTripRestoresFieldsReferencesAndReferrers) {
     TDownloadLink* page = loaded.Links->Items(0);
     TDownloadLink* image = loaded.Links->Items(1);
     EXPECT_EQ(page->Project, &loaded);
-    EXPECT_EQ(page->LocalDir, "h\\");
+    EXPECT_EQ(page->LocalDir(), "h\\");
     EXPECT_EQ(page->MimeType, "text/html");
     EXPECT_EQ(page->LastModified, 2.0);
     EXPECT_EQ(page->State, lsDownloaded);
@@ -210,30 +210,44 @@ TEST(LinkDataFile, OlderFilesKeepTheirHostOnlyLocalDirectories) {
     TDownloadProject old;
     old.Links->LoadFromFile(dir.Path + "old.dat");
     ASSERT_EQ(old.Links->Count(), 1);
-    EXPECT_EQ(old.Links->Items(0)->LocalDir, "h\\");
+    EXPECT_EQ(old.Links->Items(0)->LocalDir(), "h\\");
     TDownloadLink* added = MakeLink(old, "b");
     added->SetServer("http://h:8081/");
     old.Links->Add(added);
-    EXPECT_EQ(added->LocalDir, "h\\");
+    EXPECT_EQ(added->LocalDir(), "h\\");
     old.Links->SaveToFile(dir.Path + "again.dat");
     TDownloadProject again;
     EXPECT_FLOAT_EQ(static_cast<float>(again.Links->LoadFromFile(dir.Path + "again.dat")), 0.97f);
-    EXPECT_EQ(again.Links->Items(1)->LocalDir, "h\\");
+    EXPECT_EQ(again.Links->Items(1)->LocalDir(), "h\\");
 
     TDownloadProject fresh;
     fresh.Links->Add(MakeLink(fresh, "a"));
     fresh.Links->Items(0)->SetServer("http://h:8080/");
-    EXPECT_EQ(fresh.Links->Items(0)->LocalDir, "h+8080\\");
+    EXPECT_EQ(fresh.Links->Items(0)->LocalDir(), "h+8080\\");
     fresh.Links->SaveToFile(dir.Path + "new.dat");
     TDownloadProject loaded;
     EXPECT_FLOAT_EQ(static_cast<float>(loaded.Links->LoadFromFile(dir.Path + "new.dat")), 0.98f);
-    EXPECT_EQ(loaded.Links->Items(0)->LocalDir, "h+8080\\");
+    EXPECT_EQ(loaded.Links->Items(0)->LocalDir(), "h+8080\\");
     // Clearing the list (a reset project) starts the new layout.
     old.Links->Clear();
     TDownloadLink* reset = MakeLink(old, "c");
     reset->SetServer("http://h:8080/");
-    EXPECT_EQ(reset->LocalDir, "h+8080\\");
+    EXPECT_EQ(reset->LocalDir(), "h+8080\\");
     delete reset;
+}
+
+TEST(LinkDataFile, AListReadsLocalDirectoriesInTheLayoutOfItsOwnFile) {
+    // Not in that of the project's list, which may hold a newer file.
+    TTempDir dir;
+    WriteAll(dir.Path + "old.dat", DataFile(0.97, OldRecord("a", {}, 97, "http://h:8080/") +
+                                                      OldRecord("b", {}, 97, "http://h:8080/")));
+    TDownloadProject project;
+    TDownloadLinks other(&project);
+    other.LoadFromFile(dir.Path + "old.dat");
+    ASSERT_EQ(other.Count(), 2);
+    EXPECT_EQ(other[0]->LocalDir(), "h\\");
+    EXPECT_EQ(other[1]->LocalDir(), "h\\");
+    EXPECT_EQ(other[1]->Server(), "http://h:8080/");
 }
 
 TEST(LinkDataFile, APluginsForceVoteIsStoredAsForced) {

@@ -76,7 +76,7 @@ std::string PlainEncoding(TDownloadLinks& links) {
     w.WriteListBegin();
     for (TDownloadLink* link = links.First(); link; link = links.Next(link)) {
         w.WriteString(link->Path);
-        w.WriteString(link->Server);
+        w.WriteString(link->Server());
         w.WriteString(link->ScopeDir);
         w.WriteString(link->TagName);
         w.WriteString(link->LocalFileName);
@@ -132,7 +132,7 @@ TEST(LinkDataWriter, ALargeListIsStoredAsAPlainWalkStoresItAndComesBackWhole) {
     for (TDownloadLink *a = saved.Links->First(), *b = loaded.Links->First(); a;
          a = saved.Links->Next(a), b = loaded.Links->Next(b), ++i) {
         ASSERT_EQ(a->FullURL(), b->FullURL());
-        EXPECT_EQ(a->LocalDir, b->LocalDir) << i;
+        EXPECT_EQ(a->LocalDir(), b->LocalDir()) << i;
         EXPECT_EQ(Positions(*saved.Links, a->References), Positions(*loaded.Links, b->References)) << i;
         EXPECT_EQ(referrers[static_cast<size_t>(i)], Positions(*loaded.Links, b->Referrers)) << i;
     }

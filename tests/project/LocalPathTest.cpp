@@ -83,7 +83,7 @@ TEST(LinkFilePath, TargetDirLocalDirAndLocalName) {
     TDownloadLink link(&project);
     link.SetServer("http://user:pw@www.example.com:8080/");
     link.LocalFileName = "dir\\index.html";
-    EXPECT_EQ(link.LocalDir, "www.example.com+8080\\");
+    EXPECT_EQ(link.LocalDir(), "www.example.com+8080\\");
     EXPECT_EQ(LinkFilePath(project, link), "/data/site/www.example.com+8080/dir/index.html");
     link.SetServer("http://../");
     EXPECT_EQ(LinkFilePath(project, link), "/data/site/%2E%2E/dir/index.html");

@@ -27,10 +27,10 @@ std::string Uncompress(const std::string& compressed, size_t size) {
     return out;
 }
 
-std::string Compress(const std::string& data, size_t blockSize, size_t pieces = 1) {
+std::string Compress(const std::string& data, size_t blockSize, size_t pieces = 1, int workers = 0) {
     TMemoryStream out;
     {
-        TZlibBlockStream zip(out, blockSize);
+        TZlibBlockStream zip(out, blockSize, workers);
         size_t step = data.size() / pieces + 1;
         for (size_t at = 0; at < data.size(); at += step)
             zip.WriteBuffer(data.data() + at, static_cast<int64_t>(std::min(step, data.size() - at)));
@@ -83,6 +83,15 @@ TEST(ZlibBlockStream, IncompressibleAndUniformDataAcrossManyBlocks) {
     std::string zipped = Compress(same, 64 * 1024);
     EXPECT_LT(zipped.size(), 10000u);
     EXPECT_EQ(Uncompress(zipped, same.size()), same);
+}
+
+TEST(ZlibBlockStream, TheBytesDoNotDependOnHowManyWorkersCompress) {
+    // Blocks finish in any order; the file must come out the same.
+    const size_t block = 64 * 1024;
+    std::string data = Mixed(9 * block + 777, 11);
+    std::string one = Compress(data, block, 3, 1);
+    EXPECT_EQ(Uncompress(one, data.size()), data);
+    for (int workers : {2, 5}) EXPECT_EQ(Compress(data, block, 7, workers), one) << workers;
 }
 
 TEST(ZlibBlockStream, NoWriteAfterTheEnd) {
