@@ -216,7 +216,7 @@ void THTMLParser::ParseLoop() {
             continue;
         }
         FTagText.assign(tag);
-        FTagName = TagNameOf(FTagText);
+        AssignTagName(FTagText, FTagName);
         ProcessTag();
     }
 }
