@@ -26,6 +26,39 @@ bool ContainsWordAfterStart(std::string_view text, std::string_view upperWord) {
     return false;
 }
 
+// The words FindLinkAttribute looks for, as bits of what one pass over a
+// tag found after its first character (letters in any case).
+enum TLinkWord : unsigned { lwHref = 1, lwSrc = 2, lwBackground = 4, lwHttpEquiv = 8 };
+
+// Every tag of every page passes here, most of them naming none of the
+// words: one pass tells which occur, instead of one pass per word.
+unsigned LinkWordsAfterStart(std::string_view text) {
+    unsigned words = 0;
+    // Most letters that start a word start another: the second letter
+    // tells before the rest is compared.
+    auto at = [&](size_t i, std::string_view upperWord) {
+        return i + upperWord.size() <= text.size() && (text[i + 1] & ~0x20) == upperWord[1] &&
+               SameText(text.substr(i, upperWord.size()), upperWord);
+    };
+    for (size_t i = 1; i < text.size(); ++i) {
+        switch (text[i] | 0x20) {
+        case 'h':
+            if (at(i, "HREF")) words |= lwHref;
+            else if (at(i, "HTTP-EQUIV")) words |= lwHttpEquiv;
+            break;
+        case 's':
+            if (at(i, "SRC")) words |= lwSrc;
+            break;
+        case 'b':
+            if (at(i, "BACKGROUND")) words |= lwBackground;
+            break;
+        default:
+            break;
+        }
+    }
+    return words;
+}
+
 // One attribute's text [start, end) as the scanner delimited it: the name
 // (blanks removed), "=", blanks, and the value with or without its quotes.
 bool SplitAttribute(std::string_view tag, size_t start, size_t end, TAttribute& out) {
@@ -62,12 +95,20 @@ bool IsDelayOnly(std::string_view content) {
 } // namespace
 
 std::string TagNameOf(std::string_view tagText) {
+    std::string name;
+    AssignTagName(tagText, name);
+    return name;
+}
+
+void AssignTagName(std::string_view tagText, std::string& name) {
     std::string_view rest = tagText;
     if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
     size_t end = 0;
     while (end < rest.size() && !IsBlank(rest[end]))
         ++end;
-    return UpperCase(rest.substr(0, end));
+    name.assign(rest, 0, end);
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
 }
 
 namespace {
@@ -150,8 +191,10 @@ TAttributeValue GetAttributeValue(std::string_view tagText, std::string_view nam
 
 TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName) {
     TLinkAttribute link;
-    auto take = [&](TLinkType type, const char* word, const char* name) {
-        if (!ContainsWordAfterStart(tagText, word)) return false;
+    const unsigned words = LinkWordsAfterStart(tagText);
+    if (words == 0) return link;
+    auto take = [&](TLinkType type, bool named, const char* name) {
+        if (!named) return false;
         TAttribute found{};
         if (!FindAttribute(tagText, name, found)) return false;
         link.Type = type;
@@ -165,14 +208,13 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
         if (!HasNoCharacterReference(link.Value)) link.Value = DecodeCharacterReferences(link.Value);
         return link;
     };
-    if (take(ltPage, "HREF", "href")) return decoded();
+    if (take(ltPage, words & lwHref, "href")) return decoded();
     TLinkType srcType = tagName == "FRAME" ? ltPage : tagName == "SCRIPT" ? ltScriptFile : ltSource;
-    if (take(srcType, "SRC", "src")) return decoded();
-    if (take(ltBackground, "BACKGROUND", "background")) return decoded();
+    if (take(srcType, words & lwSrc, "src")) return decoded();
+    if (take(ltBackground, words & lwBackground, "background")) return decoded();
 
-    if (ContainsWordAfterStart(tagText, "HTTP-EQUIV") &&
-        LowerCase(GetAttributeValue(tagText, "http-equiv").Value) == "refresh" &&
-        take(ltPage, "CONTENT", "content")) {
+    if ((words & lwHttpEquiv) && LowerCase(GetAttributeValue(tagText, "http-equiv").Value) == "refresh" &&
+        take(ltPage, ContainsWordAfterStart(tagText, "CONTENT"), "content")) {
         // "5; URL=next.html": only the part after the first "=" is the link.
         size_t eq = link.Value.find('=');
         if (eq == std::string::npos) {

@@ -19,6 +19,8 @@ namespace vorlin {
 // break; for an end tag the same after its "/". Empty when the text begins
 // with a blank.
 std::string TagNameOf(std::string_view tagText);
+// The same into name, whose room is reused from tag to tag.
+void AssignTagName(std::string_view tagText, std::string& name);
 
 struct TAttributeValue {
     bool Present = false;

@@ -99,8 +99,8 @@ void RemoveDotSegmentsAfterRoot(std::string& url, size_t rootLength) {
 }
 
 // IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
-bool MayHaveSrcset(const std::string& tagName, std::string_view tagText) {
-    if (tagName != "IMG" && tagName != "SOURCE") return false;
+bool MayHaveSrcset(std::string_view tagName, std::string_view tagText) {
+    if (tagName != "IMG" && tagName != "SOURCE") return false;  // views: the lengths first
     static constexpr char kWord[] = "srcset";
     for (size_t i = 0; i + 6 <= tagText.size(); ++i) {
         size_t k = 0;
@@ -216,7 +216,7 @@ void THTMLParser::ParseLoop() {
             continue;
         }
         FTagText.assign(tag);
-        FTagName = TagNameOf(FTagText);
+        AssignTagName(FTagText, FTagName);
         ProcessTag();
     }
 }

@@ -9,6 +9,10 @@
 #include "project/LinkStateList.h"
 #include "project/LocalPath.h"
 
+#include <atomic>
+#include <system_error>
+#include <thread>
+
 
 namespace vorlin {
 
@@ -127,22 +131,54 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
             if (target.WasAbsolute || target.Stand) list.push_back({absolute, to});
         }
     }
-    for (auto& [page, replacements] : byPage) {
-        const std::string path = LinkFilePath(project, *page);
-        try {
-            if (!FileExists(path)) continue;
-            const int made = RewriteStoredReferences(
-                path, page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml, replacements);
-            if (made > 0) {
-                ++result.Files;
-                result.References += made;
-            }
-        } catch (const std::exception& e) {
-            if (error) error("Can't repair the links of " + path + ": " + e.what());
+    // The files are independent of each other: what the project says about
+    // them is gathered here, the reading and writing is spread.
+    std::vector<TFileRepair> files;
+    files.reserve(byPage.size());
+    for (auto& [page, replacements] : byPage)
+        files.push_back({LinkFilePath(project, *page),
+                         page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml,
+                         &replacements, 0, std::string()});
+    RepairFiles(files);
+    for (const TFileRepair& file : files) {
+        if (file.Made > 0) {
+            ++result.Files;
+            result.References += file.Made;
         }
+        if (!file.Error.empty() && error) error(file.Error);
     }
     Clear();
     return result;
+}
+
+void TReferenceRepair::RepairFile(TFileRepair& file) {
+    try {
+        if (!FileExists(file.Path)) return;
+        file.Made = RewriteStoredReferences(file.Path, file.Container, *file.Replacements);
+    } catch (const std::exception& e) {
+        file.Error = "Can't repair the links of " + file.Path + ": " + e.what();
+    } catch (...) {
+        file.Error = "Can't repair the links of " + file.Path;
+    }
+}
+
+void TReferenceRepair::RepairFiles(std::vector<TFileRepair>& files) {
+    // A run that stored many pages ends with this pass alone on the run's
+    // thread: a helper takes every other file when there are enough of them.
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t i = next++; i < files.size(); i = next++) RepairFile(files[i]);
+    };
+    std::thread helper;
+    if (files.size() >= kSpreadFrom && std::thread::hardware_concurrency() > 1) {
+        try {
+            helper = std::thread(work);
+        } catch (const std::system_error&) {
+            // No thread to be had: the run's thread does it all.
+        }
+    }
+    work();
+    if (helper.joinable()) helper.join();
 }
 
 } // namespace vorlin

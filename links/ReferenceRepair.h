@@ -14,6 +14,8 @@
 // Each page is read and written once, whatever the number of its links.
 #pragma once
 
+#include "links/StoredReferenceRewriter.h"
+
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -44,7 +46,21 @@ class TReferenceRepair {
     TResult Run(TDownloadProject& project, const TErrorSink& error);
     void Clear();
 
+    // From this many files on, the rewriting is shared with a helper thread.
+    static constexpr size_t kSpreadFrom = 32;
+
   private:
+    // One stored file to rewrite, and what came of it.
+    struct TFileRepair {
+        std::string Path;
+        TReferenceContainer Container;
+        const std::vector<TReferenceReplacement>* Replacements;
+        int Made = 0;
+        std::string Error;  // the report line when it failed
+    };
+    static void RepairFile(TFileRepair& file);
+    static void RepairFiles(std::vector<TFileRepair>& files);
+
     std::unordered_map<const TDownloadLink*, std::string> FOldNames;
     std::vector<TDownloadLink*> FRenamed;  // in the order noted
     std::unordered_set<const TDownloadLink*> FStoredAgainSet;

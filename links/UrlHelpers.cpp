@@ -312,10 +312,22 @@ std::vector<std::string> SplitString(std::string_view text, char separator) {
     return std::vector<std::string>(views.begin(), views.end());
 }
 
+namespace {
+
+// Where a URL's query or fragment begins (npos without either): asked for
+// every link of every page, so one pass, not a search per character.
+size_t QueryOrFragmentStart(std::string_view url) {
+    for (size_t i = 0; i < url.size(); ++i)
+        if (url[i] == '?' || url[i] == '#') return i;
+    return std::string_view::npos;
+}
+
+} // namespace
+
 std::string ResolveURL(const std::string& base, const std::string& ref) {
     // The base's own query and fragment name no directory: a "/" inside them
     // ("list.php?dir=a/b") must not count as the base's last.
-    const std::string_view basePath = std::string_view(base).substr(0, base.find_first_of("?#"));
+    const std::string_view basePath = std::string_view(base).substr(0, QueryOrFragmentStart(base));
     size_t lastSlash = basePath.rfind('/');
     std::string_view dir =
         lastSlash == std::string::npos ? std::string_view() : basePath.substr(0, lastSlash + 1);
@@ -468,7 +480,7 @@ bool MayHoldDotSegment(std::string_view path) {
 } // namespace
 
 std::string RemoveDotSegments(const std::string& path) {
-    const size_t pathEnd = std::min(path.find_first_of("?#"), path.size());
+    const size_t pathEnd = std::min(QueryOrFragmentStart(path), path.size());
     const std::string_view segments = std::string_view(path).substr(0, pathEnd);
     if (!MayHoldDotSegment(segments)) return path;
     std::vector<std::string_view> kept;

@@ -3,10 +3,13 @@
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
@@ -98,11 +101,49 @@ int OpenParent(const std::string& baseDir, const std::string& path, const std::v
     return dir.Release();
 }
 
+// Every stored file is opened through here. Where the kernel can resolve the
+// whole path below the base in one call, refusing any symbolic link and any
+// step out of it, that call replaces the walk of one open per directory.
+// Any failure (a directory still to be made, a link in the way, a kernel
+// without the call) is left to the walk, which makes the directories and
+// names the reason: the walk's rules hold either way.
+int OpenBeneath(const std::string& baseDir, const std::vector<std::string>& parts, int flags) {
+#if defined(SYS_openat2) && defined(RESOLVE_BENEATH)
+    static std::atomic<bool> unavailable{false};  // the kernel lacks the call: the walk only
+    if (unavailable.load(std::memory_order_relaxed)) return -1;
+    const std::string base = baseDir.empty() ? std::string(".") : baseDir;
+    TDescriptor dir(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0) return -1;
+    std::string relative;
+    for (const std::string& part : parts) {
+        if (!relative.empty()) relative += '/';
+        relative += part;
+    }
+    open_how how{};
+    how.flags = static_cast<uint64_t>(flags | O_NOFOLLOW | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) ? 0644 : 0;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    long fd;
+    do {
+        fd = ::syscall(SYS_openat2, dir.Get(), relative.c_str(), &how, sizeof how);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && errno == ENOSYS) unavailable.store(true, std::memory_order_relaxed);
+    return fd < 0 ? -1 : static_cast<int>(fd);
+#else
+    (void)baseDir;
+    (void)parts;
+    (void)flags;
+    return -1;
+#endif
+}
+
 } // namespace
 
 int OpenConfined(const std::string& baseDir, const std::string& path, int flags, bool makeDirectories) {
     std::vector<std::string> parts = ComponentsBelow(baseDir, path);
     if (parts.empty()) Fail(path, EISDIR);
+    const int beneath = OpenBeneath(baseDir, parts, flags);
+    if (beneath >= 0) return beneath;
     TDescriptor dir(OpenParent(baseDir, path, parts, makeDirectories));
     int fd;
     do {

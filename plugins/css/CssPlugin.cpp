@@ -162,15 +162,21 @@ bool WideStartsWith(const OLECHAR* wide, std::string_view ascii) {
 }
 
 // Whether the tag's text names "style" in any letter case anywhere (the
-// attribute reader then decides whether it is the attribute).
+// attribute reader then decides whether it is the attribute). Every tag of
+// every page passes here: the rare "y" is looked for first, then the
+// letters around it.
 bool WideContainsStyle(const OLECHAR* wide) {
     static constexpr char cWord[] = "style";
     constexpr size_t cLength = sizeof cWord - 1;
+    constexpr size_t cY = 2;  // where "y" stands in the word
     size_t n = wide ? VorlinStringLen(wide) : 0;
-    for (size_t i = 0; i + cLength <= n; ++i) {
+    if (n < cLength) return false;
+    for (size_t at = cY; at + (cLength - cY) <= n; ++at) {
+        // Only "y" and "Y" give "y" with the lower-case bit set.
+        if ((wide[at] | 0x20) != u'y') continue;
         size_t j = 0;
         for (; j < cLength; ++j) {
-            OLECHAR c = wide[i + j];
+            OLECHAR c = wide[at - cY + j];
             if (c >= u'A' && c <= u'Z') c = static_cast<OLECHAR>(c + (u'a' - u'A'));
             if (c != static_cast<OLECHAR>(cWord[j])) break;
         }
@@ -233,6 +239,7 @@ public:
         if (settings) settings->AddRef();
         if (FRetired) FRetired->Release();
         FRetired = FSettings.exchange(settings, std::memory_order_acq_rel);
+        FCssSettings.store(dynamic_cast<TCssSettings*>(settings), std::memory_order_release);
         if (!settings) {
             FInStyle.clear();  // the download is over
             FAnyInStyle = false;
@@ -307,7 +314,7 @@ public:
                     if (text.size() >= 5) RegisterAll(text.substr(3, text.size() - 5));
                 }
             } else if (WideContainsStyle(tagText)) {
-                RegisterAll(StyleAttribute(tagText, VorlinStringToUtf8(tagText)));
+                RegisterAll(StyleAttribute(tagText));
             }
             return S_OK;
         } catch (...) {
@@ -330,8 +337,9 @@ private:
     // The settings in force say to follow inline styles (the default
     // without settings). The settings a reader sees stay alive one change
     // longer (SetSettings), so no lock is needed.
+    // Our own settings are known by their type once, when handed over.
     bool InlineStylesFollowed() const {
-        auto* settings = dynamic_cast<TCssSettings*>(FSettings.load(std::memory_order_acquire));
+        const TCssSettings* settings = FCssSettings.load(std::memory_order_acquire);
         return !settings || settings->InlineStyles();
     }
 
@@ -360,11 +368,11 @@ private:
 
     // The style attribute's value, read by the program's attribute reader
     // (the plugin's own simpler one when the program has none).
-    static std::string StyleAttribute(BSTR tagText, const std::string& text) {
+    static std::string StyleAttribute(BSTR tagText) {
         TVorlinString name("style"), value;
         int32_t position = 0;
         if (!g_application || Failed(g_application->GetAttributeValue(tagText, name.Get(), &position, value.Out())))
-            return css_plugin::StyleAttributeValue(text);
+            return css_plugin::StyleAttributeValue(VorlinStringToUtf8(tagText));
         return value.Utf8();
     }
 
@@ -389,6 +397,7 @@ private:
 
     std::mutex FLock;
     std::atomic<IPluginSettingsInterface*> FSettings{nullptr};
+    std::atomic<TCssSettings*> FCssSettings{nullptr};  // FSettings when it is ours, else null
     IPluginSettingsInterface* FRetired = nullptr;  // the settings before, kept one change longer
     // Pages (by URL) whose parser stands inside a STYLE element; several
     // pages are parsed at once, block by block.

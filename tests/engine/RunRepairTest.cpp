@@ -3,6 +3,7 @@
 // extension (and the pages written before follow the new name), references
 // to files not stored point at their addresses, and an update run that
 // stores such a file points the unchanged pages back at it.
+#include "links/ReferenceRepair.h"
 #include "project/DownloadLinks.h"
 #include "tests/engine/RunHarness.h"
 #include "tests/engine/SiteServer.h"
@@ -48,6 +49,29 @@ TEST_F(RunRepairTest, ReferencesToFilesNotStoredKeepTheirAddresses) {
     EXPECT_EQ(run.FileText("127.0.0.1/index.html"),
               "<img src=\"" + site.Url("/gone.gif") + "\"><a href=\"" + site.Url("/x.zip?a=1&amp;b=2") +
                   "#part\">zip</a><img src=\"here.gif\"><a href=\"dir/index.html\">dir</a>");
+}
+
+TEST_F(RunRepairTest, ManyPagesAreAllRepairedWhenTheWorkIsShared) {
+    // Enough pages that the end-of-run pass shares them with a helper.
+    const int pages = static_cast<int>(TReferenceRepair::kSpreadFrom) * 2 + 1;
+    std::string home;
+    for (int i = 0; i < pages; ++i) {
+        const std::string name = "/p" + std::to_string(i) + ".html";
+        home += "<a href=\"" + name + "\">" + std::to_string(i) + "</a>";
+        site.Route(name, TSiteServer::Page("<img src=\"/gone.gif\"><a href=\"/x" + std::to_string(i) +
+                                           ".zip\">z</a><a href=\"/p0.html\">first</a>"));
+    }
+    Home(home);
+    run.Project.ExcludeList = {"zip"};
+    run.Clients = 4;
+    ASSERT_TRUE(run.RunToEnd());
+    for (int i = 0; i < pages; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(run.FileText("127.0.0.1/p" + n + ".html"),
+                  "<img src=\"" + site.Url("/gone.gif") + "\"><a href=\"" + site.Url("/x" + n + ".zip") +
+                      "\">z</a><a href=\"p0.html\">first</a>")
+            << "page " << n;
+    }
 }
 
 TEST_F(RunRepairTest, AnUpdateThatStoresAFilePointsTheUnchangedPageBackAtIt) {

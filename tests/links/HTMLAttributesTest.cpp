@@ -76,6 +76,18 @@ TEST(HTMLAttributes, AWordWithoutItsAttributeDoesNotHideTheNext) {
     EXPECT_EQ(FindLinkAttribute("src", "SRC").Type, ltNone);
 }
 
+TEST(HTMLAttributes, LinkWordsInAnyCaseAndAtTheTagsEnd) {
+    EXPECT_EQ(FindLinkAttribute("A HrEf=x.html", "A").Value, "x.html");
+    EXPECT_EQ(FindLinkAttribute("IMG SRC=y.gif", "IMG").Value, "y.gif");
+    EXPECT_EQ(FindLinkAttribute("TD BackGround=z.gif", "TD").Type, ltBackground);
+    // The words cut off by the tag's end name nothing.
+    EXPECT_EQ(FindLinkAttribute("a hre", "A").Type, ltNone);
+    EXPECT_EQ(FindLinkAttribute("img sr", "IMG").Type, ltNone);
+    // An "h" that starts neither word, then one that does.
+    const std::string tag = "META name=hh HTTP-EQUIV=Refresh CONTENT='0; URL=n.html'";
+    EXPECT_EQ(FindLinkAttribute(tag, "META").Value, "n.html");
+}
+
 TEST(HTMLAttributes, MetaRefreshNamesOnlyItsURL) {
     const std::string tag = "meta http-equiv='Refresh' content='5; URL=next.html'";
     TLinkAttribute link = FindLinkAttribute(tag, "META");

@@ -89,6 +89,42 @@ TEST(ConfinedFiles, LinksBelowTheBaseAreNeverFollowed) {
     EXPECT_TRUE(fs::exists(base + "real/ok"));
 }
 
+// Directories renamed, moved out or swapped for a link between two opens:
+// each open resolves the path anew, so a write never follows the old
+// directory out of the base nor through the link that took its place.
+TEST(ConfinedFiles, DirectoriesChangedBetweenOpensLeadNoWriteAstray) {
+    TTempDir dir;
+    const std::string base = dir.Path + "target/", outside = dir.Path + "outside/";
+    fs::create_directories(base + "site/docs");
+    fs::create_directories(outside);
+    auto write = [&](const std::string& path) {
+        TFileStream file(path, fmCreate | fmCreateDirectories, base);
+        file.WriteBuffer("new", 3);
+    };
+    write(base + "site/docs/a.html");
+    ASSERT_TRUE(fs::exists(base + "site/docs/a.html"));
+
+    // Moved out of the base: the next write makes the directory anew inside.
+    fs::rename(base + "site/docs", outside + "docs");
+    write(base + "site/docs/b.html");
+    EXPECT_TRUE(fs::exists(base + "site/docs/b.html"));
+    EXPECT_FALSE(fs::exists(outside + "docs/b.html"));
+
+    // Renamed inside and a link put in its place: refused, nothing outside.
+    fs::rename(base + "site", base + "renamed");
+    fs::create_directory_symlink(outside, base + "site");
+    EXPECT_THROW(write(base + "site/docs/c.html"), EFileError);
+    EXPECT_FALSE(fs::exists(outside + "docs/c.html"));
+    EXPECT_TRUE(fs::exists(base + "renamed/docs/b.html"));
+
+    // A file swapped for a link to one outside: refused, the outside one kept.
+    { std::ofstream(outside + "victim") << "keep"; }
+    fs::remove(base + "renamed/docs/b.html");
+    fs::create_symlink(outside + "victim", base + "renamed/docs/b.html");
+    EXPECT_THROW(write(base + "renamed/docs/b.html"), EFileError);
+    EXPECT_EQ(Text(outside + "victim"), "keep");
+}
+
 TEST(ConfinedFiles, WriteFailuresNameTheirReason) {
     TTempDir dir;
     struct TCase {
