@@ -440,6 +440,7 @@ void BookmarkTest::WindowMenusAndChosenBookmarks() {
     WriteText(profile + "bookmarks.html", kNetscapeFile);
     WriteText(home + ".config/chromium/Default/Bookmarks", kChromiumFile);
     WriteText(home + "Favorites/Daily.url", "[InternetShortcut]\nURL=http://daily.example/\n");
+    f.Home.WriteProject("/Templates/Site", "http://template.example/");
     qputenv("HOME", QByteArray::fromStdString(home));
     THttpGetForm& w = f.Open();
     qputenv("HOME", QByteArray::fromStdString(Path("nobody")));
@@ -484,7 +485,13 @@ void BookmarkTest::WindowMenusAndChosenBookmarks() {
     QCOMPARE(netscape->actions().size(), qsizetype(5));
     town = netscape->actions()[2]->menu()->actions()[0]->menu()->actions()[0];
 
-    // Choosing a bookmark makes a project named after it, in "Quick Projects".
+    // Choosing a bookmark makes a project from a template, named after the
+    // bookmark, in "Quick Projects".
+    f.Dialogs.OnChooseTemplate = [](const std::vector<std::string>&, int& row) {
+        row = 0;
+        return TTemplateChoice::tcChosen;
+    };
+    f.Dialogs.Directories = {f.Home.Home() + "copies", f.Home.Home() + "copies"};
     town->trigger();
     TProjectNode* node = f.Node("/Quick Projects/Town & Country");
     QVERIFY(node && node->Project);
@@ -500,7 +507,7 @@ void BookmarkTest::WindowMenusAndChosenBookmarks() {
     QCOMPARE(f.Dialogs.Questions[0],
              std::string("Ein Projekt mit dieser URL existiert bereits, wollen sie es im Browser starten?"));
     int projects = 0;
-    w.Tree().ForEach([&](TProjectNode* each) { projects += each->Project ? 1 : 0; });
+    w.Tree().ForEach([&](TProjectNode* each) { projects += each->Project && !w.Tree().IsUnderTemplates(each) ? 1 : 0; });
     QCOMPARE(projects, 1);
     // A "/" in the caption is cleaned for the file name.
     netscape->actions()[2]->menu()->actions()[1]->trigger();
