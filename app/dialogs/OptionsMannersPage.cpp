@@ -118,7 +118,9 @@ int TMannersPage::Tag() const { return tgManners; }
 void TMannersPage::Load(const TDownloadProject& project) {
     const TProjectManners& manners = project.Manners;
     FObeyRobots->setChecked(manners.ObeyRobots);
-    FWaitSeconds->setMaximum(std::max(kMaxWaitSeconds, manners.WaitSeconds));
+    // Never wider than a day: a number of hundreds of digits from an edited
+    // file would stretch the dialog past the screen.
+    FWaitSeconds->setMaximum(std::clamp(manners.WaitSeconds, kMaxWaitSeconds, kLongestWaitSeconds));
     FWaitSeconds->setValue(manners.WaitSeconds);
     FRandomWait->setChecked(manners.RandomWait);
     FLimitRate->setValue(RateLimitShownKB(manners.LimitRate));

@@ -24,8 +24,9 @@ int64_t RateLimitBytes(int kilobytesPerSecond);
 class TMannersPage : public TOptionsPage {
 public:
     // The wait's range; a stored longer wait (the command line allows a
-    // day) widens it rather than being cut.
+    // day) widens it rather than being cut, up to that day.
     static constexpr double kMaxWaitSeconds = 3600;
+    static constexpr double kLongestWaitSeconds = 86400;
     // 100 GB per second, the command line's ceiling.
     static constexpr int kMaxRateKB = 100 * 1024 * 1024;
 

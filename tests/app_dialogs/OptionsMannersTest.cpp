@@ -266,6 +266,16 @@ void OptionsMannersTest::RoundedNumbersStayExactUnlessChanged() {
         Press(form, "btOK");
         QCOMPARE(project.Manners.WaitSeconds, 86400.0);
     }
+    {
+        // An edited file's absurd wait neither stretches the page nor is cut.
+        project.Manners.WaitSeconds = 1e300;
+        TOptionsForm form(project, Context());
+        auto* wait = Control<QDoubleSpinBox>(form, "seWaitSeconds");
+        QCOMPARE(wait->maximum(), 86400.0);
+        QVERIFY(wait->sizeHint().width() < 200);
+        Press(form, "btOK");
+        QCOMPARE(project.Manners.WaitSeconds, 1e300);
+    }
 }
 
 void OptionsMannersTest::RateLimitConversion() {
