@@ -96,7 +96,7 @@ void TScreenshotTour::ShootOptions() {
     connect(&timer, &QTimer::timeout, this, [this] {
         auto* form = qobject_cast<TOptionsForm*>(QApplication::activeModalWidget());
         if (!form) return;
-        for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
+        for (int tag : {tgProjectMode, tgScope, tgStartData, tgManners, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
                         tgPlugins}) {
             form->Pages()->ShowPage(form->Page(tag));
             QApplication::processEvents();

@@ -33,6 +33,15 @@ std::string SecondsText(double seconds) {
     return text;
 }
 
+// The file keeps one setting a line: a line break in a file name would
+// end it there and make the rest a setting of its own.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text)
+        if (c != '\n' && c != '\r') line += c;
+    return line;
+}
+
 } // namespace
 
 bool TProjectManners::IsDefault() const { return *this == TProjectManners(); }
@@ -86,7 +95,7 @@ void SaveProjectManners(const std::string& hostPath, const TProjectManners& mann
     const std::string text = "ObeyRobots=" + BoolText(manners.ObeyRobots) + "\nWaitSeconds=" +
                              SecondsText(manners.WaitSeconds) + "\nRandomWait=" + BoolText(manners.RandomWait) +
                              "\nLimitRate=" + std::to_string(manners.LimitRate) + "\nLoadCookies=" +
-                             manners.LoadCookies + "\nSaveCookies=" + manners.SaveCookies +
+                             OneLine(manners.LoadCookies) + "\nSaveCookies=" + OneLine(manners.SaveCookies) +
                              "\nKeepSessionCookies=" + BoolText(manners.KeepSessionCookies) + "\n";
     WriteFileAtomically(
         hostPath, [&](TFileStream& file) { file.WriteBuffer(text.data(), static_cast<int64_t>(text.size())); },

@@ -1,6 +1,7 @@
 #include "app/dialogs/DialogControls.h"
 
 #include "app/dialogs/DialogTexts.h"
+#include "app/dialogs/OptionsTexts.h"
 #include "platform/DebugLog.h"
 
 #include <QDialog>
@@ -48,12 +49,25 @@ QPushButton* BrowseButton(int tag, const char* name, QLineEdit* edit, TBrowseFor
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     QObject::connect(button, &QPushButton::clicked, parent, [edit, what, parent] {
         QString chosen;
-        if (what == TBrowseFor::bfDirectory)
+        switch (what) {
+        case TBrowseFor::bfDirectory:
             chosen = QFileDialog::getExistingDirectory(parent, DialogText(smChooseDirectory), edit->text());
-        else
+            break;
+        case TBrowseFor::bfBookmarkFile:
+        case TBrowseFor::bfProgram:
             chosen = QFileDialog::getOpenFileName(parent, DialogText(smChooseFile), edit->text(),
                                                   DialogText(what == TBrowseFor::bfBookmarkFile ? smBookmarkFiles
                                                                                                 : smPrograms));
+            break;
+        case TBrowseFor::bfCookiesFile:
+            chosen = QFileDialog::getOpenFileName(parent, DialogText(smChooseFile), edit->text(),
+                                                  DialogText(tgCookiesFiles));
+            break;
+        case TBrowseFor::bfCookiesSaveFile:
+            chosen = QFileDialog::getSaveFileName(parent, DialogText(smChooseFile), edit->text(),
+                                                  DialogText(tgCookiesFiles));
+            break;
+        }
         if (!chosen.isEmpty()) edit->setText(chosen);
     });
     return button;

@@ -42,8 +42,9 @@ QLabel* BuddyLabel(int tag, const char* name, QWidget* control, QWidget* parent)
 // of a dialog, wired to its accept() and reject().
 QDialogButtonBox* OkCancelButtons(QDialog* dialog, int okTag, int cancelTag);
 
-// A "..." button that fills the edit with a directory or file the user picks.
-enum class TBrowseFor { bfDirectory, bfBookmarkFile, bfProgram };
+// A "..." button that fills the edit with a directory or file the user picks
+// (a cookies file to save into may be a new one).
+enum class TBrowseFor { bfDirectory, bfBookmarkFile, bfProgram, bfCookiesFile, bfCookiesSaveFile };
 QPushButton* BrowseButton(int tag, const char* name, QLineEdit* edit, TBrowseFor what, QWidget* parent);
 
 } // namespace vorlin::app

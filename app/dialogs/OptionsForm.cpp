@@ -3,6 +3,7 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/OptionsFilterPages.h"
 #include "app/dialogs/OptionsGeneralPages.h"
+#include "app/dialogs/OptionsMannersPage.h"
 #include "app/dialogs/OptionsPluginsPage.h"
 #include "app/dialogs/OptionsRulesPage.h"
 #include "app/dialogs/OptionsTexts.h"
@@ -50,7 +51,7 @@ TOptionsForm::TOptionsForm(TDownloadProject& project, TOptionsFormContext contex
     FPages->setObjectName("TreeConfig");
     FStartData = new TStartDataPage(FContext.URLText, FContext.IsTemplate);
     const std::vector<std::pair<int, std::vector<TOptionsPage*>>> fieldSections = {
-        {tgGeneral, {new TProjectModePage, new TScopePage, FStartData}},
+        {tgGeneral, {new TProjectModePage, new TScopePage, FStartData, new TMannersPage}},
         {tgFilters, {new TFileExtensionsPage, new TLimitsPage, new TMiscPage}},
     };
     for (const auto& [sectionTag, pages] : fieldSections) {

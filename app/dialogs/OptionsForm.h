@@ -1,6 +1,6 @@
 // The project options dialog "Eigenschaften": one project or template of
 // the project tree on a tree of pages (General: Project Mode, Scope, Start
-// Data; Filters: File Extensions, Limits, Misc, Advanced Filters; Plugins).
+// Data, Manners; Filters: File Extensions, Limits, Misc, Advanced Filters; Plugins).
 //
 // Life: constructed (the pages show the project, or their initial states
 // while the project IsNew; the rules file is read into the dialog's own
@@ -51,7 +51,7 @@ public:
     ~TOptionsForm() override;
 
     ui::TTreeConfig* Pages() const { return FPages; }
-    // The page with that tag (tgProjectMode ... tgPlugins).
+    // The page with that tag (tgProjectMode ... tgPlugins, tgManners).
     QWidget* Page(int tag) const;
     TAdvancedFiltersPage* RulesPage() const { return FRulesPage; }
     TPluginsPage* PluginsPage() const { return FPluginsPage; }

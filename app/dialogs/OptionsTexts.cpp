@@ -23,6 +23,7 @@ void AddOptionsTexts() {
             {tgMisc, "Misc"},
             {tgAdvancedFilters, "Advanced Filters"},
             {tgPlugins, "Plugins"},
+            {tgManners, "Umgangsformen"},
 
             {tgProjectModeGroup, "Projektmodus"},
             {tgOfflineBrowse, "Download zum Offlinebrowsen"},
@@ -110,6 +111,25 @@ void AddOptionsTexts() {
             {tgSizeGreater, "Filesize must be greater than (in KBytes)"},
             {tgSizeLess, "Filesize must be less than (in KBytes)"},
             {tgChooseFolder, "Ordner auswählen"},
+
+            {tgServersGroup, "Rücksicht auf die Server"},
+            {tgObeyRobots, "robots.txt beachten"},
+            {tgObeyRobots + 1, "Was die robots.txt eines Servers verbietet, wird nicht heruntergeladen"},
+            {tgRobotsIgnored, "Achtung: Dieses Projekt lädt auch, was die robots.txt der Server verbietet."},
+            {tgWaitSeconds, "Pause zwischen Anfragen an einen Server:"},
+            {tgWaitUnit, "Sekunden (0: keine)"},
+            {tgRandomWait, "Zufällige Pausenlänge (0,5- bis 1,5-fach)"},
+            {tgRandomWait + 1, "Jede Pause dauert zufällig das 0,5- bis 1,5-fache der eingestellten"},
+            {tgLimitRate, "Übertragungsrate begrenzen auf:"},
+            {tgLimitRateUnit, "KB/s (0: unbegrenzt)"},
+            {tgCookiesGroup, "Cookies"},
+            {tgLoadCookies, "Cookies laden aus:"},
+            {tgLoadCookiesBrowse, "..."},
+            {tgSaveCookies, "Cookies speichern in:"},
+            {tgSaveCookiesBrowse, "..."},
+            {tgKeepSessionCookies, "Sitzungscookies mitspeichern"},
+            {tgKeepSessionCookies + 1, "Auch die Cookies speichern, die mit dem Ende der Sitzung verfallen"},
+            {tgCookiesFiles, "Cookie-Dateien (*.txt);;Alle Dateien (*)"},
         });
     });
 }

@@ -23,6 +23,7 @@ enum TOptionsTag : int {
     tgMisc = 5024,
     tgAdvancedFilters = 5026,
     tgPlugins = 5028,
+    tgManners = 5030,
     // Project Mode
     tgProjectModeGroup = 5040,
     tgOfflineBrowse = 5042,
@@ -106,6 +107,23 @@ enum TOptionsTag : int {
     tgSizeLess = 5242,
     // The copy actions' folder dialog.
     tgChooseFolder = 5250,
+
+    // Manners (a page of the options dialog that came later).
+    tgServersGroup = 5260,
+    tgObeyRobots = 5262,  // its hint is 5263
+    tgRobotsIgnored = 5264,
+    tgWaitSeconds = 5266,
+    tgWaitUnit = 5268,
+    tgRandomWait = 5270,  // its hint is 5271
+    tgLimitRate = 5272,
+    tgLimitRateUnit = 5274,
+    tgCookiesGroup = 5276,
+    tgLoadCookies = 5278,
+    tgLoadCookiesBrowse = 5280,
+    tgSaveCookies = 5282,
+    tgSaveCookiesBrowse = 5284,
+    tgKeepSessionCookies = 5286,  // its hint is 5287
+    tgCookiesFiles = 5288,         // the file dialogs' filter
 };
 
 } // namespace vorlin::app

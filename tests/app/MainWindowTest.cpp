@@ -1,6 +1,7 @@
 // The main window without a network: settings on a fresh installation and
-// through the settings dialog, the queue rules, the action update rules,
-// deleting and renaming through the window's questions, the messages of
+// through the settings dialog, the manners file that the project options
+// reach, the queue rules, the action update rules, deleting and renaming
+// through the window's questions, the messages of
 // other programs, runs that end at once (the error line, the next project,
 // "Warteschlange stoppen"), the debug log window and a real message box.
 #include "app/DebugLogWindow.h"
@@ -37,6 +38,7 @@ class MainWindowTest : public QObject {
 private slots:
     void FreshInstallationDefaultsAndWhatClosingWrites();
     void SettingsDialogCancelKeepsOkReplaces();
+    void PropertiesWriteTheMannersBesideTheProject();
     void PasswordsComeBackThroughSaveAndLoad();
     void QueueColumnsAndEnqueueRules();
     void QueueOrderAndItsEnabling();
@@ -108,6 +110,27 @@ void MainWindowTest::SettingsDialogCancelKeepsOkReplaces() {
     QCOMPARE(w.ConnectionCount(), 3);
     // Nothing is written until the program closes.
     QVERIFY(!f.Home.Exists(f.Home.Home() + "HttpVorlin.ini"));
+}
+
+void MainWindowTest::PropertiesWriteTheMannersBesideTheProject() {
+    TWindowFixture f;
+    f.Home.WriteProject("/Projects/P");
+    THttpGetForm& w = f.Open();
+    const std::string prj = f.Home.PathOf("/Projects/P") + ".prj";
+    f.Dialogs.OnProjectOptions = [](TDownloadProject& project, const TOptionsFormContext&) {
+        project.Manners.ObeyRobots = false;
+        project.Manners.LimitRate = 4096;
+        return true;
+    };
+    w.SelectNode(f.Node("/Projects/P"));
+    w.Actions().acProperties->trigger();
+    QCOMPARE(f.Dialogs.ProjectOptionsOpened, 1);
+    QVERIFY(f.Home.Exists(prj + ".manners"));
+    TDownloadProject stored;
+    stored.LoadFromFile(prj);
+    QVERIFY(!stored.Manners.ObeyRobots);
+    QCOMPARE(stored.Manners.LimitRate, int64_t(4096));
+    QVERIFY(f.Close());
 }
 
 void MainWindowTest::PasswordsComeBackThroughSaveAndLoad() {

@@ -170,6 +170,9 @@ void TemplateFlowTest::TemplateFilesAndSettingsAreCarried() {
         beta->ScopeMode = smStayInDomain;
         beta->ExcludeList = {"*.zip"};
         beta->JavaScriptMode = jsDelete;
+        beta->Manners.ObeyRobots = false;
+        beta->Manners.WaitSeconds = 2.5;
+        beta->Manners.SaveCookies = "/home/ann/cookies.txt";
         beta->SaveToFile(f.Home.PathOf("/Templates/beta") + ".prj");
     }
     const std::string rules("rules\0bytes\x01\xff", 14), plugins("plugin settings");
@@ -205,6 +208,11 @@ void TemplateFlowTest::TemplateFilesAndSettingsAreCarried() {
     QCOMPARE(made->ScopeMode, smStayInDomain);
     QCOMPARE(made->ExcludeList, std::vector<std::string>{"*.zip"});
     QCOMPARE(made->JavaScriptMode, jsInterpret);  // left at the new project's value
+    // The manners live beside the project file, and come along.
+    QVERIFY(f.Home.Exists(base + ".prj.manners"));
+    QVERIFY(!made->Manners.ObeyRobots);
+    QCOMPARE(made->Manners.WaitSeconds, 2.5);
+    QCOMPARE(made->Manners.SaveCookies, std::string("/home/ann/cookies.txt"));
     QCOMPARE(made->URL, std::string("http://example.invalid/news/"));
     QCOMPARE(made->Destination, f.Home.Home() + "standard");
     QCOMPARE(w.Settings().DefaultTemplate, 1);

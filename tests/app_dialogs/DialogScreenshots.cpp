@@ -148,6 +148,12 @@ void OptionsAndRuleDialogs() {
     project.ExcludeList = {"zip", ".exe", "iso"};
     project.UseMaxFileSize = project.UseMaxLevelCount = true;
     project.MaxFileSize = 20480;
+    project.Manners.ObeyRobots = false;
+    project.Manners.WaitSeconds = 1.5;
+    project.Manners.RandomWait = true;
+    project.Manners.LimitRate = 200 * 1024;
+    project.Manners.LoadCookies = QDir::homePath().toStdString() + "/.mozilla/cookies.txt";
+    project.Manners.SaveCookies = QDir::homePath().toStdString() + "/copies/example-cookies.txt";
     project.MaxLevelCount = 5;
     project.DownloadBckgrds = true;
     // The shipped style-sheet plugin (its dialog module beside its real file).
@@ -162,7 +168,7 @@ void OptionsAndRuleDialogs() {
     context.Plugins = &plugins;
     TOptionsForm form(project, context);
     form.PluginsPage()->List()->setCurrentRow(0);
-    for (int tag : {tgProjectMode, tgScope, tgStartData, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
+    for (int tag : {tgProjectMode, tgScope, tgStartData, tgManners, tgFileExtensions, tgLimits, tgMisc, tgAdvancedFilters,
                     tgPlugins}) {
         form.Pages()->ShowPage(form.Page(tag));
         Save(form, "options-" + QString::fromStdString(Text(tag)).remove(' ').toLower());

@@ -284,6 +284,17 @@ TEST(ProjectFile, MannersLiveBesideTheProjectFile) {
     tolerant.LoadFromFile(file);
     EXPECT_EQ(tolerant.Manners, p.Manners);
 
+    // A line break in a file name can't smuggle in a setting.
+    TDownloadProject broken;
+    broken.Assign(back);
+    broken.Manners.SaveCookies = "/home/u/a\nObeyRobots=1\r\nb.txt";
+    broken.SaveToFile(file);
+    TDownloadProject kept;
+    kept.LoadFromFile(file);
+    EXPECT_FALSE(kept.Manners.ObeyRobots);
+    EXPECT_EQ(kept.Manners.SaveCookies, "/home/u/aObeyRobots=1b.txt");
+    EXPECT_EQ(kept.Manners.KeepSessionCookies, p.Manners.KeepSessionCookies);
+
     back.Manners = TProjectManners();
     back.SaveToFile(file);
     EXPECT_EQ(ListDirectory(dir.Path), std::vector<std::string>{"p.prj"});
