@@ -30,10 +30,6 @@ using namespace vorlin::test;
 
 namespace {
 
-void Press(QWidget& form, const char* button) {
-    QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
-}
-
 int Row(const TFilterRule& rule, const TFilterElement& element) {
     for (int i = 0; i < rule.ConditionCount(); ++i)
         if (&rule.Conditions(i) == &element) return i;

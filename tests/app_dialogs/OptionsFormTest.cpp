@@ -32,10 +32,6 @@ using namespace vorlin::test;
 
 namespace {
 
-void Press(QWidget& form, const char* button) {
-    QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
-}
-
 bool Checked(QWidget& form, const char* name) { return Control<QAbstractButton>(form, name)->isChecked(); }
 
 // Every field away from its default; the run's fields are not the dialog's.

@@ -27,10 +27,6 @@ using namespace vorlin::test;
 
 namespace {
 
-void Press(QWidget& form, const char* button) {
-    QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
-}
-
 TProjectManners Unusual() {
     TProjectManners m;
     m.ObeyRobots = false;

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +22,10 @@ template <typename T> T* Control(QWidget& form, const char* name) {
     T* control = form.findChild<T*>(QString::fromLatin1(name));
     if (!control) qFatal("no control %s", name);
     return control;
+}
+
+inline void Press(QWidget& form, const char* button) {
+    QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
 }
 
 inline std::string FileBytes(const std::string& path) {

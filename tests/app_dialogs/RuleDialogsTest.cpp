@@ -32,10 +32,6 @@ using namespace vorlin::test;
 
 namespace {
 
-void Press(QWidget& form, const char* button) {
-    QTest::mouseClick(Control<QPushButton>(form, button), Qt::LeftButton);
-}
-
 // The Qt editor with a folder dialog the test answers.
 struct TTestEditor : TQtRuleEditor {
     std::string Folder;

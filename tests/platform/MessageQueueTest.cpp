@@ -421,16 +421,19 @@ TEST(Ticks, AdvanceMonotonically) {
     EXPECT_GE(static_cast<uint32_t>(GetTickCount() - a), 4u);
 }
 
+// Whether the queue's descriptor turns readable within ms.
+static bool Readable(int fd, int ms) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, ms) == 1;
+}
+
 // What a foreign loop (the desktop program's) relies on: a descriptor that
 // turns readable when work arrives, and a call that does what is pending.
 TEST(MessageQueue, ForeignLoopBridgeSeesPostsAndTimersAndLeavesQuit) {
     DrainQueue();
     ProcessPendingMessages();
     int fd = QueueDescriptor();
-    auto readable = [fd](int ms) {
-        pollfd p{fd, POLLIN, 0};
-        return poll(&p, 1, ms) == 1;
-    };
+    auto readable = [fd](int ms) { return Readable(fd, ms); };
     EXPECT_FALSE(readable(0));
     int handled = 0, ticks = 0;
     TMessageTarget t([&](TMsg& m) -> intptr_t {
@@ -481,10 +484,7 @@ TEST(MessageQueue, ForeignLoopSeesASocketWatchedOutsideItsTurn) {
     DrainQueue();
     ProcessPendingMessages();
     int fd = QueueDescriptor();
-    auto readable = [fd](int ms) {
-        pollfd p{fd, POLLIN, 0};
-        return poll(&p, 1, ms) == 1;
-    };
+    auto readable = [fd](int ms) { return Readable(fd, ms); };
     EXPECT_FALSE(readable(0));
     int sv[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, sv), 0);
