@@ -131,8 +131,17 @@ void RunThroughWindowTest::WholeSiteThenTheNextProject() {
     });
     int finished = 0;
     std::vector<int64_t> hostTotals;
+    // What the queue looked like as the first run ended: the second, small
+    // run may well be over too before the test gets to look.
+    int queuedAfterFirst = -1;
+    std::string nextCaption;
+    bool nextRunStarted = false;
     QObject::connect(&w, &THttpGetForm::RunHasFinished, [&] {
-        ++finished;
+        if (++finished == 1) {
+            queuedAfterFirst = w.Queue().Count();
+            if (queuedAfterFirst > 0) nextCaption = w.Queue().Item(0).Caption;
+            nextRunStarted = w.RunExists();
+        }
         hostTotals.push_back(w.Structure().TotalOf(w.Structure().index(0, 0)));
     });
     w.SelectNode(f.Node("/Projects/Site"));
@@ -142,11 +151,11 @@ void RunThroughWindowTest::WholeSiteThenTheNextProject() {
     // One row per connection, numbered 1 to n.
     QCOMPARE(w.ClientRows().Count(), 3);
     QCOMPARE(w.ClientRows().index(2, 0).data().toInt(), 3);
-    QTRY_COMPARE_WITH_TIMEOUT(finished, 1, kRunWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(finished >= 1, kRunWaitMs);
     // The next project started by itself, and the first left the queue.
-    QCOMPARE(w.Queue().Count(), 1);
-    QCOMPARE(w.Queue().Item(0).Caption, std::string("Second"));
-    QVERIFY(w.RunExists());
+    QCOMPARE(queuedAfterFirst, 1);
+    QCOMPARE(nextCaption, std::string("Second"));
+    QVERIFY(nextRunStarted);
     QTRY_COMPARE_WITH_TIMEOUT(finished, 2, kRunWaitMs);
     QCOMPARE(w.Queue().Count(), 0);
     QVERIFY(!w.RunExists());
