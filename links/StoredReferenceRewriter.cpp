@@ -52,13 +52,15 @@ std::string_view NameOf(std::string_view tag) {
 
 // The parts of a page where references were written: tag texts (not of
 // comments or declarations) and the bodies of STYLE elements. Bodies of
-// inline scripts are passed over whole, as the parser does.
-std::vector<TRegion> PageRegions(const std::string& text) {
+// inline scripts are passed over whole, as the parser does. Only the
+// regions that begin at or before upTo are wanted: the page is read no
+// further (a page's repairs are often all in its head).
+std::vector<TRegion> PageRegions(const std::string& text, size_t upTo = std::string::npos) {
     std::vector<TRegion> regions;
     THTMLTagReader reader;
     reader.Attach(text.data(), 0, text.size(), 0);
     bool inStyle = false;
-    while (!reader.AtEnd()) {
+    while (!reader.AtEnd() && reader.Position() <= upTo) {
         const size_t textStart = reader.Position();
         reader.ReadText();
         if (inStyle && reader.Position() > textStart) regions.push_back({textStart, reader.Position()});
@@ -152,9 +154,13 @@ void FindEach(const std::string& text, TReferenceContainer container, const TRep
             found.push_back({p, from.size(), to});
     }
     if (found.empty()) return;
-    // Most pages hold none of the texts: their tags are never read.
-    const std::vector<TRegion> regions =
-        container == TReferenceContainer::rcCss ? std::vector<TRegion>{{0, text.size()}} : PageRegions(text);
+    // Most pages hold none of the texts: their tags are never read, and of
+    // the others only up to the last place found.
+    size_t last = 0;
+    for (const TEdit& edit : found) last = std::max(last, edit.Position);
+    const std::vector<TRegion> regions = container == TReferenceContainer::rcCss
+                                             ? std::vector<TRegion>{{0, text.size()}}
+                                             : PageRegions(text, last);
     for (const TEdit& edit : found) {
         // The region that holds the place: the first that ends after it.
         auto region = std::upper_bound(regions.begin(), regions.end(), edit.Position,

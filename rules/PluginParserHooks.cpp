@@ -6,6 +6,8 @@
 #include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 
+#include <algorithm>
+
 namespace vorlin {
 
 using namespace vorlin_sdk;
@@ -117,15 +119,18 @@ BSTR TPluginParserHooks::TagNameString(std::string_view tagName, TBstrBuffer& fa
 
 // Hands every HTML parser plugin the callback and lets call ask each
 // enabled one.
-template <typename S, typename F>
+template <typename W, typename S, typename F>
 void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
-                                        const TAddLinkFunction& addLink, S&& strings, F&& call) {
+                                        const TAddLinkFunction& addLink, W&& wants, S&& strings, F&& call) {
     TCallScope scope(*this, addLink);
     TComRef<IDownLoadProject> heldProject;
     TComRef<IDownLoadLink> heldPage;
     IDownLoadProject* projectObject = nullptr;
     IDownLoadLink* pageObject = nullptr;
-    for (auto& h : FPlugins.HTMLParserPlugins()) {
+    const auto& plugins = FPlugins.HTMLParserPlugins();
+    for (size_t i = 0; i < plugins.size(); ++i) {
+        if (!wants(i)) continue;
+        auto& h = plugins[i];
         CheckPluginResult(h.Interface->SetAddLinkCallback(&AddLinkCallback, this), h.Owner->Name,
                           "SetAddLinkCallback");
         if (!TPluginSystem::IsEnabled(h)) continue;
@@ -138,12 +143,43 @@ void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink
     }
 }
 
+void TPluginParserHooks::NoteTextElements(const TDownloadLink& page, std::string_view tagName,
+                                          std::string_view tagText) {
+    const auto& interests = FPlugins.HTMLParserInterests();
+    const bool endTag = !tagText.empty() && tagText[0] == '/';
+    for (size_t i = 0; i < interests.size(); ++i) {
+        const uint32_t bit = interests[i].TextElementBit(tagName);
+        if (!bit) continue;
+        if (!endTag) {
+            std::vector<uint32_t>& open = FOpenTextElements[&page];
+            open.resize(interests.size());
+            open[i] |= bit;
+            continue;
+        }
+        auto found = FOpenTextElements.find(&page);
+        if (found == FOpenTextElements.end()) continue;
+        found->second[i] &= ~bit;
+        if (std::all_of(found->second.begin(), found->second.end(), [](uint32_t b) { return b == 0; }))
+            FOpenTextElements.erase(found);
+    }
+}
+
+bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plugin) const {
+    auto found = FOpenTextElements.find(&page);
+    return found != FOpenTextElements.end() && plugin < found->second.size() && found->second[plugin] != 0;
+}
+
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
     TNesting level(*this);
     BSTR wideText = nullptr;
+    const auto& interests = FPlugins.HTMLParserInterests();
+    auto wants = [&](size_t i) {
+        if (i >= interests.size() || interests[i].WantsAllTexts()) return true;
+        return interests[i].WantsTextsInside() && InsideTextElement(page, i);
+    };
     ForEachEnabled(
-        project, page, addLink, [&] { wideText = level.Strings().Text.Set(text); },
+        project, page, addLink, wants, [&] { wideText = level.Strings().Text.Set(text); },
         [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
             CheckPluginResult(h.Interface->HandleText(p, l, wideText), h.Owner->Name, "HandleText");
         });
@@ -155,9 +191,12 @@ bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& pag
     BSTR name = nullptr;
     BSTR text = nullptr;
     bool claimed = false;
-    // Every enabled plugin sees the tag, also after one has claimed it.
+    const auto& interests = FPlugins.HTMLParserInterests();
+    NoteTextElements(page, tagName, tagText);
+    auto wants = [&](size_t i) { return i >= interests.size() || interests[i].WantsTag(tagName, tagText); };
+    // Every enabled plugin that wants the tag sees it, also after one has claimed it.
     ForEachEnabled(
-        project, page, addLink,
+        project, page, addLink, wants,
         [&] {
             name = TagNameString(tagName, level.Strings().Name);
             text = level.Strings().Text.Set(tagText);

@@ -10,9 +10,11 @@
 #include "plugins/sdk/VorlinPluginHelpers.h"
 #include "rules/PluginStrings.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlin {
@@ -37,12 +39,17 @@ public:
 
 private:
     class TCallScope;
-    // Hands every HTML parser plugin the callback and calls call for each
-    // enabled one; strings() makes the call's [in] strings, once, when the
-    // first plugin is enabled.
-    template <typename S, typename F>
+    // Hands every HTML parser plugin that wants the call (wants(index)) the
+    // callback and calls call for each enabled one; strings() makes the
+    // call's [in] strings, once, when the first plugin is enabled.
+    template <typename W, typename S, typename F>
     void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink,
-                        S&& strings, F&& call);
+                        W&& wants, S&& strings, F&& call);
+
+    // Notes start and end tags of the elements whose texts plugins asked
+    // for, per page (pages are parsed side by side) and plugin.
+    void NoteTextElements(const TDownloadLink& page, std::string_view tagName, std::string_view tagText);
+    bool InsideTextElement(const TDownloadLink& page, size_t plugin) const;
 
     // The objects handed to the hooks for the project and the page, kept
     // from one call to the next while the page stays the same: the hooks run
@@ -83,6 +90,11 @@ private:
     TDownloadLink* FObjectPage = nullptr;
     vorlin_sdk::TComRef<vorlin_sdk::IDownLoadLink> FPageObject;
     std::unique_ptr<TTagNameSlot[]> FTagNames{new TTagNameSlot[kTagNameSlots]};
+    // Per page, per plugin: the elements open now whose texts it asked for
+    // (one bit each). Pages inside none have no entry; the key is only
+    // compared, so a page gone leaves at most an entry that hands a few
+    // texts too many.
+    std::unordered_map<const TDownloadLink*, std::vector<uint32_t>> FOpenTextElements;
 };
 
 } // namespace vorlin

@@ -154,7 +154,10 @@ void TPluginSystem::InitializePlugin(TPlugin& plugin) {
         case PLUGIN_CAP_PARSER: AddCapability(plugin, IID_IParserPluginInterface, FParserPlugins); break;
         case PLUGIN_CAP_FILTER: AddCapability(plugin, IID_IFilterPluginInterface, FFilterPlugins); break;
         case PLUGIN_CAP_DOWNLOAD: AddCapability(plugin, IID_IDownloadPluginInterface, FDownloadPlugins); break;
-        default: AddCapability(plugin, IID_IHTMLParserPluginInterface, FHTMLParserPlugins); break;
+        default:
+            AddCapability(plugin, IID_IHTMLParserPluginInterface, FHTMLParserPlugins);
+            FHTMLParserInterests.push_back(InterestOf(plugin));
+            break;
         }
     }
 }
@@ -167,6 +170,22 @@ void TPluginSystem::AddCapability(TPlugin& plugin, const GUID& iid, std::vector<
         throw EPluginError("Plugin " + plugin.Name + " declares a capability it does not implement");
     list.reserve(list.size() + 1);
     list.push_back({static_cast<T*>(object), &plugin});
+}
+
+// What an HTML parser plugin wants handed to it; one that cannot say gets
+// everything, as before the interest could be told.
+THTMLParserInterest TPluginSystem::InterestOf(TPlugin& plugin) {
+    void* object = nullptr;
+    if (plugin.Plugin->QueryInterface(IID_IHTMLParserInterest, &object) != S_OK || !object) return {};
+    auto* interest = static_cast<IHTMLParserInterest*>(object);
+    TBstr names, words, texts;
+    const HRESULT result = interest->GetInterest(names.Out(), words.Out(), texts.Out());
+    interest->Release();
+    if (result != S_OK) {
+        DebugLog("Plugin " + plugin.Name + " could not tell which tags it wants; it is handed all");
+        return {};
+    }
+    return THTMLParserInterest::FromLists(names.Utf8(), words.Utf8(), texts.Utf8());
 }
 
 // --- Deinitialising ----------------------------------------------------------
@@ -206,6 +225,7 @@ void TPluginSystem::ReleaseCapabilities() {
     release(FFilterPlugins);
     release(FDownloadPlugins);
     release(FHTMLParserPlugins);
+    FHTMLParserInterests.clear();
 }
 
 // --- Asking one plugin -------------------------------------------------------

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/DynamicLibrary.h"
+#include "rules/HTMLParserInterest.h"
 #include "rules/PluginCall.h"
 #include "rules/PluginParserHooks.h"
 #include "rules/PluginVotes.h"
@@ -101,6 +102,8 @@ public:
     const std::vector<TPluginCapability<vorlin_sdk::IHTMLParserPluginInterface>>& HTMLParserPlugins() const {
         return FHTMLParserPlugins;
     }
+    // What each of HTMLParserPlugins() wants to be handed, in the same order.
+    const std::vector<THTMLParserInterest>& HTMLParserInterests() const { return FHTMLParserInterests; }
 
     TApplicationInterface& Application() { return *FApplication; }
     // The votes of these plugins, for TDownloadProject::Plugins.
@@ -140,6 +143,7 @@ private:
     void DeinitializePlugin(TPlugin& plugin);
     template <typename T> void AddCapability(TPlugin& plugin, const vorlin_sdk::GUID& iid,
                                              std::vector<TPluginCapability<T>>& list);
+    THTMLParserInterest InterestOf(TPlugin& plugin);
     void ReleaseCapabilities();
     void* ExportOf(const TPlugin& plugin, const char* name) const;
     void Display(const std::string& message) const;
@@ -153,6 +157,7 @@ private:
     std::vector<TPluginCapability<vorlin_sdk::IFilterPluginInterface>> FFilterPlugins;
     std::vector<TPluginCapability<vorlin_sdk::IDownloadPluginInterface>> FDownloadPlugins;
     std::vector<TPluginCapability<vorlin_sdk::IHTMLParserPluginInterface>> FHTMLParserPlugins;
+    std::vector<THTMLParserInterest> FHTMLParserInterests;
     TApplicationInterface* FApplication;  // one reference held
     TPluginVotes FVotes;
     TPluginParserHooks FParserHooks;

@@ -194,7 +194,8 @@ std::string FragmentOf(const std::string& url) {
 
 // --- The plugin object ------------------------------------------------------------
 
-class TCssPlugin final : public TRefCounted<IParserPluginInterface, IHTMLParserPluginInterface> {
+class TCssPlugin final
+    : public TRefCounted<IParserPluginInterface, IHTMLParserPluginInterface, IHTMLParserInterest> {
 public:
     ~TCssPlugin() override {
         if (IPluginSettingsInterface* settings = FSettings.load()) settings->Release();
@@ -208,6 +209,8 @@ public:
             *object = static_cast<IParserPluginInterface*>(this);
         else if (iid == IID_IHTMLParserPluginInterface)
             *object = static_cast<IHTMLParserPluginInterface*>(this);
+        else if (iid == IID_IHTMLParserInterest)
+            *object = static_cast<IHTMLParserInterest*>(this);
         else
             return E_NOINTERFACE;
         AddRef();
@@ -292,6 +295,23 @@ public:
         } catch (...) {
             return E_FAIL;
         }
+    }
+
+    // Of a page, the plugin needs what HandleTag and HandleText look at:
+    // STYLE elements (their texts and the comments that wrap a style
+    // sheet), HTML and BODY, which end a STYLE left open, and tags with a
+    // style attribute. The program hands it nothing else.
+    HRESULT GetInterest(BSTR* tagNames, BSTR* tagWords, BSTR* textsIn) override {
+        if (!tagNames || !tagWords || !textsIn) return E_POINTER;
+        *tagNames = VorlinNewString("STYLE HTML BODY !--*");
+        *tagWords = VorlinNewString("style");
+        *textsIn = VorlinNewString("STYLE");
+        if (*tagNames && *tagWords && *textsIn) return S_OK;
+        for (BSTR* s : {tagNames, tagWords, textsIn}) {
+            VorlinFreeString(*s);
+            *s = nullptr;
+        }
+        return E_OUTOFMEMORY;
     }
 
     // Called for every tag and text block of every page, so the common case

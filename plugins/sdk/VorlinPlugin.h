@@ -33,7 +33,8 @@
  *
  * Order of calls: InitPlugin, GetPluginInterFace (its out object carries one
  * reference for the program), GetCapabilities (once per capability bit) and
- * QueryInterface for each declared capability; at the end DeInitPlugin, after
+ * QueryInterface for each declared capability (and, of an HTML parser, for
+ * the optional IHTMLParserInterest); at the end DeInitPlugin, after
  * which the program releases every reference it holds, so the object must
  * stay valid until its last Release.
  *
@@ -256,6 +257,28 @@ struct IHTMLParserPluginInterface : IBasicPluginInterFace {
     virtual HRESULT HandleText(IDownLoadProject* project, IDownLoadLink* link, BSTR text) = 0;  // 11
     virtual HRESULT Reserved12() = 0;                                                      // 12
     virtual HRESULT SetAddLinkCallback(TAddLinkCallback callback, void* context) = 0;      // 13
+};
+
+// {5B3E2A71-0C4D-4E8F-9A61-7D2C4B9E1F30}, optional, of an HTML parser plugin.
+// HandleTag and HandleText run for every tag and text of every page; a
+// plugin that needs only some of them says which once, when it is loaded,
+// and is handed those alone (on the program's own strings, so the others
+// cost nothing). A plugin without this interface is handed everything.
+// Each list holds entries separated by blanks, matched without regard to
+// case (ASCII):
+//  tagNames   tags handed whole by name ("STYLE", end tags included); an
+//             entry ending in "*" is a prefix ("!--*": every comment); "*"
+//             alone: every tag;
+//  tagWords   tags of any name are handed too when their text holds one of
+//             these words ("style");
+//  textsIn    texts handed only inside these elements, from the start tag
+//             to its end tag ("STYLE"); "*": every text; empty: none.
+// The program may hand a few more than asked (an element left open is
+// taken to last to the end of its page), never fewer.
+constexpr GUID IID_IHTMLParserInterest = {
+    0x5B3E2A71, 0x0C4D, 0x4E8F, {0x9A, 0x61, 0x7D, 0x2C, 0x4B, 0x9E, 0x1F, 0x30}};
+struct IHTMLParserInterest : IUnknown {
+    virtual HRESULT GetInterest(BSTR* tagNames, BSTR* tagWords, BSTR* textsIn) = 0;  // 3
 };
 
 // One action a plugin adds to every rule (no interface id).

@@ -42,6 +42,8 @@ struct TConfig {
     bool SetOnStart = false;         // DownloadStarted writes ProjectSize -1 and a URL
     bool AskForced = false;          // ForceLink reads the link's forced state (slot 5)
     bool Quiet = false;              // keep no call log (benchmarks)
+    bool Interest = false;           // offer IHTMLParserInterest with the three lists below
+    std::string TagNames, TagWords, TextsIn;
 };
 
 TConfig g_config;
@@ -253,7 +255,7 @@ void ProbeLink(IDownLoadLink* l) {
 
 class TTestkitPlugin final : public TRefCounted<IParserPluginInterface, IFilterPluginInterface,
                                                 IDownloadPluginInterface, IHTMLParserPluginInterface,
-                                                IFilterActionPluginInterface>,
+                                                IFilterActionPluginInterface, IHTMLParserInterest>,
                              TLiveCount {
 public:
     ~TTestkitPlugin() override {
@@ -274,6 +276,8 @@ public:
             *object = static_cast<IDownloadPluginInterface*>(this);
         else if (iid == IID_IHTMLParserPluginInterface)
             *object = static_cast<IHTMLParserPluginInterface*>(this);
+        else if (iid == IID_IHTMLParserInterest && g_config.Interest)
+            *object = static_cast<IHTMLParserInterest*>(this);
         else
             return E_NOINTERFACE;
         AddRef();
@@ -415,6 +419,15 @@ public:
     }
     HRESULT Reserved12() override { return E_NOTIMPL; }
 
+    // IHTMLParserInterest
+    HRESULT GetInterest(BSTR* tagNames, BSTR* tagWords, BSTR* textsIn) override {
+        TESTKIT_ENTER("GetInterest");
+        *tagNames = OutString(g_config.TagNames);
+        *tagWords = OutString(g_config.TagWords);
+        *textsIn = OutString(g_config.TextsIn);
+        return S_OK;
+    }
+
     // IFilterActionPluginInterface
     HRESULT GetActionCount(int32_t* count) override {
         TESTKIT_ENTER("GetActionCount");
@@ -506,6 +519,10 @@ __attribute__((visibility("default"))) void TestkitConfigure(const char* text) {
         else if (key == "setonstart") g_config.SetOnStart = ParseFlag(v);
         else if (key == "askforced") g_config.AskForced = ParseFlag(v);
         else if (key == "quiet") g_config.Quiet = ParseFlag(v);
+        else if (key == "interest") g_config.Interest = ParseFlag(v);
+        else if (key == "tagnames") g_config.TagNames = v;
+        else if (key == "tagwords") g_config.TagWords = v;
+        else if (key == "textsin") g_config.TextsIn = v;
     }
 }
 

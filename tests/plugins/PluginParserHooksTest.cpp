@@ -8,6 +8,7 @@
 #include "project/DownloadProject.h"
 #include "project/LocalPath.h"
 #include "rules/ApplicationInterface.h"
+#include "rules/HTMLParserInterest.h"
 #include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 #include "tests/plugins/PluginTestSupport.h"
@@ -90,6 +91,88 @@ TEST_F(PluginParserHooksTest, EveryTagArrivesUnderItsOwnNameWhenNamesRepeat) {
     EXPECT_EQ(CallCount("one", "HandleTag T0 "), 1);
     EXPECT_EQ(CallCount("one", "HandleTag T599 "), 1);
     EXPECT_THAT(LogOf("one"), HasSubstr("HandleTag T599 [t599]"));
+}
+
+TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
+    THTMLParserInterest all;
+    EXPECT_TRUE(all.WantsTag("P", "p"));
+    EXPECT_TRUE(all.WantsAllTexts());
+
+    THTMLParserInterest some = THTMLParserInterest::FromLists(" style  Img\t!--* ", "Style data-x", "style Title");
+    EXPECT_TRUE(some.WantsTag("STYLE", "/style"));
+    EXPECT_TRUE(some.WantsTag("IMG", "img src=a.gif"));
+    EXPECT_FALSE(some.WantsTag("IM", "im"));  // names are whole, unless they end in "*"
+    EXPECT_TRUE(some.WantsTag("!--", "!-- x --"));
+    EXPECT_TRUE(some.WantsTag("!--X", "!--x--"));
+    EXPECT_TRUE(some.WantsTag("P", "p STYLE=\"color:red\""));  // a word in any case
+    EXPECT_TRUE(some.WantsTag("P", "p DATA-X=1"));
+    EXPECT_FALSE(some.WantsTag("P", "p class=sty le"));
+    EXPECT_FALSE(some.WantsTag("P", "p class=styl"));  // a word cut by the end of the tag
+    EXPECT_FALSE(some.WantsAllTexts());
+    EXPECT_TRUE(some.WantsTextsInside());
+    EXPECT_NE(some.TextElementBit("STYLE"), 0u);
+    EXPECT_NE(some.TextElementBit("TITLE"), some.TextElementBit("STYLE"));
+    EXPECT_EQ(some.TextElementBit("P"), 0u);
+
+    THTMLParserInterest none = THTMLParserInterest::FromLists("", "", "");
+    EXPECT_FALSE(none.WantsTag("A", "a href=x"));
+    EXPECT_FALSE(none.WantsAllTexts());
+    EXPECT_FALSE(none.WantsTextsInside());
+    EXPECT_TRUE(THTMLParserInterest::FromLists("A *", "", "*").WantsTag("B", "b"));
+    EXPECT_TRUE(THTMLParserInterest::FromLists("", "", "P *").WantsAllTexts());
+    // More elements than can be told apart: every text.
+    std::string many;
+    for (int i = 0; i < 40; ++i) many += "E" + std::to_string(i) + " ";
+    EXPECT_TRUE(THTMLParserInterest::FromLists("", "", many).WantsAllTexts());
+}
+
+// A plugin that says what it wants is handed that alone; the others are
+// still handed everything, and two pages parsed in turns keep their own
+// open elements.
+TEST_F(PluginParserHooksTest, APluginIsHandedOnlyTheTagsAndTextsItAskedFor) {
+    StartHooks("interest=1\ntagnames=STYLE !--*\ntagwords=style\ntextsin=STYLE", "");
+    TDownloadLink* other = new TDownloadLink(&FProject);
+    other->SetServer("http://h/");
+    other->Path = "b.html";
+    other->LocalFileName = "b.html";
+    FProject.Links->Add(other);
+    THTMLParser otherParser(FProject, FSystem.ParserHooks());
+    TMemoryStream pageBody, otherBody;
+    FParser.BeginDocument(*FPage, pageBody);
+    otherParser.BeginDocument(*other, otherBody);
+    auto feed = [](THTMLParser& parser, TMemoryStream& body, const std::string& block) {
+        body.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+        parser.ParseAvailable();
+    };
+    feed(FParser, pageBody, "<p>before<style>in style");
+    feed(otherParser, otherBody, "<b>other text</b>");
+    feed(FParser, pageBody, "<!-- c --></style>after<div Style=x>div text</div>");
+    FParser.EndDocument();
+    otherParser.EndDocument();
+
+    const std::string one = LogOf("one");
+    EXPECT_THAT(one, HasSubstr("HandleTag STYLE [style]"));
+    EXPECT_THAT(one, HasSubstr("HandleTag STYLE [/style]"));
+    EXPECT_THAT(one, HasSubstr("HandleTag !-- [!-- c --]"));
+    EXPECT_THAT(one, HasSubstr("HandleTag DIV [div Style=x]"));
+    EXPECT_THAT(one, HasSubstr("HandleText [in style]"));
+    EXPECT_EQ(CallCount("one", "HandleTag P"), 0);
+    EXPECT_EQ(CallCount("one", "HandleTag B"), 0);
+    EXPECT_EQ(CallCount("one", "HandleTag DIV [/div]"), 0);
+    EXPECT_EQ(CallCount("one", "HandleText ["), 1);
+    // The plugin that said nothing saw every tag and text of both pages.
+    EXPECT_EQ(CallCount("two", "HandleTag "), 8);
+    EXPECT_THAT(LogOf("two"), HasSubstr("HandleText [other text]"));
+    EXPECT_THAT(LogOf("two"), HasSubstr("HandleText [div text]"));
+}
+
+TEST_F(PluginParserHooksTest, APluginThatCannotSayWhatItWantsIsHandedEverything) {
+    StartHooks("interest=1\nfail=GetInterest\ntagnames=STYLE", "interest=1\ntextsin=*\ntagnames=*");
+    ParsePage("<p>text</p>");
+    EXPECT_EQ(CallCount("one", "HandleTag P"), 2);
+    EXPECT_EQ(CallCount("one", "HandleText [text]"), 1);
+    EXPECT_EQ(CallCount("two", "HandleTag P"), 2);
+    EXPECT_EQ(CallCount("two", "HandleText [text]"), 1);
 }
 
 TEST_F(PluginParserHooksTest, PluginsRegisterLinksOfThePageThroughTheCallback) {

@@ -1,0 +1,43 @@
+// Which tags and texts of a page an HTML parser plugin wants handed to it,
+// as it said once when loaded (IHTMLParserInterest). Decided on the
+// parser's own strings, so a tag no plugin wants is never converted for the
+// plugins, nor are they called for it. A plugin that said nothing wants all.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlin {
+
+class THTMLParserInterest {
+public:
+    // Elements whose texts can be asked for; further ones count as "*".
+    static constexpr size_t kMaxTextElements = 32;
+
+    // Every tag and every text.
+    THTMLParserInterest() = default;
+    // From the plugin's three lists: entries separated by blanks, any case.
+    static THTMLParserInterest FromLists(std::string_view tagNames, std::string_view tagWords,
+                                         std::string_view textsIn);
+
+    // upperName as the parser names the tag (upper case, of start and end
+    // tags alike); text what stood between "<" and ">".
+    bool WantsTag(std::string_view upperName, std::string_view text) const;
+
+    bool WantsAllTexts() const { return FAllTexts; }
+    bool WantsTextsInside() const { return !FTextElements.empty(); }
+    // The bit of the element whose texts are wanted (0: none of them).
+    uint32_t TextElementBit(std::string_view upperName) const;
+
+private:
+    bool FAllTags = true;
+    std::vector<std::string> FNames;     // upper case
+    std::vector<std::string> FPrefixes;  // upper case, without the "*"
+    std::vector<std::string> FWords;     // lower case
+    bool FAllTexts = true;
+    std::vector<std::string> FTextElements;  // upper case
+};
+
+} // namespace vorlin
