@@ -7,8 +7,8 @@ namespace vorlin {
 
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> Entries(std::string_view list, char (*fold)(char)) {
     std::vector<std::string> entries;
@@ -31,38 +31,59 @@ bool Contains(const std::vector<std::string>& entries, std::string_view entry) {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
-// word is lower case; text is searched without regard to ASCII case. Run
-// for every tag of every page: the places where the word may start are
-// found by memchr, for each case of its first letter.
-bool HoldsWord(std::string_view text, std::string_view word) {
-    if (word.empty() || text.size() < word.size()) return false;
-    const char* const data = text.data();
-    const size_t last = text.size() - word.size();  // the last place it may start
-    auto matchesAt = [&](size_t at) {
-        for (size_t i = 1; i < word.size(); ++i)
-            if (Lower(data[at + i]) != word[i]) return false;
-        return true;
-    };
-    for (const char first : {word[0], Upper(word[0])}) {
-        for (size_t at = 0; at <= last;) {
-            const void* found = std::memchr(data + at, first, last - at + 1);
-            if (!found) break;
-            at = static_cast<size_t>(static_cast<const char*>(found) - data);
-            if (matchesAt(at)) return true;
-            ++at;
+// Where in a word to look first: its letter that is rarest in pages, by
+// the letters' order of frequency in English text (a character not listed
+// counts as rarer still).
+size_t AnchorOf(std::string_view word) {
+    static constexpr std::string_view kByFrequency = "etaoinshrdlcumwfgypbvkjxqz";
+    size_t anchor = 0, rarest = 0;
+    for (size_t i = 0; i < word.size(); ++i) {
+        const size_t rank = kByFrequency.find(word[i]);
+        const size_t rarity = rank == std::string_view::npos ? kByFrequency.size() : rank;
+        if (i == 0 || rarity > rarest) {
+            anchor = i;
+            rarest = rarity;
         }
-        if (Upper(word[0]) == word[0]) break;  // no other case to look for
     }
-    return false;
+    return anchor;
 }
 
 } // namespace
+
+THTMLParserInterest::TWord::TWord(std::string lower) : Lower(std::move(lower)), Anchor(AnchorOf(Lower)) {}
+
+// Run for every tag of every page: the places of the word's anchor letter
+// are found by memchr, for each of its cases, and the word compared there.
+bool THTMLParserInterest::TWord::FoundIn(std::string_view text) const {
+    if (Lower.empty() || text.size() < Lower.size()) return false;
+    const char* const data = text.data();
+    const char anchor = Lower[Anchor];
+    const char upper = UpperAscii(anchor);
+    auto matchesAt = [&](size_t start) {
+        for (size_t i = 0; i < Lower.size(); ++i)
+            if (LowerAscii(data[start + i]) != Lower[i]) return false;
+        return true;
+    };
+    // The anchor's places: from Anchor on, up to where the word still fits.
+    const size_t first = Anchor, last = text.size() - Lower.size() + Anchor;
+    for (const char letter : {anchor, upper}) {
+        for (size_t at = first; at <= last;) {
+            const void* found = std::memchr(data + at, letter, last - at + 1);
+            if (!found) break;
+            at = static_cast<size_t>(static_cast<const char*>(found) - data);
+            if (matchesAt(at - Anchor)) return true;
+            ++at;
+        }
+        if (upper == anchor) break;  // no other case to look for
+    }
+    return false;
+}
 
 THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, std::string_view tagWords,
                                                    std::string_view textsIn) {
     THTMLParserInterest interest;
     interest.FAllTags = false;
-    for (std::string& name : Entries(tagNames, Upper)) {
+    for (std::string& name : Entries(tagNames, UpperAscii)) {
         if (name == "*") {
             interest.FAllTags = true;
         } else if (name.back() == '*') {
@@ -72,8 +93,8 @@ THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, st
             interest.FNames.push_back(std::move(name));
         }
     }
-    interest.FWords = Entries(tagWords, Lower);
-    const std::vector<std::string> elements = Entries(textsIn, Upper);
+    for (std::string& word : Entries(tagWords, LowerAscii)) interest.FWords.emplace_back(std::move(word));
+    const std::vector<std::string> elements = Entries(textsIn, UpperAscii);
     interest.FAllTexts = Contains(elements, "*") || elements.size() > kMaxTextElements;
     if (!interest.FAllTexts) interest.FTextElements = elements;
     return interest;
@@ -83,8 +104,8 @@ bool THTMLParserInterest::WantsTag(std::string_view upperName, std::string_view 
     if (FAllTags || Contains(FNames, upperName)) return true;
     for (const std::string& prefix : FPrefixes)
         if (upperName.substr(0, prefix.size()) == prefix) return true;
-    for (const std::string& word : FWords)
-        if (HoldsWord(text, word)) return true;
+    for (const TWord& word : FWords)
+        if (word.FoundIn(text)) return true;
     return false;
 }
 

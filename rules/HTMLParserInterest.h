@@ -35,7 +35,14 @@ private:
     bool FAllTags = true;
     std::vector<std::string> FNames;     // upper case
     std::vector<std::string> FPrefixes;  // upper case, without the "*"
-    std::vector<std::string> FWords;     // lower case
+    // A word looked for in tag texts, from its rarest letter.
+    struct TWord {
+        explicit TWord(std::string lower);
+        bool FoundIn(std::string_view text) const;
+        std::string Lower;
+        size_t Anchor;
+    };
+    std::vector<TWord> FWords;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
 };

@@ -143,8 +143,17 @@ void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink
     }
 }
 
+// Most tags and texts are wanted by no plugin: those cost no call set-up.
+template <typename W> bool TPluginParserHooks::AnyWants(W&& wants) const {
+    const size_t count = FPlugins.HTMLParserPlugins().size();
+    for (size_t i = 0; i < count; ++i)
+        if (wants(i)) return true;
+    return false;
+}
+
 void TPluginParserHooks::NoteTextElements(const TDownloadLink& page, std::string_view tagName,
                                           std::string_view tagText) {
+    if (!FPlugins.AnyTextsInside()) return;
     const auto& interests = FPlugins.HTMLParserInterests();
     const bool endTag = !tagText.empty() && tagText[0] == '/';
     for (size_t i = 0; i < interests.size(); ++i) {
@@ -171,13 +180,14 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
-    TNesting level(*this);
-    BSTR wideText = nullptr;
     const auto& interests = FPlugins.HTMLParserInterests();
     auto wants = [&](size_t i) {
         if (i >= interests.size() || interests[i].WantsAllTexts()) return true;
         return interests[i].WantsTextsInside() && InsideTextElement(page, i);
     };
+    if (!AnyWants(wants)) return;
+    TNesting level(*this);
+    BSTR wideText = nullptr;
     ForEachEnabled(
         project, page, addLink, wants, [&] { wideText = level.Strings().Text.Set(text); },
         [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
@@ -187,13 +197,14 @@ void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& pa
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
+    const auto& interests = FPlugins.HTMLParserInterests();
+    NoteTextElements(page, tagName, tagText);
+    auto wants = [&](size_t i) { return i >= interests.size() || interests[i].WantsTag(tagName, tagText); };
+    if (!AnyWants(wants)) return false;
     TNesting level(*this);
     BSTR name = nullptr;
     BSTR text = nullptr;
     bool claimed = false;
-    const auto& interests = FPlugins.HTMLParserInterests();
-    NoteTextElements(page, tagName, tagText);
-    auto wants = [&](size_t i) { return i >= interests.size() || interests[i].WantsTag(tagName, tagText); };
     // Every enabled plugin that wants the tag sees it, also after one has claimed it.
     ForEachEnabled(
         project, page, addLink, wants,

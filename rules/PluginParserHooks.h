@@ -46,6 +46,7 @@ private:
     void ForEachEnabled(TDownloadProject& project, TDownloadLink& page, const TAddLinkFunction& addLink,
                         W&& wants, S&& strings, F&& call);
 
+    template <typename W> bool AnyWants(W&& wants) const;
     // Notes start and end tags of the elements whose texts plugins asked
     // for, per page (pages are parsed side by side) and plugin.
     void NoteTextElements(const TDownloadLink& page, std::string_view tagName, std::string_view tagText);

@@ -157,6 +157,7 @@ void TPluginSystem::InitializePlugin(TPlugin& plugin) {
         default:
             AddCapability(plugin, IID_IHTMLParserPluginInterface, FHTMLParserPlugins);
             FHTMLParserInterests.push_back(InterestOf(plugin));
+            FAnyTextsInside = FAnyTextsInside || FHTMLParserInterests.back().WantsTextsInside();
             break;
         }
     }
@@ -226,6 +227,7 @@ void TPluginSystem::ReleaseCapabilities() {
     release(FDownloadPlugins);
     release(FHTMLParserPlugins);
     FHTMLParserInterests.clear();
+    FAnyTextsInside = false;
 }
 
 // --- Asking one plugin -------------------------------------------------------

@@ -104,6 +104,8 @@ public:
     }
     // What each of HTMLParserPlugins() wants to be handed, in the same order.
     const std::vector<THTMLParserInterest>& HTMLParserInterests() const { return FHTMLParserInterests; }
+    // Some of them want texts inside certain elements only.
+    bool AnyTextsInside() const { return FAnyTextsInside; }
 
     TApplicationInterface& Application() { return *FApplication; }
     // The votes of these plugins, for TDownloadProject::Plugins.
@@ -158,6 +160,7 @@ private:
     std::vector<TPluginCapability<vorlin_sdk::IDownloadPluginInterface>> FDownloadPlugins;
     std::vector<TPluginCapability<vorlin_sdk::IHTMLParserPluginInterface>> FHTMLParserPlugins;
     std::vector<THTMLParserInterest> FHTMLParserInterests;
+    bool FAnyTextsInside = false;
     TApplicationInterface* FApplication;  // one reference held
     TPluginVotes FVotes;
     TPluginParserHooks FParserHooks;

@@ -108,6 +108,10 @@ TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     EXPECT_TRUE(some.WantsTag("P", "p DATA-X=1"));
     EXPECT_FALSE(some.WantsTag("P", "p class=sty le"));
     EXPECT_FALSE(some.WantsTag("P", "p class=styl"));  // a word cut by the end of the tag
+    EXPECT_TRUE(some.WantsTag("X", "stYle"));          // the whole text, and at either end
+    EXPECT_TRUE(some.WantsTag("X", "x a=STYLE"));
+    EXPECT_TRUE(some.WantsTag("X", "data-x"));
+    EXPECT_FALSE(some.WantsTag("X", "yyyy"));
     EXPECT_FALSE(some.WantsAllTexts());
     EXPECT_TRUE(some.WantsTextsInside());
     EXPECT_NE(some.TextElementBit("STYLE"), 0u);
