@@ -93,23 +93,33 @@ THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, st
             interest.FNames.push_back(std::move(name));
         }
     }
+    for (const auto* entries : {&interest.FNames, &interest.FPrefixes})
+        for (const std::string& entry : *entries)
+            if (!entry.empty()) interest.FFirstLetters[static_cast<unsigned char>(entry[0])] = true;
     for (std::string& word : Entries(tagWords, LowerAscii)) interest.FWords.emplace_back(std::move(word));
     const std::vector<std::string> elements = Entries(textsIn, UpperAscii);
     interest.FAllTexts = Contains(elements, "*") || elements.size() > kMaxTextElements;
     if (!interest.FAllTexts) interest.FTextElements = elements;
+    for (const std::string& element : interest.FTextElements)
+        interest.FTextFirstLetters[static_cast<unsigned char>(element[0])] = true;
     return interest;
 }
 
 bool THTMLParserInterest::WantsTag(std::string_view upperName, std::string_view text) const {
-    if (FAllTags || Contains(FNames, upperName)) return true;
-    for (const std::string& prefix : FPrefixes)
-        if (upperName.substr(0, prefix.size()) == prefix) return true;
+    if (FAllTags) return true;
+    // Most tags' names start with a letter none of the entries starts with.
+    if (!upperName.empty() && FFirstLetters[static_cast<unsigned char>(upperName[0])]) {
+        if (Contains(FNames, upperName)) return true;
+        for (const std::string& prefix : FPrefixes)
+            if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0) return true;
+    }
     for (const TWord& word : FWords)
         if (word.FoundIn(text)) return true;
     return false;
 }
 
 uint32_t THTMLParserInterest::TextElementBit(std::string_view upperName) const {
+    if (upperName.empty() || !FTextFirstLetters[static_cast<unsigned char>(upperName[0])]) return 0;
     for (size_t i = 0; i < FTextElements.size(); ++i)
         if (FTextElements[i] == upperName) return uint32_t(1) << i;
     return 0;

@@ -4,6 +4,7 @@
 // plugins, nor are they called for it. A plugin that said nothing wants all.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,7 @@ private:
     bool FAllTags = true;
     std::vector<std::string> FNames;     // upper case
     std::vector<std::string> FPrefixes;  // upper case, without the "*"
+    std::bitset<256> FFirstLetters;      // of the names and prefixes
     // A word looked for in tag texts, from its rarest letter.
     struct TWord {
         explicit TWord(std::string lower);
@@ -45,6 +47,7 @@ private:
     std::vector<TWord> FWords;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
+    std::bitset<256> FTextFirstLetters;
 };
 
 } // namespace vorlin
