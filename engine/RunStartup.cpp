@@ -332,6 +332,7 @@ void TDownloadRun::LoadPasswords() {
 
 void TDownloadRun::CreateClient(int number) {
     auto client = std::make_unique<TRunClient>(&FReport, number, FProject, ParserHooks());
+    client->Html().SetReferenceRepair(&FRepairs);
     FResponses.Install(*client);
     ConfigureConnection(*client);
     client->NumberOfTries = FSetup.NumberOfTries;

@@ -3,6 +3,7 @@
 #include "links/CharacterReferences.h"
 #include "links/HTMLAttributes.h"
 #include "links/LocalNames.h"
+#include "links/ReferenceRepair.h"
 #include "links/ServerRoots.h"
 #include "links/ReferenceText.h"
 #include "links/SrcsetCandidates.h"
@@ -303,8 +304,18 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     if (attribute.Position + attribute.Length > FTagText.size()) return;
     // Each reference keeps its own fragment: one page may link to several
     // places of another. Whether the file will be there is known at the end
-    // of the run, which repairs the references of those that are not.
-    std::string text = LocalReferenceText(*FPage, *FCurrentLink);
+    // of the run, which repairs the references of those that are not. One
+    // filtered out already, or external beyond what the project follows,
+    // gets its address now, as the repair would give it; should it be
+    // stored after all, the repair points it at the copy.
+    std::string text;
+    if (FRepair && (FCurrentLink->State == lsFilteredOut ||
+                    (FCurrentLink->ExternalLevel > 0 && FCurrentLink->ExternalTooFar()))) {
+        text = AbsoluteReferenceText(*FCurrentLink, TReferenceContainer::rcHtml);
+        FRepair->AddressWritten(*FCurrentLink);
+    } else {
+        text = LocalReferenceText(*FPage, *FCurrentLink);
+    }
     if (!FCurrentAnchor.empty()) text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
     FRewrites.push_back({attribute.Position, attribute.Length, std::move(text)});
 }

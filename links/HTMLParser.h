@@ -24,6 +24,7 @@ namespace vorlin {
 
 class TDownloadLink;
 class TDownloadProject;
+class TReferenceRepair;
 class TMemoryStream;
 class TStream;
 struct TLinkAttribute;
@@ -80,6 +81,11 @@ class THTMLParser {
     // redirected's first referrer, with its type and tag name; a relative
     // location counts from redirected's URL.
     TDownloadLink* AddRedirectTarget(TDownloadLink& redirected, const std::string& location);
+
+    // The run's end-of-run repair: with it, a reference to a link already
+    // filtered out is written as its address at once, which spares the
+    // page's repair; without it, every reference is written local.
+    void SetReferenceRepair(TReferenceRepair* repair) { FRepair = repair; }
 
     // The link last registered by AddLink.
     TDownloadLink* CurrentLink() const { return FCurrentLink; }
@@ -150,6 +156,7 @@ class THTMLParser {
     std::string FTagName;
     TJavaScriptParser FJavaScript;
     TPageReferenceIndex FReferrers;
+    TReferenceRepair* FRepair = nullptr;
 };
 
 } // namespace vorlin

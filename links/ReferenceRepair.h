@@ -34,6 +34,10 @@ class TReferenceRepair {
     void Renamed(TDownloadLink& link, const std::string& oldLocalFileName);
     // A link filtered out by an earlier run is being stored now.
     void StoredAgain(TDownloadLink& link);
+    // A page was written pointing at the link's address, as the link had
+    // been filtered out already: should it be stored after all, its
+    // referrers point at the copy again, as after StoredAgain.
+    void AddressWritten(TDownloadLink& link) { StoredAgain(link); }
 
     struct TResult {
         int Files = 0;       // stored files rewritten

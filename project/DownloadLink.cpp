@@ -99,12 +99,7 @@ bool TDownloadLink::AcceptBeforeRequest() {
     if (Invalid) accept = false;
     if (project.ProjectMode == pmShowStructure && LinkType != ltPage) accept = false;
     if (project.ProjectMode == pmHalfAutomatic) accept = false;
-    if (IsOutOfScope()) {
-        bool tooFar = !project.FollowExternalLinks ||
-                      (project.UseMaxExternalLevelCount &&
-                       project.MaxExternalLevelCount < ExternalLevel);
-        if (tooFar && !(project.FollowExternalImages && LinkType != ltPage)) accept = false;
-    }
+    if (IsOutOfScope() && ExternalTooFar()) accept = false;
     if (!project.DownloadBckgrds && LinkType == ltBackground) accept = false;
     if (project.UseMaxLevelCount &&
         (Level > project.MaxLevelCount ||
@@ -128,6 +123,13 @@ bool TDownloadLink::AcceptBeforeRequest() {
     if (IsForced()) return true;
     if (Excluded) return false;
     return accept;
+}
+
+bool TDownloadLink::ExternalTooFar() {
+    TDownloadProject& project = ProjectOf(*this);
+    const bool tooFar = !project.FollowExternalLinks ||
+                        (project.UseMaxExternalLevelCount && project.MaxExternalLevelCount < ExternalLevel);
+    return tooFar && !(project.FollowExternalImages && LinkType != ltPage);
 }
 
 bool TDownloadLink::AcceptAfterHeaders() {

@@ -87,6 +87,9 @@ public:
     bool IsOutOfScope();
     // May the link be requested? Runs the rules of phase 0.
     bool AcceptBeforeRequest();
+    // Of a link out of scope: the project's settings do not follow it that
+    // far (a rule may still force it).
+    bool ExternalTooFar();
     // May the response be stored? (MimeType and Size known.) Runs phase 1.
     bool AcceptAfterHeaders();
 

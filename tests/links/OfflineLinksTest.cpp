@@ -5,7 +5,9 @@
 // of one page).
 #include "HTMLParserFixture.h"
 
+#include "links/ReferenceRepair.h"
 #include "project/DownloadLink.h"
+#include "project/LinkStateList.h"
 
 using namespace vorlin;
 
@@ -66,6 +68,51 @@ TEST_F(OfflineLinks, MirrorModeRegistersTheSameAndStoresThePageAsItCame) {
     EXPECT_EQ(Parse(html), html);
     EXPECT_EQ(ListOrder(), (std::vector<std::string>{"http://h/a/index.html", "http://h/a/l.png",
                                                       "http://h/a/s.png", "http://h/f/", "http://h/a/"}));
+}
+
+class OfflineLinksWithRepair : public THTMLParserFixture {
+  protected:
+    void SetUp() override {
+        THTMLParserFixture::SetUp();
+        PageLink->MimeType = "text/html";  // the repair visits pages and style sheets
+        Parser->SetReferenceRepair(&Repair);
+    }
+    TReferenceRepair Repair;
+};
+
+
+// With the run's repair at hand, a reference to a link already filtered out,
+// or external beyond what the project follows, is written as the repair
+// would leave it; should such a link be stored after all, the repair points
+// the page at the copy.
+TEST_F(OfflineLinksWithRepair, LinksKnownNotToBeStoredAreWrittenAsTheirAddresses) {
+    TDownloadLink* gone = AddStoredLink("http://h/", "a/gone.gif", ltSource);
+    TDownloadLink* later = AddStoredLink("http://h/", "a/later.gif", ltSource);
+    Project.FilteredOut->Add(gone);
+    Project.FilteredOut->Add(later);
+    Project.FollowExternalLinks = false;
+    const std::string page =
+        "<img src=gone.gif><img src=\"later.gif#x\"><a href=\"http://other/x.html\">o</a><img src=new.gif>";
+    EXPECT_EQ(Parse(page), "<img src=http://h/a/gone.gif><img src=\"http://h/a/later.gif#x\">"
+                           "<a href=\"http://other/x.html\">o</a><img src=new.gif>");
+
+    // later.gif is stored after all; gone.gif and the external page are not.
+    Project.Downloaded->Add(later);
+    std::filesystem::create_directories(std::filesystem::path(LinkFilePath(Project, *later)).parent_path());
+    std::ofstream(LinkFilePath(Project, *later)) << "GIF";
+    const TReferenceRepair::TResult result = Repair.Run(Project, {});
+    EXPECT_EQ(result.Files, 1);
+    EXPECT_EQ(result.References, 1);
+    EXPECT_EQ(Stored(*PageLink), "<img src=http://h/a/gone.gif><img src=\"later.gif#x\">"
+                                 "<a href=\"http://other/x.html\">o</a><img src=new.gif>");
+}
+
+// Followed external links, and links whose fate is open, stay local.
+TEST_F(OfflineLinksWithRepair, LinksThatMayBeStoredAreWrittenLocal) {
+    Project.FollowExternalLinks = true;
+    EXPECT_EQ(Parse("<a href=\"http://other/x.html\">o</a><img src=new.gif>"),
+              "<a href=\"../../other/x.html\">o</a><img src=new.gif>");
+    EXPECT_EQ(Repair.Run(Project, {}).Files, 0);
 }
 
 } // namespace
