@@ -128,7 +128,9 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
             list.push_back({now, to});
             if (target.OldName)
                 list.push_back({LocalReferenceText(*page, target.Link->LocalDir(), *target.OldName), to});
-            if (target.WasAbsolute || target.Stand) list.push_back({absolute, to});
+            // An address that stays one needs no entry (most of them: links
+            // the pages were written with as addresses, still not stored).
+            if ((target.WasAbsolute || target.Stand) && to != absolute) list.push_back({absolute, to});
         }
     }
     // The files are independent of each other: what the project says about
