@@ -298,6 +298,17 @@ void THTMLParser::AddAndRewrite(const TLinkAttribute& attribute) {
     RewriteLink(attribute);
 }
 
+namespace {
+
+// Filtered out already, or left out by the project's settings alone: an
+// invalid name, an excluded extension, an external link beyond reach.
+bool SettingsLeaveOut(TDownloadLink& link) {
+    return link.State == lsFilteredOut || link.Invalid || link.ExcludedByExtension() ||
+           (link.ExternalLevel > 0 && link.ExternalTooFar());
+}
+
+} // namespace
+
 void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     if (!FProject.RewritesLinks() || !FCurrentLink || !FPage) return;
     if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
@@ -305,12 +316,11 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     // Each reference keeps its own fragment: one page may link to several
     // places of another. Whether the file will be there is known at the end
     // of the run, which repairs the references of those that are not. One
-    // filtered out already, or external beyond what the project follows,
-    // gets its address now, as the repair would give it; should it be
-    // stored after all, the repair points it at the copy.
+    // that the project's settings leave out gets its address now, as the
+    // repair would give it; should it be stored after all (a rule may force
+    // it), the repair points it at the copy.
     std::string text;
-    if (FRepair && (FCurrentLink->State == lsFilteredOut ||
-                    (FCurrentLink->ExternalLevel > 0 && FCurrentLink->ExternalTooFar()))) {
+    if (FRepair && SettingsLeaveOut(*FCurrentLink)) {
         text = AbsoluteReferenceText(*FCurrentLink, TReferenceContainer::rcHtml);
         FRepair->AddressWritten(*FCurrentLink);
     } else {

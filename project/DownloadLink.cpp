@@ -107,15 +107,7 @@ bool TDownloadLink::AcceptBeforeRequest() {
         accept = false;
     if (project.UseMaxFileCount && project.MaxFileCount < project.Downloaded->Count() + 1)
         accept = false;
-    std::string extension = ExtensionOf(LocalFileName);
-    for (const std::string& entry : project.ExcludeList) {
-        // A blank entry would otherwise exclude every name without extension.
-        if (entry.empty()) continue;
-        if (extension == entry || extension == "." + entry) {
-            accept = false;
-            break;
-        }
-    }
+    if (ExcludedByExtension()) accept = false;
     if ((project.JavaScriptMode == jsIgnore || project.JavaScriptMode == jsDelete) &&
         LinkType == ltScriptLink)
         accept = false;
@@ -130,6 +122,18 @@ bool TDownloadLink::ExternalTooFar() {
     const bool tooFar = !project.FollowExternalLinks ||
                         (project.UseMaxExternalLevelCount && project.MaxExternalLevelCount < ExternalLevel);
     return tooFar && !(project.FollowExternalImages && LinkType != ltPage);
+}
+
+bool TDownloadLink::ExcludedByExtension() {
+    const std::vector<std::string>& excluded = ProjectOf(*this).ExcludeList;
+    if (excluded.empty()) return false;
+    const std::string extension = ExtensionOf(LocalFileName);
+    for (const std::string& entry : excluded) {
+        // A blank entry would otherwise exclude every name without extension.
+        if (entry.empty()) continue;
+        if (extension == entry || extension == "." + entry) return true;
+    }
+    return false;
 }
 
 bool TDownloadLink::AcceptAfterHeaders() {

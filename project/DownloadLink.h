@@ -90,6 +90,8 @@ public:
     // Of a link out of scope: the project's settings do not follow it that
     // far (a rule may still force it).
     bool ExternalTooFar();
+    // The extension of its local name is on the project's exclude list.
+    bool ExcludedByExtension();
     // May the response be stored? (MimeType and Size known.) Runs phase 1.
     bool AcceptAfterHeaders();
 

@@ -91,10 +91,11 @@ TEST_F(OfflineLinksWithRepair, LinksKnownNotToBeStoredAreWrittenAsTheirAddresses
     Project.FilteredOut->Add(gone);
     Project.FilteredOut->Add(later);
     Project.FollowExternalLinks = false;
-    const std::string page =
-        "<img src=gone.gif><img src=\"later.gif#x\"><a href=\"http://other/x.html\">o</a><img src=new.gif>";
+    Project.ExcludeList = {"zip"};
+    const std::string page = "<img src=gone.gif><img src=\"later.gif#x\"><a href=\"http://other/x.html\">o</a>"
+                             "<img src=new.gif><a href=\"d.zip\">";
     EXPECT_EQ(Parse(page), "<img src=http://h/a/gone.gif><img src=\"http://h/a/later.gif#x\">"
-                           "<a href=\"http://other/x.html\">o</a><img src=new.gif>");
+                           "<a href=\"http://other/x.html\">o</a><img src=new.gif><a href=\"http://h/a/d.zip\">");
 
     // later.gif is stored after all; gone.gif and the external page are not.
     Project.Downloaded->Add(later);
@@ -104,7 +105,7 @@ TEST_F(OfflineLinksWithRepair, LinksKnownNotToBeStoredAreWrittenAsTheirAddresses
     EXPECT_EQ(result.Files, 1);
     EXPECT_EQ(result.References, 1);
     EXPECT_EQ(Stored(*PageLink), "<img src=http://h/a/gone.gif><img src=\"later.gif#x\">"
-                                 "<a href=\"http://other/x.html\">o</a><img src=new.gif>");
+                                 "<a href=\"http://other/x.html\">o</a><img src=new.gif><a href=\"http://h/a/d.zip\">");
 }
 
 // Followed external links, and links whose fate is open, stay local.
