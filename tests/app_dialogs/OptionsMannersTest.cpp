@@ -372,7 +372,12 @@ void OptionsMannersTest::BrowseOpensAndSavesCookiesFiles() {
         auto* files = qobject_cast<QFileDialog*>(&dialog);
         if (!files) return dialog.reject();
         modes[asked++ % 2] = files->acceptMode();
+        // selectFile leaves the name field alone once it has the focus, and
+        // the list can only select the file when the folder has been read
+        // (a thread of the dialog's): with neither, accept() keeps the
+        // dialog open. So the name is typed into the field itself.
         files->selectFile(chosen);
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(chosen);
         dialog.accept();
     };
     WhenModal(answer);
