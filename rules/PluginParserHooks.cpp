@@ -117,8 +117,8 @@ BSTR TPluginParserHooks::TagNameString(std::string_view tagName, TBstrBuffer& fa
     return fallback.Set(tagName);
 }
 
-// Hands every HTML parser plugin the callback and lets call ask each
-// enabled one.
+// Hands every HTML parser plugin that wants the call the callback and lets
+// call ask each enabled one.
 template <typename W, typename S, typename F>
 void TPluginParserHooks::ForEachEnabled(TDownloadProject& project, TDownloadLink& page,
                                         const TAddLinkFunction& addLink, W&& wants, S&& strings, F&& call) {
