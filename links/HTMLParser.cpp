@@ -382,7 +382,7 @@ bool THTMLParser::ContinueScriptBody() {
 void THTMLParser::ScanScript(std::string_view code) {
     FJavaScript.Clear();
     FJavaScript.Source.assign(code);
-    FJavaScript.Parse();
+    FJavaScript.ParseLinks();
     // AddLink may be called back into by plugins; keep our own copy.
     std::vector<std::string> links;
     links.swap(FJavaScript.Links);

@@ -48,17 +48,29 @@ void TJavaScriptParser::Clear() {
 }
 
 void TJavaScriptParser::Parse() {
+    DeleteCarriageReturns();
     ExtractExpressions();
     FindSrcAssignments();
     FindDocumentWrites();
 }
 
+void TJavaScriptParser::ParseLinks() {
+    DeleteCarriageReturns();
+    // Every statement is a piece of the source: without ".src" in it, none holds one.
+    if (Source.find(".src") == std::string::npos) return;
+    ExtractExpressions();
+    FindSrcAssignments();
+}
+
+void TJavaScriptParser::DeleteCarriageReturns() {
+    Source.erase(std::remove(Source.begin(), Source.end(), '\r'), Source.end());
+}
+
 // Positions follow the statement rules: s is where the current statement
-// starts, i the character looked at. The CR characters go first, as the
-// rules delete them wherever they stand.
+// starts, i the character looked at. The CR characters are gone by now, as
+// the rules delete them wherever they stand.
 void TJavaScriptParser::ExtractExpressions() {
     try {
-        Source.erase(std::remove(Source.begin(), Source.end(), '\r'), Source.end());
         const std::string& src = Source;
         const size_t n = src.size();
         size_t s = 0;

@@ -26,6 +26,10 @@ class TJavaScriptParser {
     // Throws Exception "Error in JavaScriptParser.ExtractExpressions: ..."
     // when cutting fails.
     void Parse();
+    // Only what a page's scan needs: Links. Source that names no ".src"
+    // property can assign none, and is not cut (most scripts are of that
+    // kind, and cutting makes a string of every statement).
+    void ParseLinks();
 
     // The text of a string literal: surrounding blanks and quotes removed,
     // backslash escapes resolved (\" \' \\ stay, \n \r \t become control
@@ -33,6 +37,7 @@ class TJavaScriptParser {
     static std::string Unquote(const std::string& literal);
 
   private:
+    void DeleteCarriageReturns();
     void ExtractExpressions();
     void FindSrcAssignments();
     void FindDocumentWrites();

@@ -98,3 +98,22 @@ TEST(JavaScriptParser, UnquoteResolvesEscapes) {
     EXPECT_EQ(TJavaScriptParser::Unquote("'"), "");
     EXPECT_EQ(TJavaScriptParser::Unquote(""), "");
 }
+
+// The page scan asks for the links alone: they must be the ones the full
+// parse finds, also where a line break splits ".src" or none is named.
+TEST(JavaScriptParser, LinksOnlyParseFindsWhatTheFullParseFinds) {
+    for (const std::string& source :
+         {std::string("a.src='x.gif';\r\nb.src='y.gif'\r\n"), std::string("img.s\r\nrc = 'split.gif';"),
+          std::string("if (x) { pic.src=\"a.png\" } else { pic.src='b.png' }"),
+          std::string("var u = 'no.gif'; document.write('<img src=w.gif>');"), std::string("x.SRC='upper.gif';"),
+          std::string()}) {
+        TJavaScriptParser full;
+        full.Source = source;
+        full.Parse();
+        TJavaScriptParser linksOnly;
+        linksOnly.Source = source;
+        linksOnly.ParseLinks();
+        EXPECT_EQ(linksOnly.Links, full.Links) << source;
+        EXPECT_EQ(linksOnly.Source, full.Source) << source;
+    }
+}
