@@ -224,6 +224,9 @@ void TDownloadRun::HandleThreadMessage(TMsg& msg) {
     case WM_AUTOSAVE_WRITTEN:
         FinishAutosave(false);
         break;
+    case WM_PAGES_STORED:
+        if (FPageStore) FResponses.PagesStored(FPageStore->TakeFinished());
+        break;
     default:
         break;  // the rate meter's figures among them: the window has them
     }
@@ -280,6 +283,10 @@ void TDownloadRun::SetClientCount(int count) {
     }
     std::sort(FClients.begin(), FClients.end(), [](const auto& a, const auto& b) { return a->Number() < b->Number(); });
     if (added) FScheduler.Wake();
+}
+
+void TDownloadRun::SettleStoredFile(const std::string& hostPath) {
+    if (FPageStore) FPageStore->Settle(hostPath);
 }
 
 void TDownloadRun::OpenAfterDownload(TDownloadLink* link) {

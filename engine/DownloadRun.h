@@ -14,6 +14,7 @@
 #include "engine/ServerManners.h"
 #include "engine/Queue.h"
 #include "project/LinkDataWriter.h"
+#include "links/PageStore.h"
 #include "links/ReferenceRepair.h"
 #include "project/PasswordList.h"
 
@@ -83,6 +84,9 @@ public:
     const std::string& FatalError() const { return FFatalError; }
     // What the stored pages' references need at the end of the run.
     TReferenceRepair& Repairs() { return FRepairs; }
+    // Waits until a page being written to hostPath is on disk, before the
+    // run reads, continues or removes that file.
+    void SettleStoredFile(const std::string& hostPath);
     void ReportBytes(int64_t bytes);
     // Takes the client out of the run; it is freed once the current message
     // has been handled (it may be the one whose event is running).
@@ -139,6 +143,8 @@ private:
     // The end (RunShutdown.cpp).
     void ShutDown();
     void RemoveClients();
+    // Waits for the page store and files what it finished.
+    void FinishStoringPages();
     void CopyRedirectedFiles();
     // At an autosave: the copies whose target is stored already, so a run
     // that dies later keeps them (the link data says those links are done).
@@ -167,6 +173,8 @@ private:
     std::unique_ptr<THttpConnectionPool> FConnectionPool;
     // The clients read through it; it outlives them.
     std::unique_ptr<TRateLimit> FRateLimit;
+    // Writes the pages the clients' parsers store; it outlives them.
+    std::unique_ptr<TPageStore> FPageStore;
     TClientList FClients;
     TClientList FRetired;
     TQueue FFreeClients;

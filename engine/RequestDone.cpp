@@ -178,22 +178,67 @@ void TResponseHandler::Succeeded(TRunClient& client, TDownloadLink& link) {
         FRun.Scheduler().Wake();
         return;
     }
-    FRun.Report().PostLog(FormatRunText(603, {DisplayURL(client.URL), std::to_string(client.ReceivedCount())}));
-    FileDownloaded(project, link);
     if (scanned) {
         FRun.Scheduler().Wake();
         FRun.Questions().PageReceived(link);
     }
-    if (link.Size == 0)
-        link.Size = static_cast<int32_t>(std::min<int64_t>(client.ReceivedCount(), std::numeric_limits<int32_t>::max()));
-    client.FreeReceiveStream();
-    // The copy bears the server's date, as the site's own files do.
-    if (link.LastModified != 0)
-        SetFileModificationTime(LinkFilePath(project, link), DateTimeToUnix(link.LastModified));
     if (!parseError.empty())
         FRun.Report().PostError("TDownloadThread.RequestDone\nError while parsing HTML->" + parseError);
+    // The copy bears the server's date, as the site's own files do: a page's
+    // parser stamped it as it closed it, a file still open is stamped through
+    // its handle, what a plugin stored through its path.
+    bool stamped = link.LastModified == 0 || link.MimeType == kHtmlMimeType;
+    if (TFileStream* file = client.ReceiveFile(); file && !stamped)
+        stamped = SetFileModificationTime(file->Handle(), DateTimeToUnix(link.LastModified));
+    client.FreeReceiveStream();
+    if (!stamped) SetFileModificationTime(LinkFilePath(project, link), DateTimeToUnix(link.LastModified));
+    if (const uint64_t ticket = link.MimeType == kHtmlMimeType ? client.Html().StoreTicket(link) : 0) {
+        // On its way to the disk: downloaded once it is there.
+        FStoring[ticket] = {&link, client.URL, client.ReceivedCount(), client.Counted, client.CountedSize};
+        return;
+    }
+    Downloaded(link, client.URL, client.ReceivedCount());
+}
+
+void TResponseHandler::Downloaded(TDownloadLink& link, const std::string& url, int64_t received) {
+    TDownloadProject& project = FRun.Project();
+    FRun.Report().PostLog(FormatRunText(603, {DisplayURL(url), std::to_string(received)}));
+    FileDownloaded(project, link);
+    if (link.Size == 0) link.Size = static_cast<int32_t>(std::min<int64_t>(received, std::numeric_limits<int32_t>::max()));
     if (project.Rules) project.Rules->RunPhase(link, project, 2);
     if (link.OpenAfterDownload) ShellOpen(LinkFilePath(project, link));
+}
+
+void TResponseHandler::PagesStored(const std::vector<TPageStore::TFinished>& finished) {
+    TDownloadProject& project = FRun.Project();
+    for (const TPageStore::TFinished& page : finished) {
+        auto found = FStoring.find(page.Ticket);
+        // A page given up before its end (an abort, a pause) files nothing.
+        if (found == FStoring.end()) continue;
+        const TStoringPage storing = std::move(found->second);
+        FStoring.erase(found);
+        TDownloadLink& link = *storing.Link;
+        try {
+            if (page.Error) std::rethrow_exception(page.Error);
+            Downloaded(link, storing.URL, storing.Received);
+        } catch (const EFileError& e) {
+            // As a page that could not be written at once: not downloaded.
+            if (storing.Counted) {
+                project.RunSize -= storing.CountedSize;
+                --project.DownloadedCount;
+            }
+            if (e.DiskFull()) {
+                FRun.StopOnError("The download stops: " + e.Message());
+            } else {
+                FRun.Report().PostError(e.Message());
+                FileFilteredOut(project, link);
+            }
+            FRun.Scheduler().Wake();
+        } catch (const std::exception& e) {
+            FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());
+        }
+    }
+    FRun.Report().Stats(project);
 }
 
 bool TResponseHandler::StoreDocument(TRunClient& client, TDownloadLink& link, std::string& parseError) {

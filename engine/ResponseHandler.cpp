@@ -78,6 +78,7 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
     if (HttpSchemeOf(client.Reference) == "https" && HttpSchemeOf(client.URL) != "https") client.Reference.clear();
 
     const std::string path = LinkFilePath(project, link);
+    FRun.SettleStoredFile(path);
     if (link.Size != 0 && FileExists(path)) {
         if (link.State == lsDownloaded) client.ModifiedSince = link.LastModified;
         if (!link.MimeType.empty() && (link.MimeType != kHtmlMimeType || project.ProjectMode == pmMirror))
@@ -390,7 +391,9 @@ bool TResponseHandler::PassedSizeLimit(TRunClient& client, TDownloadLink& link) 
     client.Html().Reset();
     client.FreeReceiveStream();
     client.Resuming = false;
-    DeleteFileConfined(project.TargetDir, LinkFilePath(project, link));
+    const std::string path = LinkFilePath(project, link);
+    FRun.SettleStoredFile(path);
+    DeleteFileConfined(project.TargetDir, path);
     return true;
 }
 

@@ -10,11 +10,14 @@
 // way, so that no connection and no link is ever lost to the run.
 #pragma once
 
+#include "links/PageStore.h"
 #include "net/HttpCli.h"
 #include "platform/Exception.h"
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace vorlin {
 
@@ -36,6 +39,9 @@ public:
     void HeaderEnd(TRunClient& client);
     void DocData(TRunClient& client, const char* data, int length);
     void RequestDone(TRunClient& client, THttpRequest kind, uint16_t error);
+    // The pages the run's page store has written, or failed to write: each
+    // is filed now, as a page written at once would have been at its end.
+    void PagesStored(const std::vector<TPageStore::TFinished>& finished);
 
 private:
     void OpenResumption(TRunClient& client, TDownloadLink& link, const std::string& path);
@@ -67,6 +73,9 @@ private:
     void RemoveClient(TRunClient& client, TDownloadLink& link);
     void FileOutcome(TRunClient& client, TDownloadLink& link, uint16_t error);
     void Succeeded(TRunClient& client, TDownloadLink& link);
+    // What a download that is stored ends with: its line, its filing, the
+    // action rules and opening it when asked.
+    void Downloaded(TDownloadLink& link, const std::string& url, int64_t received);
     // Ends the page or hands the document to its plugin; false when what
     // was received could not be stored (the link is then dealt with).
     bool StoreDocument(TRunClient& client, TDownloadLink& link, std::string& parseError);
@@ -75,7 +84,19 @@ private:
     void ParseWithPlugin(TRunClient& client, TDownloadLink& link);
     void Release(TRunClient& client);
 
+    // A page ended and handed to the page store, not yet on disk: its link
+    // is filed once it is (PagesStored). What the page's connection knew is
+    // kept, as the connection goes on to the next link meanwhile.
+    struct TStoringPage {
+        TDownloadLink* Link = nullptr;
+        std::string URL;
+        int64_t Received = 0;
+        bool Counted = false;
+        int64_t CountedSize = 0;
+    };
+
     TDownloadRun& FRun;
+    std::unordered_map<uint64_t, TStoringPage> FStoring;  // by the store's ticket
 };
 
 // The most a document for a parser plugin may hold in memory.

@@ -39,6 +39,7 @@ void TDownloadRun::ShutDown() {
     FQuestions.Stop();
     FManners.Stop();
     RemoveClients();
+    FinishStoringPages();
     FManners.SaveCookies();
 
     // Before the link data is saved, so that a redirected link whose target
@@ -60,6 +61,12 @@ void TDownloadRun::ShutDown() {
     FReport.ShutdownProgress(100, RunText(625));
     FReport.Status(RunText(611));
     SetState(TRunState::ssIdle);
+}
+
+void TDownloadRun::FinishStoringPages() {
+    if (!FPageStore) return;
+    FPageStore->Drain();
+    FResponses.PagesStored(FPageStore->TakeFinished());
 }
 
 void TDownloadRun::RemoveClients() {

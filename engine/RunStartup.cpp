@@ -122,6 +122,8 @@ void TDownloadRun::StartUp() {
 
     // 10-11: the clients, and the scheduling set going.
     StartRateLimit();
+    const TThreadId run = CurrentThreadId();
+    FPageStore = std::make_unique<TPageStore>([run] { PostThreadMessage(run, WM_PAGES_STORED); });
     for (int number = 1; number <= FSetup.ClientCount; ++number) CreateClient(number);
     FPaused = false;
     FReport.Status(RunText(612));
@@ -333,6 +335,7 @@ void TDownloadRun::LoadPasswords() {
 void TDownloadRun::CreateClient(int number) {
     auto client = std::make_unique<TRunClient>(&FReport, number, FProject, ParserHooks());
     client->Html().SetReferenceRepair(&FRepairs);
+    client->Html().SetPageStore(FPageStore.get());
     FResponses.Install(*client);
     ConfigureConnection(*client);
     client->NumberOfTries = FSetup.NumberOfTries;

@@ -8,6 +8,7 @@
 #include "links/ReferenceText.h"
 #include "links/SrcsetCandidates.h"
 #include "links/UrlHelpers.h"
+#include "platform/DateTime.h"
 #include "platform/DebugLog.h"
 #include "platform/Exception.h"
 #include "platform/Stream.h"
@@ -137,6 +138,7 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     auto* memory = dynamic_cast<TMemoryStream*>(&stream);
     if (!memory) throw EStreamError("The HTML parser reads pages from memory streams only");
     link.CompleteLocalFileName();
+    FEndedPage = nullptr;
     FOutput.Open(LinkFilePath(FProject, link), FProject.TargetDir);
 
     FBase.clear();
@@ -473,10 +475,15 @@ void THTMLParser::Close(bool writeRest) {
                 FOutput.Write(std::string_view(FInput->Memory() + (from - FInput->Origin()),
                                                static_cast<size_t>(FInput->Size() - from)));
         }
-        if (writeRest)
+        // The copy bears the server's date, as the site's own files do.
+        if (writeRest && FPage && FPage->LastModified != 0)
+            FOutput.StampOnClose(DateTimeToUnix(FPage->LastModified));
+        if (writeRest) {
             FOutput.Close();
-        else
+            FEndedPage = FPage;
+        } else {
             FOutput.CloseQuietly();
+        }
     } catch (...) {
         error = std::current_exception();
         FOutput.CloseQuietly();

@@ -86,6 +86,12 @@ class THTMLParser {
     // filtered out is written as its address at once, which spares the
     // page's repair; without it, every reference is written local.
     void SetReferenceRepair(TReferenceRepair* repair) { FRepair = repair; }
+    // The run's page store: with it, the stored copies are made and written
+    // by the store's thread, and a failure to write one is told there under
+    // the ticket StoreTicket gives once the page is ended (0: written here,
+    // its failures raised by the parser's calls as EFileError).
+    void SetPageStore(TPageStore* store) { FOutput.SetStore(store); }
+    uint64_t StoreTicket(const TDownloadLink& page) const { return FEndedPage == &page ? FOutput.LastTicket() : 0; }
 
     // The link last registered by AddLink.
     TDownloadLink* CurrentLink() const { return FCurrentLink; }
@@ -138,6 +144,7 @@ class THTMLParser {
     TAddLinkFunction FAddLink;
     TParseState FState = TParseState::psClosed;
     TPageWriter FOutput;
+    const TDownloadLink* FEndedPage = nullptr;  // the page last ended whole
     TMemoryStream* FInput = nullptr;
     int64_t FResume = 0;
     THTMLTagReader FReader;

@@ -1,6 +1,8 @@
 #include "links/PageWriter.h"
 
 #include "platform/Exception.h"
+#include "links/PageStore.h"
+#include "platform/FileSystem.h"
 #include "platform/Stream.h"
 
 namespace vorlin {
@@ -17,17 +19,25 @@ TPageWriter::~TPageWriter() {
 
 void TPageWriter::Open(const std::string& hostPath, const std::string& confinedTo) {
     CloseQuietly();
-    FFile = std::make_unique<TFileStream>(hostPath, fmCreate | fmCreateDirectories, confinedTo);
+    FLastTicket = 0;
+    if (FStore)
+        FTicket = FStore->Begin(hostPath, confinedTo);
+    else
+        FFile = std::make_unique<TFileStream>(hostPath, fmCreate | fmCreateDirectories, confinedTo);
     FBuffer.clear();
     FBuffer.reserve(kBufferSize);
+    FStamp = 0;
 }
 
 void TPageWriter::Write(std::string_view bytes) {
-    if (!FFile || bytes.empty()) return;
+    if (!IsOpen() || bytes.empty()) return;
     if (FBuffer.size() + bytes.size() > kBufferSize) {
         Flush();
         if (bytes.size() >= kBufferSize) {
-            FFile->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+            if (FTicket != 0)
+                FStore->Append(FTicket, std::string(bytes));
+            else
+                FFile->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
             return;
         }
     }
@@ -35,7 +45,15 @@ void TPageWriter::Write(std::string_view bytes) {
 }
 
 void TPageWriter::Flush() {
-    if (!FFile || FBuffer.empty()) return;
+    if (FBuffer.empty()) return;
+    if (FTicket != 0) {
+        // A copy of the size of what it holds: the store may keep many
+        // pages at a time, each of them in a 64 KB block otherwise.
+        FStore->Append(FTicket, std::string(FBuffer));
+        FBuffer.clear();
+        return;
+    }
+    if (!FFile) return;
     // The buffer keeps its room for the next page: every page is written
     // through it, and a fresh 64 KB block each time costs more than the write.
     try {
@@ -48,6 +66,13 @@ void TPageWriter::Flush() {
 }
 
 void TPageWriter::Close() {
+    if (FTicket != 0) {
+        Flush();
+        FStore->End(FTicket, FStamp);
+        FLastTicket = FTicket;
+        FTicket = 0;
+        return;
+    }
     if (!FFile) return;
     try {
         Flush();
@@ -56,6 +81,7 @@ void TPageWriter::Close() {
         FBuffer.clear();
         throw;
     }
+    if (FStamp != 0) SetFileModificationTime(FFile->Handle(), FStamp);
     FFile.reset();
 }
 

@@ -135,6 +135,12 @@ bool SetFileModificationTime(const std::string& path, int64_t unixSeconds) {
     return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
+bool SetFileModificationTime(int handle, int64_t unixSeconds) {
+    timespec times[2] = {};
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(unixSeconds);
+    return handle >= 0 && ::futimens(handle, times) == 0;
+}
+
 void RemoveStaleTemporaries(const std::string& path) {
     const std::string dir = ExtractFilePath(path);
     const std::string prefix = ExtractFileName(path) + ".tmp";

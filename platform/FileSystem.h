@@ -50,6 +50,9 @@ void WriteFileAtomically(const std::string& path, const std::function<void(TFile
 
 // Sets a file's modification (and access) time; false when it can't.
 bool SetFileModificationTime(const std::string& path, int64_t unixSeconds);
+// The same for a file still open for writing (after its last write): no
+// second walk down its path.
+bool SetFileModificationTime(int handle, int64_t unixSeconds);
 
 // Removes what WriteFileAtomically left of path when a process was killed
 // while saving: files named like path + ".tmp" + a process id, of processes

@@ -217,6 +217,58 @@ TEST_F(RunFullDisk, OtherWriteErrorsNameTheirReason) {
     EXPECT_EQ(run.Window.LastStats.Remaining, 0);
 }
 
+// Pages are written beside the run: one that finds the disk full stops the
+// run all the same, and a page that failed is neither downloaded nor counted.
+class RunFullDiskPages : public TSiteRunTest {
+protected:
+    void SetUp() override {
+        std::string links;
+        for (int i = 0; i < 20; ++i) links += "<a href=\"/p" + std::to_string(i) + ".html\">p</a>";
+        Home(Html(links));
+        site.SetDefault([](const TSiteRequest&, int) { return TSiteServer::File(std::string(20000, 'p'), "text/html"); });
+    }
+    void TearDown() override { ClearSimulatedFullDisk(); }
+
+    // Every page the saved list calls downloaded is whole on disk; the
+    // number of them.
+    int WholeDownloadedPages(TDownloadProject& saved) {
+        int whole = 0;
+        for (TDownloadLink* link : *saved.Links) {
+            if (link->State != lsDownloaded || link->Path.rfind("p", 0) != 0) continue;
+            EXPECT_EQ(fs::file_size(run.HostPath("127.0.0.1/" + link->LocalFileName)), 20000u) << link->Path;
+            ++whole;
+        }
+        return whole;
+    }
+};
+
+TEST_F(RunFullDiskPages, AFullDiskStopsTheRunInOrder) {
+    SimulateFullDisk(run.TargetDir(), 70000);
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_NE(run.FatalError.find("No space left on device"), std::string::npos) << run.FatalError;
+    EXPECT_LT(site.Requests().size(), 21u);
+    auto saved = run.SavedLinks();
+    ASSERT_TRUE(saved);
+    int pending = 0;
+    for (TDownloadLink* link : *saved->Links) pending += link->State == lsPending;
+    EXPECT_GT(pending, 0);
+    EXPECT_LE(WholeDownloadedPages(*saved), 3);
+}
+
+TEST_F(RunFullDiskPages, OtherWriteErrorsFileOnlyThosePagesOut) {
+    SimulateFullDisk(run.TargetDir(), 70000, EIO);
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_TRUE(run.FatalError.empty());
+    EXPECT_TRUE(run.Window.ErrorLogged("Input/output error"));
+    EXPECT_EQ(run.Window.LastStats.Remaining, 0);
+    auto saved = run.SavedLinks();
+    ASSERT_TRUE(saved);
+    const int whole = WholeDownloadedPages(*saved);
+    EXPECT_GE(whole, 1);
+    EXPECT_LE(whole, 3);
+    EXPECT_EQ(run.Window.LastStats.Downloaded, whole + 1);  // and the home page
+}
+
 // --- Symbolic links inside the target ------------------------------------------------
 
 TEST_F(TSiteRunTest, SymbolicLinksInsideTheTargetAreNeverFollowed) {

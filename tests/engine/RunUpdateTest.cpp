@@ -60,6 +60,11 @@ TEST_F(RunUpdateTest, UnchangedSiteCostsOneRequestPerFileAndRewritesNothing) {
     ASSERT_TRUE(run.RunToEnd());
     const std::string page = run.FileText("127.0.0.1/index.html");
     auto stamp = std::filesystem::last_write_time(run.HostPath("127.0.0.1/index.html"));
+    // Both copies bear the server's date, the parsed page as the plain file.
+    const auto served = std::filesystem::file_time_type::clock::from_sys(
+        std::chrono::sys_seconds(std::chrono::seconds(784111777)));
+    EXPECT_EQ(stamp, served);
+    EXPECT_EQ(std::filesystem::last_write_time(run.HostPath("127.0.0.1/a.gif")), served);
 
     size_t before = site.Requests().size();
     run.Window.Logs.clear();

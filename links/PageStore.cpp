@@ -1,0 +1,150 @@
+#include "links/PageStore.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Stream.h"
+
+#include <memory>
+
+namespace vorlin {
+
+// A file between its Begin and its End, as the writing thread holds it.
+struct TPageStore::TOpenFile {
+    std::unique_ptr<TFileStream> File;
+    std::exception_ptr Error;  // the first failure; later bytes are dropped
+};
+
+TPageStore::TPageStore(TOnFinished onFinished) : FOnFinished(std::move(onFinished)) {
+    FThread = std::thread([this] { Work(); });
+}
+
+TPageStore::~TPageStore() {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FStopping = true;
+    }
+    FChanged.notify_all();
+    FThread.join();
+}
+
+uint64_t TPageStore::Begin(const std::string& hostPath, const std::string& confinedTo) {
+    uint64_t ticket;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        ticket = ++FNextTicket;
+        FOpenPaths.emplace(ticket, hostPath);
+    }
+    Push({TJobKind::jkBegin, ticket, hostPath, confinedTo, std::string()});
+    return ticket;
+}
+
+void TPageStore::Append(uint64_t ticket, std::string bytes) {
+    if (bytes.empty()) return;
+    Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(bytes)});
+}
+
+void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        auto open = FOpenPaths.find(ticket);
+        if (open == FOpenPaths.end()) return;  // ended before
+        path = std::move(open->second);
+        FOpenPaths.erase(open);
+        ++FEndedUnwritten[path];
+    }
+    Push({TJobKind::jkEnd, ticket, std::move(path), std::string(), std::string(), unixSeconds});
+}
+
+void TPageStore::Push(TJob job) {
+    std::unique_lock<std::mutex> lock(FLock);
+    FChanged.wait(lock, [&] { return FQueuedBytes <= kMaxQueuedBytes; });
+    FQueuedBytes += job.Bytes.size();
+    FJobs.push_back(std::move(job));
+    lock.unlock();
+    FChanged.notify_all();
+}
+
+void TPageStore::Settle(const std::string& hostPath) {
+    std::unique_lock<std::mutex> lock(FLock);
+    FChanged.wait(lock, [&] { return FEndedUnwritten.count(hostPath) == 0; });
+}
+
+void TPageStore::Drain() {
+    std::unique_lock<std::mutex> lock(FLock);
+    FChanged.wait(lock, [&] { return FJobs.empty() && !FWorking; });
+}
+
+std::vector<TPageStore::TFinished> TPageStore::TakeFinished() {
+    std::lock_guard<std::mutex> lock(FLock);
+    std::vector<TFinished> taken;
+    taken.swap(FFinished);
+    return taken;
+}
+
+void TPageStore::Work() {
+    // Touched by this thread only.
+    std::unordered_map<uint64_t, TOpenFile> open;
+    std::unique_lock<std::mutex> lock(FLock);
+    for (;;) {
+        FChanged.wait(lock, [&] { return FStopping || !FJobs.empty(); });
+        if (FJobs.empty()) break;  // stopping, and all is written
+        TJob job = std::move(FJobs.front());
+        FJobs.pop_front();
+        FWorking = true;
+        lock.unlock();
+        Perform(job, open);
+        const size_t written = job.Bytes.size();
+        job = {};
+        lock.lock();
+        FQueuedBytes -= written;
+        FWorking = false;
+        FChanged.notify_all();
+    }
+}
+
+void TPageStore::Perform(TJob& job, std::unordered_map<uint64_t, TOpenFile>& open) {
+    switch (job.Kind) {
+    case TJobKind::jkBegin: {
+        TOpenFile& file = open[job.Ticket];
+        try {
+            file.File = std::make_unique<TFileStream>(job.Path, fmCreate | fmCreateDirectories, job.Confined);
+        } catch (...) {
+            file.Error = std::current_exception();
+        }
+        return;
+    }
+    case TJobKind::jkAppend: {
+        auto found = open.find(job.Ticket);
+        if (found == open.end() || !found->second.File) return;
+        try {
+            found->second.File->WriteBuffer(job.Bytes.data(), static_cast<int64_t>(job.Bytes.size()));
+        } catch (...) {
+            found->second.Error = std::current_exception();
+            found->second.File.reset();
+        }
+        return;
+    }
+    case TJobKind::jkEnd: {
+        TFinished finished{job.Ticket, nullptr};
+        if (auto found = open.find(job.Ticket); found != open.end()) {
+            TOpenFile& file = found->second;
+            if (file.File && job.Stamp != 0) SetFileModificationTime(file.File->Handle(), job.Stamp);
+            file.File.reset();
+            finished.Error = file.Error;
+            open.erase(found);
+        }
+        bool first;
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            auto ended = FEndedUnwritten.find(job.Path);
+            if (ended != FEndedUnwritten.end() && --ended->second <= 0) FEndedUnwritten.erase(ended);
+            first = FFinished.empty();
+            FFinished.push_back(std::move(finished));
+        }
+        if (first && FOnFinished) FOnFinished();
+        return;
+    }
+    }
+}
+
+} // namespace vorlin

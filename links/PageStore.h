@@ -1,0 +1,95 @@
+// Writes stored pages on a thread of its own, beside the run: creating a
+// file, its directory and writing it cost the run's thread as much as a
+// fifth of its time on a site of small pages, time in which it could serve
+// its connections instead.
+// A page is a file: Begin names it and hands out its ticket, Append and
+// End pass its bytes in order. Everything is done in the order it was
+// handed over, so a page written again (a retry) ends as the last copy
+// says. Once a file is closed (or has failed), its ticket and error wait in
+// the finished list; OnFinished tells the owner there is something to take.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace vorlin {
+
+class TFileStream;
+
+class TPageStore {
+public:
+    // Called on the writing thread when the finished list was empty and has
+    // an entry now; the owner takes the entries on its own thread.
+    using TOnFinished = std::function<void()>;
+
+    struct TFinished {
+        uint64_t Ticket = 0;
+        std::exception_ptr Error;  // null: written and closed; else as the writing raised it
+    };
+
+    explicit TPageStore(TOnFinished onFinished = {});
+    // Writes what was handed over, then stops its thread.
+    ~TPageStore();
+    TPageStore(const TPageStore&) = delete;
+    TPageStore& operator=(const TPageStore&) = delete;
+
+    // A new file at hostPath (its directory made, a file of that name
+    // replaced; with confinedTo, below it without following a symbolic link).
+    uint64_t Begin(const std::string& hostPath, const std::string& confinedTo);
+    // Waits while more than kMaxQueuedBytes are handed over and not written,
+    // so a hostile page can't fill the memory faster than the disk drains it.
+    void Append(uint64_t ticket, std::string bytes);
+    // Closes the file; with a stamp, it bears that modification time.
+    void End(uint64_t ticket, int64_t unixSeconds = 0);
+
+    // Waits until every file of this name that was ended is written (a run
+    // that reads a page back must find it as it was handed over). A file
+    // not ended yet is not waited for: its writer is the caller's business.
+    void Settle(const std::string& hostPath);
+    // Waits until everything handed over is written.
+    void Drain();
+    std::vector<TFinished> TakeFinished();
+
+    static constexpr size_t kMaxQueuedBytes = 32u << 20;
+
+private:
+    enum class TJobKind { jkBegin, jkAppend, jkEnd };
+    struct TJob {
+        TJobKind Kind;
+        uint64_t Ticket;
+        std::string Path;      // jkBegin
+        std::string Confined;  // jkBegin
+        std::string Bytes;     // jkAppend
+        int64_t Stamp = 0;     // jkEnd
+    };
+    struct TOpenFile;
+
+    void Push(TJob job);
+    void Work();
+    void Perform(TJob& job, std::unordered_map<uint64_t, TOpenFile>& open);
+
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::deque<TJob> FJobs;
+    size_t FQueuedBytes = 0;
+    bool FWorking = false;  // the writing thread holds a job
+    bool FStopping = false;
+    uint64_t FNextTicket = 0;
+    std::unordered_map<uint64_t, std::string> FOpenPaths;    // begun, not ended
+    std::unordered_map<std::string, int> FEndedUnwritten;  // ended, not yet closed
+
+    std::vector<TFinished> FFinished;
+    TOnFinished FOnFinished;
+    std::thread FThread;
+};
+
+} // namespace vorlin

@@ -1,0 +1,187 @@
+// The page store writes pages on its own thread: in the order they were
+// handed over, each failure told under its page's ticket, and never
+// through a symbolic link of the target; the page writer goes through it.
+#include "links/PageStore.h"
+#include "links/PageWriter.h"
+#include "platform/Exception.h"
+#include "platform/FileFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace vorlin;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TTempDir {
+    std::string Path;
+    TTempDir() {
+        char pattern[] = "/tmp/vorlin-pagestore-XXXXXX";
+        Path = std::string(mkdtemp(pattern)) + "/";
+    }
+    ~TTempDir() {
+        std::error_code ignored;
+        fs::remove_all(Path, ignored);
+    }
+};
+
+std::string Text(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The error a finished page carries, as its message ("" when written).
+std::string ErrorOf(const TPageStore::TFinished& finished, int* error = nullptr) {
+    if (!finished.Error) return std::string();
+    try {
+        std::rethrow_exception(finished.Error);
+    } catch (const EFileError& e) {
+        if (error) *error = e.Error;
+        return e.what();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+} // namespace
+
+TEST(PageStore, WritesPagesInOrderAndTellsEachOnce) {
+    TTempDir dir;
+    std::atomic<int> told{0};
+    TPageStore store([&] { ++told; });
+    const std::string page = dir.Path + "site/dir/page.html";
+    // The same page twice (a retry): the later copy is what stays.
+    const uint64_t first = store.Begin(page, dir.Path);
+    store.Append(first, "first ");
+    store.Append(first, "copy");
+    store.End(first, 784111777);
+    const uint64_t second = store.Begin(page, dir.Path);
+    store.Append(second, "second");
+    store.End(second);
+    EXPECT_NE(first, second);
+    store.Settle(page);
+    EXPECT_EQ(Text(page), "second");
+    // A page still being parsed is not waited for: only its parser could end it.
+    const uint64_t open = store.Begin(dir.Path + "open.html", dir.Path);
+    store.Settle(dir.Path + "open.html");
+    store.End(open);
+    store.End(open);  // ended twice: told once
+
+    store.Drain();
+    const auto finished = store.TakeFinished();
+    ASSERT_EQ(finished.size(), 3u);
+    EXPECT_EQ(finished[0].Ticket, first);
+    EXPECT_EQ(finished[1].Ticket, second);
+    EXPECT_EQ(finished[2].Ticket, open);
+    EXPECT_EQ(ErrorOf(finished[0]), "");
+    EXPECT_EQ(ErrorOf(finished[1]), "");
+    EXPECT_GE(told.load(), 1);
+    EXPECT_TRUE(store.TakeFinished().empty());
+}
+
+TEST(PageStore, StampsThePageItWasGivenATimeFor) {
+    TTempDir dir;
+    TPageStore store;
+    const uint64_t ticket = store.Begin(dir.Path + "a.html", dir.Path);
+    store.Append(ticket, "<html>");
+    store.End(ticket, 784111777);
+    store.Drain();
+    EXPECT_EQ(fs::last_write_time(dir.Path + "a.html"),
+              fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(784111777))));
+}
+
+// A page that can't be made, or that fails while written, is told under its
+// ticket with the system's reason; the pages around it are written.
+TEST(PageStore, FailuresAreToldUnderTheirTicket) {
+    TTempDir dir;
+    const std::string outside = dir.Path + "outside/";
+    fs::create_directories(outside);
+    fs::create_directories(dir.Path + "target");
+    fs::create_directory_symlink(outside, dir.Path + "target/link");
+    TPageStore store;
+    const uint64_t through = store.Begin(dir.Path + "target/link/p.html", dir.Path + "target/");
+    store.Append(through, "never written");
+    store.End(through);
+    const uint64_t fine = store.Begin(dir.Path + "target/fine.html", dir.Path + "target/");
+    store.Append(fine, "fine");
+    store.End(fine);
+    store.Drain();
+    const auto finished = store.TakeFinished();
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_NE(ErrorOf(finished[0]).find("symbolic link"), std::string::npos) << ErrorOf(finished[0]);
+    EXPECT_EQ(ErrorOf(finished[1]), "");
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_EQ(Text(dir.Path + "target/fine.html"), "fine");
+
+    // A disk that fills up while a page is written.
+    SimulateFullDisk(dir.Path + "target/", 10);
+    const uint64_t full = store.Begin(dir.Path + "target/full.html", dir.Path + "target/");
+    store.Append(full, "more than ten bytes");
+    store.Append(full, "and more");
+    store.End(full);
+    store.Drain();
+    ClearSimulatedFullDisk();
+    const auto failed = store.TakeFinished();
+    ASSERT_EQ(failed.size(), 1u);
+    int error = 0;
+    EXPECT_NE(ErrorOf(failed[0], &error), "");
+    EXPECT_EQ(error, ENOSPC);
+}
+
+// The page writer hands its buffer over in pieces and gives the ticket once
+// the page is closed; without a store it writes the file itself.
+TEST(PageStore, PageWriterGoesThroughTheStore) {
+    TTempDir dir;
+    TPageStore store;
+    TPageWriter writer;
+    writer.SetStore(&store);
+    writer.Open(dir.Path + "big.html", dir.Path);
+    EXPECT_TRUE(writer.IsOpen());
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string piece = "<p>" + std::to_string(i) + std::string(40, 'x') + "</p>";
+        writer.Write(piece);
+        expected += piece;
+    }
+    const std::string large(200000, 'y');
+    writer.Write(large);
+    expected += large;
+    EXPECT_EQ(writer.LastTicket(), 0u);
+    writer.Close();
+    EXPECT_FALSE(writer.IsOpen());
+    const uint64_t ticket = writer.LastTicket();
+    EXPECT_NE(ticket, 0u);
+    store.Settle(dir.Path + "big.html");
+    EXPECT_EQ(Text(dir.Path + "big.html"), expected);
+    store.Drain();
+    const auto finished = store.TakeFinished();
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0].Ticket, ticket);
+
+    TPageWriter direct;
+    direct.Open(dir.Path + "direct.html", dir.Path);
+    direct.Write("here");
+    direct.Close();
+    EXPECT_EQ(direct.LastTicket(), 0u);
+    EXPECT_EQ(Text(dir.Path + "direct.html"), "here");
+}
+
+// What was handed over is written before the store goes.
+TEST(PageStore, EndingTheStoreWritesWhatWasHandedOver) {
+    TTempDir dir;
+    {
+        TPageStore store;
+        for (int i = 0; i < 50; ++i) {
+            const uint64_t ticket = store.Begin(dir.Path + "p" + std::to_string(i) + ".html", dir.Path);
+            store.Append(ticket, "page " + std::to_string(i));
+            store.End(ticket);
+        }
+    }
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(Text(dir.Path + "p" + std::to_string(i) + ".html"), "page " + std::to_string(i));
+}
