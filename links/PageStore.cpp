@@ -58,10 +58,14 @@ void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
 void TPageStore::Push(TJob job) {
     std::unique_lock<std::mutex> lock(FLock);
     FChanged.wait(lock, [&] { return FQueuedBytes <= kMaxQueuedBytes; });
+    // Only a writing thread that waits for work needs waking: one at work
+    // looks at the queue before it waits again. (The other waiters are the
+    // caller's own thread.)
+    const bool idle = FJobs.empty() && !FWorking;
     FQueuedBytes += job.Bytes.size();
     FJobs.push_back(std::move(job));
     lock.unlock();
-    FChanged.notify_all();
+    if (idle) FChanged.notify_all();
 }
 
 void TPageStore::Settle(const std::string& hostPath) {

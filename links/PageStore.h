@@ -7,6 +7,7 @@
 // handed over, so a page written again (a retry) ends as the last copy
 // says. Once a file is closed (or has failed), its ticket and error wait in
 // the finished list; OnFinished tells the owner there is something to take.
+// The store is fed and asked from one thread (the run's).
 #pragma once
 
 #include <condition_variable>
