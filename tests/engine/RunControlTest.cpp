@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace vorlin::test {
 namespace {
@@ -126,20 +127,27 @@ TEST_F(RunControlTest, RetriedURLIsFetchedAgain) {
     ExpectAllStored();
 }
 
-// The files the run opens are recorded instead.
+// The files the run opens are recorded instead (on the run's thread, read
+// on the test's).
 class RunOpenTest : public TSiteRunTest {
 protected:
     void SetUp() override {
         FPrevious = SetShellOpener([this](const std::string& path) {
-            opened.push_back(path);
+            std::lock_guard<std::mutex> lock(FOpenedLock);
+            FOpened.push_back(path);
             return true;
         });
     }
     void TearDown() override { SetShellOpener(FPrevious); }
-    std::vector<std::string> opened;
+    std::vector<std::string> Opened() {
+        std::lock_guard<std::mutex> lock(FOpenedLock);
+        return FOpened;
+    }
 
 private:
     TShellOpener FPrevious;
+    std::mutex FOpenedLock;
+    std::vector<std::string> FOpened;
 };
 
 TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
@@ -158,8 +166,7 @@ TEST_F(RunOpenTest, FileIsOpenedOnceDownloaded) {
     }));
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(doc));
     ASSERT_TRUE(run.WaitFinished());
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], run.HostPath("127.0.0.1/doc.txt"));
+    EXPECT_EQ(Opened(), std::vector<std::string>{run.HostPath("127.0.0.1/doc.txt")});
 }
 
 TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
@@ -175,9 +182,9 @@ TEST_F(RunOpenTest, FileThatIsThereAlreadyIsOpenedAtOnce) {
         return pic != nullptr;
     }));
     run.Post(WM_OPEN_AFTER_DOWNLOAD, 0, reinterpret_cast<intptr_t>(pic));
-    ASSERT_TRUE(run.PumpUntil([&] { return !opened.empty(); }));
+    ASSERT_TRUE(run.PumpUntil([&] { return !Opened().empty(); }));
     ASSERT_TRUE(run.WaitFinished());
-    EXPECT_EQ(opened, std::vector<std::string>{run.HostPath("127.0.0.1/pic.gif")});
+    EXPECT_EQ(Opened(), std::vector<std::string>{run.HostPath("127.0.0.1/pic.gif")});
 }
 
 } // namespace
