@@ -60,7 +60,7 @@ public:
     void Drain();
     std::vector<TFinished> TakeFinished();
 
-    static constexpr size_t kMaxQueuedBytes = 32u << 20;
+    static constexpr size_t kMaxQueuedBytes = 8u << 20;
 
 private:
     enum class TJobKind { jkBegin, jkAppend, jkEnd };
