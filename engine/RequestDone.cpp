@@ -223,16 +223,10 @@ void TResponseHandler::PagesStored(const std::vector<TPageStore::TFinished>& fin
             Downloaded(link, storing.URL, storing.Received);
         } catch (const EFileError& e) {
             // As a page that could not be written at once: not downloaded.
-            if (storing.Counted) {
-                project.RunSize -= storing.CountedSize;
-                --project.DownloadedCount;
-            }
-            if (e.DiskFull()) {
-                FRun.StopOnError("The download stops: " + e.Message());
-            } else {
-                FRun.Report().PostError(e.Message());
-                FileFilteredOut(project, link);
-            }
+            bool counted = storing.Counted;
+            Uncount(counted, storing.CountedSize);
+            TellStoreFailure(e);
+            if (!e.DiskFull()) FileFilteredOut(project, link);
             FRun.Scheduler().Wake();
         } catch (const std::exception& e) {
             FRun.Report().PostError(std::string("TDownloadThread.RequestDone\n") + e.what());

@@ -414,25 +414,32 @@ void TResponseHandler::StoreOversizedDocument(TRunClient& client, TDownloadLink&
 void TResponseHandler::StoreFailed(TRunClient& client, TDownloadLink&, const EFileError& error) {
     client.TimeOutTimer().SetEnabled(false);
     client.StopLowSpeedWatch();
-    if (error.DiskFull()) {
-        // Nothing more can be stored: the run ends in order, and this link,
-        // like every other unfinished one, waits for the next run.
-        client.SetStopReason(srClosing);
-        FRun.StopOnError("The download stops: " + error.Message());
-    } else {
-        client.SetStopReason(srFilteredOut);
-        FRun.Report().PostError(error.Message());
-    }
+    client.SetStopReason(error.DiskFull() ? srClosing : srFilteredOut);
+    TellStoreFailure(error);
     if (client.State() != THttpCliState::hcIdle) client.Abort();
     client.Html().Reset();
 }
 
+void TResponseHandler::TellStoreFailure(const EFileError& error) {
+    if (error.DiskFull()) {
+        // Nothing more can be stored: the run ends in order, and the link,
+        // like every other unfinished one, waits for the next run.
+        FRun.StopOnError("The download stops: " + error.Message());
+    } else {
+        FRun.Report().PostError(error.Message());
+    }
+}
+
 void TResponseHandler::Uncount(TRunClient& client) {
-    if (!client.Counted) return;
+    Uncount(client.Counted, client.CountedSize);
+}
+
+void TResponseHandler::Uncount(bool& counted, int64_t countedSize) {
+    if (!counted) return;
     TDownloadProject& project = FRun.Project();
-    project.RunSize -= client.CountedSize;
+    project.RunSize -= countedSize;
     --project.DownloadedCount;
-    client.Counted = false;
+    counted = false;
 }
 
 } // namespace vorlin

@@ -63,8 +63,11 @@ private:
     // pending for the next one); any other reason files the link out. The
     // line names the file and the system's reason.
     void StoreFailed(TRunClient& client, TDownloadLink& link, const EFileError& error);
+    // The line of StoreFailed; a full disk stops the run.
+    void TellStoreFailure(const EFileError& error);
     // Takes the link back out of the run's totals when it was counted.
     void Uncount(TRunClient& client);
+    void Uncount(bool& counted, int64_t countedSize);
 
     // RequestDone (RequestDone.cpp).
     bool BodyBrokeOff(TRunClient& client, uint16_t error) const;

@@ -17,7 +17,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -67,7 +66,7 @@ private:
     struct TJob {
         TJobKind Kind;
         uint64_t Ticket;
-        std::string Path;      // jkBegin
+        std::string Path;      // jkBegin, jkEnd
         std::string Confined;  // jkBegin
         std::string Bytes;     // jkAppend
         int64_t Stamp = 0;     // jkEnd

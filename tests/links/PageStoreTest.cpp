@@ -5,36 +5,20 @@
 #include "links/PageWriter.h"
 #include "platform/Exception.h"
 #include "platform/FileFaults.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 using namespace vorlin;
+using vorlin::test::FileText;
+using vorlin::test::TTempDir;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TTempDir {
-    std::string Path;
-    TTempDir() {
-        char pattern[] = "/tmp/vorlin-pagestore-XXXXXX";
-        Path = std::string(mkdtemp(pattern)) + "/";
-    }
-    ~TTempDir() {
-        std::error_code ignored;
-        fs::remove_all(Path, ignored);
-    }
-};
-
-std::string Text(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The error a finished page carries, as its message ("" when written).
 std::string ErrorOf(const TPageStore::TFinished& finished, int* error = nullptr) {
@@ -52,7 +36,7 @@ std::string ErrorOf(const TPageStore::TFinished& finished, int* error = nullptr)
 } // namespace
 
 TEST(PageStore, WritesPagesInOrderAndTellsEachOnce) {
-    TTempDir dir;
+    TTempDir dir("vorlin-pagestore");
     std::atomic<int> told{0};
     TPageStore store([&] { ++told; });
     const std::string page = dir.Path + "site/dir/page.html";
@@ -66,7 +50,7 @@ TEST(PageStore, WritesPagesInOrderAndTellsEachOnce) {
     store.End(second);
     EXPECT_NE(first, second);
     store.Settle(page);
-    EXPECT_EQ(Text(page), "second");
+    EXPECT_EQ(FileText(page), "second");
     // A page still being parsed is not waited for: only its parser could end it.
     const uint64_t open = store.Begin(dir.Path + "open.html", dir.Path);
     store.Settle(dir.Path + "open.html");
@@ -86,7 +70,7 @@ TEST(PageStore, WritesPagesInOrderAndTellsEachOnce) {
 }
 
 TEST(PageStore, StampsThePageItWasGivenATimeFor) {
-    TTempDir dir;
+    TTempDir dir("vorlin-pagestore");
     TPageStore store;
     const uint64_t ticket = store.Begin(dir.Path + "a.html", dir.Path);
     store.Append(ticket, "<html>");
@@ -99,7 +83,7 @@ TEST(PageStore, StampsThePageItWasGivenATimeFor) {
 // A page that can't be made, or that fails while written, is told under its
 // ticket with the system's reason; the pages around it are written.
 TEST(PageStore, FailuresAreToldUnderTheirTicket) {
-    TTempDir dir;
+    TTempDir dir("vorlin-pagestore");
     const std::string outside = dir.Path + "outside/";
     fs::create_directories(outside);
     fs::create_directories(dir.Path + "target");
@@ -117,7 +101,7 @@ TEST(PageStore, FailuresAreToldUnderTheirTicket) {
     EXPECT_NE(ErrorOf(finished[0]).find("symbolic link"), std::string::npos) << ErrorOf(finished[0]);
     EXPECT_EQ(ErrorOf(finished[1]), "");
     EXPECT_TRUE(fs::is_empty(outside));
-    EXPECT_EQ(Text(dir.Path + "target/fine.html"), "fine");
+    EXPECT_EQ(FileText(dir.Path + "target/fine.html"), "fine");
 
     // A disk that fills up while a page is written.
     SimulateFullDisk(dir.Path + "target/", 10);
@@ -137,7 +121,7 @@ TEST(PageStore, FailuresAreToldUnderTheirTicket) {
 // The page writer hands its buffer over in pieces and gives the ticket once
 // the page is closed; without a store it writes the file itself.
 TEST(PageStore, PageWriterGoesThroughTheStore) {
-    TTempDir dir;
+    TTempDir dir("vorlin-pagestore");
     TPageStore store;
     TPageWriter writer;
     writer.SetStore(&store);
@@ -158,7 +142,7 @@ TEST(PageStore, PageWriterGoesThroughTheStore) {
     const uint64_t ticket = writer.LastTicket();
     EXPECT_NE(ticket, 0u);
     store.Settle(dir.Path + "big.html");
-    EXPECT_EQ(Text(dir.Path + "big.html"), expected);
+    EXPECT_EQ(FileText(dir.Path + "big.html"), expected);
     store.Drain();
     const auto finished = store.TakeFinished();
     ASSERT_EQ(finished.size(), 1u);
@@ -169,12 +153,12 @@ TEST(PageStore, PageWriterGoesThroughTheStore) {
     direct.Write("here");
     direct.Close();
     EXPECT_EQ(direct.LastTicket(), 0u);
-    EXPECT_EQ(Text(dir.Path + "direct.html"), "here");
+    EXPECT_EQ(FileText(dir.Path + "direct.html"), "here");
 }
 
 // What was handed over is written before the store goes.
 TEST(PageStore, EndingTheStoreWritesWhatWasHandedOver) {
-    TTempDir dir;
+    TTempDir dir("vorlin-pagestore");
     {
         TPageStore store;
         for (int i = 0; i < 50; ++i) {
@@ -183,5 +167,5 @@ TEST(PageStore, EndingTheStoreWritesWhatWasHandedOver) {
             store.End(ticket);
         }
     }
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(Text(dir.Path + "p" + std::to_string(i) + ".html"), "page " + std::to_string(i));
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(FileText(dir.Path + "p" + std::to_string(i) + ".html"), "page " + std::to_string(i));
 }

@@ -6,6 +6,7 @@
 #include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/Stream.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,31 +17,12 @@
 #include <unistd.h>
 
 using namespace vorlin;
+using vorlin::test::FileText;
+using vorlin::test::TTempDir;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct TTempDir {
-    std::string Path;
-    TTempDir() {
-        char pattern[] = "/tmp/vorlin-confined-XXXXXX";
-        Path = std::string(mkdtemp(pattern)) + "/";
-    }
-    ~TTempDir() {
-        std::error_code ignored;
-        fs::remove_all(Path, ignored);
-    }
-};
-
-std::string Text(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-} // namespace
-
 TEST(ConfinedFiles, LinksBelowTheBaseAreNeverFollowed) {
-    TTempDir dir;
+    TTempDir dir("vorlin-confined");
     const std::string base = dir.Path + "target/", outside = dir.Path + "outside/";
     fs::create_directories(base + "real");
     fs::create_directories(outside);
@@ -72,7 +54,7 @@ TEST(ConfinedFiles, LinksBelowTheBaseAreNeverFollowed) {
         }
         EXPECT_EQ(opened, c.Opens) << c.Path;
     }
-    EXPECT_EQ(Text(outside + "victim"), "keep");
+    EXPECT_EQ(FileText(outside + "victim"), "keep");
     EXPECT_FALSE(fs::exists(outside + "absent"));
     EXPECT_FALSE(fs::exists(outside + "new.html"));
     EXPECT_FALSE(fs::exists(outside + "x"));
@@ -93,7 +75,7 @@ TEST(ConfinedFiles, LinksBelowTheBaseAreNeverFollowed) {
 // each open resolves the path anew, so a write never follows the old
 // directory out of the base nor through the link that took its place.
 TEST(ConfinedFiles, DirectoriesChangedBetweenOpensLeadNoWriteAstray) {
-    TTempDir dir;
+    TTempDir dir("vorlin-confined");
     const std::string base = dir.Path + "target/", outside = dir.Path + "outside/";
     fs::create_directories(base + "site/docs");
     fs::create_directories(outside);
@@ -122,11 +104,11 @@ TEST(ConfinedFiles, DirectoriesChangedBetweenOpensLeadNoWriteAstray) {
     fs::remove(base + "renamed/docs/b.html");
     fs::create_symlink(outside + "victim", base + "renamed/docs/b.html");
     EXPECT_THROW(write(base + "renamed/docs/b.html"), EFileError);
-    EXPECT_EQ(Text(outside + "victim"), "keep");
+    EXPECT_EQ(FileText(outside + "victim"), "keep");
 }
 
 TEST(ConfinedFiles, WriteFailuresNameTheirReason) {
-    TTempDir dir;
+    TTempDir dir("vorlin-confined");
     struct TCase {
         int Error;
         const char* Reason;
@@ -148,19 +130,19 @@ TEST(ConfinedFiles, WriteFailuresNameTheirReason) {
         ClearSimulatedFullDisk();
     }
     // What fitted was written.
-    EXPECT_EQ(Text(dir.Path + "f"), "0123456789");
+    EXPECT_EQ(FileText(dir.Path + "f"), "0123456789");
     // An atomic save that fails keeps the old copy and leaves no temporary file.
     { std::ofstream(dir.Path + "data.dat") << "old"; }
     SimulateFullDisk(dir.Path, 2);
     EXPECT_THROW(WriteFileAtomically(dir.Path + "data.dat", [](TFileStream& out) { out.WriteBuffer("new data", 8); }),
                  EFileError);
     ClearSimulatedFullDisk();
-    EXPECT_EQ(Text(dir.Path + "data.dat"), "old");
+    EXPECT_EQ(FileText(dir.Path + "data.dat"), "old");
     EXPECT_EQ(ListDirectory(dir.Path).size(), 2u);
 }
 
 TEST(ConfinedFiles, TemporariesOfProcessesThatNoLongerRunAreRemoved) {
-    TTempDir dir;
+    TTempDir dir("vorlin-confined");
     pid_t gone = fork();
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
