@@ -101,14 +101,16 @@ std::string TagNameOf(std::string_view tagText) {
 }
 
 void AssignTagName(std::string_view tagText, std::string& name) {
-    std::string_view rest = tagText;
-    if (!rest.empty() && rest[0] == '/') rest.remove_prefix(1);
-    size_t end = 0;
-    while (end < rest.size() && !IsBlank(rest[end]))
+    // Every tag of every page passes here: one pass copies and upper-cases.
+    const size_t start = !tagText.empty() && tagText[0] == '/' ? 1 : 0;
+    size_t end = start;
+    while (end < tagText.size() && !IsBlank(tagText[end]))
         ++end;
-    name.assign(rest, 0, end);
-    for (char& c : name)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    name.resize(end - start);
+    for (size_t i = start; i < end; ++i) {
+        const char c = tagText[i];
+        name[i - start] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    }
 }
 
 namespace {

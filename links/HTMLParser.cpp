@@ -142,7 +142,7 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     FOutput.Open(LinkFilePath(FProject, link), FProject.TargetDir);
 
     FBase.clear();
-    FTagText.clear();
+    FTagText = {};
     FTagName.clear();
     FInput = memory;
     FResume = std::max(memory->Origin(), std::min(memory->Position(), memory->Size()));
@@ -156,6 +156,7 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
         FInput = nullptr;
         throw;
     }
+    FVerbatimFrom = static_cast<size_t>(FResume);
     FPage = &link;
     SetState(TParseState::psText);
 }
@@ -167,6 +168,7 @@ void THTMLParser::ParseAvailable() {
     if (FResume > size) {
         // The stream was emptied behind our back: go on from its end.
         FResume = size;
+        FVerbatimFrom = static_cast<size_t>(size);
         FScriptStart = std::min<size_t>(FScriptStart, static_cast<size_t>(size));
         FReader.Forget();
     }
@@ -183,7 +185,34 @@ void THTMLParser::ParseAvailable() {
             Parser.DiscardParsed();
         }
     } guard{*this};
-    ParseLoop();
+    try {
+        ParseLoop();
+    } catch (...) {
+        // The copy keeps what came before the text or tag that failed; that
+        // one is left out, and the next call goes on after it.
+        try {
+            WriteVerbatimUpTo(std::min(FItemStart, FReader.Position()));
+        } catch (...) {
+        }
+        FVerbatimFrom = std::max(FVerbatimFrom, FReader.Position());
+        FTagText = {};
+        throw;
+    }
+    // The input before the reader's position is let go of now.
+    WriteVerbatimUpTo(FReader.Position());
+    FTagText = {};
+}
+
+void THTMLParser::WriteVerbatimUpTo(size_t position) {
+    if (position <= FVerbatimFrom) return;
+    FOutput.Write(FReader.Slice(FVerbatimFrom, position));
+    FVerbatimFrom = position;
+}
+
+void THTMLParser::WriteInPlaceOf(size_t start, size_t end, std::string_view text) {
+    WriteVerbatimUpTo(start);
+    FOutput.Write(text);
+    FVerbatimFrom = end;
 }
 
 void THTMLParser::DiscardParsed() {
@@ -194,6 +223,7 @@ void THTMLParser::DiscardParsed() {
 
 void THTMLParser::ParseLoop() {
     while (!FReader.AtEnd()) {
+        FItemStart = SIZE_MAX;  // a script body is kept whole when its scan fails
         if (FState == TParseState::psScriptBody || FState == TParseState::psLongScript) {
             if (!ContinueScriptBody()) return;
             continue;
@@ -202,11 +232,10 @@ void THTMLParser::ParseLoop() {
             if (!ContinuePassingThrough()) return;
             continue;
         }
+        // Text, and every tag not rewritten, goes to the copy as it came.
+        FItemStart = FReader.Position();
         std::string_view text = FReader.ReadText();
-        if (!text.empty()) {
-            if (FPage) FHooks.HandleText(FProject, *FPage, text, FAddLink);
-            FOutput.Write(text);
-        }
+        if (!text.empty() && FPage) FHooks.HandleText(FProject, *FPage, text, FAddLink);
         std::string_view tag;
         if (!FReader.TryReadTag(tag)) {
             // Read again when the rest has arrived, unless there is too much of it.
@@ -214,11 +243,11 @@ void THTMLParser::ParseLoop() {
             StartPassingThrough();
             continue;
         }
-        if (tag.size() > kMaxHeldTag) {
-            WriteUnparsed(tag);
-            continue;
-        }
-        FTagText.assign(tag);
+        if (tag.size() > kMaxHeldTag) continue;  // written unparsed
+        FTagText = tag;
+        FTagEnd = FReader.Position();
+        FTagStart = FTagEnd - tag.size() - 2;
+        FItemStart = FTagStart;
         AssignTagName(FTagText, FTagName);
         ProcessTag();
     }
@@ -235,32 +264,22 @@ bool THTMLParser::ContinuePassingThrough() {
     std::string_view passed;
     const bool ended = FState == TParseState::psLongComment ? FReader.PassCommentRest(passed)
                                                             : FReader.PassTagRest(passed);
-    FOutput.Write(passed);
     if (ended) SetState(TParseState::psText);
     return ended;
-}
-
-void THTMLParser::WriteUnparsed(std::string_view tag) {
-    FOutput.Write("<");
-    FOutput.Write(tag);
-    FOutput.Write(">");
 }
 
 void THTMLParser::ProcessTag() {
     if (FTagName.empty()) {
         // "<>", "</>", "< b": not a tag, but text that happens to hold brackets.
-        std::string whole = "<" + FTagText + ">";
-        if (!FTagText.empty() && FPage) FHooks.HandleText(FProject, *FPage, whole, FAddLink);
-        FOutput.Write(whole);
+        if (!FTagText.empty() && FPage)
+            FHooks.HandleText(FProject, *FPage, FReader.Slice(FTagStart, FTagEnd), FAddLink);
         return;
     }
-    if (FPage && FHooks.HandleTag(FProject, *FPage, FTagName, FTagText, FAddLink)) {
-        WriteTagUnchanged();
-        return;
-    }
+    // A tag a plugin claimed is stored as it came.
+    if (FPage && FHooks.HandleTag(FProject, *FPage, FTagName, FTagText, FAddLink)) return;
     const std::string_view name = FTagName; // compares the lengths first
     if (name[0] == '!')
-        WriteTagUnchanged();
+        return;
     else if (name == "SCRIPT")
         ProcessScriptTag();
     else if (name == "APPLET")
@@ -276,14 +295,13 @@ void THTMLParser::ProcessLinkTag() {
     if (attribute.Type != ltNone) AddAndRewrite(attribute);
     if (MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
     ApplyRewrites();
-    WriteTagUnchanged();
 }
 
 void THTMLParser::ProcessSrcset() {
     const TAttributeValue srcset = GetAttributeValue(FTagText, "srcset");
     if (!srcset.Present || srcset.Position + srcset.Length > FTagText.size()) return;
     // Split as written: character references hold no blank or comma.
-    const std::string raw = FTagText.substr(srcset.Position, srcset.Length);
+    const std::string raw(FTagText.substr(srcset.Position, srcset.Length));
     for (const TSrcsetCandidate& candidate : SrcsetCandidates(raw)) {
         TLinkAttribute image;
         image.Type = ltSource;
@@ -333,42 +351,41 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
 }
 
 void THTMLParser::ApplyRewrites() {
+    if (FRewrites.empty()) return;
     // From the last value to the first, so that the positions of the
     // others stay where they were read.
     if (FRewrites.size() > 1)
         std::sort(FRewrites.begin(), FRewrites.end(),
                   [](const TRewrite& a, const TRewrite& b) { return a.Position > b.Position; });
+    FRewrittenTag.assign("<").append(FTagText).append(">");
     size_t limit = FTagText.size();
     for (const TRewrite& rewrite : FRewrites) {
         if (rewrite.Position + rewrite.Length > limit) continue;  // overlapping values: the later one stays
-        FTagText.replace(rewrite.Position, rewrite.Length, rewrite.Text);
+        FRewrittenTag.replace(rewrite.Position + 1, rewrite.Length, rewrite.Text);
         limit = rewrite.Position;
     }
     FRewrites.clear();
+    WriteInPlaceOf(FTagStart, FTagEnd, FRewrittenTag);
 }
 
 void THTMLParser::ProcessScriptTag() {
-    if (FTagText[0] == '/') {
-        WriteTagUnchanged();
-        return;
-    }
+    if (FTagText[0] == '/') return;
     TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
     if (attribute.Type != ltNone) {
         // An external script: what follows up to the end tag is ordinary text.
         AddAndRewrite(attribute);
         ApplyRewrites();
-        WriteTagUnchanged();
         return;
     }
-    WriteTagUnchanged();
     FScriptStart = FReader.Position();
     SetState(TParseState::psScriptBody);
 }
 
 bool THTMLParser::ContinueScriptBody() {
     std::string_view passed;
+    const size_t start = FReader.Position();
     bool found = FReader.TryReadScriptBody(passed);
-    if (FProject.JavaScriptMode != jsDelete) FOutput.Write(passed);
+    if (FProject.JavaScriptMode == jsDelete) WriteInPlaceOf(start, FReader.Position(), {});
     if (!found) {
         // A script too long to hold is passed on without being scanned.
         if (FState == TParseState::psScriptBody && FReader.Position() - FScriptStart > kMaxHeldScript)
@@ -420,7 +437,6 @@ void THTMLParser::ProcessAppletTag() {
     }
     // Stored as it came: a relative code base still leads to the stored
     // classes, since the copy keeps the server's directory tree.
-    WriteTagUnchanged();
 }
 
 void THTMLParser::ProcessBaseTag() {
@@ -436,15 +452,7 @@ void THTMLParser::ProcessBaseTag() {
     }
     FBase = base;
     if (FProject.RewritesLinks() && !IsEmptyLinkText(href.Value))
-        FOutput.Write(BaseTagWithoutHref(FTagText));
-    else
-        WriteTagUnchanged();
-}
-
-void THTMLParser::WriteTagUnchanged() {
-    FOutput.Write("<");
-    FOutput.Write(FTagText);
-    FOutput.Write(">");
+        WriteInPlaceOf(FTagStart, FTagEnd, BaseTagWithoutHref(FTagText));
 }
 
 void THTMLParser::EndDocument() {
@@ -467,10 +475,10 @@ void THTMLParser::Close(bool writeRest) {
     if (!IsOpen()) return;
     std::exception_ptr error;
     try {
-        if (writeRest && FInput && FResume < FInput->Size()) {
+        if (writeRest && FInput && static_cast<int64_t>(FVerbatimFrom) < FInput->Size()) {
             bool dropScript = (FState == TParseState::psScriptBody || FState == TParseState::psLongScript) &&
                               FProject.JavaScriptMode == jsDelete;
-            const int64_t from = std::max(FResume, FInput->Origin());
+            const int64_t from = std::max(static_cast<int64_t>(FVerbatimFrom), FInput->Origin());
             if (!dropScript)
                 FOutput.Write(std::string_view(FInput->Memory() + (from - FInput->Origin()),
                                                static_cast<size_t>(FInput->Size() - from)));
@@ -513,7 +521,7 @@ void THTMLParser::ParseScriptFile(TDownloadLink& link, TStream& stream) {
 void THTMLParser::ParseWithPlugin(vorlin_sdk::IParserPluginInterface* plugin, TDownloadLink& link,
                                   TStream& stream) {
     FBase.clear();
-    FTagText.clear();
+    FTagText = {};
     FTagName.clear();
     FPage = &link;
     FHooks.ParseDocument(plugin, FProject, link, stream, LinkFilePath(FProject, link), FAddLink);

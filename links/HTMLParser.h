@@ -99,7 +99,8 @@ class THTMLParser {
     TDownloadLink* Page() const { return FPage; }
     void SetPage(TDownloadLink* page) { FPage = page; }
     const std::string& Base() const { return FBase; }
-    const std::string& TagText() const { return FTagText; }
+    // The tag in hand, valid while a block is parsed.
+    std::string_view TagText() const { return FTagText; }
     const std::string& TagName() const { return FTagName; }
     TDownloadProject& Project() const { return FProject; }
     // The function handed to plugins: AddLink with the page set.
@@ -119,7 +120,6 @@ class THTMLParser {
     // here on it is written through as it arrives.
     void StartPassingThrough();
     bool ContinuePassingThrough();
-    void WriteUnparsed(std::string_view tag);
     // Lets the input stream go of what has been parsed and written.
     void DiscardParsed();
     void ProcessTag();
@@ -129,13 +129,17 @@ class THTMLParser {
     void ProcessBaseTag();
     // Every image candidate of an IMG's or SOURCE's srcset.
     void ProcessSrcset();
+    // Writes what is still owed of the input up to position (an offset in
+    // the stream) as it came.
+    void WriteVerbatimUpTo(size_t position);
+    // Writes text in place of the input from start to end.
+    void WriteInPlaceOf(size_t start, size_t end, std::string_view text);
     // AddLink for a link attribute, then the rewriting of its value, which
     // ApplyRewrites makes in the tag text.
     void AddAndRewrite(const TLinkAttribute& attribute);
     void RewriteLink(const TLinkAttribute& attribute);
     void ApplyRewrites();
     void ScanScript(std::string_view code);
-    void WriteTagUnchanged();
     void Close(bool writeRest);
     std::string PageURL() const;
 
@@ -159,8 +163,17 @@ class THTMLParser {
     TDownloadLink* FPage = nullptr;
     std::string FBase;
     std::string FPageURL; // the page's URL while AddLink resolves against it
-    std::string FTagText;
+    // Unchanged input is not copied to the output tag by tag but written in
+    // spans, up to the next place where the output differs: from here.
+    size_t FVerbatimFrom = 0;
+    // Where the text or tag being handled starts (SIZE_MAX: none).
+    size_t FItemStart = SIZE_MAX;
+    // The tag in hand: its text between "<" and ">" (a view into the
+    // input), where its "<" is and where its ">" ends.
+    std::string_view FTagText;
+    size_t FTagStart = 0, FTagEnd = 0;
     std::string FTagName;
+    std::string FRewrittenTag;
     TJavaScriptParser FJavaScript;
     TPageReferenceIndex FReferrers;
     TReferenceRepair* FRepair = nullptr;
