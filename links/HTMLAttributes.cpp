@@ -3,6 +3,8 @@
 #include "links/CharacterReferences.h"
 #include "platform/StringUtils.h"
 
+#include <array>
+
 namespace vorlin {
 
 namespace {
@@ -31,8 +33,15 @@ bool ContainsWordAfterStart(std::string_view text, std::string_view upperWord) {
 enum TLinkWord : unsigned { lwHref = 1, lwSrc = 2, lwBackground = 4, lwHttpEquiv = 8 };
 
 // Every tag of every page passes here, most of them naming none of the
-// words: one pass tells which occur, instead of one pass per word.
+// words: one pass tells which occur, instead of one pass per word. An
+// attribute's name follows a blank or the quote that closed a value, so
+// only letters there are looked at, not the many in names and values.
 unsigned LinkWordsAfterStart(std::string_view text) {
+    static constexpr auto kMayPrecedeName = [] {
+        std::array<bool, 256> table{};
+        for (unsigned char c : {' ', '\t', '\r', '\n', '"', '\''}) table[c] = true;
+        return table;
+    }();
     unsigned words = 0;
     // Most letters that start a word start another: the second letter
     // tells before the rest is compared.
@@ -41,6 +50,7 @@ unsigned LinkWordsAfterStart(std::string_view text) {
                SameText(text.substr(i, upperWord.size()), upperWord);
     };
     for (size_t i = 1; i < text.size(); ++i) {
+        if (!kMayPrecedeName[static_cast<unsigned char>(text[i - 1])]) continue;
         switch (text[i] | 0x20) {
         case 'h':
             if (at(i, "HREF")) words |= lwHref;

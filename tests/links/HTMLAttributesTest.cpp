@@ -88,6 +88,19 @@ TEST(HTMLAttributes, LinkWordsInAnyCaseAndAtTheTagsEnd) {
     EXPECT_EQ(FindLinkAttribute(tag, "META").Value, "n.html");
 }
 
+TEST(HTMLAttributes, LinkAttributesAfterAnyKindOfSeparator) {
+    // A name right after the quote that closed the value before it.
+    EXPECT_EQ(FindLinkAttribute("a title=\"x\"href=\"y.html\"", "A").Value, "y.html");
+    EXPECT_EQ(FindLinkAttribute("img alt='x'src='p.gif'", "IMG").Value, "p.gif");
+    // After a tab, a line break, or several blanks.
+    EXPECT_EQ(FindLinkAttribute("a\thref=t.html", "A").Value, "t.html");
+    EXPECT_EQ(FindLinkAttribute("img\r\nsrc=n.gif", "IMG").Value, "n.gif");
+    EXPECT_EQ(FindLinkAttribute("td  \n background=b.gif", "TD").Type, ltBackground);
+    // Inside a name or a value the words name nothing.
+    EXPECT_EQ(FindLinkAttribute("a data-href=x.html", "A").Type, ltNone);
+    EXPECT_EQ(FindLinkAttribute("a title='see src=x.gif'", "A").Type, ltNone);
+}
+
 TEST(HTMLAttributes, MetaRefreshNamesOnlyItsURL) {
     const std::string tag = "meta http-equiv='Refresh' content='5; URL=next.html'";
     TLinkAttribute link = FindLinkAttribute(tag, "META");
