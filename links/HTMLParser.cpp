@@ -116,7 +116,12 @@ bool MayHaveSrcset(std::string_view tagName, std::string_view tagText) {
 
 THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
     : FProject(project), FHooks(hooks),
-      FAddLink([this](const std::string& url, TLinkType type) { return AddLink(url, type); }) {}
+      FAddLink([this](const std::string& url, TLinkType type) {
+          // What a plugin writes for the link is its own: the repair reads every referrer.
+          TDownloadLink* link = AddLink(url, type);
+          if (link && FRepair) FRepair->LocalMayBeWritten(*link);
+          return link;
+      }) {}
 
 THTMLParser::~THTMLParser() {
     Reset();
@@ -342,9 +347,10 @@ void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
     std::string text;
     if (FRepair && SettingsLeaveOut(*FCurrentLink)) {
         text = AbsoluteReferenceText(*FCurrentLink, TReferenceContainer::rcHtml);
-        FRepair->AddressWritten(*FCurrentLink);
+        FRepair->AddressWritten(*FCurrentLink, FReferrerAdded);
     } else {
         text = LocalReferenceText(*FPage, *FCurrentLink);
+        if (FRepair) FRepair->LocalMayBeWritten(*FCurrentLink);
     }
     if (!FCurrentAnchor.empty()) text += FragmentText(FCurrentAnchor, TReferenceContainer::rcHtml);
     FRewrites.push_back({attribute.Position, attribute.Length, std::move(text)});
@@ -427,12 +433,16 @@ void THTMLParser::ProcessAppletTag() {
             base = ResolveReference(PageURL(), base);
         base = AppendIfMissing(base, '/');
 
+        // The tag keeps its own texts, which the repair may change.
+        auto addUnwritten = [&](const std::string& url, TLinkType type) {
+            TDownloadLink* link = AddLink(url, type);
+            if (link && FRepair) FRepair->LocalMayBeWritten(*link);
+        };
         if (!base.empty()) {
-            if (!code.empty()) AddLink(ResolveReference(base, code), ltAppletCode);
+            if (!code.empty()) addUnwritten(ResolveReference(base, code), ltAppletCode);
             if (!IsEmptyLinkText(archive))
                 for (const std::string& entry : SplitCommaText(archive))
-                    if (!IsEmptyLinkText(entry))
-                        AddLink(ResolveReference(base, entry), ltAppletArchive);
+                    if (!IsEmptyLinkText(entry)) addUnwritten(ResolveReference(base, entry), ltAppletArchive);
         }
     }
     // Stored as it came: a relative code base still leads to the stored
@@ -570,11 +580,13 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         }
 
         FCurrentAnchor = anchor;
+        FReferrerAdded = false;
         TDownloadLink* existing = nullptr;
         if (FProject.Links->AlreadyFound(url, existing)) {
             if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
                 existing->Referrers.push_back(FPage);
                 FPage->References.push_back(existing);
+                FReferrerAdded = true;
             }
             FCurrentLink = existing;
             return existing;
@@ -606,6 +618,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         // Pages go to the end of the list; a page's images, frames and
         // scripts right after it, so that they are fetched first.
         if (FPage) link->Referrers.push_back(FPage);
+        FReferrerAdded = FPage != nullptr;
         TDownloadLink* added = link.release(); // the list owns it, even when it throws
         if (type == ltPage || !FPage)
             FProject.Links->Add(added);
@@ -632,6 +645,8 @@ TDownloadLink* THTMLParser::AddRedirectTarget(TDownloadLink& redirected,
     FPage = redirected.Referrers.empty() ? nullptr : redirected.Referrers.front();
     try {
         TDownloadLink* link = AddLink(target, redirected.LinkType);
+        // The referrer's page names the redirected link, not this one.
+        if (link && FRepair) FRepair->LocalMayBeWritten(*link);
         FBase.swap(savedBase);
         FTagName.swap(savedTagName);
         return link;

@@ -155,6 +155,7 @@ class THTMLParser {
     size_t FScriptStart = 0; // where the open script body began
     TDownloadLink* FCurrentLink = nullptr;
     std::string FCurrentAnchor; // the fragment of the reference AddLink registered last
+    bool FReferrerAdded = false; // AddLink made the page a referrer of the link just now
     struct TRewrite {
         size_t Position, Length; // of the value in the tag text
         std::string Text;

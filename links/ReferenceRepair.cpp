@@ -10,6 +10,7 @@
 #include "project/LocalPath.h"
 
 #include <atomic>
+#include <cstdint>
 #include <system_error>
 #include <thread>
 
@@ -71,11 +72,21 @@ void TReferenceRepair::StoredAgain(TDownloadLink& link) {
     if (FStoredAgainSet.insert(&link).second) FStoredAgain.push_back(&link);
 }
 
+void TReferenceRepair::AddressWritten(TDownloadLink& link, bool firstOnPage) {
+    StoredAgain(link);
+    // Every referrer before may hold the link's local name; so may the page
+    // being written, unless this is its first word of the link.
+    size_t from = link.Referrers.size();
+    if (firstOnPage && from > 0) --from;
+    FAddressOnlyFrom.try_emplace(&link, from);
+}
+
 void TReferenceRepair::Clear() {
     FOldNames.clear();
     FRenamed.clear();
     FStoredAgainSet.clear();
     FStoredAgain.clear();
+    FAddressOnlyFrom.clear();
 }
 
 TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const TErrorSink& error) {
@@ -115,8 +126,20 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
     // Per stored page or style sheet, the texts to change.
     std::unordered_map<TDownloadLink*, std::vector<TReferenceReplacement>> byPage;
     for (const TTarget& target : targets) {
-        for (TDownloadLink* page : target.Link->Referrers) {
+        // A link that stays unstored was written as its address by the pages
+        // from here on: they need nothing (a site's missing icon, named by
+        // every page, would have every page read again). Style sheets are
+        // written by a plugin and are always read.
+        size_t addressOnlyFrom = SIZE_MAX;
+        if (target.Missing && !target.Stand && !target.OldName) {
+            auto found = FAddressOnlyFrom.find(target.Link);
+            if (found != FAddressOnlyFrom.end()) addressOnlyFrom = found->second;
+        }
+        const std::vector<TDownloadLink*>& referrers = target.Link->Referrers;
+        for (size_t i = 0; i < referrers.size(); ++i) {
+            TDownloadLink* page = referrers[i];
             if (page->MimeType != kHtml && page->MimeType != kCss) continue;
+            if (i >= addressOnlyFrom && page->MimeType == kHtml) continue;
             const TReferenceContainer container =
                 page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml;
             const std::string absolute = AbsoluteReferenceText(*target.Link, container);
@@ -140,9 +163,10 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
     for (auto& [page, replacements] : byPage)
         files.push_back({LinkFilePath(project, *page),
                          page->MimeType == kCss ? TReferenceContainer::rcCss : TReferenceContainer::rcHtml,
-                         &replacements, 0, std::string()});
+                         &replacements, 0, false, std::string()});
     RepairFiles(files);
     for (const TFileRepair& file : files) {
+        if (file.Read) ++result.Read;
         if (file.Made > 0) {
             ++result.Files;
             result.References += file.Made;
@@ -156,6 +180,7 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
 void TReferenceRepair::RepairFile(TFileRepair& file) {
     try {
         if (!FileExists(file.Path)) return;
+        file.Read = true;
         file.Made = RewriteStoredReferences(file.Path, file.Container, *file.Replacements);
     } catch (const std::exception& e) {
         file.Error = "Can't repair the links of " + file.Path + ": " + e.what();

@@ -36,12 +36,23 @@ class TReferenceRepair {
     void StoredAgain(TDownloadLink& link);
     // A page was written pointing at the link's address, as the link had
     // been filtered out already: should it be stored after all, its
-    // referrers point at the copy again, as after StoredAgain.
-    void AddressWritten(TDownloadLink& link) { StoredAgain(link); }
+    // referrers point at the copy again, as after StoredAgain. Pages that
+    // name the link only from then on say its address already: should it
+    // stay unstored, the repair leaves them unread. firstOnPage: the page
+    // being written names the link for the first time (it is the last of
+    // its referrers and has not named it any other way).
+    void AddressWritten(TDownloadLink& link, bool firstOnPage = false);
+    // A page may have been written pointing at the link's stored copy (or
+    // with a text of its own the repair would change): the repair reads
+    // all of the link's referrers.
+    void LocalMayBeWritten(const TDownloadLink& link) {
+        if (!FAddressOnlyFrom.empty()) FAddressOnlyFrom.erase(&link);
+    }
 
     struct TResult {
         int Files = 0;       // stored files rewritten
         int References = 0;  // references changed in them
+        int Read = 0;        // stored files read to look for references
     };
     using TErrorSink = std::function<void(const std::string&)>;
     // Repairs the referrers of the links noted above and of every link of
@@ -60,6 +71,7 @@ class TReferenceRepair {
         TReferenceContainer Container;
         const std::vector<TReferenceReplacement>* Replacements;
         int Made = 0;
+        bool Read = false;
         std::string Error;  // the report line when it failed
     };
     static void RepairFile(TFileRepair& file);
@@ -69,6 +81,9 @@ class TReferenceRepair {
     std::vector<TDownloadLink*> FRenamed;  // in the order noted
     std::unordered_set<const TDownloadLink*> FStoredAgainSet;
     std::vector<TDownloadLink*> FStoredAgain;
+    // Per link written as its address: from which of its referrers on
+    // every page said the address only (referrers only grow in a run).
+    std::unordered_map<const TDownloadLink*, size_t> FAddressOnlyFrom;
 };
 
 } // namespace vorlin

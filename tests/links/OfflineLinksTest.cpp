@@ -77,6 +77,14 @@ class OfflineLinksWithRepair : public THTMLParserFixture {
         PageLink->MimeType = "text/html";  // the repair visits pages and style sheets
         Parser->SetReferenceRepair(&Repair);
     }
+    // A further page of the site, stored as the parser writes it.
+    TDownloadLink* AddPage(const std::string& path) {
+        TDownloadLink* page = AddStoredLink("http://h/", path, ltPage);
+        page->MimeType = "text/html";
+        page->ScopeDir = "a/";
+        page->Referrers.push_back(PageLink);
+        return page;
+    }
     TReferenceRepair Repair;
 };
 
@@ -106,6 +114,73 @@ TEST_F(OfflineLinksWithRepair, LinksKnownNotToBeStoredAreWrittenAsTheirAddresses
     EXPECT_EQ(result.References, 1);
     EXPECT_EQ(Stored(*PageLink), "<img src=http://h/a/gone.gif><img src=\"later.gif#x\">"
                                  "<a href=\"http://other/x.html\">o</a><img src=new.gif><a href=\"http://h/a/d.zip\">");
+}
+
+// A link that stays unstored is repaired where pages named it by its local
+// name; the pages written with its address after it was filtered out (every
+// page of a site names its missing icon) are not read again.
+TEST_F(OfflineLinksWithRepair, OnlyPagesThatMayNameTheStoredCopyAreRead) {
+    TDownloadLink* second = AddPage("a/second.html");
+    TDownloadLink* third = AddPage("a/third.html");
+    EXPECT_EQ(Parse("<img src=x.gif>"), "<img src=x.gif>");
+    TDownloadLink* x = Find("http://h/a/x.gif");
+    ASSERT_NE(x, nullptr);
+    Project.FilteredOut->Add(x);
+    EXPECT_EQ(Parse("<img src=x.gif>", {}, second), "<img src=http://h/a/x.gif>");
+    EXPECT_EQ(Parse("<a href=x.gif><img src=x.gif>", {}, third), "<a href=http://h/a/x.gif><img src=http://h/a/x.gif>");
+    // A page that named it by its local name before it was filtered out, and
+    // by its address after, is read.
+    TDownloadLink* fourth = AddPage("a/fourth.html");
+    TDownloadLink* y = AddStoredLink("http://h/", "a/y.gif", ltSource);
+    TMemoryStream stream;
+    Parser->BeginDocument(*fourth, stream);
+    Append(stream, "<img src=y.gif>");
+    Project.FilteredOut->Add(y);
+    Append(stream, "<img src=y.gif>");
+    Parser->EndDocument();
+    EXPECT_EQ(Stored(*fourth), "<img src=y.gif><img src=http://h/a/y.gif>");
+
+    const TReferenceRepair::TResult result = Repair.Run(Project, {});
+    EXPECT_EQ(result.Files, 2);
+    EXPECT_EQ(result.Read, 2);
+    EXPECT_EQ(Stored(*PageLink), "<img src=http://h/a/x.gif>");
+    EXPECT_EQ(Stored(*fourth), "<img src=http://h/a/y.gif><img src=http://h/a/y.gif>");
+}
+
+// Once a page may name the link by its local name again (it was fetched
+// again for a while, or a plugin registered it), every referrer is read.
+TEST_F(OfflineLinksWithRepair, PagesNamingTheCopyAfterTheAddressAreRepairedToo) {
+    TDownloadLink* second = AddPage("a/second.html");
+    TDownloadLink* third = AddPage("a/third.html");
+    TDownloadLink* x = AddStoredLink("http://h/", "a/x.gif", ltSource);
+    Project.FilteredOut->Add(x);
+    EXPECT_EQ(Parse("<img src=x.gif>"), "<img src=http://h/a/x.gif>");
+    EXPECT_EQ(Parse("<img src=x.gif>", {}, second), "<img src=http://h/a/x.gif>");
+    // Back in the queue: the next page points at the copy to come.
+    Project.FilteredOut->Remove(x);
+    x->State = lsPending;
+    EXPECT_EQ(Parse("<img src=x.gif>", {}, third), "<img src=x.gif>");
+    Project.FilteredOut->Add(x);
+
+    const TReferenceRepair::TResult result = Repair.Run(Project, {});
+    EXPECT_EQ(result.Read, 3);
+    EXPECT_EQ(result.Files, 1);
+    EXPECT_EQ(Stored(*third), "<img src=http://h/a/x.gif>");
+}
+
+TEST_F(OfflineLinksWithRepair, PagesWhereAPluginNamedTheLinkAreRepaired) {
+    TDownloadLink* second = AddPage("a/second.html");
+    TDownloadLink* x = AddStoredLink("http://h/", "a/x.gif", ltSource);
+    Project.FilteredOut->Add(x);
+    EXPECT_EQ(Parse("<img src=x.gif>"), "<img src=http://h/a/x.gif>");
+    // The plugin's page holds a text the parser did not write.
+    Parser->SetPage(second);
+    std::ofstream(LinkFilePath(Project, *second)) << "<embed data=x.gif>";
+    Parser->AddLinkFunction()("x.gif", ltSource);
+
+    const TReferenceRepair::TResult result = Repair.Run(Project, {});
+    EXPECT_EQ(result.Read, 2);
+    EXPECT_EQ(Stored(*second), "<embed data=http://h/a/x.gif>");
 }
 
 // Followed external links, and links whose fate is open, stay local.
