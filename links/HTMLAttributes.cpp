@@ -4,6 +4,7 @@
 #include "platform/StringUtils.h"
 
 #include <array>
+#include <cstring>
 
 namespace vorlin {
 
@@ -156,6 +157,13 @@ template <typename Visit> void ScanAttributes(std::string_view tag, Visit&& visi
         } else if (IsQuote(c) && !unquoted) {
             if (!quote) {
                 quote = c;
+                // After its "=", nothing inside a quoted value changes the
+                // scan: on to the closing quote (or the end) at once.
+                if (seenEquals) {
+                    const void* close =
+                        k + 1 < tag.size() ? std::memchr(tag.data() + k + 1, c, tag.size() - k - 1) : nullptr;
+                    k = (close ? static_cast<size_t>(static_cast<const char*>(close) - tag.data()) : tag.size()) - 1;
+                }
             } else if (c == quote) {
                 if (SplitAttribute(tag, start, k + 1, attribute) && !visit(attribute)) return;
                 quote = 0;

@@ -73,12 +73,20 @@ void TReferenceRepair::StoredAgain(TDownloadLink& link) {
 }
 
 void TReferenceRepair::AddressWritten(TDownloadLink& link, bool firstOnPage) {
+    if (link.AddressOnlyNoted) return;  // noted, and StoredAgain with it
     StoredAgain(link);
     // Every referrer before may hold the link's local name; so may the page
     // being written, unless this is its first word of the link.
     size_t from = link.Referrers.size();
     if (firstOnPage && from > 0) --from;
-    FAddressOnlyFrom.try_emplace(&link, from);
+    FAddressOnlyFrom[&link] = from;
+    link.AddressOnlyNoted = true;
+}
+
+void TReferenceRepair::LocalMayBeWritten(TDownloadLink& link) {
+    if (!link.AddressOnlyNoted) return;
+    FAddressOnlyFrom.erase(&link);
+    link.AddressOnlyNoted = false;
 }
 
 void TReferenceRepair::Clear() {
@@ -86,15 +94,18 @@ void TReferenceRepair::Clear() {
     FRenamed.clear();
     FStoredAgainSet.clear();
     FStoredAgain.clear();
+    for (auto& [link, from] : FAddressOnlyFrom) link->AddressOnlyNoted = false;
     FAddressOnlyFrom.clear();
 }
 
 TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const TErrorSink& error) {
     TResult result;
-    if (!project.RewritesLinks() || !project.Links) {
-        Clear();
-        return result;
-    }
+    // The notes are forgotten however this ends: the links bear marks of them.
+    struct TForget {
+        TReferenceRepair& Repair;
+        ~TForget() { Repair.Clear(); }
+    } forget{*this};
+    if (!project.RewritesLinks() || !project.Links) return result;
     // Every link to repair once, with what its referrers should say.
     std::vector<TTarget> targets;
     std::unordered_set<const TDownloadLink*> seen;
@@ -173,7 +184,6 @@ TReferenceRepair::TResult TReferenceRepair::Run(TDownloadProject& project, const
         }
         if (!file.Error.empty() && error) error(file.Error);
     }
-    Clear();
     return result;
 }
 

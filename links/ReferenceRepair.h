@@ -45,9 +45,7 @@ class TReferenceRepair {
     // A page may have been written pointing at the link's stored copy (or
     // with a text of its own the repair would change): the repair reads
     // all of the link's referrers.
-    void LocalMayBeWritten(const TDownloadLink& link) {
-        if (!FAddressOnlyFrom.empty()) FAddressOnlyFrom.erase(&link);
-    }
+    void LocalMayBeWritten(TDownloadLink& link);
 
     struct TResult {
         int Files = 0;       // stored files rewritten
@@ -83,7 +81,8 @@ class TReferenceRepair {
     std::vector<TDownloadLink*> FStoredAgain;
     // Per link written as its address: from which of its referrers on
     // every page said the address only (referrers only grow in a run).
-    std::unordered_map<const TDownloadLink*, size_t> FAddressOnlyFrom;
+    // The links noted here bear AddressOnlyNoted.
+    std::unordered_map<TDownloadLink*, size_t> FAddressOnlyFrom;
 };
 
 } // namespace vorlin

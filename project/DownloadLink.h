@@ -64,6 +64,9 @@ public:
     // chain of ever-new addresses ends when it gets too long.
     int16_t RedirectHops = 0;
     bool Excluded = false;        // set by a rule action
+    // The end-of-run repair noted since when its referrers name its
+    // address only (not stored): spares the repair a look-up per reference.
+    bool AddressOnlyNoted = false;
 
     void Lock() { FLock.lock(); }
     void Unlock() { FLock.unlock(); }

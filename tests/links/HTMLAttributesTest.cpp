@@ -52,6 +52,13 @@ TEST(HTMLAttributes, SloppyMarkupStillYieldsItsAttributes) {
     EXPECT_EQ(GetAttributeValue("a href='x\"y'", "href").Value, "x\"y");
     // An unclosed quote hides the rest of the tag.
     EXPECT_FALSE(GetAttributeValue("a title='x href=y", "href").Present);
+    // What a quoted value holds is no attribute: blanks, "=", the other quote.
+    const std::string tag = "img title=\"x src=y.gif alt='z'\" src=real.gif";
+    EXPECT_EQ(GetAttributeValue(tag, "src").Value, "real.gif");
+    EXPECT_EQ(GetAttributeValue(tag, "title").Value, "x src=y.gif alt='z'");
+    EXPECT_FALSE(GetAttributeValue(tag, "alt").Present);
+    // A quote before any "=" is read character by character.
+    EXPECT_EQ(GetAttributeValue("a \"x=1\" href=h.html", "href").Value, "h.html");
 }
 
 TEST(HTMLAttributes, LinkAttributeOrderAndTypes) {

@@ -112,6 +112,12 @@ TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     EXPECT_TRUE(some.WantsTag("X", "x a=STYLE"));
     EXPECT_TRUE(some.WantsTag("X", "data-x"));
     EXPECT_FALSE(some.WantsTag("X", "yyyy"));
+    EXPECT_FALSE(some.WantsTag("IMX", "imx"));  // the length and first letter alone do not do
+    // Long tags are searched otherwise than short ones: the same answers.
+    const std::string longTag = "div class=\"" + std::string(200, 'y') + "\"";
+    EXPECT_FALSE(some.WantsTag("DIV", longTag));
+    EXPECT_TRUE(some.WantsTag("DIV", longTag + " STYLE=x"));
+    EXPECT_TRUE(some.WantsTag("DIV", "stylE " + longTag));
     EXPECT_FALSE(some.WantsAllTexts());
     EXPECT_TRUE(some.WantsTextsInside());
     EXPECT_NE(some.TextElementBit("STYLE"), 0u);
