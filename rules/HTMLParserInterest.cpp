@@ -40,10 +40,6 @@ bool ContainsName(const std::vector<std::string>& entries, std::string_view name
     return false;
 }
 
-// Short texts, most tags, are read once for the anchor in either case
-// rather than by two searches.
-constexpr size_t kScannedAtOnce = 96;
-
 // Where in a word to look first: its letter that is rarest in pages, by
 // the letters' order of frequency in English text (a character not listed
 // counts as rarer still).
@@ -79,11 +75,6 @@ bool THTMLParserInterest::TWord::FoundIn(std::string_view text) const {
     };
     // The anchor's places: from Anchor on, up to where the word still fits.
     const size_t first = Anchor, last = text.size() - Lower.size() + Anchor;
-    if (upper != anchor && text.size() <= kScannedAtOnce) {
-        for (size_t at = first; at <= last; ++at)
-            if ((data[at] | 0x20) == anchor && matchesAt(at - Anchor)) return true;
-        return false;
-    }
     for (const char letter : {anchor, upper}) {
         for (size_t at = first; at <= last;) {
             const void* found = std::memchr(data + at, letter, last - at + 1);

@@ -113,7 +113,7 @@ TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     EXPECT_TRUE(some.WantsTag("X", "data-x"));
     EXPECT_FALSE(some.WantsTag("X", "yyyy"));
     EXPECT_FALSE(some.WantsTag("IMX", "imx"));  // the length and first letter alone do not do
-    // Long tags are searched otherwise than short ones: the same answers.
+    // A word far into a long tag, or at its start.
     const std::string longTag = "div class=\"" + std::string(200, 'y') + "\"";
     EXPECT_FALSE(some.WantsTag("DIV", longTag));
     EXPECT_TRUE(some.WantsTag("DIV", longTag + " STYLE=x"));
