@@ -218,6 +218,8 @@ int RewriteStoredReferences(const std::string& hostPath, TReferenceContainer con
     std::string text = stored.ToString();
     const int made = ReplaceReferences(text, container, replacements);
     if (made == 0) return 0;
+    // The copy keeps its date (the server's, as it was stored).
+    const int64_t modified = FileModificationTime(hostPath);
     // Replaced whole or not at all, as the page was written: a temporary
     // file renamed over it (a stored page is no data file to force to disk).
     const std::string temp = hostPath + ".tmp" + std::to_string(::getpid());
@@ -225,6 +227,7 @@ int RewriteStoredReferences(const std::string& hostPath, TReferenceContainer con
         {
             TFileStream file(temp, fmCreate);
             file.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+            if (modified >= 0) SetFileModificationTime(file.Handle(), modified);
         }
         if (!RenameFile(temp, hostPath)) throw EStreamError("Cannot replace \"" + hostPath + "\" with its new copy");
     } catch (...) {

@@ -32,6 +32,12 @@ int64_t FileSizeOf(const std::string& path) {
     return st.st_size;
 }
 
+int64_t FileModificationTime(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int64_t>(st.st_mtime);
+}
+
 bool ForceDirectories(const std::string& path) {
     if (path.empty()) return false;
     std::string p = path;

@@ -12,6 +12,9 @@ namespace vorlin {
 bool FileExists(const std::string& path);      // a regular file
 bool DirectoryExists(const std::string& path);  // a directory
 int64_t FileSizeOf(const std::string& path);    // -1 when absent
+// A regular file's modification time in seconds since 1970 (a symbolic link
+// is not followed); -1 when there is none.
+int64_t FileModificationTime(const std::string& path);
 // Creates the directory with all missing parents; false on failure.
 bool ForceDirectories(const std::string& path);
 bool DeleteFile(const std::string& path);

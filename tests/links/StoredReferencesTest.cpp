@@ -8,6 +8,8 @@
 #include "project/DownloadLink.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
+#include "platform/FileSystem.h"
+#include "../support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +161,24 @@ TEST(ReplaceReferences, FewTextsFoundWhereManyAre) {
             EXPECT_EQ(ReplaceReferences(byScan, container, many), madeByEach) << page;
             EXPECT_EQ(byEach, byScan) << page;
         }
+}
+
+// A repaired copy is replaced whole and keeps its date (the server's, as
+// the page was stored); one with nothing to change is left as it is.
+TEST(RewriteStoredReferences, TheRepairedCopyKeepsItsDate) {
+    test::TTempDir dir("vorlin-repair");
+    const std::string page = dir.Path + "page.html";
+    std::ofstream(page) << "<img src=gone.gif><a href=kept.html>";
+    const int64_t serverDate = 946684800;  // 2000-01-01
+    ASSERT_TRUE(SetFileModificationTime(page, serverDate));
+
+    EXPECT_EQ(RewriteStoredReferences(page, TReferenceContainer::rcHtml, {{"gone.gif", "http://h/gone.gif"}}), 1);
+    EXPECT_EQ(test::FileText(page), "<img src=http://h/gone.gif><a href=kept.html>");
+    EXPECT_EQ(FileModificationTime(page), serverDate);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path), {}), 1);  // no temporary left
+
+    EXPECT_EQ(RewriteStoredReferences(page, TReferenceContainer::rcHtml, {{"absent.gif", "x"}}), 0);
+    EXPECT_EQ(FileModificationTime(page), serverDate);
 }
 
 } // namespace
