@@ -4,6 +4,9 @@
 #include "platform/StringUtils.h"
 
 #include <array>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 namespace vorlin {
@@ -50,8 +53,7 @@ unsigned LinkWordsAfterStart(std::string_view text) {
         return i + upperWord.size() <= text.size() && (text[i + 1] & ~0x20) == upperWord[1] &&
                SameText(text.substr(i, upperWord.size()), upperWord);
     };
-    for (size_t i = 1; i < text.size(); ++i) {
-        if (!kMayPrecedeName[static_cast<unsigned char>(text[i - 1])]) continue;
+    auto look = [&](size_t i) {
         switch (text[i] | 0x20) {
         case 'h':
             if (at(i, "HREF")) words |= lwHref;
@@ -66,7 +68,38 @@ unsigned LinkWordsAfterStart(std::string_view text) {
         default:
             break;
         }
+    };
+    size_t i = 1;
+#ifdef __SSE2__
+    // Sixteen places at a time: a letter that may start a word right after
+    // a character that may precede a name.
+    const __m128i lowerCase = _mm_set1_epi8(0x20);
+    auto equals = [](__m128i bytes, char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+    auto places = [&](size_t from) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from - 1));
+        const __m128i folded = _mm_or_si128(here, lowerCase);
+        const __m128i letter =
+            _mm_or_si128(_mm_or_si128(equals(folded, 'h'), equals(folded, 's')), equals(folded, 'b'));
+        const __m128i separator = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(equals(before, ' '), equals(before, '\t')),
+                         _mm_or_si128(equals(before, '\r'), equals(before, '\n'))),
+            _mm_or_si128(equals(before, '"'), equals(before, '\'')));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(letter, separator)));
+    };
+    auto lookAt = [&](size_t from, unsigned mask) {
+        for (; mask; mask &= mask - 1) look(from + static_cast<size_t>(__builtin_ctz(mask)));
+    };
+    for (; i + 16 <= text.size(); i += 16) lookAt(i, places(i));
+    // The rest as the last sixteen places, without those already seen.
+    if (i < text.size() && text.size() >= 17) {
+        const size_t last = text.size() - 16;
+        lookAt(last, places(last) & ~((1u << (i - last)) - 1));
+        i = text.size();
     }
+#endif
+    for (; i < text.size(); ++i)
+        if (kMayPrecedeName[static_cast<unsigned char>(text[i - 1])]) look(i);
     return words;
 }
 

@@ -108,6 +108,21 @@ TEST(HTMLAttributes, LinkAttributesAfterAnyKindOfSeparator) {
     EXPECT_EQ(FindLinkAttribute("a title='see src=x.gif'", "A").Type, ltNone);
 }
 
+// Long tags are looked at sixteen places at a time: a word found at any
+// place, also across the blocks and in what is left after them.
+TEST(HTMLAttributes, LinkWordsAtEveryPlaceOfALongTag) {
+    for (size_t fill = 0; fill < 40; ++fill) {
+        const std::string before = "a title=\"" + std::string(fill, 'y');
+        for (const char* separator : {"\" ", "\"\t", "\"\r\n", "\""}) {
+            const std::string tag = before + separator + "HRef=v.html";
+            EXPECT_EQ(FindLinkAttribute(tag, "A").Value, "v.html") << tag;
+        }
+        EXPECT_EQ(FindLinkAttribute(before + "\" xhref=v.html", "A").Type, ltNone);
+        EXPECT_EQ(FindLinkAttribute("td " + std::string(fill, 'b') + "=1 background=g.gif", "TD").Type, ltBackground);
+        EXPECT_EQ(FindLinkAttribute("img alt='" + std::string(fill, 's') + "' src=i.gif", "IMG").Value, "i.gif");
+    }
+}
+
 TEST(HTMLAttributes, MetaRefreshNamesOnlyItsURL) {
     const std::string tag = "meta http-equiv='Refresh' content='5; URL=next.html'";
     TLinkAttribute link = FindLinkAttribute(tag, "META");
