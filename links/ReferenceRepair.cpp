@@ -73,17 +73,18 @@ void TReferenceRepair::StoredAgain(TDownloadLink& link) {
 }
 
 void TReferenceRepair::AddressWritten(TDownloadLink& link, bool firstOnPage) {
-    if (link.AddressOnlyNoted) return;  // noted, and StoredAgain with it
     StoredAgain(link);
     // Every referrer before may hold the link's local name; so may the page
     // being written, unless this is its first word of the link.
     size_t from = link.Referrers.size();
     if (firstOnPage && from > 0) --from;
-    FAddressOnlyFrom[&link] = from;
+    FAddressOnlyFrom.try_emplace(&link, from);
     link.AddressOnlyNoted = true;
 }
 
 void TReferenceRepair::LocalMayBeWritten(TDownloadLink& link) {
+    // The mark spares the look-up for the many links never noted; a mark
+    // left by a run that ended early only costs a look-up.
     if (!link.AddressOnlyNoted) return;
     FAddressOnlyFrom.erase(&link);
     link.AddressOnlyNoted = false;

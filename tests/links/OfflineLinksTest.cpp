@@ -183,6 +183,21 @@ TEST_F(OfflineLinksWithRepair, PagesWhereAPluginNamedTheLinkAreRepaired) {
     EXPECT_EQ(Stored(*second), "<embed data=http://h/a/x.gif>");
 }
 
+// A mark a run left on a link when it ended before its repair changes
+// nothing in the next: the page is still pointed at the copy when the
+// link is stored after all.
+TEST_F(OfflineLinksWithRepair, AMarkLeftByAnEarlierRunChangesNothing) {
+    TDownloadLink* x = AddStoredLink("http://h/", "a/x.gif", ltSource);
+    x->AddressOnlyNoted = true;
+    Project.FilteredOut->Add(x);
+    EXPECT_EQ(Parse("<img src=x.gif>"), "<img src=http://h/a/x.gif>");
+    Project.Downloaded->Add(x);
+    std::ofstream(LinkFilePath(Project, *x)) << "GIF";
+    EXPECT_EQ(Repair.Run(Project, {}).Files, 1);
+    EXPECT_EQ(Stored(*PageLink), "<img src=x.gif>");
+    EXPECT_FALSE(x->AddressOnlyNoted);
+}
+
 // Followed external links, and links whose fate is open, stay local.
 TEST_F(OfflineLinksWithRepair, LinksThatMayBeStoredAreWrittenLocal) {
     Project.FollowExternalLinks = true;
