@@ -41,9 +41,11 @@ enum TLinkWord : unsigned { lwHref = 1, lwSrc = 2, lwBackground = 4, lwHttpEquiv
 // attribute's name follows a blank or the quote that closed a value, so
 // only letters there are looked at, not the many in names and values.
 unsigned LinkWordsAfterStart(std::string_view text) {
+    // A blank or a quote (IsBlank, IsQuote).
+    static constexpr char kPrecedesName[] = {' ', '\t', '\r', '\n', '"', '\''};
     static constexpr auto kMayPrecedeName = [] {
         std::array<bool, 256> table{};
-        for (unsigned char c : {' ', '\t', '\r', '\n', '"', '\''}) table[c] = true;
+        for (char c : kPrecedesName) table[static_cast<unsigned char>(c)] = true;
         return table;
     }();
     unsigned words = 0;
@@ -81,10 +83,11 @@ unsigned LinkWordsAfterStart(std::string_view text) {
         const __m128i folded = _mm_or_si128(here, lowerCase);
         const __m128i letter =
             _mm_or_si128(_mm_or_si128(equals(folded, 'h'), equals(folded, 's')), equals(folded, 'b'));
+        static_assert(sizeof kPrecedesName == 6, "one comparison per character below");
         const __m128i separator = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(equals(before, ' '), equals(before, '\t')),
-                         _mm_or_si128(equals(before, '\r'), equals(before, '\n'))),
-            _mm_or_si128(equals(before, '"'), equals(before, '\'')));
+            _mm_or_si128(_mm_or_si128(equals(before, kPrecedesName[0]), equals(before, kPrecedesName[1])),
+                         _mm_or_si128(equals(before, kPrecedesName[2]), equals(before, kPrecedesName[3]))),
+            _mm_or_si128(equals(before, kPrecedesName[4]), equals(before, kPrecedesName[5])));
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(letter, separator)));
     };
     auto lookAt = [&](size_t from, unsigned mask) {

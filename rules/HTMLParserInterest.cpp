@@ -31,15 +31,6 @@ bool Contains(const std::vector<std::string>& entries, std::string_view entry) {
     return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
-// Contains for a tag's name, run for most tags: the length and the first
-// letter tell most entries apart before the rest is compared.
-bool ContainsName(const std::vector<std::string>& entries, std::string_view name) {
-    for (const std::string& entry : entries)
-        if (entry.size() == name.size() && entry[0] == name[0] && name.substr(1) == std::string_view(entry).substr(1))
-            return true;
-    return false;
-}
-
 // Where in a word to look first: its letter that is rarest in pages, by
 // the letters' order of frequency in English text (a character not listed
 // counts as rarer still).
@@ -118,7 +109,7 @@ bool THTMLParserInterest::WantsTag(std::string_view upperName, std::string_view 
     if (FAllTags) return true;
     // Most tags' names start with a letter none of the entries starts with.
     if (!upperName.empty() && FFirstLetters[static_cast<unsigned char>(upperName[0])]) {
-        if (ContainsName(FNames, upperName)) return true;
+        if (Contains(FNames, upperName)) return true;
         for (const std::string& prefix : FPrefixes)
             if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0) return true;
     }
