@@ -4,6 +4,8 @@
 #include "links/UrlHelpers.h"
 #include "rules/AdapterFields.h"
 #include "rules/FilterRegistry.h"
+#include "rules/HandedTag.h"
+#include "rules/PluginStrings.h"
 
 namespace vorlin {
 
@@ -36,6 +38,13 @@ HRESULT TApplicationInterface::GetAttributeValue(BSTR tagText, BSTR name, int32_
     if (!position || !value) return E_POINTER;
     *position = 0;
     return StringCall(value, [&] {
+        // The tag the hooks are handing over, in ASCII (nearly every tag):
+        // read in the parser's own text, where bytes count as UTF-16 units.
+        if (std::optional<std::string_view> own = THandedTagScope::TextOf(tagText); own && IsAscii(*own)) {
+            TAttributeValue found = vorlin::GetAttributeValue(*own, VorlinStringToUtf8(name));
+            if (found.Present) *position = static_cast<int32_t>(found.Position) + 1;
+            return found.Value;
+        }
         std::string tag = VorlinStringToUtf8(tagText);
         TAttributeValue found = vorlin::GetAttributeValue(tag, VorlinStringToUtf8(name));
         if (found.Present)

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vorlin {
 
 namespace {
@@ -52,13 +56,12 @@ size_t AnchorOf(std::string_view word) {
 
 THTMLParserInterest::TWord::TWord(std::string lower) : Lower(std::move(lower)), Anchor(AnchorOf(Lower)) {}
 
-// Run for every tag of every page: the places of the word's anchor letter
-// are found by memchr, for each of its cases, and the word compared there.
+// Run for every tag of every page, most of them short: the places of the
+// word's anchor letter, in either case, are found sixteen at a time (with
+// SSE2) and the word compared there.
 bool THTMLParserInterest::TWord::FoundIn(std::string_view text) const {
     if (Lower.empty() || text.size() < Lower.size()) return false;
     const char* const data = text.data();
-    const char anchor = Lower[Anchor];
-    const char upper = UpperAscii(anchor);
     auto matchesAt = [&](size_t start) {
         for (size_t i = 0; i < Lower.size(); ++i)
             if (LowerAscii(data[start + i]) != Lower[i]) return false;
@@ -66,16 +69,43 @@ bool THTMLParserInterest::TWord::FoundIn(std::string_view text) const {
     };
     // The anchor's places: from Anchor on, up to where the word still fits.
     const size_t first = Anchor, last = text.size() - Lower.size() + Anchor;
-    for (const char letter : {anchor, upper}) {
-        for (size_t at = first; at <= last;) {
-            const void* found = std::memchr(data + at, letter, last - at + 1);
-            if (!found) break;
-            at = static_cast<size_t>(static_cast<const char*>(found) - data);
-            if (matchesAt(at - Anchor)) return true;
-            ++at;
-        }
-        if (upper == anchor) break;  // no other case to look for
+    const char anchor = Lower[Anchor];
+    const char upper = UpperAscii(anchor);
+    size_t at = first;
+#ifdef __SSE2__
+    const __m128i lowerLetter = _mm_set1_epi8(anchor), upperLetter = _mm_set1_epi8(upper);
+    auto places = [&](const char* bytes) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, lowerLetter), _mm_cmpeq_epi8(block, upperLetter))));
+    };
+    auto foundAmong = [&](size_t from, unsigned mask) {
+        for (; mask; mask &= mask - 1)
+            if (matchesAt(from + static_cast<size_t>(__builtin_ctz(mask)) - Anchor)) return true;
+        return false;
+    };
+    if (text.size() < 16) {
+        // Most tags are short: one block, copied so as not to read past the text.
+        char padded[16] = {};
+        std::memcpy(padded, data, text.size());
+        const unsigned inRange = ((1u << (last + 1)) - 1) & ~((1u << first) - 1);
+        return foundAmong(0, places(padded) & inRange);
     }
+    for (; at + 16 <= text.size() && at <= last; at += 16) {
+        unsigned mask = places(data + at);
+        if (last < at + 15) mask &= (1u << (last - at + 1)) - 1;
+        if (foundAmong(at, mask)) return true;
+    }
+    // The rest as the text's last sixteen places, without those seen.
+    if (at <= last) {
+        const size_t from = text.size() - 16;
+        const unsigned mask = places(data + from) & ~((1u << (at - from)) - 1) & ((1u << (last - from + 1)) - 1);
+        return foundAmong(from, mask);
+    }
+    return false;
+#endif
+    for (; at <= last; ++at)
+        if ((data[at] == anchor || data[at] == upper) && matchesAt(at - Anchor)) return true;
     return false;
 }
 
@@ -93,33 +123,35 @@ THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, st
             interest.FNames.push_back(std::move(name));
         }
     }
-    for (const auto* entries : {&interest.FNames, &interest.FPrefixes})
-        for (const std::string& entry : *entries)
-            if (!entry.empty()) interest.FFirstLetters[static_cast<unsigned char>(entry[0])] = true;
+    for (const std::string& name : interest.FNames)
+        if (!name.empty()) interest.FNameLengths[static_cast<unsigned char>(name[0])] |= LengthBit(name.size());
+    for (const std::string& prefix : interest.FPrefixes)
+        if (!prefix.empty()) interest.FPrefixFirstLetters[static_cast<unsigned char>(prefix[0])] = true;
     for (std::string& word : Entries(tagWords, LowerAscii)) interest.FWords.emplace_back(std::move(word));
     const std::vector<std::string> elements = Entries(textsIn, UpperAscii);
     interest.FAllTexts = Contains(elements, "*") || elements.size() > kMaxTextElements;
     if (!interest.FAllTexts) interest.FTextElements = elements;
     for (const std::string& element : interest.FTextElements)
-        interest.FTextFirstLetters[static_cast<unsigned char>(element[0])] = true;
+        interest.FTextElementLengths[static_cast<unsigned char>(element[0])] |= LengthBit(element.size());
     return interest;
 }
 
 bool THTMLParserInterest::WantsTag(std::string_view upperName, std::string_view text) const {
     if (FAllTags) return true;
-    // Most tags' names start with a letter none of the entries starts with.
-    if (!upperName.empty() && FFirstLetters[static_cast<unsigned char>(upperName[0])]) {
-        if (Contains(FNames, upperName)) return true;
-        for (const std::string& prefix : FPrefixes)
-            if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0) return true;
+    if (!upperName.empty()) {
+        const auto first = static_cast<unsigned char>(upperName[0]);
+        if ((FNameLengths[first] & LengthBit(upperName.size())) && Contains(FNames, upperName)) return true;
+        if (FPrefixFirstLetters[first])
+            for (const std::string& prefix : FPrefixes)
+                if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0)
+                    return true;
     }
     for (const TWord& word : FWords)
         if (word.FoundIn(text)) return true;
     return false;
 }
 
-uint32_t THTMLParserInterest::TextElementBit(std::string_view upperName) const {
-    if (upperName.empty() || !FTextFirstLetters[static_cast<unsigned char>(upperName[0])]) return 0;
+uint32_t THTMLParserInterest::TextElementBitOf(std::string_view upperName) const {
     for (size_t i = 0; i < FTextElements.size(); ++i)
         if (FTextElements[i] == upperName) return uint32_t(1) << i;
     return 0;

@@ -4,6 +4,7 @@
 // plugins, nor are they called for it. A plugin that said nothing wants all.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -30,13 +31,26 @@ public:
     bool WantsAllTexts() const { return FAllTexts; }
     bool WantsTextsInside() const { return !FTextElements.empty(); }
     // The bit of the element whose texts are wanted (0: none of them).
-    uint32_t TextElementBit(std::string_view upperName) const;
+    // Asked for every tag: most are told apart by letter and length here.
+    uint32_t TextElementBit(std::string_view upperName) const {
+        if (upperName.empty() || !(FTextElementLengths[static_cast<unsigned char>(upperName[0])] &
+                                   LengthBit(upperName.size())))
+            return 0;
+        return TextElementBitOf(upperName);
+    }
 
 private:
+    // A length's bit in FNameLengths and FTextElementLengths.
+    static uint32_t LengthBit(size_t length) { return uint32_t(1) << (length < 31 ? length : 31); }
+    uint32_t TextElementBitOf(std::string_view upperName) const;
+
     bool FAllTags = true;
     std::vector<std::string> FNames;     // upper case
     std::vector<std::string> FPrefixes;  // upper case, without the "*"
-    std::bitset<256> FFirstLetters;      // of the names and prefixes
+    // Per first letter, the lengths of the names that start with it (one
+    // bit each, the last for 31 and longer): most tags' names match none.
+    std::array<uint32_t, 256> FNameLengths{};
+    std::bitset<256> FPrefixFirstLetters;
     // A word looked for in tag texts, from its rarest letter.
     struct TWord {
         explicit TWord(std::string lower);
@@ -47,7 +61,7 @@ private:
     std::vector<TWord> FWords;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
-    std::bitset<256> FTextFirstLetters;
+    std::array<uint32_t, 256> FTextElementLengths{};  // as FNameLengths
 };
 
 } // namespace vorlin

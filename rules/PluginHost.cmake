@@ -5,6 +5,7 @@ add_library(vorlin_plugin_host STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/ApplicationInterface.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/DownloadLinkAdapter.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/DownloadProjectAdapter.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/HandedTag.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/HTMLParserInterest.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PakArchive.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PluginOptionsPage.cpp

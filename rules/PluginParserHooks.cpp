@@ -3,6 +3,7 @@
 #include "rules/ComStream.h"
 #include "rules/DownloadLinkAdapter.h"
 #include "rules/DownloadProjectAdapter.h"
+#include "rules/HandedTag.h"
 #include "rules/PluginStrings.h"
 #include "rules/PluginSystem.h"
 
@@ -92,12 +93,6 @@ bool HoldsName(BSTR value, std::string_view name) {
     if (!value || VorlinStringLen(value) != name.size()) return false;
     for (size_t i = 0; i < name.size(); ++i)
         if (value[i] != static_cast<unsigned char>(name[i])) return false;
-    return true;
-}
-
-bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 
@@ -213,6 +208,7 @@ bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& pag
             text = level.Strings().Text.Set(tagText);
         },
         [&](auto& h, IDownLoadProject* p, IDownLoadLink* l) {
+            THandedTagScope handed(text, tagText);
             VBOOL handled = 0;
             CheckPluginResult(h.Interface->HandleTag(p, l, name, text, &handled), h.Owner->Name, "HandleTag");
             claimed = claimed || handled != 0;

@@ -9,6 +9,12 @@
 // built against the SDK treat malformed text alike.
 namespace vorlin {
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 std::u16string Utf8ToUtf16(std::string_view s) { return vorlin_sdk::VorlinUtf8ToUtf16(s); }
 
 std::string Utf16ToUtf8(std::u16string_view s) { return vorlin_sdk::VorlinUtf16ToUtf8(s); }

@@ -14,6 +14,9 @@ namespace vorlin {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// Text of ASCII only: its UTF-16 form has as many units as it has bytes.
+bool IsAscii(std::string_view text);
+
 // A new BSTR (caller frees with VorlinFreeString); null only when out of memory.
 vorlin_sdk::BSTR NewBstr(std::string_view utf8);
 // The text of a BSTR (null is empty).

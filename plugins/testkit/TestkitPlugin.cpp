@@ -44,6 +44,7 @@ struct TConfig {
     bool Quiet = false;              // keep no call log (benchmarks)
     bool Interest = false;           // offer IHTMLParserInterest with the three lists below
     std::string TagNames, TagWords, TextsIn;
+    std::string TagAttribute;        // asked of every tag handed to HandleTag
 };
 
 TConfig g_config;
@@ -409,6 +410,12 @@ public:
     HRESULT HandleTag(IDownLoadProject*, IDownLoadLink*, BSTR tagName, BSTR tagText, VBOOL* handled) override {
         TESTKIT_ENTER("HandleTag");
         Log("HandleTag " + Utf8(tagName) + " [" + Utf8(tagText) + "]");
+        if (!g_config.TagAttribute.empty() && g_application) {
+            TVorlinString name(g_config.TagAttribute.c_str()), value;
+            int32_t position = -1;
+            HRESULT hr = g_application->GetAttributeValue(tagText, name.Get(), &position, value.Out());
+            Log("Attribute " + std::to_string(hr) + " " + std::to_string(position) + " [" + value.Utf8() + "]");
+        }
         *handled = g_config.Handled;
         return AddConfiguredLinks();
     }
@@ -523,6 +530,7 @@ __attribute__((visibility("default"))) void TestkitConfigure(const char* text) {
         else if (key == "tagnames") g_config.TagNames = v;
         else if (key == "tagwords") g_config.TagWords = v;
         else if (key == "textsin") g_config.TextsIn = v;
+        else if (key == "tagattribute") g_config.TagAttribute = v;
     }
 }
 

@@ -93,6 +93,21 @@ TEST_F(PluginParserHooksTest, EveryTagArrivesUnderItsOwnNameWhenNamesRepeat) {
     EXPECT_THAT(LogOf("one"), HasSubstr("HandleTag T599 [t599]"));
 }
 
+// A plugin asking for an attribute of the tag it was handed gets what it
+// would get for any copy of that text: the value, and its place counted in
+// UTF-16 units from 1 (0 when absent), also past characters outside ASCII.
+TEST_F(PluginParserHooksTest, AttributesOfTheHandedTagAreReadAsInAnyCopy) {
+    StartHooks("tagattribute=SRC", "active=0");
+    ParsePage("<img src=\"y.gif\" alt=z><img alt=\"\xc3\xbc\xf0\x9f\x98\x80\" src='x.gif'><p>"
+              "<img\tSrc = ' a b '>");
+    const std::string log = LogOf("one");
+    EXPECT_THAT(log, HasSubstr("HandleTag IMG [img src=\"y.gif\" alt=z]\none: Attribute 0 10 [y.gif]"));
+    // "img alt=\"" is 9 units, the two characters 3, "\" src='" 7.
+    EXPECT_THAT(log, HasSubstr("src='x.gif']\none: Attribute 0 20 [x.gif]"));
+    EXPECT_THAT(log, HasSubstr("HandleTag P [p]\none: Attribute 0 0 []"));
+    EXPECT_THAT(log, HasSubstr("Attribute 0 12 [ a b ]"));
+}
+
 TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     THTMLParserInterest all;
     EXPECT_TRUE(all.WantsTag("P", "p"));
@@ -118,6 +133,25 @@ TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     EXPECT_FALSE(some.WantsTag("DIV", longTag));
     EXPECT_TRUE(some.WantsTag("DIV", longTag + " STYLE=x"));
     EXPECT_TRUE(some.WantsTag("DIV", "stylE " + longTag));
+    // A word at every place of a tag, in blocks of sixteen and the rest,
+    // in either case, and never when cut by the tag's end.
+    for (size_t size = 5; size <= 40; ++size) {
+        for (size_t at = 0; at + 5 <= size; ++at) {
+            std::string tag(size, 'y');
+            tag.replace(at, 5, at % 2 ? "STYLE" : "style");
+            EXPECT_TRUE(some.WantsTag("P", tag)) << size << " " << at;
+            EXPECT_FALSE(some.WantsTag("P", tag.substr(0, at + 4))) << size << " " << at;
+            EXPECT_FALSE(some.WantsTag("P", tag.substr(at + 1))) << size << " " << at;
+        }
+    }
+    // Names go by letter and length, up to long ones that share both.
+    THTMLParserInterest longNames =
+        THTMLParserInterest::FromLists("S " + std::string(40, 'X') + " " + std::string(35, 'X'), "", "");
+    EXPECT_TRUE(longNames.WantsTag("S", "s"));
+    EXPECT_FALSE(longNames.WantsTag("SS", "ss"));
+    EXPECT_TRUE(longNames.WantsTag(std::string(40, 'X'), "x"));
+    EXPECT_TRUE(longNames.WantsTag(std::string(35, 'X'), "x"));
+    EXPECT_FALSE(longNames.WantsTag(std::string(36, 'X'), "x"));
     EXPECT_FALSE(some.WantsAllTexts());
     EXPECT_TRUE(some.WantsTextsInside());
     EXPECT_NE(some.TextElementBit("STYLE"), 0u);
