@@ -56,12 +56,44 @@ void AppendSafeComponent(std::string& out, std::string_view component) {
 
 } // namespace
 
+namespace {
+
+// The usual stored name, which needs no component changed: none empty,
+// "." or "..", none with NUL or over-long. Its host form is the name with
+// "/" for "\\", made in one pass (this runs for every rewritten link).
+bool AppendPlainName(std::string& out, std::string_view name) {
+    const size_t start = out.size();
+    out.append(name);
+    size_t componentStart = start;
+    for (size_t i = start; i <= out.size(); ++i) {
+        const char c = i < out.size() ? out[i] : '/';
+        if (c == '\\' || c == '/') {
+            const std::string_view component(out.data() + componentStart, i - componentStart);
+            const bool last = i == out.size();
+            if ((component.empty() && !(last && i > start)) || component == "." || component == ".." ||
+                component.size() > kMaxComponent) {
+                out.resize(start);
+                return false;
+            }
+            if (!last) out[i] = '/';
+            componentStart = i + 1;
+        } else if (c == '\0') {
+            out.resize(start);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 std::string HostPathBelow(const std::string& baseDir, const std::string& storedName) {
     std::string result;
     result.reserve(baseDir.size() + storedName.size() + 8);
     result = baseDir;
     if (!result.empty() && result.back() != '/') result += '/';
     const std::string_view name(storedName);
+    if (AppendPlainName(result, name)) return result;
     size_t start = 0;
     bool wroteComponent = false;
     for (size_t i = 0; i <= name.size(); ++i) {

@@ -51,6 +51,12 @@ TEST(HostPathBelow, HostileComponentsAreNeutralisedTheSameWayEveryTime) {
     EXPECT_EQ(HostPathBelow("/t/", "host\\\\\\x"), "/t/host/x");
     EXPECT_EQ(HostPathBelow("/t/", "host/../../x"), "/t/host/%2E%2E/%2E%2E/x");
     EXPECT_EQ(HostPathBelow("/t/", std::string("a\0/../b", 7)), "/t/a%00/%2E%2E/b");
+    // The same at a name's end, with and without a closing separator.
+    EXPECT_EQ(HostPathBelow("/t/", "host\\x\\.."), "/t/host/x/%2E%2E");
+    EXPECT_EQ(HostPathBelow("/t/", "host\\.\\"), "/t/host/%2E/");
+    EXPECT_EQ(HostPathBelow("/t/", "host\\x\\\\"), "/t/host/x/");
+    EXPECT_EQ(HostPathBelow("/t/", std::string("host\\x\0", 7)), "/t/host/x%00");
+    EXPECT_EQ(HostPathBelow("/t/", "\\"), "/t/");
 
     std::string longName(300, 'n');
     std::string mapped = HostPathBelow("/t/", "host\\" + longName + "\\f");
@@ -62,6 +68,8 @@ TEST(HostPathBelow, HostileComponentsAreNeutralisedTheSameWayEveryTime) {
     // Two long names that share their start stay apart.
     EXPECT_NE(HostPathBelow("/t/", longName + "a"), HostPathBelow("/t/", longName + "b"));
     EXPECT_EQ(HostPathBelow("/t/", std::string(255, 'k')), "/t/" + std::string(255, 'k'));
+    EXPECT_NE(HostPathBelow("/t/", "d\\" + std::string(256, 'k')), "/t/d/" + std::string(256, 'k'));
+    EXPECT_EQ(HostPathBelow("/t/", "d\\" + std::string(256, 'k')).size(), 5u + 255u);
 }
 
 TEST(HostPathBelow, HostileUrlsEndInsideTheTarget) {
