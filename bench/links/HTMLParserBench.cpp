@@ -5,10 +5,12 @@
 // tag that never ends.
 #include "links/HTMLParser.h"
 #include "links/UrlHelpers.h"
+#include "platform/FileSystem.h"
 #include "platform/StringUtils.h"
 #include "platform/Stream.h"
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
+#include "rules/PluginSystem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -166,10 +168,35 @@ void BM_ManyNewLinks(benchmark::State& state) {
     ReportPeakMemory(state);
 }
 
+// The style-sheet plugin loaded from a scratch program folder, its hooks
+// handed every tag and text as in a run.
+class TCssPluginHooks {
+  public:
+    TCssPluginHooks() : FHome(ScratchDir()), FPlugins((ForceDirectories(FHome + "Plugins"), FHome)) {
+        CopyFile(VORLIN_CSS_PLUGIN, FHome + "Plugins/css.so", false);
+        FPlugins.Load();
+        FPlugins.Initialize();
+        FPlugins.HandOverSettings(FHome + "bench.prj.plugins");
+    }
+    ~TCssPluginHooks() { std::filesystem::remove_all(FHome); }
+    IHTMLParserHooks& Hooks() { return FPlugins.ParserHooks(); }
+
+  private:
+    static std::string ScratchDir() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlin-bench-XXXXXX";
+        if (!mkdtemp(pattern.data())) std::abort();
+        return pattern + "/";
+    }
+    std::string FHome;
+    TPluginSystem FPlugins;
+};
+
 // The pages of a real site read from disk, all into one project as a run
 // meets them (their links known from the pages before): Debian's C++
 // reference when installed, else skipped. Shows the cost per tag of pages
-// dense with markup, which the generated pages are not.
+// dense with markup, which the generated pages are not; with argument 1
+// the style-sheet plugin sees every tag, as in a run with the default plugins.
 void BM_ParseRealSite(benchmark::State& state) {
     namespace fs = std::filesystem;
     const fs::path root = "/usr/share/cppreference/doc/html";
@@ -192,7 +219,9 @@ void BM_ParseRealSite(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto scratch = std::make_unique<TScratchProject>(pmOfflineBrowse);
-        THTMLParser parser(scratch->Project);
+        std::unique_ptr<TCssPluginHooks> css;
+        if (state.range(0) == 1) css = std::make_unique<TCssPluginHooks>();
+        THTMLParser parser(scratch->Project, css ? css->Hooks() : NoHTMLParserHooks());
         state.ResumeTiming();
         for (const auto& [path, html] : pages) {
             TDownloadLink* link = nullptr;
@@ -208,6 +237,7 @@ void BM_ParseRealSite(benchmark::State& state) {
         }
         state.PauseTiming();
         scratch.reset();
+        css.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
@@ -230,7 +260,7 @@ void BM_UnendedTag(benchmark::State& state) {
 BENCHMARK(BM_ParseOffline)->Arg(5)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ParseMirror)->Arg(5)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ManyNewLinks)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ParseRealSite)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ParseRealSite)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_UnendedTag)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 BENCHMARK_MAIN();
