@@ -100,6 +100,15 @@ void RemoveDotSegmentsAfterRoot(std::string& url, size_t rootLength) {
     url.replace(rootLength, std::string::npos, RemoveDotSegments(url.substr(rootLength)));
 }
 
+// A text whose first character past the blanks is "?" (a query alone)
+// resolves against the whole base, not its directory; an empty one names
+// the base itself.
+bool DependsOnWholeBase(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > ' ') return c == '?';
+    return true;
+}
+
 // IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
 bool MayHaveSrcset(std::string_view tagName, std::string_view tagText) {
     if (tagName != "IMG" && tagName != "SOURCE") return false;  // views: the lengths first
@@ -541,11 +550,39 @@ std::string THTMLParser::PageURL() const {
     return FPage ? FPage->FullURL() : std::string();
 }
 
+std::string_view THTMLParser::ResolutionContext() {
+    if (!FBase.empty()) return ResolutionDirectory(FBase);
+    // Kept from link to link: the page's URL is the same for all of them.
+    FPageURL.assign(FPage->Server()).append(FPage->Path);
+    return ResolutionDirectory(FPageURL);
+}
+
+void THTMLParser::NoteReferrer(TDownloadLink& link) {
+    if (!FReferrers.IsReferrer(*FProject.Links, *FPage, link)) {
+        link.Referrers.push_back(FPage);
+        FPage->References.push_back(&link);
+        FReferrerAdded = true;
+    }
+}
+
 TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
     // The full URL without its anchor: the server root, then the path.
     std::string url;
     size_t rootLength = 0;
     try {
+        // A text met before in the same directory names the same link. A
+        // query alone ("?x") names the page itself again: not remembered.
+        FReferrerAdded = false;
+        const bool memorable = FPage && !DependsOnWholeBase(text);
+        if (memorable) {
+            std::string_view fragment;
+            if (TDownloadLink* known = FProject.Links->ResolvedTexts.Find(ResolutionContext(), text, fragment)) {
+                FCurrentAnchor.assign(fragment);
+                NoteReferrer(*known);
+                FCurrentLink = known;
+                return known;
+            }
+        }
         // Most texts are clean already; only the others are copied.
         std::string cleaned;
         const std::string& linkText = IsCleanLinkText(text) ? text : (cleaned = CleanLinkText(text));
@@ -565,7 +602,6 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
                 baseResolved = true;
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
-                // Kept from link to link: the page's URL is the same for all of them.
                 FPageURL.assign(FPage->Server()).append(FPage->Path);
                 full = ResolveURL(FPageURL, linkText);
             }
@@ -580,14 +616,10 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         }
 
         FCurrentAnchor = anchor;
-        FReferrerAdded = false;
         TDownloadLink* existing = nullptr;
         if (FProject.Links->AlreadyFound(url, existing)) {
-            if (FPage && !FReferrers.IsReferrer(*FProject.Links, *FPage, *existing)) {
-                existing->Referrers.push_back(FPage);
-                FPage->References.push_back(existing);
-                FReferrerAdded = true;
-            }
+            if (FPage) NoteReferrer(*existing);
+            if (memorable) FProject.Links->ResolvedTexts.Remember(ResolutionContext(), text, existing, anchor);
             FCurrentLink = existing;
             return existing;
         }

@@ -140,6 +140,11 @@ class THTMLParser {
     void RewriteLink(const TLinkAttribute& attribute);
     void ApplyRewrites();
     void ScanScript(std::string_view code);
+    // The directory references of the page resolve against (its BASE's or
+    // its own), as the key of the link list's memo of resolved texts.
+    std::string_view ResolutionContext();
+    // Makes the page a referrer of link, once.
+    void NoteReferrer(TDownloadLink& link);
     void Close(bool writeRest);
     std::string PageURL() const;
 

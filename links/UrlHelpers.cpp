@@ -324,13 +324,17 @@ size_t QueryOrFragmentStart(std::string_view url) {
 
 } // namespace
 
-std::string ResolveURL(const std::string& base, const std::string& ref) {
+std::string_view ResolutionDirectory(std::string_view base) {
     // The base's own query and fragment name no directory: a "/" inside them
     // ("list.php?dir=a/b") must not count as the base's last.
-    const std::string_view basePath = std::string_view(base).substr(0, QueryOrFragmentStart(base));
+    const std::string_view basePath = base.substr(0, QueryOrFragmentStart(base));
     size_t lastSlash = basePath.rfind('/');
-    std::string_view dir =
-        lastSlash == std::string::npos ? std::string_view() : basePath.substr(0, lastSlash + 1);
+    return lastSlash == std::string::npos ? std::string_view() : basePath.substr(0, lastSlash + 1);
+}
+
+std::string ResolveURL(const std::string& base, const std::string& ref) {
+    const std::string_view basePath = std::string_view(base).substr(0, QueryOrFragmentStart(base));
+    const std::string_view dir = ResolutionDirectory(base);
     std::string encoded;
     std::string_view reference(ref);
     if (FirstToEncode(ref) != ref.size()) {

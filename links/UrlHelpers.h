@@ -26,6 +26,9 @@ int HexToInt(std::string_view text);
 
 // The absolute URL of ref on the page base; never climbs above the root.
 std::string ResolveURL(const std::string& base, const std::string& ref);
+// What of base ResolveURL uses for every ref but a query alone ("?x"): its
+// directory, up to its last "/" before any query or fragment.
+std::string_view ResolutionDirectory(std::string_view base);
 // Pieces of text between separators (see the link tree for the exact rule).
 std::vector<std::string> SplitString(std::string_view text, char separator);
 

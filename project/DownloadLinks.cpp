@@ -74,6 +74,7 @@ void TDownloadLinks::LocalNameChanged(TDownloadLink& link) {
 
 void TDownloadLinks::Clear() {
     ++FGeneration;
+    ResolvedTexts.Clear();
     LegacyLocalDirs = false;
     FNames.Clear();
     FTree.Clear();

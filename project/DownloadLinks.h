@@ -7,6 +7,7 @@
 #include "platform/Exception.h"
 #include "project/DownloadLink.h"
 #include "project/LinkIterator.h"
+#include "project/LinkMemo.h"
 #include "project/LocalNameIndex.h"
 #include "project/LinkSequence.h"
 #include "project/UrlTree.h"
@@ -133,6 +134,9 @@ private:
 public:
     TDownloadProject* const Project;
     TOnChange OnChange;
+    // The link parser's memo of texts already resolved to links of this
+    // list; forgotten when the list is cleared.
+    TLinkMemo ResolvedTexts;
     TLinkTreeNode* const Root;  // the URL tree's root: no link, empty name
 };
 

@@ -230,6 +230,66 @@ TEST_F(HTMLParser, PageAndItsTwinWithATrailingSlashAreOneReferrer) {
     EXPECT_EQ(k->Referrers, (std::vector<TDownloadLink*>{slash}));
 }
 
+// A text met again names what it names on the page at hand: the same
+// link in the same directory, another one elsewhere, under a BASE or as a
+// query of its own page; with the fragment it has there.
+TEST_F(HTMLParser, TextsMetAgainNameWhatTheyNameOnTheirOwnPage) {
+    TDownloadLink* sibling = AddStoredLink("http://h/", "a/two.html", ltPage);
+    TDownloadLink* other = AddStoredLink("http://h/", "b/index.html", ltPage);
+    TDownloadLink* listing = AddStoredLink("http://h/", "a/list.php?dir=b/c", ltPage);
+    // Each text three times: then it names a known link, and one met before.
+    const std::string first = Parse("<a href=x.html#top><a href='?p=2'><a href=../up.html>"
+                                    "<a href=x.html#top><a href='?p=2'><a href=x.html#top><a href='?p=2'>");
+    EXPECT_NE(first.find("<a href=x.html#top><a href='index.html,p=2'><a href=../up.html>"
+                         "<a href=x.html#top><a href='index.html,p=2'><a href=x.html#top><a href='index.html,p=2'>"),
+              std::string::npos)
+        << first;
+    TDownloadLink* x = Find("http://h/a/x.html");
+    ASSERT_NE(x, nullptr);
+
+    const std::string second = Parse("<a href=x.html#end><a href='?p=2'><a href=../up.html>", {}, sibling);
+    EXPECT_NE(second.find("<a href=x.html#end><a href='two.html,p=2'>"), std::string::npos) << second;
+    EXPECT_EQ(x->Referrers, (std::vector<TDownloadLink*>{PageLink, sibling}));
+    EXPECT_NE(Find("http://h/a/index.html?p=2"), nullptr);
+    EXPECT_NE(Find("http://h/a/two.html?p=2"), nullptr);
+
+    Parse("<a href=x.html><a href=../up.html>", {}, other);
+    EXPECT_NE(Find("http://h/b/x.html"), nullptr);
+    EXPECT_EQ(Find("http://h/up.html")->Referrers.size(), 3u);
+    // A "/" in the page's query names no directory.
+    Parse("<a href=x.html>", {}, listing);
+    EXPECT_EQ(x->Referrers.back(), listing);
+
+    Parse("<base href=http://h/c/><a href=x.html>", {}, sibling);
+    EXPECT_NE(Find("http://h/c/x.html"), nullptr);
+    Parse("<a href=x.html>", {}, sibling);
+    EXPECT_EQ(x->Referrers, (std::vector<TDownloadLink*>{PageLink, sibling, listing}));
+
+    // Many more texts than are remembered, met twice: each finds its own link.
+    std::string many;
+    for (int i = 0; i < 20000; ++i) many += "<img src=m" + std::to_string(i) + ".gif>";
+    Parse(many, {}, sibling);
+    Parse(many, {}, PageLink);
+    for (int i : {0, 8191, 8192, 19999}) {
+        TDownloadLink* image = Find("http://h/a/m" + std::to_string(i) + ".gif");
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Referrers, (std::vector<TDownloadLink*>{sibling, PageLink}));
+    }
+    EXPECT_EQ(PageLink->References.size(), 3u + 20000u);
+}
+
+// The list cleared (a run starts over) leaves nothing remembered that
+// names a link it freed.
+TEST_F(HTMLParser, TextsAreForgottenWithTheListsLinks) {
+    Parse("<img src=x.gif>");
+    Project.Links->Clear();
+    PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
+    Parse("<img src=x.gif>");
+    TDownloadLink* x = Find("http://h/a/x.gif");
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(PageLink->References, (std::vector<TDownloadLink*>{x}));
+}
+
 TEST_F(HTMLParser, ReferrersAreKeptOnceAcrossRuns) {
     // A second run parses the page again: its references from the link data
     // must not be doubled.
