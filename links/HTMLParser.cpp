@@ -550,11 +550,22 @@ std::string THTMLParser::PageURL() const {
     return FPage ? FPage->FullURL() : std::string();
 }
 
+const std::string& THTMLParser::PageAddress() {
+    // Kept from link to link, with its directory: the page's URL is the same
+    // for all of them, and comparing it costs less than finding the directory.
+    const std::string& server = FPage->Server();
+    const std::string& path = FPage->Path;
+    if (FPageURL.size() != server.size() + path.size() || FPageURL.compare(0, server.size(), server) != 0 ||
+        FPageURL.compare(server.size(), std::string::npos, path) != 0) {
+        FPageURL.assign(server).append(path);
+        FPageDirectoryLength = ResolutionDirectory(FPageURL).size();
+    }
+    return FPageURL;
+}
+
 std::string_view THTMLParser::ResolutionContext() {
     if (!FBase.empty()) return ResolutionDirectory(FBase);
-    // Kept from link to link: the page's URL is the same for all of them.
-    FPageURL.assign(FPage->Server()).append(FPage->Path);
-    return ResolutionDirectory(FPageURL);
+    return std::string_view(PageAddress()).substr(0, FPageDirectoryLength);
 }
 
 void THTMLParser::NoteReferrer(TDownloadLink& link) {
@@ -602,8 +613,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
                 baseResolved = true;
             } else {
                 if (!FPage) throw Exception("a relative link needs a page");
-                FPageURL.assign(FPage->Server()).append(FPage->Path);
-                full = ResolveURL(FPageURL, linkText);
+                full = ResolveURL(PageAddress(), linkText);
             }
             rootLength = SplitServerRoot(full);
             RemoveDotSegmentsAfterRoot(full, rootLength);

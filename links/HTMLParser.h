@@ -143,6 +143,8 @@ class THTMLParser {
     // The directory references of the page resolve against (its BASE's or
     // its own), as the key of the link list's memo of resolved texts.
     std::string_view ResolutionContext();
+    // The page's URL (FPage's server and path).
+    const std::string& PageAddress();
     // Makes the page a referrer of link, once.
     void NoteReferrer(TDownloadLink& link);
     void Close(bool writeRest);
@@ -169,6 +171,7 @@ class THTMLParser {
     TDownloadLink* FPage = nullptr;
     std::string FBase;
     std::string FPageURL; // the page's URL while AddLink resolves against it
+    size_t FPageDirectoryLength = 0; // of FPageURL's directory
     // Unchanged input is not copied to the output tag by tag but written in
     // spans, up to the next place where the output differs: from here.
     size_t FVerbatimFrom = 0;

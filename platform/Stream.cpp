@@ -52,8 +52,21 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
 int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     if (count <= 0 || FPosition < FOrigin) return 0;
     int64_t end = FPosition + count;
-    if (end > Size()) FData.resize(static_cast<size_t>(end - FOrigin));
-    std::memcpy(FData.data() + (FPosition - FOrigin), buffer, static_cast<size_t>(count));
+    const char* bytes = static_cast<const char*>(buffer);
+    const size_t at = static_cast<size_t>(FPosition - FOrigin);
+    if (bytes >= FData.data() && bytes < FData.data() + FData.size()) {
+        // Bytes of this stream itself: growing may move them, so they are
+        // found again by their place.
+        const size_t from = static_cast<size_t>(bytes - FData.data());
+        if (end > Size()) FData.resize(static_cast<size_t>(end - FOrigin));
+        std::memmove(FData.data() + at, FData.data() + from, static_cast<size_t>(count));
+    } else if (at == FData.size()) {
+        // Appending, as a body arrives: copied once, not zeroed first.
+        FData.insert(FData.end(), bytes, bytes + count);
+    } else {
+        if (end > Size()) FData.resize(static_cast<size_t>(end - FOrigin));
+        std::memcpy(FData.data() + at, bytes, static_cast<size_t>(count));
+    }
     FPosition = end;
     return count;
 }

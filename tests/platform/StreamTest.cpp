@@ -31,6 +31,28 @@ TEST(Stream, MemoryStreamReadsWritesAndSeeks) {
     EXPECT_THROW(m.ReadBuffer(b, 1), EStreamError);
 }
 
+// Appending, writing over the middle, and writing a stream's own bytes into
+// it while it grows (its memory moves) or where they overlap.
+TEST(Stream, MemoryStreamWritesItsOwnBytesAndAppendsAfterAHole) {
+    TMemoryStream m;
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const std::string piece = std::to_string(i) + ",";
+        m.WriteBuffer(piece.data(), static_cast<int64_t>(piece.size()));
+        expected += piece;
+    }
+    m.WriteBuffer(m.Memory(), m.Size());  // doubles it, growing past its capacity
+    expected += expected;
+    EXPECT_EQ(m.ToString(), expected);
+    m.SetPosition(2);
+    m.WriteBuffer(m.Memory(), 6);  // overlapping its source
+    expected.replace(2, 6, expected.substr(0, 6));
+    EXPECT_EQ(m.ToString(), expected);
+    m.SetPosition(m.Size() + 3);  // past the end: the gap reads as zeros
+    m.WriteBuffer("x", 1);
+    EXPECT_EQ(m.ToString(), expected + std::string(3, '\0') + "x");
+}
+
 TEST(Stream, AtomicWriteKeepsOldFileWhenWriterFails) {
     std::string dir = TempDir();
     std::string path = dir + "data.bin";
