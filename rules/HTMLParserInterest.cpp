@@ -136,18 +136,10 @@ THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, st
     return interest;
 }
 
-bool THTMLParserInterest::WantsTag(std::string_view upperName, std::string_view text) const {
-    if (FAllTags) return true;
-    if (!upperName.empty()) {
-        const auto first = static_cast<unsigned char>(upperName[0]);
-        if ((FNameLengths[first] & LengthBit(upperName.size())) && Contains(FNames, upperName)) return true;
-        if (FPrefixFirstLetters[first])
-            for (const std::string& prefix : FPrefixes)
-                if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0)
-                    return true;
-    }
-    for (const TWord& word : FWords)
-        if (word.FoundIn(text)) return true;
+bool THTMLParserInterest::NameListed(std::string_view upperName) const {
+    if (Contains(FNames, upperName)) return true;
+    for (const std::string& prefix : FPrefixes)
+        if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0) return true;
     return false;
 }
 

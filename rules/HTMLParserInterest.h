@@ -25,8 +25,20 @@ public:
                                          std::string_view textsIn);
 
     // upperName as the parser names the tag (upper case, of start and end
-    // tags alike); text what stood between "<" and ">".
-    bool WantsTag(std::string_view upperName, std::string_view text) const;
+    // tags alike); text what stood between "<" and ">". Asked for every tag:
+    // most names are told apart by letter and length here.
+    bool WantsTag(std::string_view upperName, std::string_view text) const {
+        if (FAllTags) return true;
+        if (!upperName.empty()) {
+            const auto first = static_cast<unsigned char>(upperName[0]);
+            if (((FNameLengths[first] & LengthBit(upperName.size())) || FPrefixFirstLetters[first]) &&
+                NameListed(upperName))
+                return true;
+        }
+        for (const TWord& word : FWords)
+            if (word.FoundIn(text)) return true;
+        return false;
+    }
 
     bool WantsAllTexts() const { return FAllTexts; }
     bool WantsTextsInside() const { return !FTextElements.empty(); }
@@ -43,6 +55,8 @@ private:
     // A length's bit in FNameLengths and FTextElementLengths.
     static uint32_t LengthBit(size_t length) { return uint32_t(1) << (length < 31 ? length : 31); }
     uint32_t TextElementBitOf(std::string_view upperName) const;
+    // The name is among the names or starts with one of the prefixes.
+    bool NameListed(std::string_view upperName) const;
 
     bool FAllTags = true;
     std::vector<std::string> FNames;     // upper case

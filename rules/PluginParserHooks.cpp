@@ -148,7 +148,6 @@ template <typename W> bool TPluginParserHooks::AnyWants(W&& wants) const {
 
 void TPluginParserHooks::NoteTextElements(const TDownloadLink& page, std::string_view tagName,
                                           std::string_view tagText) {
-    if (!FPlugins.AnyTextsInside()) return;
     const auto& interests = FPlugins.HTMLParserInterests();
     const bool endTag = !tagText.empty() && tagText[0] == '/';
     for (size_t i = 0; i < interests.size(); ++i) {
@@ -169,6 +168,7 @@ void TPluginParserHooks::NoteTextElements(const TDownloadLink& page, std::string
 }
 
 bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plugin) const {
+    if (FOpenTextElements.empty()) return false;  // no page is inside one: the usual case
     auto found = FOpenTextElements.find(&page);
     return found != FOpenTextElements.end() && plugin < found->second.size() && found->second[plugin] != 0;
 }
@@ -193,7 +193,13 @@ void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& pa
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                                    std::string_view tagText, const TAddLinkFunction& addLink) {
     const auto& interests = FPlugins.HTMLParserInterests();
-    NoteTextElements(page, tagName, tagText);
+    // Most tags start or end no element whose texts a plugin asked for.
+    if (FPlugins.AnyTextsInside())
+        for (const THTMLParserInterest& interest : interests)
+            if (interest.TextElementBit(tagName)) {
+                NoteTextElements(page, tagName, tagText);
+                break;
+            }
     auto wants = [&](size_t i) { return i >= interests.size() || interests[i].WantsTag(tagName, tagText); };
     if (!AnyWants(wants)) return false;
     TNesting level(*this);
