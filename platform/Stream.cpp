@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -54,7 +55,8 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
     int64_t end = FPosition + count;
     const char* bytes = static_cast<const char*>(buffer);
     const size_t at = static_cast<size_t>(FPosition - FOrigin);
-    if (bytes >= FData.data() && bytes < FData.data() + FData.size()) {
+    const std::less_equal<const char*> notAfter;  // a total order, also for unrelated memory
+    if (!FData.empty() && notAfter(FData.data(), bytes) && !notAfter(FData.data() + FData.size(), bytes)) {
         // Bytes of this stream itself: growing may move them, so they are
         // found again by their place.
         const size_t from = static_cast<size_t>(bytes - FData.data());
