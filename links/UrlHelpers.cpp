@@ -333,7 +333,6 @@ std::string_view ResolutionDirectory(std::string_view base) {
 }
 
 std::string ResolveURL(const std::string& base, const std::string& ref) {
-    const std::string_view basePath = std::string_view(base).substr(0, QueryOrFragmentStart(base));
     const std::string_view dir = ResolutionDirectory(base);
     std::string encoded;
     std::string_view reference(ref);
@@ -342,7 +341,8 @@ std::string ResolveURL(const std::string& base, const std::string& ref) {
         reference = encoded;
     }
     // A query alone ("?page=2") asks the base document itself again.
-    if (!reference.empty() && reference[0] == '?') return std::string(basePath).append(reference);
+    if (!reference.empty() && reference[0] == '?')
+        return std::string(std::string_view(base).substr(0, QueryOrFragmentStart(base))).append(reference);
 
     if (reference.compare(0, 1, "/") != 0 && reference.compare(0, 2, "..") != 0) {
         std::string_view rest(reference);

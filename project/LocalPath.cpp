@@ -54,10 +54,6 @@ void AppendSafeComponent(std::string& out, std::string_view component) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // The usual stored name, which needs no component changed: none empty,
 // "." or "..", none with NUL or over-long. Its host form is the name with
 // "/" for "\\", made in one pass (this runs for every rewritten link).

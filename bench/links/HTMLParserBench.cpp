@@ -71,14 +71,19 @@ const std::string& GeneratedPage(size_t megabytes) {
     return page;
 }
 
+// A new directory below $TMPDIR: a memory file system keeps the disk's cost
+// out of the figures.
+std::string ScratchDirectory() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlin-bench-XXXXXX";
+    if (!mkdtemp(pattern.data())) std::abort();
+    return pattern;
+}
+
 class TScratchProject {
   public:
     explicit TScratchProject(TProjectMode mode) {
-        // $TMPDIR: a memory file system keeps the disk's cost out of the figures.
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlin-bench-XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        FDir = pattern;
+        FDir = ScratchDirectory();
         Project.TargetDir = FDir + "/";
         Project.StartServer = "http://bench.example/";
         Project.ProjectMode = mode;
@@ -172,7 +177,7 @@ void BM_ManyNewLinks(benchmark::State& state) {
 // handed every tag and text as in a run.
 class TCssPluginHooks {
   public:
-    TCssPluginHooks() : FHome(ScratchDir()), FPlugins((ForceDirectories(FHome + "Plugins"), FHome)) {
+    TCssPluginHooks() : FHome(ScratchDirectory() + "/"), FPlugins((ForceDirectories(FHome + "Plugins"), FHome)) {
         CopyFile(VORLIN_CSS_PLUGIN, FHome + "Plugins/css.so", false);
         FPlugins.Load();
         FPlugins.Initialize();
@@ -182,12 +187,6 @@ class TCssPluginHooks {
     IHTMLParserHooks& Hooks() { return FPlugins.ParserHooks(); }
 
   private:
-    static std::string ScratchDir() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlin-bench-XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        return pattern + "/";
-    }
     std::string FHome;
     TPluginSystem FPlugins;
 };
