@@ -33,13 +33,27 @@ uint64_t TPageStore::Begin(const std::string& hostPath, const std::string& confi
         ticket = ++FNextTicket;
         FOpenPaths.emplace(ticket, hostPath);
     }
-    Push({TJobKind::jkBegin, ticket, hostPath, confinedTo, std::string()});
+    Push({TJobKind::jkBegin, ticket, hostPath, confinedTo, std::string()}, false);
     return ticket;
 }
 
 void TPageStore::Append(uint64_t ticket, std::string bytes) {
     if (bytes.empty()) return;
-    Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(bytes)});
+    Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(bytes)}, false);
+}
+
+void TPageStore::Hand(uint64_t ticket, std::string& buffer) {
+    std::string spare;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (!FSpare.empty()) {
+            spare = std::move(FSpare.back());
+            FSpare.pop_back();
+        }
+    }
+    std::string bytes = std::move(buffer);
+    buffer = std::move(spare);
+    if (!bytes.empty()) Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(bytes)}, false);
 }
 
 void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
@@ -52,29 +66,42 @@ void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
         FOpenPaths.erase(open);
         ++FEndedUnwritten[path];
     }
-    Push({TJobKind::jkEnd, ticket, std::move(path), std::string(), std::string(), unixSeconds});
+    Push({TJobKind::jkEnd, ticket, std::move(path), std::string(), std::string(), unixSeconds}, true);
 }
 
-void TPageStore::Push(TJob job) {
+void TPageStore::Push(TJob job, bool urgent) {
     std::unique_lock<std::mutex> lock(FLock);
-    FChanged.wait(lock, [&] { return FQueuedBytes <= kMaxQueuedBytes; });
-    // Only a writing thread that waits for work needs waking: one at work
-    // looks at the queue before it waits again. (The other waiters are the
-    // caller's own thread.)
-    const bool idle = FJobs.empty() && !FWorking;
-    FQueuedBytes += job.Bytes.size();
+    if (FQueuedBytes > kMaxQueuedBytes) {
+        WakeWriterLocked();
+        FChanged.wait(lock, [&] { return FQueuedBytes <= kMaxQueuedBytes; });
+    }
+    // By the room taken, not the bytes: a handed buffer keeps its room.
+    job.Counted = job.Bytes.capacity();
+    FQueuedBytes += job.Counted;
     FJobs.push_back(std::move(job));
+    // A writer at work looks at the queue before it sleeps again; only a
+    // sleeping one needs waking, and not for every step of a page.
+    const bool wake = FWriterAsleep && (urgent || FQueuedBytes >= kWakeBytes);
+    if (wake) FWriterAsleep = false;
     lock.unlock();
-    if (idle) FChanged.notify_all();
+    if (wake) FChanged.notify_all();
+}
+
+void TPageStore::WakeWriterLocked() {
+    if (!FWriterAsleep || FJobs.empty()) return;
+    FWriterAsleep = false;
+    FChanged.notify_all();
 }
 
 void TPageStore::Settle(const std::string& hostPath) {
     std::unique_lock<std::mutex> lock(FLock);
+    WakeWriterLocked();
     FChanged.wait(lock, [&] { return FEndedUnwritten.count(hostPath) == 0; });
 }
 
 void TPageStore::Drain() {
     std::unique_lock<std::mutex> lock(FLock);
+    WakeWriterLocked();
     FChanged.wait(lock, [&] { return FJobs.empty() && !FWorking; });
 }
 
@@ -90,17 +117,27 @@ void TPageStore::Work() {
     std::unordered_map<uint64_t, TOpenFile> open;
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
-        FChanged.wait(lock, [&] { return FStopping || !FJobs.empty(); });
+        // Asleep only while there is nothing to do: jobs handed over
+        // without a wake-up wait for the next one (or for stopping).
+        if (FJobs.empty() && !FStopping) {
+            FWriterAsleep = true;
+            FChanged.wait(lock, [&] { return FStopping || !FWriterAsleep; });
+            FWriterAsleep = false;
+        }
         if (FJobs.empty()) break;  // stopping, and all is written
         TJob job = std::move(FJobs.front());
         FJobs.pop_front();
         FWorking = true;
         lock.unlock();
         Perform(job, open);
-        const size_t written = job.Bytes.size();
-        job = {};
         lock.lock();
-        FQueuedBytes -= written;
+        FQueuedBytes -= job.Counted;
+        if (job.Kind == TJobKind::jkAppend && FSpare.size() < kSpareBuffers &&
+            job.Bytes.capacity() <= kLargestSpare) {
+            job.Bytes.clear();
+            FSpare.push_back(std::move(job.Bytes));
+        }
+        job = {};
         FWorking = false;
         FChanged.notify_all();
     }

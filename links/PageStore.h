@@ -45,9 +45,14 @@ public:
     // A new file at hostPath (its directory made, a file of that name
     // replaced; with confinedTo, below it without following a symbolic link).
     uint64_t Begin(const std::string& hostPath, const std::string& confinedTo);
-    // Waits while more than kMaxQueuedBytes are handed over and not written,
+    // Waits while more than kMaxQueuedBytes are handed over and not written
+    // (counted by the room they take),
     // so a hostile page can't fill the memory faster than the disk drains it.
     void Append(uint64_t ticket, std::string bytes);
+    // Appends what buffer holds and leaves it empty, with the room of a
+    // buffer the store wrote before when it has one to spare: a writer
+    // that fills a buffer page after page then allocates none.
+    void Hand(uint64_t ticket, std::string& buffer);
     // Closes the file; with a stamp, it bears that modification time.
     void End(uint64_t ticket, int64_t unixSeconds = 0);
 
@@ -60,6 +65,11 @@ public:
     std::vector<TFinished> TakeFinished();
 
     static constexpr size_t kMaxQueuedBytes = 8u << 20;
+    // A sleeping writer is woken for a page's end, or once this much waits:
+    // a page begun and appended to is written as a whole when it ends, for
+    // one wake-up instead of one per step (each costs the run's thread a
+    // system call).
+    static constexpr size_t kWakeBytes = 256u << 10;
 
 private:
     enum class TJobKind { jkBegin, jkAppend, jkEnd };
@@ -70,10 +80,14 @@ private:
         std::string Confined;  // jkBegin
         std::string Bytes;     // jkAppend
         int64_t Stamp = 0;     // jkEnd
+        size_t Counted = 0;    // what Bytes adds to FQueuedBytes
     };
     struct TOpenFile;
 
-    void Push(TJob job);
+    // urgent: wake a sleeping writer now (else only past kWakeBytes).
+    void Push(TJob job, bool urgent);
+    // Lets a sleeping writer see the jobs that wait; FLock held.
+    void WakeWriterLocked();
     void Work();
     void Perform(TJob& job, std::unordered_map<uint64_t, TOpenFile>& open);
 
@@ -82,10 +96,16 @@ private:
     std::deque<TJob> FJobs;
     size_t FQueuedBytes = 0;
     bool FWorking = false;  // the writing thread holds a job
+    bool FWriterAsleep = false;  // waiting for work, and not woken yet
     bool FStopping = false;
     uint64_t FNextTicket = 0;
     std::unordered_map<uint64_t, std::string> FOpenPaths;    // begun, not ended
     std::unordered_map<std::string, int> FEndedUnwritten;  // ended, not yet closed
+
+    // Written buffers kept for Hand, at most kSpareBuffers.
+    std::vector<std::string> FSpare;
+    static constexpr size_t kSpareBuffers = 4;
+    static constexpr size_t kLargestSpare = 256u << 10;
 
     std::vector<TFinished> FFinished;
     TOnFinished FOnFinished;

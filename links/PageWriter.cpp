@@ -47,10 +47,9 @@ void TPageWriter::Write(std::string_view bytes) {
 void TPageWriter::Flush() {
     if (FBuffer.empty()) return;
     if (FTicket != 0) {
-        // A copy of the size of what it holds: the store may keep many
-        // pages at a time, each of them in a 64 KB block otherwise.
-        FStore->Append(FTicket, std::string(FBuffer));
-        FBuffer.clear();
+        // The buffer itself goes; the store gives back one it has written.
+        FStore->Hand(FTicket, FBuffer);
+        FBuffer.reserve(kBufferSize);
         return;
     }
     if (!FFile) return;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 using namespace vorlin;
 using vorlin::test::FileText;
@@ -168,4 +169,47 @@ TEST(PageStore, EndingTheStoreWritesWhatWasHandedOver) {
         }
     }
     for (int i = 0; i < 50; ++i) EXPECT_EQ(FileText(dir.Path + "p" + std::to_string(i) + ".html"), "page " + std::to_string(i));
+}
+
+// The writer is woken for a page's end, not for each step of it; what waits
+// without a wake-up is still written when a page grows large, when the
+// store is drained, and when the queue is full.
+TEST(PageStore, StepsHandedOverWithoutAWakeUpAreStillWritten) {
+    TTempDir dir("vorlin-pagestore");
+    TPageStore store;
+    // Once drained, the writer sleeps (it lets go of the store only then).
+    store.End(store.Begin(dir.Path + "first.html", dir.Path));
+    store.Drain();
+    // Unended, small: only Drain asks for it.
+    const uint64_t small = store.Begin(dir.Path + "small.html", dir.Path);
+    store.Append(small, "begun");
+    store.Drain();
+    EXPECT_EQ(FileText(dir.Path + "small.html"), "begun");
+
+    // Unended, larger than the wake threshold: written while still open.
+    const uint64_t large = store.Begin(dir.Path + "large.html", dir.Path);
+    store.Append(large, std::string(TPageStore::kWakeBytes + 1, 'l'));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::error_code error;
+    const auto sizeOf = [&](const std::string& path) {
+        const uintmax_t size = fs::file_size(path, error);
+        return error ? 0 : size;
+    };
+    while (sizeOf(dir.Path + "large.html") <= TPageStore::kWakeBytes && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(sizeOf(dir.Path + "large.html"), TPageStore::kWakeBytes + 1);
+
+    // More than the queue holds, unended: the feeder waits for the writer
+    // instead of for a wake-up nobody gives.
+    const uint64_t huge = store.Begin(dir.Path + "huge.html", dir.Path);
+    const std::string block(1u << 20, 'h');
+    const size_t blocks = TPageStore::kMaxQueuedBytes / block.size() + 4;
+    for (size_t i = 0; i < blocks; ++i) store.Append(huge, block);
+    store.Drain();
+    EXPECT_EQ(sizeOf(dir.Path + "huge.html"), blocks * block.size());
+    store.End(small);
+    store.End(large);
+    store.End(huge);
+    store.Drain();
+    EXPECT_EQ(store.TakeFinished().size(), 4u);
 }
