@@ -330,6 +330,8 @@ void TCookieJar::RemoveExpired(int64_t now) {
 
 std::string TCookieJar::CookieHeader(const std::string& url, int64_t now) {
     RemoveExpired(now);
+    // Most sites set none: then no request needs its address taken apart.
+    if (FCookies.empty()) return std::string();
     const TRequestOf request = RequestOf(url);
     std::vector<TCookie*> due;
     for (TCookie& c : FCookies) {
