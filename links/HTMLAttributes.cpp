@@ -148,19 +148,33 @@ std::string TagNameOf(std::string_view tagText) {
 }
 
 void AssignTagName(std::string_view tagText, std::string& name) {
-    // Every tag of every page passes here: one pass copies and upper-cases.
-    const size_t start = !tagText.empty() && tagText[0] == '/' ? 1 : 0;
-    size_t end = start;
-    while (end < tagText.size() && !IsBlank(tagText[end]))
-        ++end;
-    name.resize(end - start);
-    for (size_t i = start; i < end; ++i) {
-        const char c = tagText[i];
-        name[i - start] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    // Every tag of every page passes here, and names are a few letters
+    // long: one plain pass that copies and upper-cases (a loop set up for
+    // long runs costs more than the name).
+    const char* p = tagText.data();
+    const char* const end = p + tagText.size();
+    if (p != end && *p == '/') ++p;
+    name.clear();
+    for (; p != end && !IsBlank(*p); ++p) {
+        const char c = *p;
+        name.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
     }
 }
 
 namespace {
+
+// What the scanner tells apart; everything else is an ordinary character.
+enum TScanClass : unsigned char { scOther, scBlank, scQuote, scEquals };
+struct TScanClassTable {
+    TScanClass Of[256] = {};
+    constexpr TScanClassTable() {
+        Of[static_cast<unsigned char>(' ')] = Of[static_cast<unsigned char>('\t')] = scBlank;
+        Of[static_cast<unsigned char>('\r')] = Of[static_cast<unsigned char>('\n')] = scBlank;
+        Of[static_cast<unsigned char>('"')] = Of[static_cast<unsigned char>('\'')] = scQuote;
+        Of[static_cast<unsigned char>('=')] = scEquals;
+    }
+};
+constexpr TScanClassTable kScanClass;
 
 // The scanner walks the text after the tag name with a blank appended. An
 // attribute starts at a character after a blank while no "=" is pending; a
@@ -168,37 +182,44 @@ namespace {
 // quote cannot end) and the same quote closes it; a blank ends an unquoted
 // value. Names without a value are skipped.
 // The parser's own lookups run this for every tag, with no std::function in
-// between.
+// between; runs of ordinary characters and of blanks are passed in one go.
 template <typename Visit> void ScanAttributes(std::string_view tag, Visit&& visit) {
+    const size_t size = tag.size();
+    auto classOf = [&](size_t k) { return kScanClass.Of[static_cast<unsigned char>(tag[k])]; };
     size_t i = 0;
-    while (i < tag.size() && !IsBlank(tag[i]))
+    while (i < size && classOf(i) != scBlank)
         ++i;
-    while (i < tag.size() && IsBlank(tag[i]))
+    while (i < size && classOf(i) == scBlank)
         ++i;
-    const size_t n = tag.size() + 1;
-    auto at = [&](size_t k) { return k < tag.size() ? tag[k] : ' '; };
 
     size_t start = i;
     bool seenEquals = false, unquoted = false;
     char quote = 0;
+    bool afterBlank = i > 0 && classOf(i - 1) == scBlank;
     TAttribute attribute{};
-    for (size_t k = i; k < n; ++k) {
-        char c = at(k);
-        if (IsBlank(c)) {
+    for (size_t k = i; k < size; ++k) {
+        const char c = tag[k];
+        switch (kScanClass.Of[static_cast<unsigned char>(c)]) {
+        case scBlank:
             if (seenEquals && unquoted) {
                 if (SplitAttribute(tag, start, k, attribute) && !visit(attribute)) return;
                 seenEquals = unquoted = false;
                 start = k + 1;
             }
-        } else if (IsQuote(c) && !unquoted) {
+            // Further blanks change nothing.
+            while (k + 1 < size && classOf(k + 1) == scBlank)
+                ++k;
+            afterBlank = true;
+            continue;
+        case scQuote:
+            if (unquoted) break;  // part of an unquoted value
             if (!quote) {
                 quote = c;
                 // After its "=", nothing inside a quoted value changes the
                 // scan: on to the closing quote (or the end) at once.
                 if (seenEquals) {
-                    const void* close =
-                        k + 1 < tag.size() ? std::memchr(tag.data() + k + 1, c, tag.size() - k - 1) : nullptr;
-                    k = (close ? static_cast<size_t>(static_cast<const char*>(close) - tag.data()) : tag.size()) - 1;
+                    const void* close = k + 1 < size ? std::memchr(tag.data() + k + 1, c, size - k - 1) : nullptr;
+                    k = (close ? static_cast<size_t>(static_cast<const char*>(close) - tag.data()) : size) - 1;
                 }
             } else if (c == quote) {
                 if (SplitAttribute(tag, start, k + 1, attribute) && !visit(attribute)) return;
@@ -206,13 +227,25 @@ template <typename Visit> void ScanAttributes(std::string_view tag, Visit&& visi
                 seenEquals = false;
                 start = k + 1;
             }
-        } else if (c == '=') {
+            afterBlank = false;
+            continue;
+        case scEquals:
             seenEquals = true;
-        } else {
-            if (!seenEquals && k > 0 && IsBlank(at(k - 1))) start = k;
-            if (seenEquals && !quote) unquoted = true;
+            afterBlank = false;
+            continue;
+        case scOther:
+            break;
         }
+        // An ordinary character (or a quote inside an unquoted value).
+        if (!seenEquals && afterBlank) start = k;
+        if (seenEquals && !quote) unquoted = true;
+        afterBlank = false;
+        // The rest of a run of ordinary characters changes nothing more.
+        while (k + 1 < size && classOf(k + 1) == scOther)
+            ++k;
     }
+    // The end of the tag ends an unquoted value as a blank would.
+    if (seenEquals && unquoted) SplitAttribute(tag, start, size, attribute) && visit(attribute);
 }
 
 // The first attribute named like name, as views into the tag text.

@@ -38,12 +38,15 @@ std::string_view DirectoryOf(std::string_view path) {
 }
 
 // Where a stored file lies below the target directory (a directory's file
-// is its index.html).
-std::string StoredPathOf(const std::string& localDir, const std::string& localFileName) {
-    thread_local std::string name; // kept from call to call: this runs for every rewritten link
+// is its index.html); valid until the next call on this thread.
+const std::string& StoredPathOf(const std::string& localDir, const std::string& localFileName) {
+    // Kept from call to call: this runs for every rewritten link.
+    thread_local std::string name, path;
     name.assign(localDir).append(localFileName);
     if (localFileName.empty() || name.back() == '\\') name += "index.html";
-    return HostPathBelow(std::string(), name);
+    path.clear();
+    AppendHostPath(path, name);
+    return path;
 }
 
 // The page's path, kept while the same page is rewritten link after link.
@@ -91,7 +94,7 @@ std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targ
     // replacements that storing them made ("..", ".", over-long names), so
     // that a rewritten link finds the file and never climbs out of the copy.
     const std::string& pagePath = PagePathOf(page);
-    const std::string targetPath = StoredPathOf(targetLocalDir, targetLocalFileName);
+    const std::string& targetPath = StoredPathOf(targetLocalDir, targetLocalFileName);
     const std::string_view targetDir = DirectoryOf(targetPath);
     const std::string_view fileName =
         targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);

@@ -54,31 +54,39 @@ void AppendSafeComponent(std::string& out, std::string_view component) {
     }
 }
 
+// The characters that end a run of a stored name's ordinary characters.
+struct TNameStopTable {
+    bool Stop[256] = {};
+    constexpr TNameStopTable() {
+        Stop[static_cast<unsigned char>('\\')] = Stop[static_cast<unsigned char>('/')] = Stop[0] = true;
+    }
+};
+constexpr TNameStopTable kNameStop;
+
 // The usual stored name, which needs no component changed: none empty,
 // "." or "..", none with NUL or over-long. Its host form is the name with
 // "/" for "\\", made in one pass (this runs for every rewritten link).
 bool AppendPlainName(std::string& out, std::string_view name) {
     const size_t start = out.size();
     out.append(name);
-    size_t componentStart = start;
-    for (size_t i = start; i <= out.size(); ++i) {
-        const char c = i < out.size() ? out[i] : '/';
-        if (c == '\\' || c == '/') {
-            const std::string_view component(out.data() + componentStart, i - componentStart);
-            const bool last = i == out.size();
-            if ((component.empty() && !(last && i > start)) || component == "." || component == ".." ||
-                component.size() > kMaxComponent) {
-                out.resize(start);
-                return false;
-            }
-            if (!last) out[i] = '/';
-            componentStart = i + 1;
-        } else if (c == '\0') {
+    char* const begin = out.data() + start;
+    char* const end = out.data() + out.size();
+    char* componentStart = begin;
+    for (char* p = begin;; ++p) {
+        while (p != end && !kNameStop.Stop[static_cast<unsigned char>(*p)])
+            ++p;
+        const bool last = p == end;
+        const size_t length = static_cast<size_t>(p - componentStart);
+        const bool dots = (length == 1 || length == 2) && componentStart[0] == '.' && componentStart[length - 1] == '.';
+        // Empty is fine only as the end of a name that ends in a separator.
+        if ((!last && *p == '\0') || (length == 0 && !(last && p != begin)) || dots || length > kMaxComponent) {
             out.resize(start);
             return false;
         }
+        if (last) return true;
+        *p = '/';
+        componentStart = p + 1;
     }
-    return true;
 }
 
 } // namespace
@@ -88,23 +96,25 @@ std::string HostPathBelow(const std::string& baseDir, const std::string& storedN
     result.reserve(baseDir.size() + storedName.size() + 8);
     result = baseDir;
     if (!result.empty() && result.back() != '/') result += '/';
-    const std::string_view name(storedName);
-    if (AppendPlainName(result, name)) return result;
+    AppendHostPath(result, storedName);
+    return result;
+}
+
+void AppendHostPath(std::string& out, std::string_view name) {
+    if (AppendPlainName(out, name)) return;
     size_t start = 0;
     bool wroteComponent = false;
     for (size_t i = 0; i <= name.size(); ++i) {
         if (i < name.size() && name[i] != '\\' && name[i] != '/') continue;
         if (i > start) {
-            if (wroteComponent) result += '/';
-            AppendSafeComponent(result, name.substr(start, i - start));
+            if (wroteComponent) out += '/';
+            AppendSafeComponent(out, name.substr(start, i - start));
             wroteComponent = true;
         }
         start = i + 1;
     }
-    bool endsInSeparator =
-        !storedName.empty() && (storedName.back() == '\\' || storedName.back() == '/');
-    if (wroteComponent && endsInSeparator) result += '/';
-    return result;
+    const bool endsInSeparator = !name.empty() && (name.back() == '\\' || name.back() == '/');
+    if (wroteComponent && endsInSeparator) out += '/';
 }
 
 std::string LinkFilePath(const TDownloadProject& project, const TDownloadLink& link) {

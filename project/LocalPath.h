@@ -21,6 +21,9 @@ class TDownloadLink;
 // A name that ends in a separator gives a path that ends in "/".
 // Ordinary names map one to one, "\" turned into "/".
 std::string HostPathBelow(const std::string& baseDir, const std::string& storedName);
+// The same for a name below the directory that out already holds (with its
+// "/"), appended to out: for callers that reuse one buffer.
+void AppendHostPath(std::string& out, std::string_view storedName);
 
 // The host path of a link's file: TargetDir + LocalDir + LocalFileName.
 std::string LinkFilePath(const TDownloadProject& project, const TDownloadLink& link);

@@ -173,14 +173,28 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
     return found != FOpenTextElements.end() && plugin < found->second.size() && found->second[plugin] != 0;
 }
 
+// A plugin that said nothing of its interests (index past the list) wants all.
+bool TPluginParserHooks::TextWanted(const TDownloadLink& page, size_t plugin) const {
+    const auto& interests = FPlugins.HTMLParserInterests();
+    if (plugin >= interests.size() || interests[plugin].WantsAllTexts()) return true;
+    return interests[plugin].WantsTextsInside() && InsideTextElement(page, plugin);
+}
+
+bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const {
+    const auto& interests = FPlugins.HTMLParserInterests();
+    return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText);
+}
+
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
-    const auto& interests = FPlugins.HTMLParserInterests();
-    auto wants = [&](size_t i) {
-        if (i >= interests.size() || interests[i].WantsAllTexts()) return true;
-        return interests[i].WantsTextsInside() && InsideTextElement(page, i);
-    };
+    auto wants = [&](size_t i) { return TextWanted(page, i); };
     if (!AnyWants(wants)) return;
+    HandTextOver(project, page, text, addLink);
+}
+
+void TPluginParserHooks::HandTextOver(TDownloadProject& project, TDownloadLink& page, std::string_view text,
+                                      const TAddLinkFunction& addLink) {
+    auto wants = [&](size_t i) { return TextWanted(page, i); };
     TNesting level(*this);
     BSTR wideText = nullptr;
     ForEachEnabled(
@@ -200,8 +214,16 @@ bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& pag
                 NoteTextElements(page, tagName, tagText);
                 break;
             }
-    auto wants = [&](size_t i) { return i >= interests.size() || interests[i].WantsTag(tagName, tagText); };
+    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText); };
+    // Most tags are wanted by none: that answer costs no more than the
+    // checks, the handing over lives apart (as for texts).
     if (!AnyWants(wants)) return false;
+    return HandTagOver(project, page, tagName, tagText, addLink);
+}
+
+bool TPluginParserHooks::HandTagOver(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
+                                     std::string_view tagText, const TAddLinkFunction& addLink) {
+    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText); };
     TNesting level(*this);
     BSTR name = nullptr;
     BSTR text = nullptr;

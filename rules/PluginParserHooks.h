@@ -47,6 +47,13 @@ private:
                         W&& wants, S&& strings, F&& call);
 
     template <typename W> bool AnyWants(W&& wants) const;
+    bool TextWanted(const TDownloadLink& page, size_t plugin) const;
+    bool TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const;
+    // HandleText and HandleTag for a text or tag some plugin wants.
+    [[gnu::noinline]] void HandTextOver(TDownloadProject& project, TDownloadLink& page, std::string_view text,
+                                        const TAddLinkFunction& addLink);
+    [[gnu::noinline]] bool HandTagOver(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
+                                       std::string_view tagText, const TAddLinkFunction& addLink);
     // Notes start and end tags of the elements whose texts plugins asked
     // for, per page (pages are parsed side by side) and plugin.
     void NoteTextElements(const TDownloadLink& page, std::string_view tagName, std::string_view tagText);

@@ -61,6 +61,22 @@ TEST(HTMLAttributes, SloppyMarkupStillYieldsItsAttributes) {
     EXPECT_EQ(GetAttributeValue("a \"x=1\" href=h.html", "href").Value, "h.html");
 }
 
+// Runs of blanks and of ordinary characters are read in one go: what
+// follows a run is read as after a single character of it.
+TEST(HTMLAttributes, RunsOfBlanksAndLongWordsAreReadWhole) {
+    const std::string name = "data-" + std::string(200, 'n');
+    const std::string value(300, 'v');
+    const std::string tag = "div   \t\n  " + name + "=" + value + "  \r\n  style=color:red";
+    const TAttributeValue style = GetAttributeValue(tag, "style");
+    EXPECT_EQ(style.Value, "color:red");
+    EXPECT_EQ(style.Position, tag.size() - 9);
+    EXPECT_EQ(GetAttributeValue(tag, name).Value, value);
+    EXPECT_EQ(GetAttributeValue("input   checked    value=x", "value").Value, "x");
+    EXPECT_FALSE(GetAttributeValue("input   checked    value=x", "checked").Present);
+    EXPECT_EQ(GetAttributeValue("a href   =   'x.html'   ", "href").Value, "x.html");
+    EXPECT_EQ(GetAttributeValue("a b=it's\tc=d", "c").Value, "d");
+}
+
 TEST(HTMLAttributes, LinkAttributeOrderAndTypes) {
     auto type = [](const char* tag) { return FindLinkAttribute(tag, TagNameOf(tag)).Type; };
     EXPECT_EQ(type("a href='/b/x.html'"), ltPage);
