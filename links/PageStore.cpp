@@ -94,7 +94,10 @@ void TPageStore::WakeWriterLocked() {
 }
 
 void TPageStore::Settle(const std::string& hostPath) {
+    // Asked before every request: most files are not being written, and
+    // the writer is not woken for those.
     std::unique_lock<std::mutex> lock(FLock);
+    if (FEndedUnwritten.count(hostPath) == 0) return;
     WakeWriterLocked();
     FChanged.wait(lock, [&] { return FEndedUnwritten.count(hostPath) == 0; });
 }
