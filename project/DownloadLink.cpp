@@ -128,10 +128,13 @@ bool TDownloadLink::ExcludedByExtension() {
     const std::vector<std::string>& excluded = ProjectOf(*this).ExcludeList;
     if (excluded.empty()) return false;
     const std::string extension = ExtensionOf(LocalFileName);
+    // Asked for every reference a page makes: compared in place.
+    const std::string_view dotless =
+        !extension.empty() && extension[0] == '.' ? std::string_view(extension).substr(1) : std::string_view();
     for (const std::string& entry : excluded) {
         // A blank entry would otherwise exclude every name without extension.
         if (entry.empty()) continue;
-        if (extension == entry || extension == "." + entry) return true;
+        if (extension == entry || (!dotless.empty() && dotless == entry)) return true;
     }
     return false;
 }
