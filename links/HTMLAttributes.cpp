@@ -13,8 +13,30 @@ namespace vorlin {
 
 namespace {
 
+// What the attribute scanner tells apart; everything else is an ordinary character.
+enum TScanClass : unsigned char { scOther, scBlank, scQuote, scEquals };
+struct TScanClassTable {
+    TScanClass Of[256] = {};
+    constexpr TScanClassTable() {
+        Of[static_cast<unsigned char>(' ')] = Of[static_cast<unsigned char>('\t')] = scBlank;
+        Of[static_cast<unsigned char>('\r')] = Of[static_cast<unsigned char>('\n')] = scBlank;
+        Of[static_cast<unsigned char>('"')] = Of[static_cast<unsigned char>('\'')] = scQuote;
+        Of[static_cast<unsigned char>('=')] = scEquals;
+    }
+};
+constexpr TScanClassTable kScanClass;
+
+// Upper case of ASCII letters, the rest as it is.
+struct TUpperTable {
+    char Of[256] = {};
+    constexpr TUpperTable() {
+        for (int c = 0; c < 256; ++c) Of[c] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+};
+constexpr TUpperTable kUpper;
+
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return kScanClass.Of[static_cast<unsigned char>(c)] == scBlank;
 }
 bool IsQuote(char c) {
     return c == '"' || c == '\'';
@@ -149,32 +171,18 @@ std::string TagNameOf(std::string_view tagText) {
 
 void AssignTagName(std::string_view tagText, std::string& name) {
     // Every tag of every page passes here, and names are a few letters
-    // long: one plain pass that copies and upper-cases (a loop set up for
-    // long runs costs more than the name).
-    const char* p = tagText.data();
-    const char* const end = p + tagText.size();
-    if (p != end && *p == '/') ++p;
-    name.clear();
-    for (; p != end && !IsBlank(*p); ++p) {
-        const char c = *p;
-        name.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c);
-    }
+    // long: plain loops by table (a loop set up for long runs costs more
+    // than the name).
+    size_t start = !tagText.empty() && tagText[0] == '/' ? 1 : 0;
+    size_t end = start;
+    while (end < tagText.size() && !IsBlank(tagText[end]))
+        ++end;
+    name.assign(tagText.data() + start, end - start);
+    for (char& c : name)
+        c = kUpper.Of[static_cast<unsigned char>(c)];
 }
 
 namespace {
-
-// What the scanner tells apart; everything else is an ordinary character.
-enum TScanClass : unsigned char { scOther, scBlank, scQuote, scEquals };
-struct TScanClassTable {
-    TScanClass Of[256] = {};
-    constexpr TScanClassTable() {
-        Of[static_cast<unsigned char>(' ')] = Of[static_cast<unsigned char>('\t')] = scBlank;
-        Of[static_cast<unsigned char>('\r')] = Of[static_cast<unsigned char>('\n')] = scBlank;
-        Of[static_cast<unsigned char>('"')] = Of[static_cast<unsigned char>('\'')] = scQuote;
-        Of[static_cast<unsigned char>('=')] = scEquals;
-    }
-};
-constexpr TScanClassTable kScanClass;
 
 // The scanner walks the text after the tag name with a blank appended. An
 // attribute starts at a character after a blank while no "=" is pending; a
