@@ -12,13 +12,18 @@
 #include "CssSettingsModule.h"
 #include "VorlinPluginHelpers.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <new>
 #include <set>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace vorlin_sdk;
 
@@ -127,14 +132,42 @@ bool ReadAll(IStream* stream, std::string& out) {
     }
 }
 
+// The project's target directory, below which every stored file lies.
+std::string TargetDirOf(IDownLoadProject* project) {
+    TVorlinString dir;
+    if (Failed(project->GetTargetDir(dir.Out()))) return std::string();
+    return dir.Utf8();
+}
+
+// The file's directory lies below the target directory, also where the way
+// there passes a symbolic link (a tree copied in from elsewhere may hold one
+// that leads out of it).
+bool DirectoryBelowTarget(const std::string& path, const std::string& targetDir) {
+    if (targetDir.empty()) return false;
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::canonical(targetDir, ec);
+    if (ec) return false;
+    const std::filesystem::path dir = std::filesystem::canonical(std::filesystem::path(path).parent_path(), ec);
+    if (ec) return false;
+    return std::mismatch(target.begin(), target.end(), dir.begin(), dir.end()).first == target.end();
+}
+
 // Replaces the file through a temporary copy, so that a failed write leaves
-// no half file behind.
+// no half file behind. The copy is made new, never through a symbolic link
+// of its name; the rename replaces a link at the file's name, not its target.
 bool WriteFileAtomically(const std::string& path, const std::string& content) {
-    std::string temp = path + ".css-tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = std::fclose(f) == 0 && ok;
+    const std::string temp = path + ".css-tmp";
+    ::unlink(temp.c_str());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
     std::error_code ec;
     if (ok) std::filesystem::rename(temp, path, ec);
     if (!ok || ec) {
@@ -291,6 +324,7 @@ public:
                 copied = ref.ValueStart + ref.ValueLength;
             }
             if (rewrite) out.append(text, copied, std::string::npos);
+            if (!DirectoryBelowTarget(localFileName, TargetDirOf(project))) return E_FAIL;
             return WriteFileAtomically(localFileName, rewrite ? out : text) ? S_OK : E_FAIL;
         } catch (...) {
             return E_FAIL;

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace vorlin;
 using namespace vorlin::test;
 using namespace vorlin_sdk;
@@ -140,6 +142,33 @@ TEST_F(CssPluginTest, AStyleSheetThatCannotBeStoredIsAnErrorAtTheCallSite) {
     body.WriteBuffer("a{}", 3);
     EXPECT_THROW(FParser.ParseWithPlugin(plugin, *FSheet, body), EPluginError);
     EXPECT_EQ(ListDirectory(FProject.TargetDir + "h/").size(), 1u);  // no temporary file left
+}
+
+// The sheet is never written out of the target directory, whatever
+// symbolic links the tree holds (one copied in from elsewhere may).
+TEST_F(CssPluginTest, TheSheetIsNeverWrittenThroughASymbolicLinkOutOfTheTarget) {
+    TTempDir outside;
+    const std::string sheetPath = LinkFilePath(FProject, *FSheet);
+    std::string sheetDir = ExtractFilePath(sheetPath);
+    sheetDir.pop_back();
+    ForceDirectories(ExtractFilePath(sheetDir));
+    // A directory on the way that leads out.
+    std::filesystem::create_directory_symlink(outside.Path(), sheetDir);
+    IParserPluginInterface* plugin = FSystem.ClaimingParser(FProject, *FSheet);
+    TMemoryStream body;
+    body.WriteBuffer("a{}", 3);
+    EXPECT_THROW(FParser.ParseWithPlugin(plugin, *FSheet, body), EPluginError);
+    EXPECT_TRUE(ListDirectory(outside.Path()).empty());
+
+    // A link at the temporary copy's name is replaced, not written through.
+    std::filesystem::remove(sheetDir);
+    ForceDirectories(sheetDir);
+    const std::string victim = outside.Path() + "victim";
+    WriteFile(victim, "keep");
+    std::filesystem::create_symlink(victim, sheetPath + ".css-tmp");
+    EXPECT_EQ(Parse("a{}"), "a{}");
+    EXPECT_EQ(ReadFile(victim), "keep");
+    EXPECT_EQ(ListDirectory(sheetDir + "/").size(), 1u);
 }
 
 TEST_F(CssPluginTest, StyleBodiesAndAttributesOfPagesAreRegistered) {
