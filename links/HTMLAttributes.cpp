@@ -177,9 +177,11 @@ void AssignTagName(std::string_view tagText, std::string& name) {
     size_t end = start;
     while (end < tagText.size() && !IsBlank(tagText[end]))
         ++end;
-    name.assign(tagText.data() + start, end - start);
-    for (char& c : name)
-        c = kUpper.Of[static_cast<unsigned char>(c)];
+    // resize keeps the room of the last name; assign would go the long way.
+    name.resize(end - start);
+    char* out = name.data();
+    for (size_t i = start; i < end; ++i)
+        *out++ = kUpper.Of[static_cast<unsigned char>(tagText[i])];
 }
 
 namespace {

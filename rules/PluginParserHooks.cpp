@@ -173,14 +173,15 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
     return found != FOpenTextElements.end() && plugin < found->second.size() && found->second[plugin] != 0;
 }
 
-// A plugin that said nothing of its interests (index past the list) wants all.
-bool TPluginParserHooks::TextWanted(const TDownloadLink& page, size_t plugin) const {
+// A plugin that said nothing of its interests (index past the list) wants
+// all. Asked for every text and tag, in the functions below only.
+[[gnu::always_inline]] inline bool TPluginParserHooks::TextWanted(const TDownloadLink& page, size_t plugin) const {
     const auto& interests = FPlugins.HTMLParserInterests();
     if (plugin >= interests.size() || interests[plugin].WantsAllTexts()) return true;
     return interests[plugin].WantsTextsInside() && InsideTextElement(page, plugin);
 }
 
-bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const {
+[[gnu::always_inline]] inline bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const {
     const auto& interests = FPlugins.HTMLParserInterests();
     return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText);
 }
