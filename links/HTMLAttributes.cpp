@@ -173,7 +173,7 @@ void AssignTagName(std::string_view tagText, std::string& name) {
     // Every tag of every page passes here, and names are a few letters
     // long: plain loops by table (a loop set up for long runs costs more
     // than the name).
-    size_t start = !tagText.empty() && tagText[0] == '/' ? 1 : 0;
+    const size_t start = !tagText.empty() && tagText[0] == '/' ? 1 : 0;
     size_t end = start;
     while (end < tagText.size() && !IsBlank(tagText[end]))
         ++end;

@@ -133,14 +133,17 @@ void TPageStore::Work() {
         FWorking = true;
         lock.unlock();
         Perform(job, open);
-        lock.lock();
-        FQueuedBytes -= job.Counted;
-        if (job.Kind == TJobKind::jkAppend && FSpare.size() < kSpareBuffers &&
-            job.Bytes.capacity() <= kLargestSpare) {
-            job.Bytes.clear();
-            FSpare.push_back(std::move(job.Bytes));
+        const size_t counted = job.Counted;
+        // A written buffer of a page's size may serve the next page.
+        std::string spare;
+        if (job.Kind == TJobKind::jkAppend && job.Bytes.capacity() <= kLargestSpare) {
+            spare = std::move(job.Bytes);
+            spare.clear();
         }
-        job = {};
+        job = {};  // a large block is let go of outside the lock
+        lock.lock();
+        FQueuedBytes -= counted;
+        if (spare.capacity() != 0 && FSpare.size() < kSpareBuffers) FSpare.push_back(std::move(spare));
         FWorking = false;
         FChanged.notify_all();
     }

@@ -181,7 +181,8 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
     return interests[plugin].WantsTextsInside() && InsideTextElement(page, plugin);
 }
 
-[[gnu::always_inline]] inline bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const {
+[[gnu::always_inline]] inline bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName,
+                                                                std::string_view tagText) const {
     const auto& interests = FPlugins.HTMLParserInterests();
     return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText);
 }

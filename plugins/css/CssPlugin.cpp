@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <new>
