@@ -72,27 +72,44 @@ void TUrlTree::Insert(const std::string& url, TDownloadLink* link) {
     if (link) link->TreeNode = leaf;
 }
 
-TDownloadLink* TUrlTree::Find(std::string_view url) const {
+const TLinkTreeNode* TUrlTree::DirectoryOf(std::string_view prefix) const {
     const TLinkTreeNode* node = &FRoot;
     size_t segmentStart = 0;
     // From "/" to "/" by find: this runs for every link of every page.
-    for (size_t i = url.find('/'); i != std::string_view::npos; i = url.find('/', i + 1)) {
-        std::string_view segment = url.substr(segmentStart, i - segmentStart);
+    for (size_t i = prefix.find('/'); i != std::string_view::npos; i = prefix.find('/', i + 1)) {
+        std::string_view segment = prefix.substr(segmentStart, i - segmentStart);
         segmentStart = i + 1;
         if (segment.empty()) continue;
         node = FirstNamed(node, segment);
         if (!node) return nullptr;
     }
+    return node;
+}
+
+TDownloadLink* TUrlTree::Find(std::string_view url) const {
+    const size_t lastSlash = url.rfind('/');
+    if (lastSlash == std::string_view::npos) return nullptr;
+    const std::string_view prefix = url.substr(0, lastSlash + 1);
+    if (!FDirectories) FDirectories = std::make_unique<TDirectoryMemo[]>(kDirectoryMemos);
+    TDirectoryMemo& memo = FDirectories[std::hash<std::string_view>()(prefix) % kDirectoryMemos];
+    const TLinkTreeNode* node = memo.Node && memo.Prefix == prefix ? memo.Node : nullptr;
+    if (!node) {
+        node = DirectoryOf(prefix);
+        if (!node) return nullptr;
+        memo.Prefix.assign(prefix);
+        memo.Node = node;
+    }
     if (node == &FRoot) return nullptr;
     // Not just the first child of that name: a directory node may come
     // before the node that holds the link (http://h/a/x filed before
     // http://h/a), and the link must still be found.
-    for (const TLinkTreeNode* n = FirstNamed(node, url.substr(segmentStart)); n; n = n->SameName)
+    for (const TLinkTreeNode* n = FirstNamed(node, url.substr(lastSlash + 1)); n; n = n->SameName)
         if (n->Link) return n->Link;
     return nullptr;
 }
 
 void TUrlTree::Clear() {
+    FDirectories.reset();
     FIndex.Clear();
     FChunks.clear();
     FUsedInChunk = kChunk;

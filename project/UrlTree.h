@@ -45,7 +45,8 @@ public:
     // subfolders #1" (with both addresses) to the debug log when the walk
     // passes through a node that holds a link and has children.
     void Insert(const std::string& url, TDownloadLink* link);
-    // The link filed under exactly this url, or null.
+    // The link filed under exactly this url, or null. Not for two threads
+    // at once (it remembers directories, see FDirectories).
     TDownloadLink* Find(std::string_view url) const;
     // Frees every node but the root.
     void Clear();
@@ -59,7 +60,21 @@ private:
     // The first child of parent named name, or null.
     TLinkTreeNode* FirstNamed(const TLinkTreeNode* parent, std::string_view name) const;
 
+    // The directory node of url's text up to its last "/" (the root when
+    // it names none), or null when some segment of it is not filed.
+    const TLinkTreeNode* DirectoryOf(std::string_view prefix) const;
+
     static constexpr size_t kChunk = 4096;
+
+    // Directories looked up lately, by their text up to the last "/": the
+    // links a page names lie in a few directories, and a directory node,
+    // once filed, is what its segments find until the tree is cleared.
+    struct TDirectoryMemo {
+        std::string Prefix;
+        const TLinkTreeNode* Node = nullptr;
+    };
+    static constexpr size_t kDirectoryMemos = 64;
+    mutable std::unique_ptr<TDirectoryMemo[]> FDirectories;
 
     TLinkTreeNode FRoot;
     TPointerHashTable<TLinkTreeNode, &TUrlTree::HashOf> FIndex;

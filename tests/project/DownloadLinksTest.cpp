@@ -221,6 +221,46 @@ TEST(UrlTree, AFileFiledAfterADirectoryOfItsNameIsStillFound) {
     EXPECT_EQ(found, file);
 }
 
+// Directories are remembered from look-up to look-up: they answer as their
+// segments do while links are filed, and are forgotten with the tree.
+TEST(UrlTree, RememberedDirectoriesAnswerAsTheirSegments) {
+    TDownloadProject project;
+    TDownloadLinks& links = *project.Links;
+    TDownloadLink* found = nullptr;
+    EXPECT_FALSE(links.AlreadyFound("http://h/d/x.html", found));  // before its directory is filed
+    TDownloadLink* x = NewLink(project, "http://h/", "d/x.html");
+    links.Add(x);
+    EXPECT_TRUE(links.AlreadyFound("http://h/d/x.html", found));
+    EXPECT_EQ(found, x);
+    EXPECT_TRUE(links.AlreadyFound("http://h//d//x.html", found));  // another text, the same directory
+    EXPECT_EQ(found, x);
+
+    // More directories than are remembered, several files in each, asked in turns.
+    std::vector<TDownloadLink*> files;
+    for (int d = 0; d < 200; ++d)
+        for (int f = 0; f < 3; ++f) {
+            files.push_back(NewLink(project, "http://h/", "m" + std::to_string(d) + "/f" + std::to_string(f)));
+            links.Add(files.back());
+        }
+    for (int round = 0; round < 2; ++round)
+        for (TDownloadLink* file : files) {
+            ASSERT_TRUE(links.AlreadyFound(file->FullURL(), found));
+            ASSERT_EQ(found, file);
+            ASSERT_FALSE(links.AlreadyFound(file->FullURL() + "x", found));
+        }
+
+    // After a clear, the nodes once remembered are gone: "d" is filed anew,
+    // elsewhere, and only its new file is found.
+    EXPECT_TRUE(links.AlreadyFound("http://h/d/x.html", found));
+    links.Clear();
+    links.Add(NewLink(project, "http://h/", "other/z.html"));
+    TDownloadLink* y = NewLink(project, "http://h/", "d/y.html");
+    links.Add(y);
+    EXPECT_FALSE(links.AlreadyFound("http://h/d/x.html", found));
+    EXPECT_TRUE(links.AlreadyFound("http://h/d/y.html", found));
+    EXPECT_EQ(found, y);
+}
+
 TEST(UrlTree, LinksWithoutASlashStayOutsideTheTree) {
     TDownloadProject project;
     auto* mail = new TDownloadLink(&project);
