@@ -145,17 +145,20 @@ void TArHTTP::FireHeaderEnd() {
     for (const std::string& line : ReceivedHeader()) {
         size_t colon = line.find(':');
         if (colon == std::string::npos) continue;
-        std::string name = LowerCase(line.substr(0, colon));
+        // Every line of every answer passes here: names are compared in place.
+        const std::string_view name = std::string_view(line).substr(0, colon);
+        const bool lastModified = SameText(name, "last-modified");
+        if (!lastModified && !SameText(name, "content-encoding")) continue;
         // One blank after the colon is assumed.
         std::string value = colon + 2 <= line.size() ? line.substr(colon + 2) : std::string();
-        if (name == "last-modified") {
+        if (lastModified) {
             try {
                 LastModified = ParseHttpDate(value);
             } catch (const std::exception& e) {
                 LastModified = 0;
                 if (FRun) FRun->PostError("Server sent invalid date: " + value + "->" + e.what());
             }
-        } else if (name == "content-encoding") {
+        } else {
             // A compressed page carries its encoding as its type and is stored as received.
             FContentType = LowerCase(value);
         }

@@ -85,7 +85,7 @@ TEST(ArHTTP, ParseHttpDateForms) {
 TEST(ArHTTP, HeaderEndReadsLastModifiedAndContentEncoding) {
     TScriptedServer server;
     server.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
-                                    "Last-Modified: Sun, 06 Nov 1994 08:49:37 GMT\r\nContent-Encoding: GZIP\r\n\r\nx"));
+                                    "LAST-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\ncontent-ENCODING: GZIP\r\n\r\nx"));
     server.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\nLast-Modified: Sun Nov  6 08:49:37 1994\r\n\r\nx"));
     TFetch f;
     TDateTime seen = -1;
