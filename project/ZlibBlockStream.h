@@ -3,8 +3,8 @@
 // data: the link data file of a hundred thousand links is written in about
 // the time one core needs for half of it, and never held whole in memory.
 //
-// Each block is compressed by libdeflate at level 9 (as tight as zlib's best
-// level, in well under half its time). libdeflate ends every stream with a
+// Each block is compressed by libdeflate (as tight as zlib's best level, in
+// about a third of its time). libdeflate ends every stream with a
 // final block; for all blocks but the last, that block is found (by walking
 // the block boundaries with zlib's inflate), marked not final, and followed
 // by an empty stored block, which leaves the stream at a byte boundary where
@@ -29,7 +29,9 @@ class TBlockCompressor;
 
 class TZlibBlockStream : public TStream {
 public:
-    static constexpr size_t kDefaultBlockSize = 256 * 1024;
+    // Large enough that the blocks' lost context costs little (each starts
+    // with an empty window), small enough that two workers end together.
+    static constexpr size_t kDefaultBlockSize = 1024 * 1024;
 
     // Writes the compressed stream to dest (not owned) as blocks complete;
     // workers 0: one per core, at least two.

@@ -94,6 +94,37 @@ TEST(ZlibBlockStream, TheBytesDoNotDependOnHowManyWorkersCompress) {
     for (int workers : {2, 5}) EXPECT_EQ(Compress(data, block, 7, workers), one) << workers;
 }
 
+// Records shaped like the link data file's: an address, its local name,
+// a type, numbers.
+std::string LinkLike(size_t count) {
+    std::mt19937 random(17);
+    std::string data;
+    for (size_t i = 0; i < count; ++i) {
+        std::string dir = "d" + std::to_string(random() % 300);
+        std::string page = "p" + std::to_string(random() % 100000) + ".html";
+        data += "http://www.example.org/" + dir + "/" + page + '\0' + dir + "\\" + page + '\0';
+        data += (random() % 5 == 0) ? "image/png" : "text/html";
+        for (int n = 0; n < 4; ++n) data += static_cast<char>(random() % (n == 0 ? 200 : 4));
+        data += "A\0";
+    }
+    return data;
+}
+
+TEST(ZlibBlockStream, AsTightAsZlibsBestLevel) {
+    // The file format promises the best level; the blocks, each started
+    // without the last one's window, must not give that away.
+    std::string data = LinkLike(40000);
+    uLongf bound = compressBound(data.size());
+    std::string best(bound, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(best.data()), &bound, reinterpret_cast<const Bytef*>(data.data()),
+                        data.size(), 9),
+              Z_OK);
+    std::string ours = Compress(data, TZlibBlockStream::kDefaultBlockSize, 7);
+    EXPECT_EQ(Uncompress(ours, data.size()), data);
+    EXPECT_LE(static_cast<double>(ours.size()), 1.005 * static_cast<double>(bound))
+        << data.size() << " bytes: " << ours.size() << " against " << bound;
+}
+
 TEST(ZlibBlockStream, NoWriteAfterTheEnd) {
     TMemoryStream out;
     TZlibBlockStream zip(out);
