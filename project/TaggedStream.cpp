@@ -109,41 +109,38 @@ void TTaggedWriter::WriteListEnd() { PutTag(vtNull); }
 TTaggedReader::TTaggedReader(TStream& stream) : FStream(stream) {}
 
 bool TTaggedReader::Fill() {
+    FBufferStart += static_cast<int64_t>(FEnd);
     FPos = 0;
     FEnd = static_cast<size_t>(std::max<int64_t>(0, FStream.Read(FBuffer, sizeof FBuffer)));
     return FEnd > 0;
 }
 
-void TTaggedReader::Take(void* data, size_t count, const char* what) {
+void TTaggedReader::TakeAcross(void* data, size_t count, const char* what) {
     uint8_t* out = static_cast<uint8_t*>(data);
     while (count > 0) {
-        if (FPos == FEnd && !Fill())
-            throw ETaggedReadError(Format("Unexpected end of the stored data at byte %lld (reading %s)",
-                                          static_cast<long long>(FConsumed), what));
+        if (FPos == FEnd && !Fill()) EndedEarly(what);
         size_t n = std::min(count, FEnd - FPos);
         std::memcpy(out, FBuffer + FPos, n);
         FPos += n;
-        FConsumed += static_cast<int64_t>(n);
         out += n;
         count -= n;
     }
 }
 
-void TTaggedReader::WrongTag(uint8_t tag, const char* expected) const {
-    throw ETaggedReadError(Format("Invalid stored value at byte %lld: expected %s, found tag %d",
-                                  static_cast<long long>(FConsumed - 1), expected, tag));
+void TTaggedReader::EndedEarly(const char* what) const {
+    throw ETaggedReadError(Format("Unexpected end of the stored data at byte %lld (reading %s)",
+                                  static_cast<long long>(Position()), what));
 }
 
-uint8_t TTaggedReader::TakeTag(const char* expected) {
-    uint8_t tag;
-    Take(&tag, 1, expected);
-    return tag;
+void TTaggedReader::WrongTag(uint8_t tag, const char* expected) const {
+    throw ETaggedReadError(Format("Invalid stored value at byte %lld: expected %s, found tag %d",
+                                  static_cast<long long>(Position() - 1), expected, tag));
 }
 
 TValueTag TTaggedReader::NextTag() {
     if (FPos == FEnd && !Fill())
         throw ETaggedReadError(Format("Unexpected end of the stored data at byte %lld",
-                                      static_cast<long long>(FConsumed)));
+                                      static_cast<long long>(Position())));
     return static_cast<TValueTag>(FBuffer[FPos]);
 }
 
@@ -180,18 +177,24 @@ std::string TTaggedReader::ReadString() {
         length = static_cast<uint32_t>(LoadLE(in, 4));
         if (length > kMaxStringLength)
             throw ETaggedReadError(Format("Invalid stored value at byte %lld: a string of %u bytes",
-                                          static_cast<long long>(FConsumed - 5), length));
+                                          static_cast<long long>(Position() - 5), length));
     } else {
         WrongTag(tag, what);
     }
-    // Grows with the data actually there, so a length that runs past the end
-    // fails without reserving it first.
+    // Most strings lie whole in the buffer. The others grow with the data
+    // actually there, so a length that runs past the end fails without
+    // reserving it first.
+    if (length <= FEnd - FPos) {
+        std::string value(reinterpret_cast<const char*>(FBuffer + FPos), length);
+        FPos += length;
+        return value;
+    }
     std::string value;
-    char chunk[4096];
     while (value.size() < length) {
-        size_t n = std::min<size_t>(sizeof chunk, length - value.size());
-        Take(chunk, n, what);
-        value.append(chunk, n);
+        if (FPos == FEnd && !Fill()) EndedEarly(what);
+        size_t n = std::min<size_t>(FEnd - FPos, length - value.size());
+        value.append(reinterpret_cast<const char*>(FBuffer + FPos), n);
+        FPos += n;
     }
     return value;
 }
@@ -237,6 +240,7 @@ bool TTaggedReader::EndOfList() { return NextTag() == vtNull; }
 
 void TTaggedReader::SyncStreamPosition() {
     if (FPos < FEnd) FStream.Seek(-static_cast<int64_t>(FEnd - FPos), TSeekOrigin::soCurrent);
+    FBufferStart = Position();
     FPos = FEnd = 0;
 }
 

@@ -100,20 +100,33 @@ public:
     TValueTag NextTag();
 
     // Bytes consumed so far, counted from where the stream stood at the start.
-    int64_t Position() const { return FConsumed; }
+    int64_t Position() const { return FBufferStart + static_cast<int64_t>(FPos); }
     // Puts the stream where reading stopped (the reader reads ahead).
     void SyncStreamPosition();
 
 private:
-    uint8_t TakeTag(const char* expected);
-    void Take(void* data, size_t count, const char* what);
+    // A link data file is millions of small values: those that lie in the
+    // buffer as it stands are taken in place, without a call.
+    uint8_t TakeTag(const char* expected) {
+        if (FPos < FEnd) return FBuffer[FPos++];
+        uint8_t tag;
+        TakeAcross(&tag, 1, expected);
+        return tag;
+    }
+    void Take(void* data, size_t count, const char* what) {
+        if (count > FEnd - FPos) return TakeAcross(data, count, what);
+        std::memcpy(data, FBuffer + FPos, count);
+        FPos += count;
+    }
+    void TakeAcross(void* data, size_t count, const char* what);
     bool Fill();
+    [[noreturn]] void EndedEarly(const char* what) const;
     [[noreturn]] void WrongTag(uint8_t tag, const char* expected) const;
 
     TStream& FStream;
-    uint8_t FBuffer[1024];
+    uint8_t FBuffer[16 * 1024];
     size_t FPos = 0, FEnd = 0;
-    int64_t FConsumed = 0;
+    int64_t FBufferStart = 0;  // Position() of FBuffer[0]
 };
 
 } // namespace vorlin

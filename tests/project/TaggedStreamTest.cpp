@@ -80,18 +80,48 @@ TEST(TaggedWriter, FloatsAreExtendedNearestTheirDecimalForm) {
               Bytes({5, 0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFB, 0xBF}));
 }
 
+// Hands out at most Step bytes per Read, so that values straddle the
+// reader's refills wherever they fall.
+class TTrickleStream : public TMemoryStream {
+public:
+    explicit TTrickleStream(size_t step) : FStep(step) {}
+    int64_t Read(void* buffer, int64_t count) override {
+        return TMemoryStream::Read(buffer, std::min<int64_t>(count, static_cast<int64_t>(FStep)));
+    }
+
+private:
+    size_t FStep;
+};
+
 TEST(TaggedWriter, LongDataPassesThroughTheBuffer) {
-    std::string big(5000, 'z');
+    std::string big(40000, 'z');
     std::string bytes = Written([&](TTaggedWriter& w) {
-        for (int i = 0; i < 300; ++i) w.WriteInteger(1000);
+        for (int i = 0; i < 7000; ++i) w.WriteInteger(1000 + i % 7);
         w.WriteString(big);
+        w.WriteString("after");
+        w.WriteDate(36526.25);
     });
-    ASSERT_EQ(bytes.size(), 300u * 3 + 5 + big.size());
-    TMemoryStream in = StreamOf(bytes);
-    TTaggedReader r(in);
-    for (int i = 0; i < 300; ++i) ASSERT_EQ(r.ReadInteger(), 1000);
-    EXPECT_EQ(r.ReadString(), big);
-    EXPECT_EQ(r.Position(), static_cast<int64_t>(bytes.size()));
+    ASSERT_EQ(bytes.size(), 7000u * 3 + 5 + big.size() + 7 + 9);
+    for (size_t step : {size_t{1}, size_t{5}, size_t{4093}, size_t{1} << 20}) {
+        TTrickleStream in(step);
+        in.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        in.SetPosition(0);
+        TTaggedReader r(in);
+        for (int i = 0; i < 7000; ++i) ASSERT_EQ(r.ReadInteger(), 1000 + i % 7) << step;
+        EXPECT_EQ(r.ReadString(), big) << step;
+        EXPECT_EQ(r.ReadString(), "after") << step;
+        EXPECT_EQ(r.ReadDate(), 36526.25) << step;
+        EXPECT_EQ(r.Position(), static_cast<int64_t>(bytes.size())) << step;
+        // Past the end, the error names the byte counted across every refill.
+        try {
+            r.ReadInteger();
+            ADD_FAILURE() << step;
+        } catch (const ETaggedReadError& e) {
+            EXPECT_EQ(e.Message(), "Unexpected end of the stored data at byte " + std::to_string(bytes.size()) +
+                                       " (reading an integer)")
+                << step;
+        }
+    }
 }
 
 TEST(TaggedReader, ReadsEveryKindBack) {
@@ -162,6 +192,11 @@ TEST(TaggedReader, SyncStreamPositionRewindsTheReadAhead) {
     EXPECT_EQ(r.ReadInteger(), 7);
     r.SyncStreamPosition();
     EXPECT_EQ(in.Position(), 2);
+    // Reading on after the rewind counts on from there.
+    EXPECT_EQ(r.ReadInteger(), 8);
+    EXPECT_EQ(r.Position(), 4);
+    r.SyncStreamPosition();
+    EXPECT_EQ(in.Position(), 4);
 }
 
 TEST(Extended80, ConvertsBitByBit) {
