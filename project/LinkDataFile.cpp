@@ -10,6 +10,7 @@
 #include "platform/Stream.h"
 #include "project/DownloadProject.h"
 #include "project/LinkDataEncoder.h"
+#include "project/ReadAheadStream.h"
 #include "project/TaggedStream.h"
 #include "project/ZlibBlockStream.h"
 #include "project/ZlibStream.h"
@@ -98,7 +99,9 @@ double TDownloadLinks::LoadFromStream(TStream& compressed) {
     double version = 0;
     try {
         TZDecompressionStream zip(compressed);
-        TTaggedReader r(zip);
+        // Decompressed on a second core while the links are built.
+        TReadAheadStream ahead(zip);
+        TTaggedReader r(ahead);
         version = r.ReadFloat();
         // Compared in single precision, so that a stored 0.97 is not less
         // than 0.97.

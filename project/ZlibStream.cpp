@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 
 #include <algorithm>
+#include <string>
 
 #include <zlib.h>
 
@@ -90,6 +91,7 @@ struct TZDecompressionStream::TState {
     z_stream Z{};
     unsigned char In[kChunk];
     bool Ended = false;
+    std::string Failure;  // met after bytes a Read still returned
 };
 
 TZDecompressionStream::TZDecompressionStream(TStream& source)
@@ -101,26 +103,34 @@ TZDecompressionStream::TZDecompressionStream(TStream& source)
 TZDecompressionStream::~TZDecompressionStream() { inflateEnd(&F->Z); }
 
 int64_t TZDecompressionStream::Read(void* buffer, int64_t count) {
+    if (!F->Failure.empty()) throw EStreamError(F->Failure);
     if (count <= 0 || F->Ended) return 0;
     unsigned char* out = static_cast<unsigned char*>(buffer);
     int64_t done = 0;
-    while (done < count && !F->Ended) {
-        if (F->Z.avail_in == 0) {
-            int64_t n = FSource.Read(F->In, kChunk);
-            if (n <= 0) throw EStreamError("zlib: the compressed data ends early");
-            F->Z.next_in = F->In;
-            F->Z.avail_in = static_cast<uInt>(n);
+    try {
+        while (done < count && !F->Ended) {
+            if (F->Z.avail_in == 0) {
+                int64_t n = FSource.Read(F->In, kChunk);
+                if (n <= 0) throw EStreamError("zlib: the compressed data ends early");
+                F->Z.next_in = F->In;
+                F->Z.avail_in = static_cast<uInt>(n);
+            }
+            uInt want = static_cast<uInt>(std::min<int64_t>(count - done, 1 << 30));
+            F->Z.next_out = out + done;
+            F->Z.avail_out = want;
+            int code = inflate(&F->Z, Z_NO_FLUSH);
+            done += want - F->Z.avail_out;
+            if (code == Z_STREAM_END)
+                F->Ended = true;
+            else if (code == Z_NEED_DICT || code == Z_DATA_ERROR || code == Z_MEM_ERROR ||
+                     code == Z_STREAM_ERROR)
+                Fail("the compressed data is damaged", F->Z, code == Z_NEED_DICT ? Z_DATA_ERROR : code);
         }
-        uInt want = static_cast<uInt>(std::min<int64_t>(count - done, 1 << 30));
-        F->Z.next_out = out + done;
-        F->Z.avail_out = want;
-        int code = inflate(&F->Z, Z_NO_FLUSH);
-        done += want - F->Z.avail_out;
-        if (code == Z_STREAM_END)
-            F->Ended = true;
-        else if (code == Z_NEED_DICT || code == Z_DATA_ERROR || code == Z_MEM_ERROR ||
-                 code == Z_STREAM_ERROR)
-            Fail("the compressed data is damaged", F->Z, code == Z_NEED_DICT ? Z_DATA_ERROR : code);
+    } catch (const std::exception& e) {
+        // What was sound before the damage is the caller's still: a link
+        // list keeps every link it could read. The failure comes next.
+        if (done == 0) throw;
+        F->Failure = e.what();
     }
     return done;
 }

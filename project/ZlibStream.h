@@ -33,6 +33,8 @@ private:
 
 // Decompresses source as it is read. Damaged data throws EStreamError
 // "zlib: ..."; so does compressed data that ends before the zlib stream does.
+// A Read that meets either returns the bytes it made before, and the next
+// Read throws.
 class TZDecompressionStream : public TStream {
 public:
     explicit TZDecompressionStream(TStream& source);

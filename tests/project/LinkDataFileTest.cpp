@@ -9,6 +9,9 @@
 #include "tests/project/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
 #include <zlib.h>
 
 #include <vector>
@@ -330,6 +333,49 @@ TEST(LinkDataFile, DamagedFilesKeepTheLinksReadSoFar) {
     // A record of the wrong kind.
     WriteAll(dir.Path + "kind.dat", DataFile(0.97, Bytes({2, 1})));
     EXPECT_THROW(p.Links->LoadFromFile(dir.Path + "kind.dat"), ELoadLinksException);
+}
+
+TEST(LinkDataFile, AFileCutInsideItsCompressedDataKeepsEveryWholeRecordBeforeTheCut) {
+    // A copy cut short (a disk that filled up, a copy stopped half-way):
+    // every record that decompresses whole is a link, however the reading
+    // is split into pieces on its way.
+    TTempDir dir;
+    std::string records;
+    const int total = 4000;
+    std::mt19937 random(5);
+    for (int i = 0; i < total; ++i) {
+        char path[32];
+        std::snprintf(path, sizeof path, "p%06u.html", static_cast<unsigned>(random() % 1000000));
+        records += OldRecord(path, {}, 97);
+    }
+    const size_t recordSize = records.size() / total;
+    TMemoryStream m;
+    TTaggedWriter w(m);
+    w.WriteFloat(0.97);
+    w.WriteListBegin();
+    w.Flush();
+    const std::string head = m.ToString();
+    const std::string whole = Deflate(head + records + Bytes({0}));
+    const std::string cut = whole.substr(0, whole.size() * 6 / 10);
+    // What zlib itself gets out of the cut data.
+    z_stream z{};
+    ASSERT_EQ(inflateInit(&z), Z_OK);
+    std::string plain(head.size() + records.size() + 1, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(cut.data()));
+    z.avail_in = static_cast<uInt>(cut.size());
+    z.next_out = reinterpret_cast<Bytef*>(plain.data());
+    z.avail_out = static_cast<uInt>(plain.size());
+    ASSERT_EQ(inflate(&z, Z_SYNC_FLUSH), Z_OK);
+    const size_t readable = z.total_out;
+    inflateEnd(&z);
+    const int expected = static_cast<int>((readable - head.size()) / recordSize);
+    ASSERT_GT(expected, 100);
+    ASSERT_LT(expected, total);
+
+    WriteAll(dir.Path + "cut.dat", cut);
+    TDownloadProject p;
+    EXPECT_THROW(p.Links->LoadFromFile(dir.Path + "cut.dat"), ELoadLinksException);
+    EXPECT_EQ(p.Links->Count(), expected);
 }
 
 TEST(LinkDataFile, AMissingFileIsVersionZeroAndChangesNothing) {
