@@ -79,11 +79,15 @@ void TServerManners::SaveCookies() {
 }
 
 TServerManners::TServer& TServerManners::ServerOf(const std::string& serverRoot) {
+    // Asked three times per request, mostly for the server asked last time.
+    if (FLastServer && serverRoot == FLastRoot) return *FLastServer;
     auto [it, added] = FServers.try_emplace(ServerKeyOf(serverRoot));
     if (added) {
         it->second.Root = serverRoot;
         it->second.Delay = FWait;
     }
+    FLastRoot = serverRoot;
+    FLastServer = &it->second;  // map entries stay where they are, and none is erased
     return it->second;
 }
 

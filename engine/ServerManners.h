@@ -102,6 +102,8 @@ private:
     bool FRandomWait = false;
     std::string FAgentToken;
     std::map<std::string, TServer> FServers;  // by scheme://host:port
+    std::string FLastRoot;  // the root ServerOf was asked for last
+    TServer* FLastServer = nullptr;  // and its entry
     std::unordered_set<TDownloadLink*> FAdmitted;
     std::vector<std::unique_ptr<TRobotsFetch>> FFetches;
     TTimer FTimer;
