@@ -34,6 +34,35 @@ TDateTime ParseTimeOfDay(const std::string& text) {
     }
 }
 
+// The form nearly every server sends, "Sun, 06 Nov 1994 08:49:37 GMT", read
+// in place (every answer's Last-Modified passes here). False for any other
+// shape or an out-of-range time: the general reading decides those.
+bool ParseFixedHttpDate(std::string_view text, TDateTime& result) {
+    if (text.size() != 29 || text[3] != ',' || text[4] != ' ' || text[7] != ' ' || text[11] != ' ' ||
+        text[16] != ' ' || text[19] != ':' || text[22] != ':' || text.substr(25) != " GMT")
+        return false;
+    auto number = [&](size_t at, size_t length, int& value) {
+        value = 0;
+        for (size_t i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            value = value * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    int day, year, hour, minute, second;
+    if (!number(5, 2, day) || !number(12, 4, year) || !number(17, 2, hour) || !number(20, 2, minute) ||
+        !number(23, 2, second) || hour > 23 || minute > 59 || second > 59)
+        return false;
+    int monthNumber = 0;
+    for (int i = 0; i < 12 && monthNumber == 0; ++i)
+        if (SameText(text.substr(8, 3), kMonthNames[i])) monthNumber = i + 1;
+    if (monthNumber == 0) return false;
+    const TDateTime date = EncodeDate(year, monthNumber, day);
+    const TDateTime timeOfDay = EncodeTime(hour, minute, second, 0);
+    result = date >= 0 ? date + timeOfDay : date - timeOfDay;
+    return true;
+}
+
 } // namespace
 
 TArHTTP::TArHTTP(IFetchOwner* run, int clientNumber, std::unique_ptr<IClientParser> parser)
@@ -167,6 +196,8 @@ void TArHTTP::FireHeaderEnd() {
 }
 
 TDateTime TArHTTP::ParseHttpDate(const std::string& textIn) {
+    TDateTime fixed;
+    if (ParseFixedHttpDate(textIn, fixed)) return fixed;
     std::string text = textIn;
     size_t comma = text.find(',');
     if (comma != std::string::npos) text = text.size() > comma + 2 ? text.substr(comma + 2) : std::string();

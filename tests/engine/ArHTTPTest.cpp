@@ -82,6 +82,37 @@ TEST(ArHTTP, ParseHttpDateForms) {
     EXPECT_THROW(TArHTTP::ParseHttpDate("Sun, 06 Nov 1994 25:99:00 GMT"), Exception);
 }
 
+TEST(ArHTTP, TheUsualDateFormReadsAsAnyOtherZoneWould) {
+    // "GMT" dates are read by a shortcut; the zone is ignored otherwise, so
+    // the same date with another zone takes the general way.
+    auto both = [](const std::string& head, const std::string& time) {
+        std::string fast, general;
+        auto read = [](const std::string& text) {
+            try {
+                return std::to_string(TArHTTP::ParseHttpDate(text));
+            } catch (const Exception& e) {
+                return "error: " + e.Message();
+            }
+        };
+        fast = read(head + " " + time + " GMT");
+        general = read(head + " " + time + " UTC");
+        EXPECT_EQ(fast, general) << head << " " << time;
+        return fast;
+    };
+    const char* months[] = {"Jan", "feb", "MAR", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec", "Foo"};
+    int checked = 0;
+    for (const char* month : months)
+        for (const char* day : {"01", "06", "29", "30", "31", "00", "1x"})
+            for (const char* year : {"1994", "2024", "1899", "1800", "0094"})
+                for (const char* time : {"00:00:00", "08:49:37", "23:59:59", "24:00:00", "12:60:00", "12:00:61", "1a:00:00"}) {
+                    both(std::string("Sun, ") + day + " " + month + " " + year, time);
+                    ++checked;
+                }
+    EXPECT_EQ(checked, 13 * 7 * 5 * 7);
+    EXPECT_EQ(both("Sun, 06 Nov 1994", "08:49:37"), std::to_string(Nov6()));
+    EXPECT_EQ(both("Sun, 06 Nov 1994", "24:00:00"), "error: '24:00:00' is not a valid time");
+}
+
 TEST(ArHTTP, HeaderEndReadsLastModifiedAndContentEncoding) {
     TScriptedServer server;
     server.AddScript(TScript::Reply("HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
