@@ -262,6 +262,15 @@ void TZlibBlockStream::WorkerLoop(TBlockCompressor* compressor) {
 void TZlibBlockStream::Finish() {
     if (FFinished) return;
     FFinished = true;
+    // Whoever saves waits for the last block: a large one is halved, so that
+    // two cores compress it (a small list's whole file is one such block).
+    constexpr size_t kSplitFrom = 128 * 1024;
+    if (FCurrent.size() >= kSplitFrom && FWorkerCount > 1) {
+        std::string tail = FCurrent.substr(FCurrent.size() / 2);
+        FCurrent.resize(FCurrent.size() / 2);
+        Submit(false);
+        FCurrent = std::move(tail);
+    }
     Submit(true);
     StopWorkers();
     WriteAdler(FDest, FAdler);
