@@ -48,38 +48,62 @@ TLinkTreeNode* TUrlTree::AppendChild(TLinkTreeNode* parent, std::string_view nam
     return node;
 }
 
+TUrlTree::TDirectoryMemo& TUrlTree::MemoOf(std::string_view prefix) const {
+    if (!FDirectories) FDirectories = std::make_unique<TDirectoryMemo[]>(kDirectoryMemos);
+    return FDirectories[std::hash<std::string_view>()(prefix) % kDirectoryMemos];
+}
+
 void TUrlTree::Insert(const std::string& url, TDownloadLink* link) {
-    TLinkTreeNode* node = &FRoot;
-    size_t segmentStart = 0;
-    for (size_t i = 0; i < url.size(); ++i) {
-        if (url[i] != '/') continue;
-        std::string_view segment(url.data() + segmentStart, i - segmentStart);
-        segmentStart = i + 1;
-        if (segment.empty()) continue;
-        if (!node->FirstChild) {
-            node = AppendChild(node, segment, nullptr);
-            continue;
+    const size_t lastSlash = url.rfind('/');
+    if (lastSlash == std::string::npos) return;
+    // Links come in runs of one directory (a page's, a loaded list's): its
+    // node is remembered, unless the way there passes a file, which the
+    // walk reports each time.
+    const std::string_view prefix = std::string_view(url).substr(0, lastSlash + 1);
+    TDirectoryMemo& memo = MemoOf(prefix);
+    TLinkTreeNode* node = memo.Node && !memo.PassesFile && memo.Prefix == prefix ? memo.Node : nullptr;
+    if (!node) {
+        node = &FRoot;
+        bool passesFile = false;
+        size_t segmentStart = 0;
+        for (size_t i = 0; i <= lastSlash; ++i) {
+            if (url[i] != '/') continue;
+            std::string_view segment(url.data() + segmentStart, i - segmentStart);
+            segmentStart = i + 1;
+            if (segment.empty()) continue;
+            // Reported once the file has children; remembered as passed at once.
+            if (node->Link) passesFile = true;
+            if (!node->FirstChild) {
+                node = AppendChild(node, segment, nullptr);
+                continue;
+            }
+            if (node->Link) {
+                DebugLog("Warning: A File may not have subfolders #1: " + url + " lies below " +
+                         node->Link->FullURL() + ", which is a file");
+            }
+            TLinkTreeNode* child = FirstNamed(node, segment);
+            node = child ? child : AppendChild(node, segment, nullptr);
         }
-        if (node->Link)
-            DebugLog("Warning: A File may not have subfolders #1: " + url + " lies below " + node->Link->FullURL() +
-                     ", which is a file");
-        TLinkTreeNode* child = FirstNamed(node, segment);
-        node = child ? child : AppendChild(node, segment, nullptr);
+        memo.Prefix.assign(prefix);
+        memo.Node = node;
+        memo.PassesFile = passesFile;
     }
     if (node == &FRoot) return;
     // The final node is always a new one, even when a sibling has its name.
-    TLinkTreeNode* leaf = AppendChild(node, std::string_view(url).substr(segmentStart), link);
+    TLinkTreeNode* leaf = AppendChild(node, std::string_view(url).substr(lastSlash + 1), link);
     if (link) link->TreeNode = leaf;
 }
 
-const TLinkTreeNode* TUrlTree::DirectoryOf(std::string_view prefix) const {
-    const TLinkTreeNode* node = &FRoot;
+TLinkTreeNode* TUrlTree::DirectoryOf(std::string_view prefix, bool& passesFile) const {
+    TLinkTreeNode* node = const_cast<TLinkTreeNode*>(&FRoot);
+    passesFile = false;
     size_t segmentStart = 0;
     // From "/" to "/" by find: this runs for every link of every page.
     for (size_t i = prefix.find('/'); i != std::string_view::npos; i = prefix.find('/', i + 1)) {
         std::string_view segment = prefix.substr(segmentStart, i - segmentStart);
         segmentStart = i + 1;
         if (segment.empty()) continue;
+        if (node->Link) passesFile = true;
         node = FirstNamed(node, segment);
         if (!node) return nullptr;
     }
@@ -90,14 +114,16 @@ TDownloadLink* TUrlTree::Find(std::string_view url) const {
     const size_t lastSlash = url.rfind('/');
     if (lastSlash == std::string_view::npos) return nullptr;
     const std::string_view prefix = url.substr(0, lastSlash + 1);
-    if (!FDirectories) FDirectories = std::make_unique<TDirectoryMemo[]>(kDirectoryMemos);
-    TDirectoryMemo& memo = FDirectories[std::hash<std::string_view>()(prefix) % kDirectoryMemos];
+    TDirectoryMemo& memo = MemoOf(prefix);
     const TLinkTreeNode* node = memo.Node && memo.Prefix == prefix ? memo.Node : nullptr;
     if (!node) {
-        node = DirectoryOf(prefix);
-        if (!node) return nullptr;
+        bool passesFile = false;
+        TLinkTreeNode* found = DirectoryOf(prefix, passesFile);
+        if (!found) return nullptr;
         memo.Prefix.assign(prefix);
-        memo.Node = node;
+        memo.Node = found;
+        memo.PassesFile = passesFile;
+        node = found;
     }
     if (node == &FRoot) return nullptr;
     // Not just the first child of that name: a directory node may come

@@ -46,7 +46,7 @@ public:
     // passes through a node that holds a link and has children.
     void Insert(const std::string& url, TDownloadLink* link);
     // The link filed under exactly this url, or null. Not for two threads
-    // at once (it remembers directories, see FDirectories).
+    // at once (it remembers directories, see FDirectories, as Insert does).
     TDownloadLink* Find(std::string_view url) const;
     // Frees every node but the root.
     void Clear();
@@ -61,8 +61,9 @@ private:
     TLinkTreeNode* FirstNamed(const TLinkTreeNode* parent, std::string_view name) const;
 
     // The directory node of url's text up to its last "/" (the root when
-    // it names none), or null when some segment of it is not filed.
-    const TLinkTreeNode* DirectoryOf(std::string_view prefix) const;
+    // it names none), or null when some segment of it is not filed;
+    // passesFile tells whether the way there passes a node holding a link.
+    TLinkTreeNode* DirectoryOf(std::string_view prefix, bool& passesFile) const;
 
     static constexpr size_t kChunk = 4096;
 
@@ -71,8 +72,10 @@ private:
     // once filed, is what its segments find until the tree is cleared.
     struct TDirectoryMemo {
         std::string Prefix;
-        const TLinkTreeNode* Node = nullptr;
+        TLinkTreeNode* Node = nullptr;
+        bool PassesFile = false;  // Insert walks such a way again, to report it
     };
+    TDirectoryMemo& MemoOf(std::string_view prefix) const;
     static constexpr size_t kDirectoryMemos = 64;
     mutable std::unique_ptr<TDirectoryMemo[]> FDirectories;
 

@@ -186,6 +186,12 @@ TEST(UrlTree, APathAboveAFileWarnsOnlyOnceTheFileHasChildren) {
     links.Add(NewLink(project, "http://host/", "a"));
     links.Add(NewLink(project, "http://host/", "a/b/c"));
     EXPECT_TRUE(debug.Lines.empty());  // "a" had no children yet
+    // Now it has: the next link on that way is reported, and the one after.
+    for (const char* path : {"a/b/d", "a/b/e"}) links.Add(NewLink(project, "http://host/", path));
+    ASSERT_EQ(debug.Lines.size(), 2u);
+    EXPECT_EQ(debug.Lines[1], "Warning: A File may not have subfolders #1: http://host/a/b/e lies below "
+                              "http://host/a, which is a file");
+    debug.Lines.clear();
 
     TDownloadProject second;
     second.Links->Add(NewLink(second, "http://host/", "a"));
