@@ -4,15 +4,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace vorlin {
 
 TReadAheadStream::TReadAheadStream(TStream& source, size_t blockSize, size_t blocksAhead)
     : FSource(source), FBlockSize(std::max<size_t>(blockSize, 1)), FBlocksAhead(std::max<size_t>(blocksAhead, 1)) {
-    FThread = std::thread(&TReadAheadStream::Work, this);
+    try {
+        FThread = std::thread(&TReadAheadStream::Work, this);
+    } catch (const std::system_error&) {
+        // No thread to be had: the reader reads the source itself, as slow
+        // as before but no less sure.
+        FDirect = true;
+    }
 }
 
 TReadAheadStream::~TReadAheadStream() {
+    if (FDirect) return;
     {
         std::lock_guard<std::mutex> lock(FLock);
         FStopping = true;
@@ -79,6 +87,11 @@ bool TReadAheadStream::NextBlock() {
 }
 
 int64_t TReadAheadStream::Read(void* buffer, int64_t count) {
+    if (FDirect) {
+        const int64_t n = FSource.Read(buffer, count);
+        FPosition += std::max<int64_t>(n, 0);
+        return n;
+    }
     char* out = static_cast<char*>(buffer);
     int64_t done = 0;
     while (done < count) {

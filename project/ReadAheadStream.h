@@ -66,6 +66,7 @@ private:
     TBlock FCurrent;  // the reader's, outside the lock
     size_t FCurrentPos = 0;
     int64_t FPosition = 0;
+    bool FDirect = false;  // no worker could be started
     std::thread FThread;
 };
 
