@@ -54,7 +54,9 @@ TDownloadRun::TDownloadRun(const TRunSetup& setup)
       FManners(*this) {}
 
 TDownloadRun::~TDownloadRun() {
-    // Whatever ended the run, the project keeps no handler of it.
+    // Whatever ended the run, the project keeps no handler of it, nor its
+    // thread the store's wake-up.
+    SetIdleHandler(nullptr);
     SetLinkListHandler(false);
     SetStateListHandlers(false);
     FScheduler.Disarm();

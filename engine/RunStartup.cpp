@@ -124,6 +124,10 @@ void TDownloadRun::StartUp() {
     StartRateLimit();
     const TThreadId run = CurrentThreadId();
     FPageStore = std::make_unique<TPageStore>([run] { PostThreadMessage(run, WM_PAGES_STORED); });
+    // The writer is woken when the loop runs out of work, not for every page
+    // (or sooner, when enough waits): a busy run pays one wake-up for many.
+    FPageStore->BatchWakes(true);
+    SetIdleHandler([store = FPageStore.get()] { store->Nudge(); });
     for (int number = 1; number <= FSetup.ClientCount; ++number) CreateClient(number);
     FPaused = false;
     FReport.Status(RunText(612));

@@ -66,7 +66,12 @@ void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
         FOpenPaths.erase(open);
         ++FEndedUnwritten[path];
     }
-    Push({TJobKind::jkEnd, ticket, std::move(path), std::string(), std::string(), unixSeconds}, true);
+    Push({TJobKind::jkEnd, ticket, std::move(path), std::string(), std::string(), unixSeconds}, !FBatchWakes);
+}
+
+void TPageStore::Nudge() {
+    std::lock_guard<std::mutex> lock(FLock);
+    WakeWriterLocked();
 }
 
 void TPageStore::Push(TJob job, bool urgent) {

@@ -55,6 +55,12 @@ public:
     void Hand(uint64_t ticket, std::string& buffer);
     // Closes the file; with a stamp, it bears that modification time.
     void End(uint64_t ticket, int64_t unixSeconds = 0);
+    // With wakes batched, an ended page no longer wakes a sleeping writer:
+    // Nudge does (the owner's loop calls it before it waits for work), or
+    // kWakeBytes waiting. A busy owner then pays one wake-up for many pages.
+    void BatchWakes(bool batch) { FBatchWakes = batch; }
+    // Sets a sleeping writer going on what waits, if anything does.
+    void Nudge();
 
     // Waits until every file of this name that was ended is written (a run
     // that reads a page back must find it as it was handed over). A file
@@ -98,6 +104,7 @@ private:
     bool FWorking = false;  // the writing thread holds a job
     bool FWriterAsleep = false;  // waiting for work, and not woken yet
     bool FStopping = false;
+    bool FBatchWakes = false;  // touched by the feeding thread only
     uint64_t FNextTicket = 0;
     std::unordered_map<uint64_t, std::string> FOpenPaths;    // begun, not ended
     std::unordered_map<std::string, int> FEndedUnwritten;  // ended, not yet closed

@@ -9,6 +9,8 @@ namespace vorlin {
 
 namespace {
 constexpr size_t kBufferSize = 64 * 1024;
+// A page up to this size goes to the store as a copy of its own size.
+constexpr size_t kLargestCopy = 16 * 1024;
 }
 
 TPageWriter::TPageWriter() = default;
@@ -47,7 +49,15 @@ void TPageWriter::Write(std::string_view bytes) {
 void TPageWriter::Flush() {
     if (FBuffer.empty()) return;
     if (FTicket != 0) {
-        // The buffer itself goes; the store gives back one it has written.
+        // Most pages are small: a copy of their size keeps the buffer here
+        // for the next page, and what waits in the store is what pages take,
+        // not a buffer's room each.
+        if (FBuffer.size() <= kLargestCopy) {
+            FStore->Append(FTicket, std::string(FBuffer));
+            FBuffer.clear();
+            return;
+        }
+        // A large one goes itself; the store gives back a buffer it has written.
         FStore->Hand(FTicket, FBuffer);
         FBuffer.reserve(kBufferSize);
         return;

@@ -486,11 +486,13 @@ void TWSocket::ASyncReceive(uint16_t error, bool closeFollows) {
         if (FLastError != 0 || FHSocket != fd || fd < 0 || FReadHeld) break;
         // A read that filled its buffer leaves more waiting as a rule: go on
         // without asking (a read that then finds nothing would block and ends
-        // the loop). The end of the stream leaves nothing; when the close
-        // notification follows in the same turn, its drain reads the rest.
-        // Otherwise ask how much is pending.
+        // the loop). A read that got less than it asked for has taken all
+        // there was; what arrives after it is reported anew, as the receive
+        // re-armed the notification. The end of the stream leaves nothing;
+        // when the close notification follows in the same turn, its drain
+        // reads the rest. Otherwise ask how much is pending.
         if (FLastRead == TLastRead::lrFilled) continue;
-        if (FLastRead == TLastRead::lrEnded || closeFollows) break;
+        if (FLastRead == TLastRead::lrPartial || FLastRead == TLastRead::lrEnded || closeFollows) break;
         if (RcvdCount() <= 0) break;
     }
 }

@@ -97,6 +97,9 @@ public:
     void DeliverSentCalls();
     void CollectTimers();
     void PollReadiness(int timeoutMs);
+    // The thread's idle handler, run before its loop waits for work.
+    void RunIdle();
+    std::function<void()> IdleHandler;
     bool TakeMessage(TMsg& msg, THandle target, uint32_t first, uint32_t last, bool remove);
     bool HasPosted();
     bool FrontIsQuit();
@@ -585,7 +588,18 @@ void TThreadQueue::ReportReadiness(int fd, uint32_t ev) {
     Post(std::move(m));
 }
 
+void TThreadQueue::RunIdle() {
+    if (!IdleHandler) return;
+    try {
+        IdleHandler();
+    } catch (const std::exception& e) {
+        DebugLogReport("In an idle handler:", e.what());
+    }
+}
+
 void TThreadQueue::PollReadiness(int timeoutMs) {
+    // A wait that may block: whatever the thread batches for others goes now.
+    if (timeoutMs != 0) RunIdle();
     for (int fd : FDirty) {
         auto it = FWatches.find(fd);
         if (it != FWatches.end()) ApplyWatch(fd, it->second);
@@ -819,6 +833,8 @@ void ReenableSelectEvent(int fd, uint32_t event) { Current().Reenable(fd, event)
 
 int QueueDescriptor() { return Current().Descriptor(); }
 
+void SetIdleHandler(std::function<void()> handler) { Current().IdleHandler = std::move(handler); }
+
 bool ProcessPendingMessages() {
     TThreadQueue& q = Current();
     bool quit = false;
@@ -833,6 +849,8 @@ bool ProcessPendingMessages() {
         DispatchMessage(msg);
     }
     q.PollReadiness(0);
+    // The foreign loop waits next.
+    q.RunIdle();
     q.ArmTimerFd();
     // The wake-up was drained; keep the descriptor readable while work is left.
     if (q.HasPosted()) q.SignalWake();

@@ -67,6 +67,12 @@ bool KillTimer(THandle target, uintptr_t id);
 bool AsyncSelect(int fd, THandle target, uint32_t message, uint32_t events);
 void ReenableSelectEvent(int fd, uint32_t event);
 
+// Runs on the calling thread each time its loop is about to wait for work
+// (in GetMessage, WaitMessage, or before a foreign loop waits): work the
+// thread hands to others in batches is set going then. One per thread; an
+// empty function removes it. An exception it raises goes to the debug log.
+void SetIdleHandler(std::function<void()> handler);
+
 // For a foreign event loop (the desktop program's): a descriptor that turns
 // readable when the calling thread has work, and a call that dispatches
 // everything pending without blocking. ProcessPendingMessages answers false

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 using namespace vorlin;
@@ -212,4 +213,49 @@ TEST(PageStore, StepsHandedOverWithoutAWakeUpAreStillWritten) {
     store.End(huge);
     store.Drain();
     EXPECT_EQ(store.TakeFinished().size(), 4u);
+}
+
+// A run batches the wake-ups: an ended page waits for Nudge (the run's loop
+// running out of work) or for enough pages to pile up. Small pages are
+// handed over as copies of their size, so many of them make that pile, not
+// a few buffers' room.
+TEST(PageStore, BatchedPagesAreWrittenOnANudgeOrWhenEnoughWait) {
+    TTempDir dir("vorlin-pagestore");
+    std::atomic<int> told{0};
+    TPageStore store([&] { ++told; });
+    store.BatchWakes(true);
+    const auto waitFor = [](const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return done();
+    };
+    const uint64_t one = store.Begin(dir.Path + "one.html", dir.Path);
+    store.Append(one, "one");
+    store.End(one);
+    store.Nudge();
+    EXPECT_TRUE(waitFor([&] { return told > 0; }));
+    EXPECT_EQ(FileText(dir.Path + "one.html"), "one");
+    store.TakeFinished();
+
+    // Pages of 1 KB through the page writer, never nudged: the writer is
+    // woken once the ended ones add up to the wake threshold.
+    TPageWriter writer;
+    writer.SetStore(&store);
+    const int pages = static_cast<int>(TPageStore::kWakeBytes / 1024) + 40;
+    const std::string body(1024, 'p');
+    for (int i = 0; i < pages; ++i) {
+        writer.Open(dir.Path + "p" + std::to_string(i) + ".html", dir.Path);
+        writer.Write(body);
+        writer.Close();
+    }
+    size_t finished = 0;
+    EXPECT_TRUE(waitFor([&] {
+        finished += store.TakeFinished().size();
+        return finished >= TPageStore::kWakeBytes / 1024;
+    }));
+    EXPECT_EQ(FileText(dir.Path + "p0.html"), body);
+    store.Drain();
+    finished += store.TakeFinished().size();
+    EXPECT_EQ(finished, static_cast<size_t>(pages));
 }

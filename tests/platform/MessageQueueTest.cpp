@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -117,6 +118,55 @@ TEST(MessageQueue, PostFromAnotherThreadWakesABlockedLoop) {
     });
     EXPECT_TRUE(PumpUntil([&] { return received == 100; }));
     poster.join();
+}
+
+// The idle handler runs when the loop is about to wait, never while work is
+// queued: a run that batches work for other threads must not hold it back
+// while it sleeps, nor pay for the handler on every message.
+TEST(MessageQueue, TheIdleHandlerRunsBeforeTheLoopWaitsAndNotWhileWorkIsQueued) {
+    DrainQueue();
+    std::vector<std::string> events;
+    TMessageTarget t([&](TMsg& m) -> intptr_t {
+        events.push_back("message " + std::to_string(m.WParam));
+        return 0;
+    });
+    SetIdleHandler([&] { events.push_back("idle"); });
+    for (uintptr_t i = 1; i <= 3; ++i) PostMessage(t.Handle(), WM_USER, i);
+    TMsg m;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(GetMessage(m));
+        DispatchMessage(m);
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"message 1", "message 2", "message 3"}));
+
+    // Nothing queued: the handler runs, then the loop waits for the post.
+    const THandle h = t.Handle();
+    std::thread poster([h] {
+        Sleep(30);
+        PostMessage(h, WM_USER, 4);
+    });
+    ASSERT_TRUE(GetMessage(m));
+    DispatchMessage(m);
+    poster.join();
+    ASSERT_GE(events.size(), 5u);
+    EXPECT_EQ(events[3], "idle");
+    EXPECT_EQ(events.back(), "message 4");
+
+    // A handler that fails is reported, and the loop goes on; removed, it runs no more.
+    int failures = 0;
+    SetIdleHandler([&] {
+        ++failures;
+        throw std::runtime_error("disk gone");
+    });
+    WaitMessage(1);
+    EXPECT_EQ(failures, 1);
+    PostMessage(h, WM_USER, 5);
+    ASSERT_TRUE(GetMessage(m));
+    EXPECT_EQ(m.WParam, 5u);
+    SetIdleHandler(nullptr);
+    events.clear();
+    WaitMessage(1);
+    EXPECT_TRUE(events.empty());
 }
 
 // Posts from another message loop wake the receiver by a short timer, once
