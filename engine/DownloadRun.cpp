@@ -229,6 +229,9 @@ void TDownloadRun::HandleThreadMessage(TMsg& msg) {
     case WM_PAGES_STORED:
         if (FPageStore) FResponses.PagesStored(FPageStore->TakeFinished());
         break;
+    case WM_PAGES_SCANNED:
+        if (FPageScanner) FResponses.PagesScanned(FPageScanner->TakeFinished());
+        break;
     default:
         break;  // the rate meter's figures among them: the window has them
     }
@@ -239,6 +242,8 @@ void TDownloadRun::Pause() {
     FPaused = true;
     FFreeClients.Stop();
     SetState(TRunState::ssPaused);
+    // A page that has arrived whole is stored, not given back.
+    FResponses.FinishScans();
     for (const auto& client : FClients) {
         if (!client->Busy() || client->StopReason() != srRunning) continue;
         client->SetStopReason(srPaused);

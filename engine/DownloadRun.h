@@ -14,6 +14,7 @@
 #include "engine/ServerManners.h"
 #include "engine/Queue.h"
 #include "project/LinkDataWriter.h"
+#include "links/PageScanner.h"
 #include "links/PageStore.h"
 #include "links/ReferenceRepair.h"
 #include "project/PasswordList.h"
@@ -60,6 +61,8 @@ public:
     TPassWordList& Passwords() { return FPasswords; }
     TQueue& FreeClients() { return FFreeClients; }
     TLinkScheduler& Scheduler() { return FScheduler; }
+    // Scans finished pages beside the run; null when it could not start.
+    TPageScanner* Scanner() { return FPageScanner.get(); }
     TResponseHandler& Responses() { return FResponses; }
     TRunQuestions& Questions() { return FQuestions; }
     TServerManners& Manners() { return FManners; }
@@ -175,6 +178,7 @@ private:
     std::unique_ptr<TRateLimit> FRateLimit;
     // Writes the pages the clients' parsers store; it outlives them.
     std::unique_ptr<TPageStore> FPageStore;
+    std::unique_ptr<TPageScanner> FPageScanner;
     TClientList FClients;
     TClientList FRetired;
     TQueue FFreeClients;

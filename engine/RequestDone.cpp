@@ -32,10 +32,12 @@ bool KeepsLink(TStopReason reason) {
 
 } // namespace
 
-void TResponseHandler::RequestDone(TRunClient& client, THttpRequest, uint16_t error) {
+void TResponseHandler::RequestDone(TRunClient& client, THttpRequest kind, uint16_t error) {
     TDownloadLink* link = client.CurrentLink;
     // A done for a request the run no longer follows (the client was idle).
     if (!link) return;
+    // A whole page is parsed once its scan is there (ScanEnded).
+    if (AwaitScan(client, kind, error)) return;
     TDownloadProject& project = FRun.Project();
     bool release = true;
     FRun.Manners().RequestEnded(*link);

@@ -60,6 +60,7 @@ void TResponseHandler::PrepareAndStart(TRunClient& client, TDownloadLink& link, 
     client.ClaimedBy = nullptr;
     client.Resuming = false;
     client.Counted = false;
+    client.ScanStep = TRunClient::TScanStep::ssNone;
     client.FreeReceiveStream();
     client.URL = link.FullURL();
     client.Username.clear();
@@ -351,7 +352,7 @@ void TResponseHandler::DocData(TRunClient& client, const char*, int length) {
             int percent = Progress(client, *link);
             if (percent >= 0) FRun.Report().ClientProgress(client.Number(), percent);
         }
-        if (link->MimeType == kHtmlMimeType && client.Html().IsOpen()) {
+        if (link->MimeType == kHtmlMimeType && client.Html().IsOpen() && !LeftForScan(client)) {
             try {
                 client.Html().ParseAvailable();
             } catch (const EFileError& e) {

@@ -10,6 +10,7 @@
 // way, so that no connection and no link is ever lost to the run.
 #pragma once
 
+#include "links/PageScanner.h"
 #include "links/PageStore.h"
 #include "net/HttpCli.h"
 #include "platform/Exception.h"
@@ -42,6 +43,19 @@ public:
     // The pages the run's page store has written, or failed to write: each
     // is filed now, as a page written at once would have been at its end.
     void PagesStored(const std::vector<TPageStore::TFinished>& finished);
+    // The pages the run's scanner has scanned: each that waits for its scan
+    // is parsed and filed now.
+    void PagesScanned(std::vector<TPageScanner::TFinished> finished);
+    // Every page still waiting for its scan is parsed and filed now, without
+    // it (the run pauses or ends).
+    void FinishScans();
+
+    // A page is handed to the scanner when it has arrived whole and holds at
+    // least kScanFrom bytes (for less the hand-over costs more than it
+    // spares); up to kScanUpTo bytes are left unparsed while it arrives, a
+    // longer page is parsed as it comes.
+    static constexpr size_t kScanFrom = 8u << 10;
+    static constexpr size_t kScanUpTo = 1u << 20;
 
 private:
     void OpenResumption(TRunClient& client, TDownloadLink& link, const std::string& path);
@@ -68,6 +82,14 @@ private:
     // Takes the link back out of the run's totals when it was counted.
     void Uncount(TRunClient& client);
     void Uncount(bool& counted, int64_t countedSize);
+
+    // The page in hand is left unparsed while it arrives, for its scan.
+    bool LeftForScan(TRunClient& client);
+    // A page that has arrived whole is handed to the scanner, and
+    // RequestDone waits for its scan: true when it was handed over.
+    bool AwaitScan(TRunClient& client, THttpRequest kind, uint16_t error);
+    // RequestDone for a client whose page waited for its scan.
+    void ScanEnded(TRunClient& client);
 
     // RequestDone (RequestDone.cpp).
     bool BodyBrokeOff(TRunClient& client, uint16_t error) const;

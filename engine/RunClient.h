@@ -50,6 +50,15 @@ public:
     bool Counted = false;
     int64_t CountedSize = 0;
 
+    // A page that arrived whole waits for its scan (TPageScanner) before
+    // the run parses and files it; meanwhile the client stays busy.
+    enum class TScanStep : uint8_t { ssNone, ssPending, ssDone };
+    TScanStep ScanStep = TScanStep::ssNone;
+    uint64_t ScanTicket = 0;
+    // How the request ended, for RequestDone once the scan is there.
+    THttpRequest ScanRequest = THttpRequest::hrNone;
+    uint16_t ScanError = 0;
+
 private:
     THTMLClientParser* FParser;  // owned by the component (as its IClientParser)
 };

@@ -48,6 +48,8 @@ constexpr uint32_t WM_RETRY_URL = WM_USER + 25;            // WParam 1; payload 
 constexpr uint32_t WM_AUTOSAVE_WRITTEN = WM_USER + 30;
 // Run -> itself: the page store has finished pages to file (links/PageStore.h).
 constexpr uint32_t WM_PAGES_STORED = WM_USER + 31;
+// Run -> itself: the page scanner has scanned pages (links/PageScanner.h).
+constexpr uint32_t WM_PAGES_SCANNED = WM_USER + 32;
 
 // The answer TMainWindowTarget sends with WM_CREDENTIALS: the run copies it
 // into its request on its own thread, so the front end never writes into the

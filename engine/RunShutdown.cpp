@@ -36,6 +36,8 @@ void TDownloadRun::ShutDown() {
     SetState(TRunState::ssClosing);
     FReport.LogAndStatus(RunText(610));
     FFreeClients.Stop();
+    // Pages that have arrived whole are stored before the clients go.
+    FResponses.FinishScans();
     FQuestions.Stop();
     FManners.Stop();
     RemoveClients();

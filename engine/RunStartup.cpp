@@ -12,6 +12,7 @@
 #include "links/ServerRoots.h"
 #include "links/UrlHelpers.h"
 #include "platform/ConfinedFiles.h"
+#include "platform/DebugLog.h"
 #include "net/ConnectionPool.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageQueue.h"
@@ -128,6 +129,12 @@ void TDownloadRun::StartUp() {
     // (or sooner, when enough waits): a busy run pays one wake-up for many.
     FPageStore->BatchWakes(true);
     SetIdleHandler([store = FPageStore.get()] { store->Nudge(); });
+    try {
+        FPageScanner = std::make_unique<TPageScanner>([run] { PostThreadMessage(run, WM_PAGES_SCANNED); });
+    } catch (const std::exception& e) {
+        // The pages are parsed on the run's thread alone, as they arrive.
+        DebugLog(std::string("TDownloadRun: no page scanner (") + e.what() + ")");
+    }
     for (int number = 1; number <= FSetup.ClientCount; ++number) CreateClient(number);
     FPaused = false;
     FReport.Status(RunText(612));

@@ -336,6 +336,17 @@ TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagN
     return TLinkAttribute{};
 }
 
+bool MayHaveSrcset(std::string_view tagName, std::string_view tagText) {
+    if (tagName != "IMG" && tagName != "SOURCE") return false;  // views: the lengths first
+    static constexpr char kWord[] = "srcset";
+    for (size_t i = 0; i + 6 <= tagText.size(); ++i) {
+        size_t k = 0;
+        while (k < 6 && (tagText[i + k] | 0x20) == kWord[k]) ++k;
+        if (k == 6) return true;
+    }
+    return false;
+}
+
 std::string BaseTagWithoutHref(std::string_view tagText) {
     std::string tag = "<base";
     ForEachAttribute(tagText, [&](const TAttribute& a) {

@@ -54,6 +54,8 @@ struct TLinkAttribute {
     size_t Length = 0;   // how many characters of the tag text it spans
 };
 TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName);
+// IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
+bool MayHaveSrcset(std::string_view tagName, std::string_view tagText);
 
 // The BASE tag without its href: "<base" followed by ` name="value"` for
 // every other attribute, and ">".

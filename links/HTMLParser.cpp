@@ -109,18 +109,6 @@ bool DependsOnWholeBase(std::string_view text) {
     return true;
 }
 
-// IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
-bool MayHaveSrcset(std::string_view tagName, std::string_view tagText) {
-    if (tagName != "IMG" && tagName != "SOURCE") return false;  // views: the lengths first
-    static constexpr char kWord[] = "srcset";
-    for (size_t i = 0; i + 6 <= tagText.size(); ++i) {
-        size_t k = 0;
-        while (k < 6 && (tagText[i + k] | 0x20) == kWord[k]) ++k;
-        if (k == 6) return true;
-    }
-    return false;
-}
-
 } // namespace
 
 THTMLParser::THTMLParser(TDownloadProject& project, IHTMLParserHooks& hooks)
@@ -158,6 +146,7 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     FBase.clear();
     FTagText = {};
     FTagName.clear();
+    UseScan({});
     FInput = memory;
     FResume = std::max(memory->Origin(), std::min(memory->Position(), memory->Size()));
     FReader.Forget();
@@ -217,6 +206,13 @@ void THTMLParser::ParseAvailable() {
     FTagText = {};
 }
 
+std::string_view THTMLParser::Unparsed() const {
+    if (!IsOpen() || !FInput) return {};
+    const int64_t from = std::max(FResume, FInput->Origin());
+    if (from >= FInput->Size()) return {};
+    return {FInput->Memory() + (from - FInput->Origin()), static_cast<size_t>(FInput->Size() - from)};
+}
+
 void THTMLParser::WriteVerbatimUpTo(size_t position) {
     if (position <= FVerbatimFrom) return;
     FOutput.Write(FReader.Slice(FVerbatimFrom, position));
@@ -236,8 +232,13 @@ void THTMLParser::DiscardParsed() {
 }
 
 void THTMLParser::ParseLoop() {
+    // A scan read a part of these bytes: what it found there stays true
+    // however much arrived after it (it took no unfinished tag). One that
+    // claims more bytes than there are is of something else.
+    if (FScan.Count() != 0 && FScan.To > FReader.Size()) UseScan({});
     while (!FReader.AtEnd()) {
         FItemStart = SIZE_MAX;  // a script body is kept whole when its scan fails
+        FAhead = nullptr;
         if (FState == TParseState::psScriptBody || FState == TParseState::psLongScript) {
             if (!ContinueScriptBody()) return;
             continue;
@@ -248,10 +249,21 @@ void THTMLParser::ParseLoop() {
         }
         // Text, and every tag not rewritten, goes to the copy as it came.
         FItemStart = FReader.Position();
-        std::string_view text = FReader.ReadText();
+        FAhead = FScan.Next(FItemStart);
+        std::string_view text;
+        if (FAhead) {
+            text = FReader.Slice(FItemStart, FScan.PositionOf(FAhead->Lt));
+            FReader.MoveTo(FScan.PositionOf(FAhead->Lt));
+        } else {
+            text = FReader.ReadText();
+        }
         if (!text.empty() && FPage) FHooks.HandleText(FProject, *FPage, text, FAddLink);
         std::string_view tag;
-        if (!FReader.TryReadTag(tag)) {
+        if (FAhead) {
+            const size_t lt = FScan.PositionOf(FAhead->Lt);
+            tag = FReader.Slice(lt + 1, lt + 1 + FAhead->TextLength);
+            FReader.MoveTo(FScan.PositionOf(FAhead->After));
+        } else if (!FReader.TryReadTag(tag)) {
             // Read again when the rest has arrived, unless there is too much of it.
             if (FReader.Size() - FReader.Position() <= kMaxHeldTag) return;
             StartPassingThrough();
@@ -262,7 +274,10 @@ void THTMLParser::ParseLoop() {
         FTagEnd = FReader.Position();
         FTagStart = FTagEnd - tag.size() - 2;
         FItemStart = FTagStart;
-        AssignTagName(FTagText, FTagName);
+        if (FAhead)
+            FTagName.assign(TPageScan::NameOf(*FAhead));
+        else
+            AssignTagName(FTagText, FTagName);
         ProcessTag();
     }
 }
@@ -305,9 +320,9 @@ void THTMLParser::ProcessTag() {
 }
 
 void THTMLParser::ProcessLinkTag() {
-    TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
+    const TLinkAttribute attribute = FAhead ? FScan.TakeLink(*FAhead) : FindLinkAttribute(FTagText, FTagName);
     if (attribute.Type != ltNone) AddAndRewrite(attribute);
-    if (MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
+    if (FAhead ? FAhead->Srcset : MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
     ApplyRewrites();
 }
 
@@ -385,7 +400,7 @@ void THTMLParser::ApplyRewrites() {
 
 void THTMLParser::ProcessScriptTag() {
     if (FTagText[0] == '/') return;
-    TLinkAttribute attribute = FindLinkAttribute(FTagText, FTagName);
+    const TLinkAttribute attribute = FAhead ? FScan.TakeLink(*FAhead) : FindLinkAttribute(FTagText, FTagName);
     if (attribute.Type != ltNone) {
         // An external script: what follows up to the end tag is ordinary text.
         AddAndRewrite(attribute);
@@ -523,6 +538,7 @@ void THTMLParser::Close(bool writeRest) {
     FResume = 0;
     FBase.clear();
     FReader.Forget();
+    UseScan({});
     SetState(TParseState::psClosed);
     if (error) std::rethrow_exception(error);
 }

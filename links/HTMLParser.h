@@ -14,6 +14,7 @@
 #include "links/JavaScriptParser.h"
 #include "links/LinkTypes.h"
 #include "links/PageReferenceIndex.h"
+#include "links/PageScan.h"
 #include "links/PageWriter.h"
 
 #include <cstdint>
@@ -64,6 +65,17 @@ class THTMLParser {
     // transfer that is given up or started again.
     void Reset();
     bool IsOpen() const { return FState != TParseState::psClosed; }
+    // What has arrived of the open document and is not parsed yet, and the
+    // position it starts at.
+    std::string_view Unparsed() const;
+    size_t ParsedTo() const { return static_cast<size_t>(FResume); }
+    // A scan of the open document made ahead (of what Unparsed held): the
+    // parser takes its tags from it where it meets them. Dropped when the
+    // document ends.
+    void UseScan(TPageScan scan) {
+        FAhead = nullptr;
+        FScan = std::move(scan);
+    }
 
     // A downloaded script file: every URL the script scanner finds in the
     // whole stream is registered as ltScriptLink of link. Nothing is written.
@@ -183,6 +195,8 @@ class THTMLParser {
     size_t FTagStart = 0, FTagEnd = 0;
     std::string FTagName;
     std::string FRewrittenTag;
+    TPageScan FScan;
+    const TScannedTag* FAhead = nullptr;  // the tag in hand, when the scan read it
     TJavaScriptParser FJavaScript;
     TPageReferenceIndex FReferrers;
     TReferenceRepair* FRepair = nullptr;

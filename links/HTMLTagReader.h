@@ -31,6 +31,9 @@ class THTMLTagReader {
     void Forget();
 
     size_t Position() const { return FPos; }
+    // Goes on reading at position, which an earlier read of the same bytes
+    // reached (a scan made ahead).
+    void MoveTo(size_t position) { FPos = position < FSize ? position : FSize; }
     size_t Size() const { return FSize; }
     bool AtEnd() const { return FPos >= FSize; }
     // The bytes [from, to) of the buffer (from at or after the origin).

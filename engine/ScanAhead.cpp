@@ -1,0 +1,78 @@
+// Pages scanned beside the run: a page is left unparsed while it arrives,
+// handed to the run's scanner once it is whole, and parsed and filed when
+// its scan comes back. The run's thread serves the other connections in
+// the meantime; the client stays busy with its page until then.
+#include "engine/ResponseHandler.h"
+
+#include "engine/DownloadRun.h"
+#include "project/DownloadLink.h"
+
+#include <string>
+
+namespace vorlin {
+
+using TScanStep = TRunClient::TScanStep;
+
+bool TResponseHandler::LeftForScan(TRunClient& client) {
+    return FRun.Scanner() && !client.ClaimedBy && client.ScanStep == TScanStep::ssNone &&
+           client.Html().Unparsed().size() <= kScanUpTo;
+}
+
+bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t error) {
+    // A done that comes while the page waits (its request was cancelled
+    // meanwhile): the wait is over, and the scan is of no use any more.
+    if (client.ScanStep == TScanStep::ssPending) {
+        client.ScanStep = TScanStep::ssDone;
+        return false;
+    }
+    TPageScanner* scanner = FRun.Scanner();
+    TDownloadLink* link = client.CurrentLink;
+    if (!scanner || !link || client.ScanStep != TScanStep::ssNone) return false;
+    // Only a page that is going to be stored: every other end is dealt with at once.
+    const int status = client.StatusCode();
+    if (error != 0 || client.StopReason() != srRunning || (status != 0 && (status < 200 || status > 299)) ||
+        BodyBrokeOff(client, error))
+        return false;
+    if (link->MimeType != kHtmlMimeType || client.ClaimedBy || !client.Html().IsOpen()) return false;
+    const std::string_view unparsed = client.Html().Unparsed();
+    if (unparsed.size() < kScanFrom) return false;
+    client.TimeOutTimer().SetEnabled(false);
+    client.StopLowSpeedWatch();
+    client.ScanTicket = scanner->Submit(std::string(unparsed), client.Html().ParsedTo());
+    client.ScanStep = TScanStep::ssPending;
+    client.ScanRequest = kind;
+    client.ScanError = error;
+    return true;
+}
+
+void TResponseHandler::ScanEnded(TRunClient& client) {
+    client.ScanStep = TScanStep::ssDone;
+    RequestDone(client, client.ScanRequest, client.ScanError);
+}
+
+void TResponseHandler::PagesScanned(std::vector<TPageScanner::TFinished> finished) {
+    for (TPageScanner::TFinished& scanned : finished) {
+        // A client that gave its page up meanwhile waits for no scan.
+        for (const auto& client : FRun.Clients()) {
+            if (client->ScanStep != TScanStep::ssPending || client->ScanTicket != scanned.Ticket) continue;
+            client->Html().UseScan(std::move(scanned.Scan));
+            ScanEnded(*client);
+            break;
+        }
+    }
+}
+
+void TResponseHandler::FinishScans() {
+    // RequestDone may change the list of clients: look again after each.
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& client : FRun.Clients()) {
+            if (client->ScanStep != TScanStep::ssPending) continue;
+            ScanEnded(*client);
+            found = true;
+            break;
+        }
+    }
+}
+
+} // namespace vorlin

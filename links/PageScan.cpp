@@ -1,0 +1,70 @@
+#include "links/PageScan.h"
+
+#include "links/HTMLTagReader.h"
+
+#include <cstring>
+
+namespace vorlin {
+
+TPageScan TPageScan::Read(std::string_view bytes, size_t origin) {
+    TPageScan scan;
+    scan.From = origin;
+    scan.To = origin + bytes.size();
+    // Offsets are kept in 32 bits: a longer page is left to the parser.
+    if (bytes.size() >= UINT32_MAX) return scan;
+    // Pages hold a tag in every 20 to 40 bytes: room for most at once.
+    scan.FTags.reserve(bytes.size() / 24 + 1);
+    THTMLTagReader reader;
+    reader.Attach(bytes.data(), origin, origin + bytes.size(), origin);
+    std::string name;
+    while (!reader.AtEnd()) {
+        const size_t itemStart = reader.Position();
+        reader.ReadText();
+        std::string_view text;
+        if (!reader.TryReadTag(text)) break;  // unfinished: the parser reads it itself
+        AssignTagName(text, name);
+        // A name too long to keep: the parser reads from here on by itself.
+        if (name.size() > TScannedTag::kLongestName) break;
+        // Filled in place: a page has thousands.
+        TScannedTag& tag = scan.FTags.emplace_back();
+        tag.ItemStart = static_cast<uint32_t>(itemStart - origin);
+        tag.Lt = static_cast<uint32_t>(text.data() - bytes.data() - 1);
+        tag.TextLength = static_cast<uint32_t>(text.size());
+        tag.After = static_cast<uint32_t>(reader.Position() - origin);
+        tag.NameLength = static_cast<uint8_t>(name.size());
+        std::memcpy(tag.Name, name.data(), name.size());
+        bool source = false;
+        if (!name.empty() && name[0] != '!') {
+            TLinkAttribute link = FindLinkAttribute(text, name);
+            source = link.Type != ltNone;
+            if (source) {
+                tag.Link = static_cast<int32_t>(scan.FLinks.size());
+                scan.FLinks.push_back(std::move(link));
+            }
+            tag.Srcset = MayHaveSrcset(name, text);
+        }
+        // An inline script's body runs to its end tag, as the parser reads it.
+        if (name == "SCRIPT" && text[0] != '/' && !source) {
+            std::string_view passed;
+            if (!reader.TryReadScriptBody(passed)) break;
+        }
+    }
+    return scan;
+}
+
+const TScannedTag* TPageScan::Next(size_t position) {
+    if (position < From) return nullptr;
+    const size_t offset = position - From;
+    while (FCursor < FTags.size() && FTags[FCursor].Lt < offset) ++FCursor;
+    if (FCursor == FTags.size()) return nullptr;
+    const TScannedTag& tag = FTags[FCursor];
+    // Read from before position up to this "<" without meeting another.
+    return tag.ItemStart <= offset ? &tag : nullptr;
+}
+
+TLinkAttribute TPageScan::TakeLink(const TScannedTag& tag) {
+    if (tag.Link < 0) return {};
+    return std::move(FLinks[static_cast<size_t>(tag.Link)]);
+}
+
+} // namespace vorlin

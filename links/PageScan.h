@@ -1,0 +1,62 @@
+// A page's tags read ahead of its parser, on another thread: where each
+// tag stands, its name and the link attribute it names, all of which
+// depend on the page's bytes alone. The parser, reading the same bytes on
+// the run's thread, takes a tag from the scan when the scan saw the tag it
+// meets next, and reads on by itself where the scan went another way (a
+// script body a plugin's claim kept from being one, say): what it does
+// with the page is the same either way, only cheaper.
+#pragma once
+
+#include "links/HTMLAttributes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlin {
+
+// A page has thousands of tags: an entry is kept small, positions count
+// from the scan's first byte, and the link attributes, which few tags name,
+// are kept apart.
+struct TScannedTag {
+    static constexpr size_t kLongestName = 15;
+    uint32_t ItemStart = 0;   // where the text before the tag began
+    uint32_t Lt = 0;          // the tag's "<"
+    uint32_t TextLength = 0;  // of the tag text after "<" (as the reader gives it)
+    uint32_t After = 0;       // where reading goes on after the tag
+    int32_t Link = -1;        // its link attribute's index, or -1: none
+    uint8_t NameLength = 0;   // of Name; longer names are not kept
+    bool Srcset = false;      // as MayHaveSrcset tells
+    char Name[kLongestName]{};  // as AssignTagName makes it
+};
+
+class TPageScan {
+public:
+    // Reads bytes, the page from position origin to its end, as the
+    // parser's reader does from origin on: text, tags and comments, and
+    // the body of a SCRIPT that names no source passed over whole.
+    static TPageScan Read(std::string_view bytes, size_t origin);
+
+    // The tag the reader meets next from position (nothing but text lies
+    // between), if the scan read it; positions must not go back.
+    const TScannedTag* Next(size_t position);
+    size_t Count() const { return FTags.size(); }
+    // Positions of a tag, as the page counts them.
+    size_t PositionOf(uint32_t offset) const { return From + offset; }
+    // The tag's name, as AssignTagName makes it.
+    static std::string_view NameOf(const TScannedTag& tag) { return {tag.Name, tag.NameLength}; }
+    // The link attribute FindLinkAttribute finds in the tag; taken once.
+    TLinkAttribute TakeLink(const TScannedTag& tag);
+
+    // The bytes read: from position From up to To.
+    size_t From = 0, To = 0;
+
+private:
+    std::vector<TScannedTag> FTags;
+    std::vector<TLinkAttribute> FLinks;
+    size_t FCursor = 0;
+};
+
+} // namespace vorlin

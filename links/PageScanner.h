@@ -1,0 +1,62 @@
+// Scans finished pages on a thread of its own (TPageScan), so that the
+// run's thread finds their tags read already when it parses them: what the
+// run's thread spent reading tags, it spends on the next connection.
+// Submit hands a page's bytes over and answers its ticket; once scanned, the
+// scan waits in the finished list, and OnFinished tells the owner there is
+// something to take. Fed and asked from one thread (the run's); a ticket no
+// one asks for any more is simply never taken.
+#pragma once
+
+#include "links/PageScan.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vorlin {
+
+class TPageScanner {
+public:
+    // Called on the scanning thread when the finished list was empty and
+    // has an entry now.
+    using TOnFinished = std::function<void()>;
+    struct TFinished {
+        uint64_t Ticket = 0;
+        TPageScan Scan;
+    };
+
+    // Throws std::system_error when no thread can be started.
+    explicit TPageScanner(TOnFinished onFinished = {});
+    // Stops its thread; what was not scanned yet is dropped.
+    ~TPageScanner();
+    TPageScanner(const TPageScanner&) = delete;
+    TPageScanner& operator=(const TPageScanner&) = delete;
+
+    // The page from position origin on.
+    uint64_t Submit(std::string bytes, size_t origin);
+    std::vector<TFinished> TakeFinished();
+
+private:
+    struct TJob {
+        uint64_t Ticket = 0;
+        std::string Bytes;
+        size_t Origin = 0;
+    };
+    void Work();
+
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::deque<TJob> FJobs;
+    bool FStopping = false;
+    uint64_t FNextTicket = 0;
+    std::vector<TFinished> FFinished;
+    TOnFinished FOnFinished;
+    std::thread FThread;
+};
+
+} // namespace vorlin

@@ -1,0 +1,181 @@
+// A page parsed with a scan made ahead must come out exactly as one parsed
+// by itself: the same stored copy and the same links in the same order,
+// whatever the page holds, in every mode, and also where the scan's reading
+// of the page was wrong (a plugin claimed a SCRIPT tag, whose body the scan
+// passed over as script).
+#include "HTMLParserFixture.h"
+
+#include "links/PageScan.h"
+
+#include <random>
+
+using namespace vorlin;
+
+namespace {
+
+const std::vector<std::string> kPieces = {
+    "<a href=x.html>",
+    "<A HREF='dir/y.html#part' title=\"a > b\">",
+    "text between ",
+    " a < b and c > d ",
+    "<",
+    ">",
+    "<>",
+    "</>",
+    "<!-- <a href=in-comment.html> -->",
+    "<!---->",
+    "<!-->",
+    "<!--",
+    "-->",
+    "<script>if (a<b) s='<a href=\"s.html\">'; img.src='i/on.gif';</script>",
+    "<SCRIPT language=JavaScript>document.write('<img src=w.gif>')</SCRIPT >",
+    "<script src=js/menu.js></script>",
+    "<script>",
+    "</script>",
+    "<img src=i.gif srcset='a.png 1x, b.png 2x'>",
+    "<source srcset=\"c.webp\">",
+    "<base href=/b/>",
+    "<meta http-equiv=refresh content='0; url=r.html'>",
+    "<frame src=f.html>",
+    "<body background=bg.jpg>",
+    "<applet code=Clock archive=a.jar></applet>",
+    "<p style='background:url(x.png)'>",
+    "<a href=\"&amp;q=1.html\">",
+    "<a href=mailto:a@b>",
+    "<customelementwithalongname href=long.html>",
+    "\r\n\t",
+    "\xe4\xf6\xfc\x01\xff",
+};
+
+std::string RandomPage(std::mt19937& random, size_t pieces) {
+    std::uniform_int_distribution<size_t> pick(0, kPieces.size() - 1);
+    std::string page;
+    for (size_t i = 0; i < pieces; ++i) page += kPieces[pick(random)];
+    return page;
+}
+
+// Claims every SCRIPT start tag, so that the parser never reads a script
+// body where the scan passed one over.
+class TScriptClaimingHooks final : public IHTMLParserHooks {
+  public:
+    void HandleText(TDownloadProject&, TDownloadLink&, std::string_view, const TAddLinkFunction&) override {}
+    bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view tagName, std::string_view,
+                   const TAddLinkFunction&) override {
+        return tagName == "SCRIPT";
+    }
+    void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&, TStream&,
+                       const std::string&, const TAddLinkFunction&) override {}
+};
+
+class PageScan : public THTMLParserFixture {
+  protected:
+    struct TOutcome {
+        std::string Stored;
+        std::vector<std::string> Links;  // the list in order, and the page's references
+        bool operator==(const TOutcome&) const = default;
+    };
+
+    void StartAgain() {
+        Project.Links->Clear();
+        PageLink = AddStoredLink("http://h/", "a/index.html", ltPage);
+        PageLink->ScopeDir = "a/";
+    }
+
+    // The page parsed as it arrives, whole, or as a run parses it with a
+    // scan: arrived unparsed, scanned, then ended.
+    TOutcome ParseOnce(const std::string& html, bool scanned) {
+        StartAgain();
+        TMemoryStream stream;
+        Parser->BeginDocument(*PageLink, stream);
+        stream.Write(html.data(), static_cast<int64_t>(html.size()));
+        if (scanned) {
+            const std::string_view unparsed = Parser->Unparsed();
+            EXPECT_EQ(unparsed.size(), html.size());
+            Parser->UseScan(TPageScan::Read(unparsed, Parser->ParsedTo()));
+        } else {
+            Parser->ParseAvailable();
+        }
+        Parser->EndDocument();
+        TOutcome outcome{Stored(*PageLink), ListOrder()};
+        for (TDownloadLink* link : PageLink->References) outcome.Links.push_back("ref " + link->FullURL());
+        return outcome;
+    }
+
+    void ExpectSameWithScan(unsigned seed, int rounds) {
+        std::mt19937 random(seed);
+        for (int round = 0; round < rounds; ++round) {
+            const std::string page = RandomPage(random, 10 + round * 3);
+            const TOutcome alone = ParseOnce(page, false);
+            ASSERT_EQ(ParseOnce(page, true), alone) << "round " << round << ": " << page;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(PageScan, FindsWhatTheReaderFindsAndPassesScriptBodiesOver) {
+    const std::string page = "a<b href=x.html>c<!-- d -->e<script>f<g>h</script><img src=i.gif srcset='j.png'>";
+    TPageScan scan = TPageScan::Read(page, 100);
+    // <b ...>, <!-- -->, <script>, </script>, <img>: not <g> inside the script.
+    ASSERT_EQ(scan.Count(), 5u);
+    const TScannedTag* first = scan.Next(100);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(scan.PositionOf(first->Lt), 101u);
+    EXPECT_EQ(TPageScan::NameOf(*first), "B");
+    EXPECT_EQ(scan.TakeLink(*first).Value, "x.html");
+    EXPECT_EQ(scan.PositionOf(first->After), 100 + page.find('c'));
+    // From inside the text before a tag, the tag is still the next one.
+    EXPECT_EQ(TPageScan::NameOf(*scan.Next(100 + page.find("<!--") - 1)), "!--");
+    // Where the reader stands on a place the scan did not (inside the script
+    // body), nothing is answered; the next tag after it is found again.
+    EXPECT_EQ(scan.Next(100 + page.find("<g>")), nullptr);
+    const TScannedTag* end = scan.Next(100 + page.find("</script>"));
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(scan.PositionOf(end->Lt), 100 + page.find("</script>"));
+    EXPECT_EQ(TPageScan::NameOf(*end), "SCRIPT");
+    const TScannedTag* image = scan.Next(scan.PositionOf(end->After));
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->Srcset);
+    EXPECT_EQ(scan.Next(scan.PositionOf(image->After)), nullptr);
+    // A position before what the scan read finds nothing.
+    EXPECT_EQ(TPageScan::Read(page, 100).Next(50), nullptr);
+}
+
+TEST_F(PageScan, AScannedPageComesOutAsAParsedOne) {
+    ExpectSameWithScan(7, 120);
+    Project.ProjectMode = pmMirror;
+    ExpectSameWithScan(8, 60);
+    Project.ProjectMode = pmOfflineBrowse;
+    Project.JavaScriptMode = jsDelete;
+    ExpectSameWithScan(9, 60);
+}
+
+TEST_F(PageScan, AScanThatReadScriptsAPluginClaimedStillGivesTheSamePage) {
+    TScriptClaimingHooks hooks;
+    Parser = std::make_unique<THTMLParser>(Project, hooks);
+    ExpectSameWithScan(10, 120);
+}
+
+// What the scan read stays true when more arrives: it took no unfinished
+// tag, and a tag it did take ends where it ended.
+TEST_F(PageScan, AScanOfThePartThatHadArrivedStaysRight) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 40; ++round) {
+        const std::string page = RandomPage(random, 40);
+        const TOutcome alone = ParseOnce(page, false);
+        StartAgain();
+        TMemoryStream stream;
+        Parser->BeginDocument(*PageLink, stream);
+        const size_t half = page.size() / 2;
+        stream.Write(page.data(), static_cast<int64_t>(half));
+        TPageScan early = TPageScan::Read(Parser->Unparsed(), Parser->ParsedTo());
+        // The rest arrives after the scan was made: a tag cut by the half is
+        // whole now, and the parser reads it itself.
+        stream.Write(page.data() + half, static_cast<int64_t>(page.size() - half));
+        Parser->UseScan(std::move(early));
+        Parser->EndDocument();
+        TOutcome outcome{Stored(*PageLink), ListOrder()};
+        for (TDownloadLink* link : PageLink->References) outcome.Links.push_back("ref " + link->FullURL());
+        ASSERT_EQ(outcome, alone) << "round " << round << ": " << page;
+    }
+}
