@@ -83,7 +83,8 @@ private:
     void Uncount(TRunClient& client);
     void Uncount(bool& counted, int64_t countedSize);
 
-    // The page in hand is left unparsed while it arrives, for its scan.
+    // The page in hand is left unparsed while it arrives, for its scan
+    // (unless clients wait for links).
     bool LeftForScan(TRunClient& client);
     // A page that has arrived whole is handed to the scanner, and
     // RequestDone waits for its scan: true when it was handed over.

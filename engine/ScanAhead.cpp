@@ -14,8 +14,10 @@ namespace vorlin {
 using TScanStep = TRunClient::TScanStep;
 
 bool TResponseHandler::LeftForScan(TRunClient& client) {
-    return FRun.Scanner() && !client.ClaimedBy && client.ScanStep == TScanStep::ssNone &&
-           client.Html().Unparsed().size() <= kScanUpTo;
+    // While clients wait for links (a site's first page, a slow one), the
+    // page is parsed as it comes, so that they get the links it names at once.
+    return FRun.Scanner() && FRun.FreeClients().Count() == 0 && !client.ClaimedBy &&
+           client.ScanStep == TScanStep::ssNone && client.Html().Unparsed().size() <= kScanUpTo;
 }
 
 bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t error) {

@@ -9,8 +9,8 @@
 //   3. PollReadiness(0)      ready sockets become notifications (when the queue is
 //                            empty, and every kPollEvery messages so they never starve)
 //   4. TakeMessage           the oldest matching posted message
-//   5. PollReadiness(wait)   nothing to do: block until a post, a call, a socket or
-//                            the nearest timer; then start over.
+//   5. PollReadiness(wait)   nothing to do: run the idle handler, then block until a
+//                            post, a call, a socket or the nearest timer; then start over.
 // EINTR is retried in every system call; an idle loop sleeps in epoll_wait.
 #include "platform/MessageQueue.h"
 
