@@ -2,6 +2,7 @@
 
 #include "links/HTMLTagReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vorlin {
@@ -13,11 +14,11 @@ TPageScan TPageScan::Read(std::string_view bytes, size_t origin) {
     // Offsets are kept in 32 bits: a longer page is left to the parser.
     if (bytes.size() >= UINT32_MAX) return scan;
     // Pages hold a tag in every 20 to 40 bytes: room for most at once.
-    scan.FTags.reserve(bytes.size() / 24 + 1);
+    scan.FTags.reserve(std::min(bytes.size() / 24 + 1, kMostTags));
     THTMLTagReader reader;
     reader.Attach(bytes.data(), origin, origin + bytes.size(), origin);
     std::string name;
-    while (!reader.AtEnd()) {
+    while (!reader.AtEnd() && scan.FTags.size() < kMostTags) {
         const size_t itemStart = reader.Position();
         reader.ReadText();
         std::string_view text;

@@ -38,6 +38,10 @@ public:
     // parser's reader does from origin on: text, tags and comments, and
     // the body of a SCRIPT that names no source passed over whole.
     static TPageScan Read(std::string_view bytes, size_t origin);
+    // A scan keeps at most this many tags (2.5 MB): a page of nothing but
+    // tags ("<><><>") would otherwise take twenty times its size. The
+    // parser reads the rest by itself.
+    static constexpr size_t kMostTags = 1 << 16;
 
     // The tag the reader meets next from position (nothing but text lies
     // between), if the scan read it; positions must not go back.

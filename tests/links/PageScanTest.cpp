@@ -156,6 +156,20 @@ TEST_F(PageScan, AScanThatReadScriptsAPluginClaimedStillGivesTheSamePage) {
     ExpectSameWithScan(10, 120);
 }
 
+// A page of nothing but tags: the scan keeps a bounded number of them, and
+// the parser reads the rest by itself, to the same copy.
+TEST_F(PageScan, APageOfNothingButTagsIsScannedOnlySoFar) {
+    std::string page;
+    while (page.size() < 3 * TPageScan::kMostTags) page += "<>";
+    page += "<a href=last.html>";
+    EXPECT_EQ(TPageScan::Read(page, 0).Count(), TPageScan::kMostTags);
+    Project.ProjectMode = pmMirror;
+    const TOutcome alone = ParseOnce(page, false);
+    EXPECT_EQ(ParseOnce(page, true), alone);
+    EXPECT_EQ(alone.Stored, page);
+    EXPECT_EQ(alone.Links.back(), "ref http://h/a/last.html");
+}
+
 // What the scan read stays true when more arrives: it took no unfinished
 // tag, and a tag it did take ends where it ended.
 TEST_F(PageScan, AScanOfThePartThatHadArrivedStaysRight) {
