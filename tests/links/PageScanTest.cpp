@@ -6,8 +6,13 @@
 #include "HTMLParserFixture.h"
 
 #include "links/PageScan.h"
+#include "links/PageScanner.h"
 
+#include <atomic>
+#include <chrono>
+#include <map>
 #include <random>
+#include <thread>
 
 using namespace vorlin;
 
@@ -191,5 +196,38 @@ TEST_F(PageScan, AScanOfThePartThatHadArrivedStaysRight) {
         TOutcome outcome{Stored(*PageLink), ListOrder()};
         for (TDownloadLink* link : PageLink->References) outcome.Links.push_back("ref " + link->FullURL());
         ASSERT_EQ(outcome, alone) << "round " << round << ": " << page;
+    }
+}
+
+// The scanner's thread: every page handed over comes back once under its
+// ticket, scanned as a scan on the caller's thread would be; the owner is
+// told when there is something to take; pages still waiting when the
+// scanner goes are dropped without a hang.
+TEST(PageScanner, ScansComeBackOnceUnderTheirTickets) {
+    std::atomic<int> told{0};
+    std::map<uint64_t, std::string> pages;
+    {
+        TPageScanner scanner([&] { ++told; });
+        std::mt19937 random(12);
+        for (int i = 0; i < 200; ++i) {
+            std::string page = RandomPage(random, 5 + i % 50);
+            pages[scanner.Submit(page, 1000)] = page;
+        }
+        std::map<uint64_t, size_t> counts;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (counts.size() < pages.size() && std::chrono::steady_clock::now() < deadline) {
+            for (TPageScanner::TFinished& finished : scanner.TakeFinished()) {
+                ASSERT_EQ(counts.count(finished.Ticket), 0u);
+                ASSERT_EQ(pages.count(finished.Ticket), 1u);
+                counts[finished.Ticket] = finished.Scan.Count();
+                EXPECT_EQ(finished.Scan.From, 1000u);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_EQ(counts.size(), pages.size());
+        for (const auto& [ticket, count] : counts) EXPECT_EQ(count, TPageScan::Read(pages[ticket], 1000).Count());
+        EXPECT_GE(told.load(), 1);
+        // Pages that wait when the scanner goes.
+        for (int i = 0; i < 50; ++i) scanner.Submit(std::string(100000, '<'), 0);
     }
 }
