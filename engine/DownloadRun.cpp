@@ -250,6 +250,7 @@ void TDownloadRun::Pause() {
         FScheduler.GiveBack(*client->CurrentLink);
         client->TimeOutTimer().SetEnabled(false);
         client->Abort();
+        FResponses.ParseWhatArrived(*client);
         client->Html().Reset();
     }
 }

@@ -49,6 +49,10 @@ public:
     // Every page still waiting for its scan is parsed and filed now, without
     // it (the run pauses or ends).
     void FinishScans();
+    // What arrived of a page left for its scan, when the page is not going
+    // to be stored (its transfer ended otherwise): the links it names are
+    // found, as they were while it arrived. Errors are told, not raised.
+    void ParseWhatArrived(TRunClient& client);
 
     // A page is handed to the scanner when it has arrived whole and holds at
     // least kScanFrom bytes (for less the hand-over costs more than it

@@ -80,6 +80,7 @@ void TDownloadRun::RemoveClients() {
         client.TimeOutTimer().SetEnabled(false);
         client.SetStopReason(srClosing);
         client.Abort();
+        FResponses.ParseWhatArrived(client);
         client.Html().Reset();
         client.FreeReceiveStream();
         FReport.ShutdownProgress(static_cast<int>((i + 1) * 10 / count), RunText(623));

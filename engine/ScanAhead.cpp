@@ -13,11 +13,22 @@ namespace vorlin {
 
 using TScanStep = TRunClient::TScanStep;
 
+namespace {
+
+// The client's page is open and still reads the client's receive stream (a
+// transfer given up frees the stream before the page is reset).
+bool PageInHand(TRunClient& client) {
+    return !client.ClaimedBy && client.Html().IsOpen() && client.ReceiveMemory() &&
+           client.Html().Input() == client.ReceiveMemory();
+}
+
+} // namespace
+
 bool TResponseHandler::LeftForScan(TRunClient& client) {
     // While clients wait for links (a site's first page, a slow one), the
     // page is parsed as it comes, so that they get the links it names at once.
-    return FRun.Scanner() && FRun.FreeClients().Count() == 0 && !client.ClaimedBy &&
-           client.ScanStep == TScanStep::ssNone && client.Html().Unparsed().size() <= kScanUpTo;
+    return FRun.Scanner() && FRun.FreeClients().Count() == 0 && client.ScanStep == TScanStep::ssNone &&
+           PageInHand(client) && client.Html().Unparsed().size() <= kScanUpTo;
 }
 
 bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t error) {
@@ -30,12 +41,15 @@ bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t
     TPageScanner* scanner = FRun.Scanner();
     TDownloadLink* link = client.CurrentLink;
     if (!scanner || !link || client.ScanStep != TScanStep::ssNone) return false;
-    // Only a page that is going to be stored: every other end is dealt with at once.
+    // Only a page that is going to be stored: every other end is dealt with
+    // at once, after what arrived of the page is parsed.
     const int status = client.StatusCode();
     if (error != 0 || client.StopReason() != srRunning || (status != 0 && (status < 200 || status > 299)) ||
-        BodyBrokeOff(client, error))
+        BodyBrokeOff(client, error)) {
+        ParseWhatArrived(client);
         return false;
-    if (link->MimeType != kHtmlMimeType || client.ClaimedBy || !client.Html().IsOpen()) return false;
+    }
+    if (link->MimeType != kHtmlMimeType || !PageInHand(client)) return false;
     const std::string_view unparsed = client.Html().Unparsed();
     if (unparsed.size() < kScanFrom) return false;
     client.TimeOutTimer().SetEnabled(false);
@@ -45,6 +59,17 @@ bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t
     client.ScanRequest = kind;
     client.ScanError = error;
     return true;
+}
+
+void TResponseHandler::ParseWhatArrived(TRunClient& client) {
+    if (!PageInHand(client) || client.Html().Unparsed().empty()) return;
+    try {
+        client.Html().ParseAvailable();
+    } catch (const EFileError&) {
+        // The copy of a page that is not stored: nothing to tell of it.
+    } catch (const std::exception& e) {
+        FRun.Report().PostError("TDownloadThread.RequestDone\nError while parsing HTML->" + std::string(e.what()));
+    }
 }
 
 void TResponseHandler::ScanEnded(TRunClient& client) {

@@ -65,6 +65,10 @@ class THTMLParser {
     // transfer that is given up or started again.
     void Reset();
     bool IsOpen() const { return FState != TParseState::psClosed; }
+    // The stream the open document is read from (null: none). Its owner
+    // may free it before the document is ended (a transfer given up): only
+    // while it is still the owner's may Unparsed be asked.
+    const TMemoryStream* Input() const { return FInput; }
     // What has arrived of the open document and is not parsed yet, and the
     // position it starts at.
     std::string_view Unparsed() const;

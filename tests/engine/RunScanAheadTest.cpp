@@ -86,5 +86,30 @@ TEST_F(RunScanAheadTest, ALargePageThatBreaksOffIsFetchedAgainAndStoredWhole) {
     EXPECT_EQ(site.RequestsOf("/img/i1.gif").size(), 1u);
 }
 
+// A page that never arrives whole (the server falls silent half-way, every
+// time) is given up; the links of the part that came are found all the
+// same, as they were while it arrived.
+TEST_F(RunScanAheadTest, TheLinksOfAPageThatNeverArrivesWholeAreFound) {
+    const std::string whole = LargePage(1, 1) + "<a href=\"/after.html\">after</a>";
+    Home("<a href=\"/p1.html\">1</a>");
+    site.Route("/p1.html", TScript()
+                               .Send(TSiteServer::Answer(200, "OK",
+                                                         {"Content-Type: text/html",
+                                                          "Content-Length: " + std::to_string(whole.size())},
+                                                         whole.substr(0, whole.size() - 20), false))
+                               .Silence());
+    site.Route("/img/on1.gif", TSiteServer::File("GIF", "image/gif"));
+    site.Route("/img/i1.gif", TSiteServer::File("GIF", "image/gif"));
+    run.Project.ScopeMode = smStayOnServer;
+    run.TimeOutMs = 250;
+    run.Tries = 1;
+    ASSERT_TRUE(run.RunToEnd());
+    EXPECT_EQ(site.RequestsOf("/p1.html").size(), 2u);
+    // Named in the part that came: the script's image and the page's own.
+    EXPECT_EQ(site.RequestsOf("/img/on1.gif").size(), 1u);
+    EXPECT_EQ(site.RequestsOf("/img/i1.gif").size(), 1u);
+    EXPECT_TRUE(site.RequestsOf("/after.html").empty());
+}
+
 } // namespace
 } // namespace vorlin::test
