@@ -22,8 +22,6 @@ namespace vorlin {
 
 namespace {
 
-bool SuccessStatus(int status) { return status == 0 || (status >= 200 && status <= 299); }
-
 // The reasons for which an aborted request leaves its link as it is: the
 // link was given back, is filed already, or waits for credentials.
 bool KeepsLink(TStopReason reason) {

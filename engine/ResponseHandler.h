@@ -96,6 +96,9 @@ private:
     // RequestDone for a client whose page waited for its scan.
     void ScanEnded(TRunClient& client);
 
+    // A status whose answer is stored (0: a body without a status line).
+    static bool SuccessStatus(int status) { return status == 0 || (status >= 200 && status <= 299); }
+
     // RequestDone (RequestDone.cpp).
     bool BodyBrokeOff(TRunClient& client, uint16_t error) const;
     void ReportBrokenBody(TRunClient& client, uint16_t error);

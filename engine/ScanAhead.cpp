@@ -43,8 +43,7 @@ bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t
     if (!scanner || !link || client.ScanStep != TScanStep::ssNone) return false;
     // Only a page that is going to be stored: every other end is dealt with
     // at once, after what arrived of the page is parsed.
-    const int status = client.StatusCode();
-    if (error != 0 || client.StopReason() != srRunning || (status != 0 && (status < 200 || status > 299)) ||
+    if (error != 0 || client.StopReason() != srRunning || !SuccessStatus(client.StatusCode()) ||
         BodyBrokeOff(client, error)) {
         ParseWhatArrived(client);
         return false;
