@@ -130,7 +130,8 @@ void TDownloadRun::StartUp() {
     FPageStore->BatchWakes(true);
     SetIdleHandler([store = FPageStore.get()] { store->Nudge(); });
     try {
-        FPageScanner = std::make_unique<TPageScanner>([run] { PostThreadMessage(run, WM_PAGES_SCANNED); });
+        FPageScanner = std::make_unique<TPageScanner>([run] { PostThreadMessage(run, WM_PAGES_SCANNED); },
+                                                      ParserHooks().TagWords());
     } catch (const std::exception& e) {
         // The pages are parsed on the run's thread alone, as they arrive.
         DebugLog(std::string("TDownloadRun: no page scanner (") + e.what() + ")");

@@ -54,6 +54,19 @@ struct TLinkAttribute {
     size_t Length = 0;   // how many characters of the tag text it spans
 };
 TLinkAttribute FindLinkAttribute(std::string_view tagText, std::string_view tagName);
+// A link attribute whose value is kept elsewhere (by a TLinkAttribute, or
+// by a page scan for all of its tags at once).
+struct TLinkAttributeView {
+    TLinkAttributeView() = default;
+    TLinkAttributeView(TLinkType type, std::string_view value, size_t position, size_t length)
+        : Type(type), Value(value), Position(position), Length(length) {}
+    explicit TLinkAttributeView(const TLinkAttribute& attribute)
+        : TLinkAttributeView(attribute.Type, attribute.Value, attribute.Position, attribute.Length) {}
+    TLinkType Type = ltNone;
+    std::string_view Value;
+    size_t Position = 0;
+    size_t Length = 0;
+};
 // IMG and SOURCE (in PICTURE) may name images in a srcset besides their src.
 bool MayHaveSrcset(std::string_view tagName, std::string_view tagText);
 

@@ -305,7 +305,9 @@ void THTMLParser::ProcessTag() {
         return;
     }
     // A tag a plugin claimed is stored as it came.
-    if (FPage && FHooks.HandleTag(FProject, *FPage, FTagName, FTagText, FAddLink)) return;
+    if (FPage && FHooks.HandleTag(FProject, *FPage, FTagName, FTagText,
+                                  FAhead ? FScan.WordsOf(*FAhead) : TTagWordsSeen{}, FAddLink))
+        return;
     const std::string_view name = FTagName; // compares the lengths first
     if (name[0] == '!')
         return;
@@ -320,7 +322,9 @@ void THTMLParser::ProcessTag() {
 }
 
 void THTMLParser::ProcessLinkTag() {
-    const TLinkAttribute attribute = FAhead ? FScan.TakeLink(*FAhead) : FindLinkAttribute(FTagText, FTagName);
+    TLinkAttribute found;  // read here where the scan did not
+    const TLinkAttributeView attribute =
+        FAhead ? FScan.LinkOf(*FAhead) : TLinkAttributeView(found = FindLinkAttribute(FTagText, FTagName));
     if (attribute.Type != ltNone) AddAndRewrite(attribute);
     if (FAhead ? FAhead->Srcset : MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
     ApplyRewrites();
@@ -337,11 +341,11 @@ void THTMLParser::ProcessSrcset() {
         image.Value = DecodeCharacterReferences(std::string_view(raw).substr(candidate.Position, candidate.Length));
         image.Position = srcset.Position + candidate.Position;
         image.Length = candidate.Length;
-        AddAndRewrite(image);
+        AddAndRewrite(TLinkAttributeView(image));
     }
 }
 
-void THTMLParser::AddAndRewrite(const TLinkAttribute& attribute) {
+void THTMLParser::AddAndRewrite(const TLinkAttributeView& attribute) {
     if (IsEmptyLinkText(attribute.Value)) return;
     AddLink(attribute.Value, attribute.Type);
     RewriteLink(attribute);
@@ -358,7 +362,7 @@ bool SettingsLeaveOut(TDownloadLink& link) {
 
 } // namespace
 
-void THTMLParser::RewriteLink(const TLinkAttribute& attribute) {
+void THTMLParser::RewriteLink(const TLinkAttributeView& attribute) {
     if (!FProject.RewritesLinks() || !FCurrentLink || !FPage) return;
     if (FCurrentLink->Kind != lkHttp && FCurrentLink->Kind != lkRelative) return;
     if (attribute.Position + attribute.Length > FTagText.size()) return;
@@ -400,7 +404,9 @@ void THTMLParser::ApplyRewrites() {
 
 void THTMLParser::ProcessScriptTag() {
     if (FTagText[0] == '/') return;
-    const TLinkAttribute attribute = FAhead ? FScan.TakeLink(*FAhead) : FindLinkAttribute(FTagText, FTagName);
+    TLinkAttribute found;
+    const TLinkAttributeView attribute =
+        FAhead ? FScan.LinkOf(*FAhead) : TLinkAttributeView(found = FindLinkAttribute(FTagText, FTagName));
     if (attribute.Type != ltNone) {
         // An external script: what follows up to the end tag is ordinary text.
         AddAndRewrite(attribute);
@@ -592,7 +598,7 @@ void THTMLParser::NoteReferrer(TDownloadLink& link) {
     }
 }
 
-TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
+TDownloadLink* THTMLParser::AddLink(std::string_view text, TLinkType type) {
     // The full URL without its anchor: the server root, then the path.
     std::string url;
     size_t rootLength = 0;
@@ -612,7 +618,7 @@ TDownloadLink* THTMLParser::AddLink(const std::string& text, TLinkType type) {
         }
         // Most texts are clean already; only the others are copied.
         std::string cleaned;
-        const std::string& linkText = IsCleanLinkText(text) ? text : (cleaned = CleanLinkText(text));
+        const std::string_view linkText = IsCleanLinkText(text) ? text : std::string_view(cleaned = CleanLinkText(text));
         bool absolute = false;
         const TLinkKind kind = ClassifyLink(linkText, &absolute);
         bool baseResolved = false;

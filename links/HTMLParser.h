@@ -92,7 +92,7 @@ class THTMLParser {
     // Registers one reference of the page and answers the registered link
     // (the existing one when the URL is known). Without a page (a redirect
     // of the start link) the link gets level 0 and no referrer.
-    TDownloadLink* AddLink(const std::string& text, TLinkType type);
+    TDownloadLink* AddLink(std::string_view text, TLinkType type);
     // A redirect of redirected to location: registered as a link of
     // redirected's first referrer, with its type and tag name; a relative
     // location counts from redirected's URL.
@@ -152,8 +152,8 @@ class THTMLParser {
     void WriteInPlaceOf(size_t start, size_t end, std::string_view text);
     // AddLink for a link attribute, then the rewriting of its value, which
     // ApplyRewrites makes in the tag text.
-    void AddAndRewrite(const TLinkAttribute& attribute);
-    void RewriteLink(const TLinkAttribute& attribute);
+    void AddAndRewrite(const TLinkAttributeView& attribute);
+    void RewriteLink(const TLinkAttributeView& attribute);
     void ApplyRewrites();
     void ScanScript(std::string_view code);
     // The directory references of the page resolve against (its BASE's or

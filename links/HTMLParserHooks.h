@@ -7,8 +7,10 @@
 #pragma once
 
 #include "links/LinkTypes.h"
+#include "links/TagWords.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,9 +39,14 @@ class IHTMLParserHooks {
                             const TAddLinkFunction& addLink) = 0;
     // Every enabled HTML parser plugin sees the tag (name in upper case, text
     // without its brackets); true when any of them claimed it, in which case
-    // the parser writes it unchanged and does nothing else with it.
+    // the parser writes it unchanged and does nothing else with it. seen:
+    // what a page scan found of TagWords() in the text, where it looked.
     virtual bool HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
-                           std::string_view tagText, const TAddLinkFunction& addLink) = 0;
+                           std::string_view tagText, const TTagWordsSeen& seen,
+                           const TAddLinkFunction& addLink) = 0;
+    // The words a page scan should look for in tags on the hooks' behalf
+    // (null: none).
+    virtual std::shared_ptr<const TTagWords> TagWords() const { return nullptr; }
     // The parser plugin that claimed the link's document parses it: the
     // stream holds the whole document, localFilePath is where it is stored.
     virtual void ParseDocument(vorlin_sdk::IParserPluginInterface* plugin,
@@ -54,7 +61,7 @@ class TNoHTMLParserHooks final : public IHTMLParserHooks {
   public:
     void HandleText(TDownloadProject&, TDownloadLink&, std::string_view,
                     const TAddLinkFunction&) override {}
-    bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view, std::string_view,
+    bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view, std::string_view, const TTagWordsSeen&,
                    const TAddLinkFunction&) override {
         return false;
     }

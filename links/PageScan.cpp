@@ -7,8 +7,9 @@
 
 namespace vorlin {
 
-TPageScan TPageScan::Read(std::string_view bytes, size_t origin) {
+TPageScan TPageScan::Read(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words) {
     TPageScan scan;
+    if (words && words->Count()) scan.FWords = std::move(words);
     scan.From = origin;
     scan.To = origin + bytes.size();
     // Offsets are kept in 32 bits: a longer page is left to the parser.
@@ -34,13 +35,19 @@ TPageScan TPageScan::Read(std::string_view bytes, size_t origin) {
         tag.After = static_cast<uint32_t>(reader.Position() - origin);
         tag.NameLength = static_cast<uint8_t>(name.size());
         std::memcpy(tag.Name, name.data(), name.size());
+        if (scan.FWords && !name.empty()) tag.Words = scan.FWords->Found(text);
         bool source = false;
         if (!name.empty() && name[0] != '!') {
-            TLinkAttribute link = FindLinkAttribute(text, name);
+            const TLinkAttribute link = FindLinkAttribute(text, name);
             source = link.Type != ltNone;
+            // Values are no longer than the page: this holds them in 32 bits.
+            if (source && scan.FLinkValues.size() + link.Value.size() >= UINT32_MAX) break;
             if (source) {
                 tag.Link = static_cast<int32_t>(scan.FLinks.size());
-                scan.FLinks.push_back(std::move(link));
+                scan.FLinks.push_back({link.Type, static_cast<uint32_t>(scan.FLinkValues.size()),
+                                       static_cast<uint32_t>(link.Value.size()), static_cast<uint32_t>(link.Position),
+                                       static_cast<uint32_t>(link.Length)});
+                scan.FLinkValues += link.Value;
             }
             tag.Srcset = MayHaveSrcset(name, text);
         }
@@ -63,9 +70,11 @@ const TScannedTag* TPageScan::Next(size_t position) {
     return tag.ItemStart <= offset ? &tag : nullptr;
 }
 
-TLinkAttribute TPageScan::TakeLink(const TScannedTag& tag) {
+TLinkAttributeView TPageScan::LinkOf(const TScannedTag& tag) const {
     if (tag.Link < 0) return {};
-    return std::move(FLinks[static_cast<size_t>(tag.Link)]);
+    const TScannedLink& link = FLinks[static_cast<size_t>(tag.Link)];
+    return {link.Type, std::string_view(FLinkValues).substr(link.ValueAt, link.ValueLength), link.Position,
+            link.Length};
 }
 
 } // namespace vorlin

@@ -8,9 +8,11 @@
 #pragma once
 
 #include "links/HTMLAttributes.h"
+#include "links/TagWords.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,7 @@ struct TScannedTag {
     int32_t Link = -1;        // its link attribute's index, or -1: none
     uint8_t NameLength = 0;   // of Name; longer names are not kept
     bool Srcset = false;      // as MayHaveSrcset tells
+    TTagWords::TFound Words = 0;  // which of the scan's words the tag text holds
     char Name[kLongestName]{};  // as AssignTagName makes it
 };
 
@@ -36,8 +39,10 @@ class TPageScan {
 public:
     // Reads bytes, the page from position origin to its end, as the
     // parser's reader does from origin on: text, tags and comments, and
-    // the body of a SCRIPT that names no source passed over whole.
-    static TPageScan Read(std::string_view bytes, size_t origin);
+    // the body of a SCRIPT that names no source passed over whole; words:
+    // those to note in every named tag (null: none).
+    static TPageScan Read(std::string_view bytes, size_t origin,
+                          std::shared_ptr<const TTagWords> words = nullptr);
     // A scan keeps at most this many tags (2.5 MB): a page of nothing but
     // tags ("<><><>") would otherwise take twenty times its size. The
     // parser reads the rest by itself.
@@ -51,15 +56,28 @@ public:
     size_t PositionOf(uint32_t offset) const { return From + offset; }
     // The tag's name, as AssignTagName makes it.
     static std::string_view NameOf(const TScannedTag& tag) { return {tag.Name, tag.NameLength}; }
-    // The link attribute FindLinkAttribute finds in the tag; taken once.
-    TLinkAttribute TakeLink(const TScannedTag& tag);
+    // What the scan saw of its words in the tag's text.
+    TTagWordsSeen WordsOf(const TScannedTag& tag) const { return {FWords.get(), tag.Words}; }
+    // The link attribute FindLinkAttribute finds in the tag, its value kept
+    // by the scan.
+    TLinkAttributeView LinkOf(const TScannedTag& tag) const;
 
     // The bytes read: from position From up to To.
     size_t From = 0, To = 0;
 
 private:
     std::vector<TScannedTag> FTags;
-    std::vector<TLinkAttribute> FLinks;
+    // The link attributes' values all in one text: a scan made on another
+    // thread hands over no string per link, to be freed on the run's.
+    struct TScannedLink {
+        TLinkType Type = ltNone;
+        uint32_t ValueAt = 0, ValueLength = 0;  // in FLinkValues
+        uint32_t Position = 0, Length = 0;      // as TLinkAttribute's
+    };
+    std::vector<TScannedLink> FLinks;
+    std::string FLinkValues;
+    // Held while the scan is: a list's address then names no other list.
+    std::shared_ptr<const TTagWords> FWords;
     size_t FCursor = 0;
 };
 

@@ -4,7 +4,8 @@
 
 namespace vorlin {
 
-TPageScanner::TPageScanner(TOnFinished onFinished) : FOnFinished(std::move(onFinished)) {
+TPageScanner::TPageScanner(TOnFinished onFinished, std::shared_ptr<const TTagWords> words)
+    : FOnFinished(std::move(onFinished)), FWords(std::move(words)) {
     FThread = std::thread([this] { Work(); });
 }
 
@@ -45,7 +46,7 @@ void TPageScanner::Work() {
         lock.unlock();
         TFinished finished{job.Ticket, {}};
         try {
-            finished.Scan = TPageScan::Read(job.Bytes, job.Origin);
+            finished.Scan = TPageScan::Read(job.Bytes, job.Origin, FWords);
         } catch (const std::exception&) {
             // Out of memory: an empty scan, and the parser reads the page itself.
         }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,8 +31,9 @@ public:
         TPageScan Scan;
     };
 
-    // Throws std::system_error when no thread can be started.
-    explicit TPageScanner(TOnFinished onFinished = {});
+    // Throws std::system_error when no thread can be started. words: those
+    // every scan notes in tags (TPageScan::Read).
+    explicit TPageScanner(TOnFinished onFinished = {}, std::shared_ptr<const TTagWords> words = nullptr);
     // Stops its thread; what was not scanned yet is dropped.
     ~TPageScanner();
     TPageScanner(const TPageScanner&) = delete;
@@ -56,6 +58,7 @@ private:
     uint64_t FNextTicket = 0;
     std::vector<TFinished> FFinished;
     TOnFinished FOnFinished;
+    const std::shared_ptr<const TTagWords> FWords;
     std::thread FThread;
 };
 

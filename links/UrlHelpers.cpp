@@ -332,7 +332,7 @@ std::string_view ResolutionDirectory(std::string_view base) {
     return lastSlash == std::string::npos ? std::string_view() : basePath.substr(0, lastSlash + 1);
 }
 
-std::string ResolveURL(const std::string& base, const std::string& ref) {
+std::string ResolveURL(const std::string& base, std::string_view ref) {
     const std::string_view dir = ResolutionDirectory(base);
     std::string encoded;
     std::string_view reference(ref);

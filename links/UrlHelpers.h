@@ -25,7 +25,7 @@ std::string HTTPDecode(std::string_view text);
 int HexToInt(std::string_view text);
 
 // The absolute URL of ref on the page base; never climbs above the root.
-std::string ResolveURL(const std::string& base, const std::string& ref);
+std::string ResolveURL(const std::string& base, std::string_view ref);
 // What of base ResolveURL uses for every ref but a query alone ("?x"): its
 // directory, up to its last "/" before any query or fragment.
 std::string_view ResolutionDirectory(std::string_view base);

@@ -4,6 +4,8 @@
 // plugins, nor are they called for it. A plugin that said nothing wants all.
 #pragma once
 
+#include "links/TagWords.h"
+
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -26,8 +28,10 @@ public:
 
     // upperName as the parser names the tag (upper case, of start and end
     // tags alike); text what stood between "<" and ">". Asked for every tag:
-    // most names are told apart by letter and length here.
-    bool WantsTag(std::string_view upperName, std::string_view text) const {
+    // most names are told apart by letter and length here, and the words
+    // are taken from what a page scan saw of the tag where it counted them
+    // in the list this interest is keyed to.
+    bool WantsTag(std::string_view upperName, std::string_view text, const TTagWordsSeen& seen = {}) const {
         if (FAllTags) return true;
         if (!upperName.empty()) {
             const auto first = static_cast<unsigned char>(upperName[0]);
@@ -35,10 +39,16 @@ public:
                 NameListed(upperName))
                 return true;
         }
-        for (const TWord& word : FWords)
+        if (seen.Words && seen.Words == FKeyedTo) return (seen.Found & FWordBits) != 0;
+        for (const TTagWord& word : FWords)
             if (word.FoundIn(text)) return true;
         return false;
     }
+
+    // From now on a scan's words count where it used words, which must
+    // hold every word of this interest and outlive the keying (null: none).
+    void KeyWordsTo(const TTagWords* words);
+    const std::vector<TTagWord>& Words() const { return FWords; }
 
     bool WantsAllTexts() const { return FAllTexts; }
     bool WantsTextsInside() const { return !FTextElements.empty(); }
@@ -65,14 +75,10 @@ private:
     // bit each, the last for 31 and longer): most tags' names match none.
     std::array<uint32_t, 256> FNameLengths{};
     std::bitset<256> FPrefixFirstLetters;
-    // A word looked for in tag texts, from its rarest letter.
-    struct TWord {
-        explicit TWord(std::string lower);
-        bool FoundIn(std::string_view text) const;
-        std::string Lower;
-        size_t Anchor;
-    };
-    std::vector<TWord> FWords;
+    std::vector<TTagWord> FWords;
+    // The list the bits of FWordBits count in, or null.
+    const TTagWords* FKeyedTo = nullptr;
+    TTagWords::TFound FWordBits = 0;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
     std::array<uint32_t, 256> FTextElementLengths{};  // as FNameLengths

@@ -182,10 +182,13 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
 }
 
 [[gnu::always_inline]] inline bool TPluginParserHooks::TagWanted(size_t plugin, std::string_view tagName,
-                                                                std::string_view tagText) const {
+                                                                std::string_view tagText,
+                                                                const TTagWordsSeen& seen) const {
     const auto& interests = FPlugins.HTMLParserInterests();
-    return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText);
+    return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText, seen);
 }
+
+std::shared_ptr<const TTagWords> TPluginParserHooks::TagWords() const { return FPlugins.TagWords(); }
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {
@@ -207,7 +210,8 @@ void TPluginParserHooks::HandTextOver(TDownloadProject& project, TDownloadLink& 
 }
 
 bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
-                                   std::string_view tagText, const TAddLinkFunction& addLink) {
+                                   std::string_view tagText, const TTagWordsSeen& seen,
+                                   const TAddLinkFunction& addLink) {
     const auto& interests = FPlugins.HTMLParserInterests();
     // Most tags start or end no element whose texts a plugin asked for.
     if (FPlugins.AnyTextsInside())
@@ -216,16 +220,17 @@ bool TPluginParserHooks::HandleTag(TDownloadProject& project, TDownloadLink& pag
                 NoteTextElements(page, tagName, tagText);
                 break;
             }
-    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText); };
+    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText, seen); };
     // Most tags are wanted by none: that answer costs no more than the
     // checks, the handing over lives apart (as for texts).
     if (!AnyWants(wants)) return false;
-    return HandTagOver(project, page, tagName, tagText, addLink);
+    return HandTagOver(project, page, tagName, tagText, seen, addLink);
 }
 
 bool TPluginParserHooks::HandTagOver(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
-                                     std::string_view tagText, const TAddLinkFunction& addLink) {
-    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText); };
+                                     std::string_view tagText, const TTagWordsSeen& seen,
+                                     const TAddLinkFunction& addLink) {
+    auto wants = [&](size_t i) { return TagWanted(i, tagName, tagText, seen); };
     TNesting level(*this);
     BSTR name = nullptr;
     BSTR text = nullptr;

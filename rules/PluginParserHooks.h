@@ -28,7 +28,8 @@ public:
     void HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                     const TAddLinkFunction& addLink) override;
     bool HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
-                   std::string_view tagText, const TAddLinkFunction& addLink) override;
+                   std::string_view tagText, const TTagWordsSeen& seen, const TAddLinkFunction& addLink) override;
+    std::shared_ptr<const TTagWords> TagWords() const override;
     void ParseDocument(vorlin_sdk::IParserPluginInterface* plugin, TDownloadProject& project,
                        TDownloadLink& link, TStream& stream, const std::string& localFilePath,
                        const TAddLinkFunction& addLink) override;
@@ -48,12 +49,14 @@ private:
 
     template <typename W> bool AnyWants(W&& wants) const;
     bool TextWanted(const TDownloadLink& page, size_t plugin) const;
-    bool TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText) const;
+    bool TagWanted(size_t plugin, std::string_view tagName, std::string_view tagText,
+                   const TTagWordsSeen& seen) const;
     // HandleText and HandleTag for a text or tag some plugin wants.
     [[gnu::noinline]] void HandTextOver(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                         const TAddLinkFunction& addLink);
     [[gnu::noinline]] bool HandTagOver(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
-                                       std::string_view tagText, const TAddLinkFunction& addLink);
+                                       std::string_view tagText, const TTagWordsSeen& seen,
+                                       const TAddLinkFunction& addLink);
     // Notes start and end tags of the elements whose texts plugins asked
     // for, per page (pages are parsed side by side) and plugin.
     void NoteTextElements(const TDownloadLink& page, std::string_view tagName, std::string_view tagText);

@@ -158,6 +158,7 @@ void TPluginSystem::InitializePlugin(TPlugin& plugin) {
             AddCapability(plugin, IID_IHTMLParserPluginInterface, FHTMLParserPlugins);
             FHTMLParserInterests.push_back(InterestOf(plugin));
             FAnyTextsInside = FAnyTextsInside || FHTMLParserInterests.back().WantsTextsInside();
+            KeyTagWords();
             break;
         }
     }
@@ -187,6 +188,16 @@ THTMLParserInterest TPluginSystem::InterestOf(TPlugin& plugin) {
         return {};
     }
     return THTMLParserInterest::FromLists(names.Utf8(), words.Utf8(), texts.Utf8());
+}
+
+// The words of every interest in one list, made anew (a scan made with
+// the old list still holds it, and its bits are no longer taken).
+void TPluginSystem::KeyTagWords() {
+    std::vector<std::string> words;
+    for (const THTMLParserInterest& interest : FHTMLParserInterests)
+        for (const TTagWord& word : interest.Words()) words.push_back(word.Lower());
+    FTagWords = words.empty() ? nullptr : std::make_shared<const TTagWords>(words);
+    for (THTMLParserInterest& interest : FHTMLParserInterests) interest.KeyWordsTo(FTagWords.get());
 }
 
 // --- Deinitialising ----------------------------------------------------------
@@ -228,6 +239,7 @@ void TPluginSystem::ReleaseCapabilities() {
     release(FHTMLParserPlugins);
     FHTMLParserInterests.clear();
     FAnyTextsInside = false;
+    FTagWords = nullptr;
 }
 
 // --- Asking one plugin -------------------------------------------------------

@@ -21,7 +21,7 @@ class TRecordingHooks final : public IHTMLParserHooks {
         }
     }
     bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view tagName,
-                   std::string_view tagText, const TAddLinkFunction&) override {
+                   std::string_view tagText, const TTagWordsSeen&, const TAddLinkFunction&) override {
         Tags.push_back(std::string(tagName) + "|" + std::string(tagText));
         return Claimed.count(std::string(tagName)) != 0;
     }

@@ -65,11 +65,35 @@ class TScriptClaimingHooks final : public IHTMLParserHooks {
   public:
     void HandleText(TDownloadProject&, TDownloadLink&, std::string_view, const TAddLinkFunction&) override {}
     bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view tagName, std::string_view,
-                   const TAddLinkFunction&) override {
+                   const TTagWordsSeen&, const TAddLinkFunction&) override {
         return tagName == "SCRIPT";
     }
     void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&, TStream&,
                        const std::string&, const TAddLinkFunction&) override {}
+};
+
+// Notes, for every tag, which of its words the tag holds: taken from the
+// scan where it counted them in this list, searched for otherwise. The
+// record must be the same however the page was parsed.
+class TWordNotingHooks final : public IHTMLParserHooks {
+  public:
+    void HandleText(TDownloadProject&, TDownloadLink&, std::string_view, const TAddLinkFunction&) override {}
+    bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view tagName, std::string_view tagText,
+                   const TTagWordsSeen& seen, const TAddLinkFunction&) override {
+        const bool fromScan = seen.Words == Words.get();
+        TakenFromScan += fromScan;
+        Noted.push_back(std::string(tagName) + " " +
+                        std::to_string(fromScan ? seen.Found : Words->Found(tagText)));
+        return false;
+    }
+    void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&, TStream&,
+                       const std::string&, const TAddLinkFunction&) override {}
+    std::shared_ptr<const TTagWords> TagWords() const override { return Words; }
+
+    std::shared_ptr<const TTagWords> Words =
+        std::make_shared<const TTagWords>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
+    std::vector<std::string> Noted;
+    size_t TakenFromScan = 0;
 };
 
 class PageScan : public THTMLParserFixture {
@@ -96,7 +120,7 @@ class PageScan : public THTMLParserFixture {
         if (scanned) {
             const std::string_view unparsed = Parser->Unparsed();
             EXPECT_EQ(unparsed.size(), html.size());
-            Parser->UseScan(TPageScan::Read(unparsed, Parser->ParsedTo()));
+            Parser->UseScan(TPageScan::Read(unparsed, Parser->ParsedTo(), ScanWords));
         } else {
             Parser->ParseAvailable();
         }
@@ -105,6 +129,9 @@ class PageScan : public THTMLParserFixture {
         for (TDownloadLink* link : PageLink->References) outcome.Links.push_back("ref " + link->FullURL());
         return outcome;
     }
+
+    // The words every scan notes.
+    std::shared_ptr<const TTagWords> ScanWords;
 
     void ExpectSameWithScan(unsigned seed, int rounds) {
         std::mt19937 random(seed);
@@ -127,7 +154,7 @@ TEST_F(PageScan, FindsWhatTheReaderFindsAndPassesScriptBodiesOver) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(scan.PositionOf(first->Lt), 101u);
     EXPECT_EQ(TPageScan::NameOf(*first), "B");
-    EXPECT_EQ(scan.TakeLink(*first).Value, "x.html");
+    EXPECT_EQ(scan.LinkOf(*first).Value, "x.html");
     EXPECT_EQ(scan.PositionOf(first->After), 100 + page.find('c'));
     // From inside the text before a tag, the tag is still the next one.
     EXPECT_EQ(TPageScan::NameOf(*scan.Next(100 + page.find("<!--") - 1)), "!--");
@@ -159,6 +186,32 @@ TEST_F(PageScan, AScanThatReadScriptsAPluginClaimedStillGivesTheSamePage) {
     TScriptClaimingHooks hooks;
     Parser = std::make_unique<THTMLParser>(Project, hooks);
     ExpectSameWithScan(10, 120);
+}
+
+// The hooks learn which of their words a tag holds from the scan, and
+// exactly what a search of the tag's text finds.
+TEST_F(PageScan, TheWordsAScanNotedInTagsAreThoseInTheirTexts) {
+    TWordNotingHooks hooks;
+    Parser = std::make_unique<THTMLParser>(Project, hooks);
+    ScanWords = hooks.Words;
+    std::mt19937 random(13);
+    for (int round = 0; round < 60; ++round) {
+        const std::string page = RandomPage(random, 10 + round * 3);
+        hooks.Noted.clear();
+        const size_t taken = hooks.TakenFromScan;
+        ParseOnce(page, false);
+        const std::vector<std::string> searched = hooks.Noted;
+        ASSERT_EQ(hooks.TakenFromScan, taken);
+        hooks.Noted.clear();
+        ParseOnce(page, true);
+        ASSERT_EQ(hooks.Noted, searched) << "round " << round << ": " << page;
+    }
+    EXPECT_GT(hooks.TakenFromScan, 1000u);
+    // A scan made with another list of the same words is not taken.
+    ScanWords = std::make_shared<const TTagWords>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
+    hooks.TakenFromScan = 0;
+    ParseOnce("<a href=x.html style=1><p>", true);
+    EXPECT_EQ(hooks.TakenFromScan, 0u);
 }
 
 // A page of nothing but tags: the scan keeps a bounded number of them, and

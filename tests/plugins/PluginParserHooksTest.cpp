@@ -1,6 +1,7 @@
 // The HTML parser's plugin hooks and the application object, driven through
 // the real parser with the test plugin.
 #include "links/HTMLParser.h"
+#include "links/PageScan.h"
 #include "links/UrlHelpers.h"
 #include "platform/Stream.h"
 #include "project/DownloadLink.h"
@@ -108,6 +109,41 @@ TEST_F(PluginParserHooksTest, AttributesOfTheHandedTagAreReadAsInAnyCopy) {
     EXPECT_THAT(log, HasSubstr("Attribute 0 12 [ a b ]"));
 }
 
+TEST(TagWords, EachWordIsOneBitAndKeptOnce) {
+    std::vector<std::string> many = {"style", "data-x", "style"};
+    for (int i = 0; i < 20; ++i) many.push_back("w" + std::to_string(i));
+    const TTagWords words(many);
+    ASSERT_EQ(words.Count(), TTagWords::kMostWords);
+    EXPECT_EQ(words.IndexOf("style"), 0u);
+    EXPECT_EQ(words.IndexOf("data-x"), 1u);
+    EXPECT_EQ(words.IndexOf("w13"), 15u);
+    EXPECT_EQ(words.IndexOf("w14"), std::string::npos);  // past the bits there are
+    EXPECT_EQ(words.Found("p STYLE=1 w1=Data-X"), 0b1011u);  // w1 is bit 3
+    EXPECT_EQ(words.Found("p"), 0u);
+}
+
+// An interest keyed to a list takes a scan's bits where the scan used that
+// list, and searches the text where it used another or none.
+TEST(HTMLParserInterest, TakesTheWordsAScanSawInTheListItIsKeyedTo) {
+    const TTagWords words(std::vector<std::string>{"other", "style", "data-x"});
+    const TTagWords sameWords(std::vector<std::string>{"other", "style", "data-x"});
+    THTMLParserInterest interest = THTMLParserInterest::FromLists("img", "Style", "");
+    interest.KeyWordsTo(&words);
+    EXPECT_TRUE(interest.WantsTag("P", "p", {&words, 0b010}));  // the bits are taken, not the text
+    EXPECT_FALSE(interest.WantsTag("P", "p style=1", {&words, 0b101}));
+    EXPECT_TRUE(interest.WantsTag("IMG", "img", {&words, 0}));  // names still count
+    EXPECT_TRUE(interest.WantsTag("P", "p style=1", {&sameWords, 0}));
+    EXPECT_FALSE(interest.WantsTag("P", "p", {&sameWords, 0b111}));
+    EXPECT_TRUE(interest.WantsTag("P", "p style=1"));
+    // A word the list lacks: the interest searches, whatever the scan saw.
+    THTMLParserInterest unlisted = THTMLParserInterest::FromLists("", "style title", "");
+    unlisted.KeyWordsTo(&words);
+    EXPECT_TRUE(unlisted.WantsTag("P", "p title=1", {&words, 0}));
+    EXPECT_FALSE(unlisted.WantsTag("P", "p", {&words, 0b111}));
+    interest.KeyWordsTo(nullptr);
+    EXPECT_FALSE(interest.WantsTag("P", "p", {&words, 0b010}));
+}
+
 TEST(HTMLParserInterest, NamesPrefixesWordsAndTextElementsAsAPluginListsThem) {
     THTMLParserInterest all;
     EXPECT_TRUE(all.WantsTag("P", "p"));
@@ -208,6 +244,29 @@ TEST_F(PluginParserHooksTest, APluginIsHandedOnlyTheTagsAndTextsItAskedFor) {
     EXPECT_EQ(CallCount("two", "HandleTag "), 8);
     EXPECT_THAT(LogOf("two"), HasSubstr("HandleText [other text]"));
     EXPECT_THAT(LogOf("two"), HasSubstr("HandleText [div text]"));
+}
+
+// The plugins' words, noted by a page scan, hand each plugin the tags it
+// would have been handed without the scan.
+TEST_F(PluginParserHooksTest, TagsScannedForThePluginsWordsAreHandedOverAsWithoutAScan) {
+    StartHooks("interest=1\ntagwords=style", "interest=1\ntagnames=B\ntagwords=data-x Title");
+    const std::shared_ptr<const TTagWords> words = FSystem.ParserHooks().TagWords();
+    ASSERT_TRUE(words);
+    EXPECT_EQ(words->Count(), 3u);
+    const std::string html = "<p style=1><b>x</b><i title=t DATA-X=2><img src=a.gif><q class='styl e'>";
+    const std::string before[] = {LogOf("one"), LogOf("two")};
+    ParsePage(html);
+    const std::string alone[] = {LogOf("one"), LogOf("two")};
+    TMemoryStream body;
+    FParser.BeginDocument(*FPage, body);
+    body.WriteBuffer(html.data(), static_cast<int64_t>(html.size()));
+    FParser.UseScan(TPageScan::Read(FParser.Unparsed(), FParser.ParsedTo(), words));
+    FParser.EndDocument();
+    const std::string both[] = {LogOf("one"), LogOf("two")};
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(both[i].substr(alone[i].size()), alone[i].substr(before[i].size())) << "plugin " << i;
+    EXPECT_EQ(CallCount("one", "HandleTag "), 2);  // P, once per parse
+    EXPECT_EQ(CallCount("two", "HandleTag "), 6);  // B, /B, I
 }
 
 TEST_F(PluginParserHooksTest, APluginThatCannotSayWhatItWantsIsHandedEverything) {
