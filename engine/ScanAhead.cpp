@@ -53,7 +53,7 @@ bool TResponseHandler::AwaitScan(TRunClient& client, THttpRequest kind, uint16_t
     if (unparsed.size() < kScanFrom) return false;
     client.TimeOutTimer().SetEnabled(false);
     client.StopLowSpeedWatch();
-    client.ScanTicket = scanner->Submit(std::string(unparsed), client.Html().ParsedTo());
+    client.ScanTicket = scanner->Submit(unparsed, client.Html().ParsedTo());
     client.ScanStep = TScanStep::ssPending;
     client.ScanRequest = kind;
     client.ScanError = error;
@@ -81,10 +81,12 @@ void TResponseHandler::PagesScanned(std::vector<TPageScanner::TFinished> finishe
         // A client that gave its page up meanwhile waits for no scan.
         for (const auto& client : FRun.Clients()) {
             if (client->ScanStep != TScanStep::ssPending || client->ScanTicket != scanned.Ticket) continue;
-            client->Html().UseScan(std::move(scanned.Scan));
+            scanned.Scan = client->Html().UseScan(std::move(scanned.Scan));
             ScanEnded(*client);
             break;
         }
+        // The room of the scan the parser held before, or of one nobody waits for.
+        if (TPageScanner* scanner = FRun.Scanner()) scanner->GiveBack(std::move(scanned.Scan));
     }
 }
 

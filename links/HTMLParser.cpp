@@ -146,7 +146,7 @@ void THTMLParser::BeginDocument(TDownloadLink& link, TStream& stream) {
     FBase.clear();
     FTagText = {};
     FTagName.clear();
-    UseScan({});
+    DropScan();
     FInput = memory;
     FResume = std::max(memory->Origin(), std::min(memory->Position(), memory->Size()));
     FReader.Forget();
@@ -235,7 +235,7 @@ void THTMLParser::ParseLoop() {
     // A scan read a part of these bytes: what it found there stays true
     // however much arrived after it (it took no unfinished tag). One that
     // claims more bytes than there are is of something else.
-    if (FScan.Count() != 0 && FScan.To > FReader.Size()) UseScan({});
+    if (FScan.Count() != 0 && FScan.To > FReader.Size()) DropScan();
     while (!FReader.AtEnd()) {
         FItemStart = SIZE_MAX;  // a script body is kept whole when its scan fails
         FAhead = nullptr;

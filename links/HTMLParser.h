@@ -75,10 +75,14 @@ class THTMLParser {
     size_t ParsedTo() const { return static_cast<size_t>(FResume); }
     // A scan of the open document made ahead (of what Unparsed held): the
     // parser takes its tags from it where it meets them. Dropped when the
-    // document ends.
-    void UseScan(TPageScan scan) {
+    // next document begins. Answers the scan it held before, emptied, for
+    // its room to be used again.
+    TPageScan UseScan(TPageScan scan) {
         FAhead = nullptr;
+        TPageScan before = std::move(FScan);
+        before.Clear();
         FScan = std::move(scan);
+        return before;
     }
 
     // A downloaded script file: every URL the script scanner finds in the
@@ -131,6 +135,11 @@ class THTMLParser {
     void SetState(TParseState state);
 
     void ParseLoop();
+    // The scan is of no use any more; its room is kept for the next.
+    void DropScan() {
+        FAhead = nullptr;
+        FScan.Clear();
+    }
     bool ContinueScriptBody();
     // An unfinished tag or comment that has grown past kMaxHeldTag: from
     // here on it is written through as it arrives.

@@ -9,13 +9,38 @@ namespace vorlin {
 
 TPageScan TPageScan::Read(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words) {
     TPageScan scan;
+    scan.ReadFrom(bytes, origin, std::move(words));
+    return scan;
+}
+
+void TPageScan::Clear() {
+    if (Room() > kKeptRoom) {
+        *this = TPageScan();
+        return;
+    }
+    FTags.clear();
+    FLinks.clear();
+    FLinkValues.clear();
+    FWords = nullptr;
+    FCursor = 0;
+    From = To = 0;
+}
+
+size_t TPageScan::Room() const {
+    return FTags.capacity() * sizeof(TScannedTag) + FLinks.capacity() * sizeof(TScannedLink) + FLinkValues.capacity();
+}
+
+void TPageScan::ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words) {
+    TPageScan& scan = *this;
+    scan.Clear();
     if (words && words->Count()) scan.FWords = std::move(words);
     scan.From = origin;
     scan.To = origin + bytes.size();
     // Offsets are kept in 32 bits: a longer page is left to the parser.
-    if (bytes.size() >= UINT32_MAX) return scan;
-    // Pages hold a tag in every 20 to 40 bytes: room for most at once.
-    scan.FTags.reserve(std::min(bytes.size() / 24 + 1, kMostTags));
+    if (bytes.size() >= UINT32_MAX) return;
+    // Pages hold a tag in every 16 to 40 bytes: room for nearly all at once
+    // (what is never filled is never touched either).
+    scan.FTags.reserve(std::min(bytes.size() / 16 + 1, kMostTags));
     THTMLTagReader reader;
     reader.Attach(bytes.data(), origin, origin + bytes.size(), origin);
     std::string name;
@@ -57,7 +82,6 @@ TPageScan TPageScan::Read(std::string_view bytes, size_t origin, std::shared_ptr
             if (!reader.TryReadScriptBody(passed)) break;
         }
     }
-    return scan;
 }
 
 const TScannedTag* TPageScan::Next(size_t position) {

@@ -43,6 +43,14 @@ public:
     // those to note in every named tag (null: none).
     static TPageScan Read(std::string_view bytes, size_t origin,
                           std::shared_ptr<const TTagWords> words = nullptr);
+    // The same, into this scan's room: a scan handed back after use is read
+    // into again, without new memory to fault in for every page.
+    void ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words = nullptr);
+    // Empty, keeping its room unless that is more than kKeptRoom.
+    void Clear();
+    // The bytes its room takes.
+    size_t Room() const;
+    static constexpr size_t kKeptRoom = 1 << 20;
     // A scan keeps at most this many tags (2.5 MB): a page of nothing but
     // tags ("<><><>") would otherwise take twenty times its size. The
     // parser reads the rest by itself.

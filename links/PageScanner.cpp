@@ -18,7 +18,16 @@ TPageScanner::~TPageScanner() {
     FThread.join();
 }
 
-uint64_t TPageScanner::Submit(std::string bytes, size_t origin) {
+uint64_t TPageScanner::Submit(std::string_view page, size_t origin) {
+    std::string bytes;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (!FSpareCopies.empty()) {
+            bytes = std::move(FSpareCopies.back());
+            FSpareCopies.pop_back();
+        }
+    }
+    bytes.assign(page);  // outside the lock: the scanning thread goes on meanwhile
     uint64_t ticket;
     {
         std::lock_guard<std::mutex> lock(FLock);
@@ -27,6 +36,13 @@ uint64_t TPageScanner::Submit(std::string bytes, size_t origin) {
     }
     FChanged.notify_one();
     return ticket;
+}
+
+void TPageScanner::GiveBack(TPageScan scan) {
+    scan.Clear();
+    if (scan.Room() == 0) return;
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FSpareScans.size() < kSpares) FSpareScans.push_back(std::move(scan));
 }
 
 std::vector<TPageScanner::TFinished> TPageScanner::TakeFinished() {
@@ -43,15 +59,22 @@ void TPageScanner::Work() {
         if (FStopping) return;
         TJob job = std::move(FJobs.front());
         FJobs.pop_front();
-        lock.unlock();
         TFinished finished{job.Ticket, {}};
+        if (!FSpareScans.empty()) {
+            finished.Scan = std::move(FSpareScans.back());
+            FSpareScans.pop_back();
+        }
+        lock.unlock();
         try {
-            finished.Scan = TPageScan::Read(job.Bytes, job.Origin, FWords);
+            finished.Scan.ReadFrom(job.Bytes, job.Origin, FWords);
         } catch (const std::exception&) {
             // Out of memory: an empty scan, and the parser reads the page itself.
+            finished.Scan = TPageScan();
         }
-        job = {};  // the copy of the page is let go of outside the lock
+        // A copy much larger than pages are wont to be is let go of, outside the lock.
+        if (job.Bytes.capacity() > TPageScan::kKeptRoom) job.Bytes = std::string();
         lock.lock();
+        if (FSpareCopies.size() < kSpares && job.Bytes.capacity() != 0) FSpareCopies.push_back(std::move(job.Bytes));
         const bool first = FFinished.empty();
         FFinished.push_back(std::move(finished));
         if (first && FOnFinished) {

@@ -39,9 +39,13 @@ public:
     TPageScanner(const TPageScanner&) = delete;
     TPageScanner& operator=(const TPageScanner&) = delete;
 
-    // The page from position origin on.
-    uint64_t Submit(std::string bytes, size_t origin);
+    // A copy of the page from position origin on.
+    uint64_t Submit(std::string_view page, size_t origin);
     std::vector<TFinished> TakeFinished();
+    // A scan that was used: its room is read into again (a few are kept).
+    void GiveBack(TPageScan scan);
+    // How many scans and page copies are kept for use again, at most.
+    static constexpr size_t kSpares = 8;
 
 private:
     struct TJob {
@@ -57,6 +61,10 @@ private:
     bool FStopping = false;
     uint64_t FNextTicket = 0;
     std::vector<TFinished> FFinished;
+    // Room of earlier pages and scans, so that pages of one site, much
+    // alike in size, are copied and scanned without new memory each.
+    std::vector<std::string> FSpareCopies;
+    std::vector<TPageScan> FSpareScans;
     TOnFinished FOnFinished;
     const std::shared_ptr<const TTagWords> FWords;
     std::thread FThread;

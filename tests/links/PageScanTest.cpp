@@ -111,7 +111,8 @@ class PageScan : public THTMLParserFixture {
     }
 
     // The page parsed as it arrives, whole, or as a run parses it with a
-    // scan: arrived unparsed, scanned, then ended.
+    // scan: arrived unparsed, scanned, then ended. Scans are read into the
+    // room of those used before, as the run's scanner does.
     TOutcome ParseOnce(const std::string& html, bool scanned) {
         StartAgain();
         TMemoryStream stream;
@@ -120,7 +121,9 @@ class PageScan : public THTMLParserFixture {
         if (scanned) {
             const std::string_view unparsed = Parser->Unparsed();
             EXPECT_EQ(unparsed.size(), html.size());
-            Parser->UseScan(TPageScan::Read(unparsed, Parser->ParsedTo(), ScanWords));
+            Room.ReadFrom(unparsed, Parser->ParsedTo(), ScanWords);
+            Room = Parser->UseScan(std::move(Room));
+            EXPECT_EQ(Room.Count(), 0u);
         } else {
             Parser->ParseAvailable();
         }
@@ -132,6 +135,7 @@ class PageScan : public THTMLParserFixture {
 
     // The words every scan notes.
     std::shared_ptr<const TTagWords> ScanWords;
+    TPageScan Room;
 
     void ExpectSameWithScan(unsigned seed, int rounds) {
         std::mt19937 random(seed);
@@ -262,20 +266,25 @@ TEST(PageScanner, ScansComeBackOnceUnderTheirTickets) {
     {
         TPageScanner scanner([&] { ++told; });
         std::mt19937 random(12);
-        for (int i = 0; i < 200; ++i) {
-            std::string page = RandomPage(random, 5 + i % 50);
-            pages[scanner.Submit(page, 1000)] = page;
-        }
         std::map<uint64_t, size_t> counts;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (counts.size() < pages.size() && std::chrono::steady_clock::now() < deadline) {
-            for (TPageScanner::TFinished& finished : scanner.TakeFinished()) {
-                ASSERT_EQ(counts.count(finished.Ticket), 0u);
-                ASSERT_EQ(pages.count(finished.Ticket), 1u);
-                counts[finished.Ticket] = finished.Scan.Count();
-                EXPECT_EQ(finished.Scan.From, 1000u);
+        // In two rounds: the second reads into the room the first gave back.
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < 100; ++i) {
+                std::string page = RandomPage(random, 5 + (i * 7 + round * 3) % 50);
+                pages[scanner.Submit(page, 1000)] = page;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (counts.size() < pages.size() && std::chrono::steady_clock::now() < deadline) {
+                for (TPageScanner::TFinished& finished : scanner.TakeFinished()) {
+                    ASSERT_EQ(counts.count(finished.Ticket), 0u);
+                    ASSERT_EQ(pages.count(finished.Ticket), 1u);
+                    counts[finished.Ticket] = finished.Scan.Count();
+                    EXPECT_EQ(finished.Scan.From, 1000u);
+                    // Read into again for later pages: what it held must not show there.
+                    scanner.GiveBack(std::move(finished.Scan));
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
         ASSERT_EQ(counts.size(), pages.size());
         for (const auto& [ticket, count] : counts) EXPECT_EQ(count, TPageScan::Read(pages[ticket], 1000).Count());
