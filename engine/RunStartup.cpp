@@ -131,7 +131,7 @@ void TDownloadRun::StartUp() {
     SetIdleHandler([store = FPageStore.get()] { store->Nudge(); });
     try {
         FPageScanner = std::make_unique<TPageScanner>([run] { PostThreadMessage(run, WM_PAGES_SCANNED); },
-                                                      ParserHooks().TagWords());
+                                                      ParserHooks().TagInterest());
     } catch (const std::exception& e) {
         // The pages are parsed on the run's thread alone, as they arrive.
         DebugLog(std::string("TDownloadRun: no page scanner (") + e.what() + ")");

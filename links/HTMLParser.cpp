@@ -236,6 +236,9 @@ void THTMLParser::ParseLoop() {
     // however much arrived after it (it took no unfinished tag). One that
     // claims more bytes than there are is of something else.
     if (FScan.Count() != 0 && FScan.To > FReader.Size()) DropScan();
+    // The scan's plain tags are plain to these hooks where it looked for
+    // what they look for.
+    const bool plainKnown = FScan.Interest() && FScan.Interest() == FHooks.TagInterest().get();
     while (!FReader.AtEnd()) {
         FItemStart = SIZE_MAX;  // a script body is kept whole when its scan fails
         FAhead = nullptr;
@@ -250,6 +253,13 @@ void THTMLParser::ParseLoop() {
         // Text, and every tag not rewritten, goes to the copy as it came.
         FItemStart = FReader.Position();
         FAhead = FScan.Next(FItemStart);
+        // Tags the parser and the hooks do nothing with, and the texts
+        // between them while no hook wants texts: passed over at once, and
+        // written as they came.
+        if (FAhead && FAhead->Plain && plainKnown && (!FPage || !FHooks.WantsTexts(*FPage))) {
+            FReader.MoveTo(FScan.PassPlain());
+            continue;
+        }
         std::string_view text;
         if (FAhead) {
             text = FReader.Slice(FItemStart, FScan.PositionOf(FAhead->Lt));

@@ -2,6 +2,11 @@
 
 namespace vorlin {
 
+std::shared_ptr<const TTagInterest> TNoHTMLParserHooks::TagInterest() const {
+    static const auto nothing = std::make_shared<const TTagInterest>(std::vector<std::string>{});
+    return nothing;
+}
+
 IHTMLParserHooks& NoHTMLParserHooks() {
     static TNoHTMLParserHooks hooks;
     return hooks;

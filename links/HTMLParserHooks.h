@@ -7,7 +7,7 @@
 #pragma once
 
 #include "links/LinkTypes.h"
-#include "links/TagWords.h"
+#include "links/TagInterest.h"
 
 #include <functional>
 #include <memory>
@@ -40,13 +40,21 @@ class IHTMLParserHooks {
     // Every enabled HTML parser plugin sees the tag (name in upper case, text
     // without its brackets); true when any of them claimed it, in which case
     // the parser writes it unchanged and does nothing else with it. seen:
-    // what a page scan found of TagWords() in the text, where it looked.
+    // what a page scan found of TagInterest() in the text, where it looked.
     virtual bool HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                            std::string_view tagText, const TTagWordsSeen& seen,
                            const TAddLinkFunction& addLink) = 0;
-    // The words a page scan should look for in tags on the hooks' behalf
-    // (null: none).
-    virtual std::shared_ptr<const TTagWords> TagWords() const { return nullptr; }
+    // What a page scan should look for in tags on the hooks' behalf (null:
+    // nothing, and every tag is handed to HandleTag). A tag whose name does
+    // not matter there and that holds none of its words is one HandleTag
+    // does nothing with.
+    virtual std::shared_ptr<const TTagInterest> TagInterest() const { return nullptr; }
+    // Whether HandleText would hand texts of the page on now: the parser
+    // passes over tags none of the hooks want only while it would not.
+    virtual bool WantsTexts(const TDownloadLink& page) const {
+        (void)page;
+        return true;
+    }
     // The parser plugin that claimed the link's document parses it: the
     // stream holds the whole document, localFilePath is where it is stored.
     virtual void ParseDocument(vorlin_sdk::IParserPluginInterface* plugin,
@@ -65,6 +73,8 @@ class TNoHTMLParserHooks final : public IHTMLParserHooks {
                    const TAddLinkFunction&) override {
         return false;
     }
+    std::shared_ptr<const TTagInterest> TagInterest() const override;
+    bool WantsTexts(const TDownloadLink&) const override { return false; }
     void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&,
                        TStream&, const std::string&, const TAddLinkFunction&) override {}
 };

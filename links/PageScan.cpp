@@ -7,9 +7,9 @@
 
 namespace vorlin {
 
-TPageScan TPageScan::Read(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words) {
+TPageScan TPageScan::Read(std::string_view bytes, size_t origin, std::shared_ptr<const TTagInterest> interest) {
     TPageScan scan;
-    scan.ReadFrom(bytes, origin, std::move(words));
+    scan.ReadFrom(bytes, origin, std::move(interest));
     return scan;
 }
 
@@ -21,7 +21,7 @@ void TPageScan::Clear() {
     FTags.clear();
     FLinks.clear();
     FLinkValues.clear();
-    FWords = nullptr;
+    FInterest = nullptr;
     FCursor = 0;
     From = To = 0;
 }
@@ -30,10 +30,10 @@ size_t TPageScan::Room() const {
     return FTags.capacity() * sizeof(TScannedTag) + FLinks.capacity() * sizeof(TScannedLink) + FLinkValues.capacity();
 }
 
-void TPageScan::ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words) {
+void TPageScan::ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagInterest> interest) {
     TPageScan& scan = *this;
     scan.Clear();
-    if (words && words->Count()) scan.FWords = std::move(words);
+    scan.FInterest = std::move(interest);
     scan.From = origin;
     scan.To = origin + bytes.size();
     // Offsets are kept in 32 bits: a longer page is left to the parser.
@@ -60,7 +60,7 @@ void TPageScan::ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<
         tag.After = static_cast<uint32_t>(reader.Position() - origin);
         tag.NameLength = static_cast<uint8_t>(name.size());
         std::memcpy(tag.Name, name.data(), name.size());
-        if (scan.FWords && !name.empty()) tag.Words = scan.FWords->Found(text);
+        if (scan.FInterest && !name.empty() && scan.FInterest->Count()) tag.Words = scan.FInterest->Found(text);
         bool source = false;
         if (!name.empty() && name[0] != '!') {
             const TLinkAttribute link = FindLinkAttribute(text, name);
@@ -75,6 +75,8 @@ void TPageScan::ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<
                 scan.FLinkValues += link.Value;
             }
             tag.Srcset = MayHaveSrcset(name, text);
+            tag.Plain = !source && !tag.Srcset && tag.Words == 0 && scan.FInterest && name != "SCRIPT" &&
+                        name != "APPLET" && name != "BASE" && !scan.FInterest->NameMatters(name);
         }
         // An inline script's body runs to its end tag, as the parser reads it.
         if (name == "SCRIPT" && text[0] != '/' && !source) {
@@ -92,6 +94,14 @@ const TScannedTag* TPageScan::Next(size_t position) {
     const TScannedTag& tag = FTags[FCursor];
     // Read from before position up to this "<" without meeting another.
     return tag.ItemStart <= offset ? &tag : nullptr;
+}
+
+size_t TPageScan::PassPlain() {
+    // A page's tags are mostly plain: this runs over them without a call each.
+    size_t last = FCursor;
+    while (last + 1 < FTags.size() && FTags[last + 1].Plain && FTags[last + 1].ItemStart == FTags[last].After) ++last;
+    FCursor = last;
+    return From + FTags[last].After;
 }
 
 TLinkAttributeView TPageScan::LinkOf(const TScannedTag& tag) const {

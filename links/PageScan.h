@@ -8,7 +8,7 @@
 #pragma once
 
 #include "links/HTMLAttributes.h"
-#include "links/TagWords.h"
+#include "links/TagInterest.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,9 +29,12 @@ struct TScannedTag {
     uint32_t TextLength = 0;  // of the tag text after "<" (as the reader gives it)
     uint32_t After = 0;       // where reading goes on after the tag
     int32_t Link = -1;        // its link attribute's index, or -1: none
-    uint8_t NameLength = 0;   // of Name; longer names are not kept
-    bool Srcset = false;      // as MayHaveSrcset tells
-    TTagWords::TFound Words = 0;  // which of the scan's words the tag text holds
+    uint8_t NameLength : 4 = 0;  // of Name; longer names are not kept
+    bool Srcset : 1 = false;     // as MayHaveSrcset tells
+    // Named, no link, no srcset, none of SCRIPT, APPLET, BASE or "!", and
+    // of no interest to the hooks: the parser does nothing with it.
+    bool Plain : 1 = false;
+    TTagInterest::TFound Words = 0;  // which of the scan's words the tag text holds
     char Name[kLongestName]{};  // as AssignTagName makes it
 };
 
@@ -39,13 +42,14 @@ class TPageScan {
 public:
     // Reads bytes, the page from position origin to its end, as the
     // parser's reader does from origin on: text, tags and comments, and
-    // the body of a SCRIPT that names no source passed over whole; words:
-    // those to note in every named tag (null: none).
+    // the body of a SCRIPT that names no source passed over whole;
+    // interest: what to note of every named tag for the parser's hooks
+    // (null: nothing, and no tag is plain).
     static TPageScan Read(std::string_view bytes, size_t origin,
-                          std::shared_ptr<const TTagWords> words = nullptr);
+                          std::shared_ptr<const TTagInterest> words = nullptr);
     // The same, into this scan's room: a scan handed back after use is read
     // into again, without new memory to fault in for every page.
-    void ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagWords> words = nullptr);
+    void ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagInterest> words = nullptr);
     // Empty, keeping its room unless that is more than kKeptRoom.
     void Clear();
     // The bytes its room takes.
@@ -64,8 +68,13 @@ public:
     size_t PositionOf(uint32_t offset) const { return From + offset; }
     // The tag's name, as AssignTagName makes it.
     static std::string_view NameOf(const TScannedTag& tag) { return {tag.Name, tag.NameLength}; }
+    // From a plain tag Next answered: where reading goes on after the run
+    // of plain tags it starts (each read from where the one before ended).
+    size_t PassPlain();
+    // What the scan looked for on the hooks' behalf (null: nothing).
+    const TTagInterest* Interest() const { return FInterest.get(); }
     // What the scan saw of its words in the tag's text.
-    TTagWordsSeen WordsOf(const TScannedTag& tag) const { return {FWords.get(), tag.Words}; }
+    TTagWordsSeen WordsOf(const TScannedTag& tag) const { return {FInterest.get(), tag.Words}; }
     // The link attribute FindLinkAttribute finds in the tag, its value kept
     // by the scan.
     TLinkAttributeView LinkOf(const TScannedTag& tag) const;
@@ -85,7 +94,7 @@ private:
     std::vector<TScannedLink> FLinks;
     std::string FLinkValues;
     // Held while the scan is: a list's address then names no other list.
-    std::shared_ptr<const TTagWords> FWords;
+    std::shared_ptr<const TTagInterest> FInterest;
     size_t FCursor = 0;
 };
 

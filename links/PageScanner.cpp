@@ -4,7 +4,7 @@
 
 namespace vorlin {
 
-TPageScanner::TPageScanner(TOnFinished onFinished, std::shared_ptr<const TTagWords> words)
+TPageScanner::TPageScanner(TOnFinished onFinished, std::shared_ptr<const TTagInterest> words)
     : FOnFinished(std::move(onFinished)), FWords(std::move(words)) {
     FThread = std::thread([this] { Work(); });
 }

@@ -33,7 +33,7 @@ public:
 
     // Throws std::system_error when no thread can be started. words: those
     // every scan notes in tags (TPageScan::Read).
-    explicit TPageScanner(TOnFinished onFinished = {}, std::shared_ptr<const TTagWords> words = nullptr);
+    explicit TPageScanner(TOnFinished onFinished = {}, std::shared_ptr<const TTagInterest> words = nullptr);
     // Stops its thread; what was not scanned yet is dropped.
     ~TPageScanner();
     TPageScanner(const TPageScanner&) = delete;
@@ -66,7 +66,7 @@ private:
     std::vector<std::string> FSpareCopies;
     std::vector<TPageScan> FSpareScans;
     TOnFinished FOnFinished;
-    const std::shared_ptr<const TTagWords> FWords;
+    const std::shared_ptr<const TTagInterest> FWords;
     std::thread FThread;
 };
 

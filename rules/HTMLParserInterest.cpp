@@ -66,14 +66,23 @@ bool THTMLParserInterest::NameListed(std::string_view upperName) const {
     return false;
 }
 
-void THTMLParserInterest::KeyWordsTo(const TTagWords* words) {
+TTagNames THTMLParserInterest::NamesLookedAt() const {
+    TTagNames names;
+    names.All = FAllTags;
+    names.Names = FNames;
+    names.Names.insert(names.Names.end(), FTextElements.begin(), FTextElements.end());
+    names.Prefixes = FPrefixes;
+    return names;
+}
+
+void THTMLParserInterest::KeyWordsTo(const TTagInterest* words) {
     FKeyedTo = nullptr;
     FWordBits = 0;
     if (!words) return;
     for (const TTagWord& word : FWords) {
         const size_t index = words->IndexOf(word.Lower());
         if (index == std::string::npos) return;  // not counted there: searched for as before
-        FWordBits |= static_cast<TTagWords::TFound>(1u << index);
+        FWordBits |= static_cast<TTagInterest::TFound>(1u << index);
     }
     FKeyedTo = words;
 }

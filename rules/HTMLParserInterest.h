@@ -4,7 +4,7 @@
 // plugins, nor are they called for it. A plugin that said nothing wants all.
 #pragma once
 
-#include "links/TagWords.h"
+#include "links/TagInterest.h"
 
 #include <array>
 #include <bitset>
@@ -47,8 +47,11 @@ public:
 
     // From now on a scan's words count where it used words, which must
     // hold every word of this interest and outlive the keying (null: none).
-    void KeyWordsTo(const TTagWords* words);
+    void KeyWordsTo(const TTagInterest* words);
     const std::vector<TTagWord>& Words() const { return FWords; }
+    // The names of the tags it wants whatever they hold, with those that
+    // start or end the elements whose texts it wants.
+    TTagNames NamesLookedAt() const;
 
     bool WantsAllTexts() const { return FAllTexts; }
     bool WantsTextsInside() const { return !FTextElements.empty(); }
@@ -77,8 +80,8 @@ private:
     std::bitset<256> FPrefixFirstLetters;
     std::vector<TTagWord> FWords;
     // The list the bits of FWordBits count in, or null.
-    const TTagWords* FKeyedTo = nullptr;
-    TTagWords::TFound FWordBits = 0;
+    const TTagInterest* FKeyedTo = nullptr;
+    TTagInterest::TFound FWordBits = 0;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
     std::array<uint32_t, 256> FTextElementLengths{};  // as FNameLengths

@@ -188,7 +188,11 @@ bool TPluginParserHooks::InsideTextElement(const TDownloadLink& page, size_t plu
     return plugin >= interests.size() || interests[plugin].WantsTag(tagName, tagText, seen);
 }
 
-std::shared_ptr<const TTagWords> TPluginParserHooks::TagWords() const { return FPlugins.TagWords(); }
+std::shared_ptr<const TTagInterest> TPluginParserHooks::TagInterest() const { return FPlugins.TagInterest(); }
+
+bool TPluginParserHooks::WantsTexts(const TDownloadLink& page) const {
+    return AnyWants([&](size_t i) { return TextWanted(page, i); });
+}
 
 void TPluginParserHooks::HandleText(TDownloadProject& project, TDownloadLink& page, std::string_view text,
                                     const TAddLinkFunction& addLink) {

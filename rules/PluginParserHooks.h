@@ -29,7 +29,8 @@ public:
                     const TAddLinkFunction& addLink) override;
     bool HandleTag(TDownloadProject& project, TDownloadLink& page, std::string_view tagName,
                    std::string_view tagText, const TTagWordsSeen& seen, const TAddLinkFunction& addLink) override;
-    std::shared_ptr<const TTagWords> TagWords() const override;
+    std::shared_ptr<const TTagInterest> TagInterest() const override;
+    bool WantsTexts(const TDownloadLink& page) const override;
     void ParseDocument(vorlin_sdk::IParserPluginInterface* plugin, TDownloadProject& project,
                        TDownloadLink& link, TStream& stream, const std::string& localFilePath,
                        const TAddLinkFunction& addLink) override;

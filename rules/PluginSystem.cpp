@@ -158,7 +158,7 @@ void TPluginSystem::InitializePlugin(TPlugin& plugin) {
             AddCapability(plugin, IID_IHTMLParserPluginInterface, FHTMLParserPlugins);
             FHTMLParserInterests.push_back(InterestOf(plugin));
             FAnyTextsInside = FAnyTextsInside || FHTMLParserInterests.back().WantsTextsInside();
-            KeyTagWords();
+            KeyTagInterest();
             break;
         }
     }
@@ -190,14 +190,20 @@ THTMLParserInterest TPluginSystem::InterestOf(TPlugin& plugin) {
     return THTMLParserInterest::FromLists(names.Utf8(), words.Utf8(), texts.Utf8());
 }
 
-// The words of every interest in one list, made anew (a scan made with
-// the old list still holds it, and its bits are no longer taken).
-void TPluginSystem::KeyTagWords() {
+// The words and names of every interest in one, made anew (a scan made
+// with the old one still holds it, and what it noted is no longer taken).
+void TPluginSystem::KeyTagInterest() {
     std::vector<std::string> words;
-    for (const THTMLParserInterest& interest : FHTMLParserInterests)
+    TTagNames names;
+    for (const THTMLParserInterest& interest : FHTMLParserInterests) {
         for (const TTagWord& word : interest.Words()) words.push_back(word.Lower());
-    FTagWords = words.empty() ? nullptr : std::make_shared<const TTagWords>(words);
-    for (THTMLParserInterest& interest : FHTMLParserInterests) interest.KeyWordsTo(FTagWords.get());
+        TTagNames looked = interest.NamesLookedAt();
+        names.All = names.All || looked.All;
+        names.Names.insert(names.Names.end(), looked.Names.begin(), looked.Names.end());
+        names.Prefixes.insert(names.Prefixes.end(), looked.Prefixes.begin(), looked.Prefixes.end());
+    }
+    FTagInterest = std::make_shared<const TTagInterest>(words, std::move(names));
+    for (THTMLParserInterest& interest : FHTMLParserInterests) interest.KeyWordsTo(FTagInterest.get());
 }
 
 // --- Deinitialising ----------------------------------------------------------
@@ -239,7 +245,7 @@ void TPluginSystem::ReleaseCapabilities() {
     release(FHTMLParserPlugins);
     FHTMLParserInterests.clear();
     FAnyTextsInside = false;
-    FTagWords = nullptr;
+    KeyTagInterest();
 }
 
 // --- Asking one plugin -------------------------------------------------------

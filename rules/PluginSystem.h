@@ -106,9 +106,9 @@ public:
     const std::vector<THTMLParserInterest>& HTMLParserInterests() const { return FHTMLParserInterests; }
     // Some of them want texts inside certain elements only.
     bool AnyTextsInside() const { return FAnyTextsInside; }
-    // The words they look for in tags, which HTMLParserInterests() are keyed
-    // to (null: none); a page scan notes them for the parser's hooks.
-    std::shared_ptr<const TTagWords> TagWords() const { return FTagWords; }
+    // The words and names they look for in tags, which HTMLParserInterests()
+    // are keyed to; a page scan notes them for the parser's hooks.
+    std::shared_ptr<const TTagInterest> TagInterest() const { return FTagInterest; }
 
     TApplicationInterface& Application() { return *FApplication; }
     // The votes of these plugins, for TDownloadProject::Plugins.
@@ -149,7 +149,7 @@ private:
     template <typename T> void AddCapability(TPlugin& plugin, const vorlin_sdk::GUID& iid,
                                              std::vector<TPluginCapability<T>>& list);
     THTMLParserInterest InterestOf(TPlugin& plugin);
-    void KeyTagWords();
+    void KeyTagInterest();
     void ReleaseCapabilities();
     void* ExportOf(const TPlugin& plugin, const char* name) const;
     void Display(const std::string& message) const;
@@ -165,7 +165,7 @@ private:
     std::vector<TPluginCapability<vorlin_sdk::IHTMLParserPluginInterface>> FHTMLParserPlugins;
     std::vector<THTMLParserInterest> FHTMLParserInterests;
     bool FAnyTextsInside = false;
-    std::shared_ptr<const TTagWords> FTagWords;
+    std::shared_ptr<const TTagInterest> FTagInterest = std::make_shared<const TTagInterest>(std::vector<std::string>{});
     TApplicationInterface* FApplication;  // one reference held
     TPluginVotes FVotes;
     TPluginParserHooks FParserHooks;

@@ -50,6 +50,14 @@ const std::vector<std::string> kPieces = {
     "<customelementwithalongname href=long.html>",
     "\r\n\t",
     "\xe4\xf6\xfc\x01\xff",
+    // Tags the parser does nothing with, in runs, and some a hook may want.
+    "<div class=x><span>a</span></div>",
+    "<td><b>b</b><i>",
+    "</td></tr>",
+    "<p>",
+    "<em Style=1>",
+    "<customtag>",
+    "<frame>",
 };
 
 std::string RandomPage(std::mt19937& random, size_t pieces) {
@@ -88,12 +96,38 @@ class TWordNotingHooks final : public IHTMLParserHooks {
     }
     void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&, TStream&,
                        const std::string&, const TAddLinkFunction&) override {}
-    std::shared_ptr<const TTagWords> TagWords() const override { return Words; }
+    std::shared_ptr<const TTagInterest> TagInterest() const override { return Words; }
 
-    std::shared_ptr<const TTagWords> Words =
-        std::make_shared<const TTagWords>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
+    std::shared_ptr<const TTagInterest> Words =
+        std::make_shared<const TTagInterest>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
     std::vector<std::string> Noted;
     size_t TakenFromScan = 0;
+};
+
+// Looks at a few names and a word, and wants no texts: the parser passes
+// the other tags over. Every tag it wants must still reach it, in order.
+class TInterestedHooks final : public IHTMLParserHooks {
+  public:
+    void HandleText(TDownloadProject&, TDownloadLink&, std::string_view text, const TAddLinkFunction&) override {
+        ++Texts;
+        (void)text;
+    }
+    bool HandleTag(TDownloadProject&, TDownloadLink&, std::string_view tagName, std::string_view tagText,
+                   const TTagWordsSeen&, const TAddLinkFunction&) override {
+        ++Handed;
+        if (Interest->NameMatters(tagName) || Interest->Found(tagText))
+            Wanted.push_back(std::string(tagName) + "|" + std::string(tagText));
+        return false;
+    }
+    void ParseDocument(vorlin_sdk::IParserPluginInterface*, TDownloadProject&, TDownloadLink&, TStream&,
+                       const std::string&, const TAddLinkFunction&) override {}
+    std::shared_ptr<const TTagInterest> TagInterest() const override { return Interest; }
+    bool WantsTexts(const TDownloadLink&) const override { return false; }
+
+    std::shared_ptr<const TTagInterest> Interest = std::make_shared<const TTagInterest>(
+        std::vector<std::string>{"style"}, TTagNames{false, {"P", "FRAME"}, {"CUSTOM"}});
+    std::vector<std::string> Wanted;
+    size_t Handed = 0, Texts = 0;
 };
 
 class PageScan : public THTMLParserFixture {
@@ -133,8 +167,8 @@ class PageScan : public THTMLParserFixture {
         return outcome;
     }
 
-    // The words every scan notes.
-    std::shared_ptr<const TTagWords> ScanWords;
+    // What every scan notes: by default what the parser's hooks (none) look for.
+    std::shared_ptr<const TTagInterest> ScanWords = NoHTMLParserHooks().TagInterest();
     TPageScan Room;
 
     void ExpectSameWithScan(unsigned seed, int rounds) {
@@ -212,10 +246,34 @@ TEST_F(PageScan, TheWordsAScanNotedInTagsAreThoseInTheirTexts) {
     }
     EXPECT_GT(hooks.TakenFromScan, 1000u);
     // A scan made with another list of the same words is not taken.
-    ScanWords = std::make_shared<const TTagWords>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
+    ScanWords = std::make_shared<const TTagInterest>(std::vector<std::string>{"style", "href", "srcset", "<", "a"});
     hooks.TakenFromScan = 0;
     ParseOnce("<a href=x.html style=1><p>", true);
     EXPECT_EQ(hooks.TakenFromScan, 0u);
+}
+
+// Tags nobody wants are passed over, with the texts between them: the
+// copy and the links stay the same, and every wanted tag is handed over.
+TEST_F(PageScan, TagsTheHooksDoNotWantArePassedOverAndTheOthersHandedAsBefore) {
+    TInterestedHooks hooks;
+    Parser = std::make_unique<THTMLParser>(Project, hooks);
+    ScanWords = hooks.Interest;
+    std::mt19937 random(14);
+    size_t handedAlone = 0, handedScanned = 0;
+    for (int round = 0; round < 80; ++round) {
+        const std::string page = RandomPage(random, 10 + round * 3);
+        hooks.Wanted.clear();
+        hooks.Handed = 0;
+        const TOutcome alone = ParseOnce(page, false);
+        const std::vector<std::string> wanted = hooks.Wanted;
+        handedAlone += hooks.Handed;
+        hooks.Wanted.clear();
+        hooks.Handed = 0;
+        ASSERT_EQ(ParseOnce(page, true), alone) << "round " << round << ": " << page;
+        ASSERT_EQ(hooks.Wanted, wanted) << "round " << round << ": " << page;
+        handedScanned += hooks.Handed;
+    }
+    EXPECT_LT(handedScanned, handedAlone);  // the plain ones were passed over
 }
 
 // A page of nothing but tags: the scan keeps a bounded number of them, and

@@ -112,8 +112,8 @@ TEST_F(PluginParserHooksTest, AttributesOfTheHandedTagAreReadAsInAnyCopy) {
 TEST(TagWords, EachWordIsOneBitAndKeptOnce) {
     std::vector<std::string> many = {"style", "data-x", "style"};
     for (int i = 0; i < 20; ++i) many.push_back("w" + std::to_string(i));
-    const TTagWords words(many);
-    ASSERT_EQ(words.Count(), TTagWords::kMostWords);
+    const TTagInterest words(many);
+    ASSERT_EQ(words.Count(), TTagInterest::kMostWords);
     EXPECT_EQ(words.IndexOf("style"), 0u);
     EXPECT_EQ(words.IndexOf("data-x"), 1u);
     EXPECT_EQ(words.IndexOf("w13"), 15u);
@@ -125,8 +125,8 @@ TEST(TagWords, EachWordIsOneBitAndKeptOnce) {
 // An interest keyed to a list takes a scan's bits where the scan used that
 // list, and searches the text where it used another or none.
 TEST(HTMLParserInterest, TakesTheWordsAScanSawInTheListItIsKeyedTo) {
-    const TTagWords words(std::vector<std::string>{"other", "style", "data-x"});
-    const TTagWords sameWords(std::vector<std::string>{"other", "style", "data-x"});
+    const TTagInterest words(std::vector<std::string>{"other", "style", "data-x"});
+    const TTagInterest sameWords(std::vector<std::string>{"other", "style", "data-x"});
     THTMLParserInterest interest = THTMLParserInterest::FromLists("img", "Style", "");
     interest.KeyWordsTo(&words);
     EXPECT_TRUE(interest.WantsTag("P", "p", {&words, 0b010}));  // the bits are taken, not the text
@@ -250,7 +250,7 @@ TEST_F(PluginParserHooksTest, APluginIsHandedOnlyTheTagsAndTextsItAskedFor) {
 // would have been handed without the scan.
 TEST_F(PluginParserHooksTest, TagsScannedForThePluginsWordsAreHandedOverAsWithoutAScan) {
     StartHooks("interest=1\ntagwords=style", "interest=1\ntagnames=B\ntagwords=data-x Title");
-    const std::shared_ptr<const TTagWords> words = FSystem.ParserHooks().TagWords();
+    const std::shared_ptr<const TTagInterest> words = FSystem.ParserHooks().TagInterest();
     ASSERT_TRUE(words);
     EXPECT_EQ(words->Count(), 3u);
     const std::string html = "<p style=1><b>x</b><i title=t DATA-X=2><img src=a.gif><q class='styl e'>";

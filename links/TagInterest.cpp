@@ -1,4 +1,4 @@
-#include "links/TagWords.h"
+#include "links/TagInterest.h"
 
 #include <algorithm>
 #include <cstring>
@@ -88,19 +88,39 @@ bool TTagWord::FoundIn(std::string_view text) const {
     return false;
 }
 
-TTagWords::TTagWords(const std::vector<std::string>& lowerWords) {
+TTagInterest::TTagInterest(const std::vector<std::string>& lowerWords, TTagNames names) : FNames(std::move(names)) {
     for (const std::string& word : lowerWords)
         if (FWords.size() < kMostWords && IndexOf(word) == std::string::npos) FWords.emplace_back(word);
+    for (const std::string& name : FNames.Names)
+        if (!name.empty())
+            FNameLengths[static_cast<unsigned char>(name[0])] |= uint32_t(1) << std::min<size_t>(name.size(), 31);
+    for (const std::string& prefix : FNames.Prefixes) {
+        if (prefix.empty()) FNames.All = true;  // "*" alone
+        else FPrefixFirstLetters[static_cast<unsigned char>(prefix[0])] = true;
+    }
 }
 
-TTagWords::TFound TTagWords::Found(std::string_view text) const {
+bool TTagInterest::NameMatters(std::string_view upperName) const {
+    if (FNames.All) return true;
+    if (upperName.empty()) return false;
+    const auto first = static_cast<unsigned char>(upperName[0]);
+    if (FNameLengths[first] & (uint32_t(1) << std::min<size_t>(upperName.size(), 31)))
+        for (const std::string& name : FNames.Names)
+            if (name == upperName) return true;
+    if (FPrefixFirstLetters[first])
+        for (const std::string& prefix : FNames.Prefixes)
+            if (upperName.compare(0, prefix.size(), prefix) == 0) return true;
+    return false;
+}
+
+TTagInterest::TFound TTagInterest::Found(std::string_view text) const {
     TFound found = 0;
     for (size_t i = 0; i < FWords.size(); ++i)
         if (FWords[i].FoundIn(text)) found |= static_cast<TFound>(1u << i);
     return found;
 }
 
-size_t TTagWords::IndexOf(std::string_view lower) const {
+size_t TTagInterest::IndexOf(std::string_view lower) const {
     for (size_t i = 0; i < FWords.size(); ++i)
         if (FWords[i].Lower() == lower) return i;
     return std::string::npos;

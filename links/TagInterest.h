@@ -1,7 +1,8 @@
-// Words looked for in the text of tags, in any case: HTML parser plugins
-// name words ("style", say) and want the tags that hold one. The run's page
-// scanner notes which of the plugins' words each scanned tag holds, so that
-// the run's thread does not search every tag for them again.
+// What the HTML parser's hooks look for in tags: HTML parser plugins name
+// tags they want, and words ("style", say) whose tags they want, in any
+// case. The run's page scanner notes which of the words each scanned tag
+// holds, and which tags the hooks want none of, so that the run's thread
+// neither searches every tag again nor hands over tags nobody takes.
 #pragma once
 
 #include <cstddef>
@@ -25,14 +26,24 @@ private:
 };
 
 // The words a scan looks for, one bit of a tag's found set each.
-class TTagWords {
+// Names of tags (upper case, as the parser names them), whole or as
+// prefixes; All: every tag.
+struct TTagNames {
+    bool All = false;
+    std::vector<std::string> Names, Prefixes;
+};
+
+class TTagInterest {
 public:
     static constexpr size_t kMostWords = 16;
     using TFound = uint16_t;
 
     // Lower-case words; repeated ones are kept once, and those past
     // kMostWords are dropped (IndexOf does not find them).
-    explicit TTagWords(const std::vector<std::string>& lowerWords);
+    explicit TTagInterest(const std::vector<std::string>& lowerWords, TTagNames names = {});
+
+    // Whether a tag of this name is looked at whatever it holds.
+    bool NameMatters(std::string_view upperName) const;
 
     // Bit i set where word i occurs in text.
     TFound Found(std::string_view text) const;
@@ -42,13 +53,18 @@ public:
 
 private:
     std::vector<TTagWord> FWords;
+    TTagNames FNames;
+    // Per first letter, the lengths of the names (one bit each, the last
+    // for 31 and longer): most tags' names are told apart here.
+    uint32_t FNameLengths[256] = {};
+    bool FPrefixFirstLetters[256] = {};
 };
 
 // What a scan saw of a tag's words: valid where Words is the list the
 // asker counts its bits in (a scan made with another list is searched anew).
 struct TTagWordsSeen {
-    const TTagWords* Words = nullptr;
-    TTagWords::TFound Found = 0;
+    const TTagInterest* Words = nullptr;
+    TTagInterest::TFound Found = 0;
 };
 
 } // namespace vorlin
