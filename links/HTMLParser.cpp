@@ -332,12 +332,17 @@ void THTMLParser::ProcessTag() {
 }
 
 void THTMLParser::ProcessLinkTag() {
-    TLinkAttribute found;  // read here where the scan did not
-    const TLinkAttributeView attribute =
-        FAhead ? FScan.LinkOf(*FAhead) : TLinkAttributeView(found = FindLinkAttribute(FTagText, FTagName));
+    TLinkAttribute found;
+    const TLinkAttributeView attribute = TagLinkAttribute(found);
     if (attribute.Type != ltNone) AddAndRewrite(attribute);
     if (FAhead ? FAhead->Srcset : MayHaveSrcset(FTagName, FTagText)) ProcessSrcset();
     ApplyRewrites();
+}
+
+TLinkAttributeView THTMLParser::TagLinkAttribute(TLinkAttribute& found) const {
+    if (FAhead) return FScan.LinkOf(*FAhead);
+    found = FindLinkAttribute(FTagText, FTagName);
+    return TLinkAttributeView(found);
 }
 
 void THTMLParser::ProcessSrcset() {
@@ -415,8 +420,7 @@ void THTMLParser::ApplyRewrites() {
 void THTMLParser::ProcessScriptTag() {
     if (FTagText[0] == '/') return;
     TLinkAttribute found;
-    const TLinkAttributeView attribute =
-        FAhead ? FScan.LinkOf(*FAhead) : TLinkAttributeView(found = FindLinkAttribute(FTagText, FTagName));
+    const TLinkAttributeView attribute = TagLinkAttribute(found);
     if (attribute.Type != ltNone) {
         // An external script: what follows up to the end tag is ordinary text.
         AddAndRewrite(attribute);

@@ -161,6 +161,8 @@ class THTMLParser {
     void WriteInPlaceOf(size_t start, size_t end, std::string_view text);
     // AddLink for a link attribute, then the rewriting of its value, which
     // ApplyRewrites makes in the tag text.
+    // The link attribute of the tag in hand: the scan's, or read into found.
+    TLinkAttributeView TagLinkAttribute(TLinkAttribute& found) const;
     void AddAndRewrite(const TLinkAttributeView& attribute);
     void RewriteLink(const TLinkAttributeView& attribute);
     void ApplyRewrites();

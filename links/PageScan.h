@@ -46,10 +46,10 @@ public:
     // interest: what to note of every named tag for the parser's hooks
     // (null: nothing, and no tag is plain).
     static TPageScan Read(std::string_view bytes, size_t origin,
-                          std::shared_ptr<const TTagInterest> words = nullptr);
+                          std::shared_ptr<const TTagInterest> interest = nullptr);
     // The same, into this scan's room: a scan handed back after use is read
     // into again, without new memory to fault in for every page.
-    void ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagInterest> words = nullptr);
+    void ReadFrom(std::string_view bytes, size_t origin, std::shared_ptr<const TTagInterest> interest = nullptr);
     // Empty, keeping its room unless that is more than kKeptRoom.
     void Clear();
     // The bytes its room takes.
@@ -93,7 +93,7 @@ private:
     };
     std::vector<TScannedLink> FLinks;
     std::string FLinkValues;
-    // Held while the scan is: a list's address then names no other list.
+    // Held while the scan is: its address then names no other interest.
     std::shared_ptr<const TTagInterest> FInterest;
     size_t FCursor = 0;
 };

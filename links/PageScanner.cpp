@@ -4,8 +4,8 @@
 
 namespace vorlin {
 
-TPageScanner::TPageScanner(TOnFinished onFinished, std::shared_ptr<const TTagInterest> words)
-    : FOnFinished(std::move(onFinished)), FWords(std::move(words)) {
+TPageScanner::TPageScanner(TOnFinished onFinished, std::shared_ptr<const TTagInterest> interest)
+    : FOnFinished(std::move(onFinished)), FInterest(std::move(interest)) {
     FThread = std::thread([this] { Work(); });
 }
 
@@ -66,7 +66,7 @@ void TPageScanner::Work() {
         }
         lock.unlock();
         try {
-            finished.Scan.ReadFrom(job.Bytes, job.Origin, FWords);
+            finished.Scan.ReadFrom(job.Bytes, job.Origin, FInterest);
         } catch (const std::exception&) {
             // Out of memory: an empty scan, and the parser reads the page itself.
             finished.Scan = TPageScan();

@@ -31,9 +31,9 @@ public:
         TPageScan Scan;
     };
 
-    // Throws std::system_error when no thread can be started. words: those
-    // every scan notes in tags (TPageScan::Read).
-    explicit TPageScanner(TOnFinished onFinished = {}, std::shared_ptr<const TTagInterest> words = nullptr);
+    // Throws std::system_error when no thread can be started. interest:
+    // what every scan notes of tags for the parser's hooks (TPageScan::Read).
+    explicit TPageScanner(TOnFinished onFinished = {}, std::shared_ptr<const TTagInterest> interest = nullptr);
     // Stops its thread; what was not scanned yet is dropped.
     ~TPageScanner();
     TPageScanner(const TPageScanner&) = delete;
@@ -66,7 +66,7 @@ private:
     std::vector<std::string> FSpareCopies;
     std::vector<TPageScan> FSpareScans;
     TOnFinished FOnFinished;
-    const std::shared_ptr<const TTagInterest> FWords;
+    const std::shared_ptr<const TTagInterest> FInterest;
     std::thread FThread;
 };
 

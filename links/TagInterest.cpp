@@ -88,29 +88,26 @@ bool TTagWord::FoundIn(std::string_view text) const {
     return false;
 }
 
-TTagInterest::TTagInterest(const std::vector<std::string>& lowerWords, TTagNames names) : FNames(std::move(names)) {
-    for (const std::string& word : lowerWords)
-        if (FWords.size() < kMostWords && IndexOf(word) == std::string::npos) FWords.emplace_back(word);
+TTagNameSet::TTagNameSet(TTagNames names) : FNames(std::move(names)) {
     for (const std::string& name : FNames.Names)
-        if (!name.empty())
-            FNameLengths[static_cast<unsigned char>(name[0])] |= uint32_t(1) << std::min<size_t>(name.size(), 31);
+        if (!name.empty()) FLengths[static_cast<unsigned char>(name[0])] |= LengthBit(name.size());
     for (const std::string& prefix : FNames.Prefixes) {
-        if (prefix.empty()) FNames.All = true;  // "*" alone
+        if (prefix.empty()) FNames.All = true;  // a prefix of every name
         else FPrefixFirstLetters[static_cast<unsigned char>(prefix[0])] = true;
     }
 }
 
-bool TTagInterest::NameMatters(std::string_view upperName) const {
-    if (FNames.All) return true;
-    if (upperName.empty()) return false;
-    const auto first = static_cast<unsigned char>(upperName[0]);
-    if (FNameLengths[first] & (uint32_t(1) << std::min<size_t>(upperName.size(), 31)))
-        for (const std::string& name : FNames.Names)
-            if (name == upperName) return true;
-    if (FPrefixFirstLetters[first])
-        for (const std::string& prefix : FNames.Prefixes)
-            if (upperName.compare(0, prefix.size(), prefix) == 0) return true;
+bool TTagNameSet::Listed(std::string_view upperName) const {
+    for (const std::string& name : FNames.Names)
+        if (name == upperName) return true;
+    for (const std::string& prefix : FNames.Prefixes)
+        if (upperName.compare(0, prefix.size(), prefix) == 0) return true;
     return false;
+}
+
+TTagInterest::TTagInterest(const std::vector<std::string>& lowerWords, TTagNames names) : FNames(std::move(names)) {
+    for (const std::string& word : lowerWords)
+        if (FWords.size() < kMostWords && IndexOf(word) == std::string::npos) FWords.emplace_back(word);
 }
 
 TTagInterest::TFound TTagInterest::Found(std::string_view text) const {

@@ -5,6 +5,8 @@
 // neither searches every tag again nor hands over tags nobody takes.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,7 +27,6 @@ private:
     size_t FAnchor;
 };
 
-// The words a scan looks for, one bit of a tag's found set each.
 // Names of tags (upper case, as the parser names them), whole or as
 // prefixes; All: every tag.
 struct TTagNames {
@@ -33,6 +34,32 @@ struct TTagNames {
     std::vector<std::string> Names, Prefixes;
 };
 
+// Whether a name is among TTagNames: asked for every tag, and most names
+// are told apart by their first letter and length alone.
+class TTagNameSet {
+public:
+    TTagNameSet() = default;  // no name
+    explicit TTagNameSet(TTagNames names);
+    bool Contains(std::string_view upperName) const {
+        if (FNames.All) return true;
+        if (upperName.empty()) return false;
+        const auto first = static_cast<unsigned char>(upperName[0]);
+        return ((FLengths[first] & LengthBit(upperName.size())) || FPrefixFirstLetters[first]) && Listed(upperName);
+    }
+    const TTagNames& Names() const { return FNames; }
+    // A length's bit in a mask per first letter (the last for 31 and longer).
+    static uint32_t LengthBit(size_t length) { return uint32_t(1) << (length < 31 ? length : 31); }
+
+private:
+    bool Listed(std::string_view upperName) const;
+
+    TTagNames FNames;
+    std::array<uint32_t, 256> FLengths{};  // per first letter, the lengths of the names
+    std::bitset<256> FPrefixFirstLetters;
+};
+
+// The words a scan looks for (one bit of a tag's found set each), and the
+// names of the tags that are looked at whatever they hold.
 class TTagInterest {
 public:
     static constexpr size_t kMostWords = 16;
@@ -43,7 +70,7 @@ public:
     explicit TTagInterest(const std::vector<std::string>& lowerWords, TTagNames names = {});
 
     // Whether a tag of this name is looked at whatever it holds.
-    bool NameMatters(std::string_view upperName) const;
+    bool NameMatters(std::string_view upperName) const { return FNames.Contains(upperName); }
 
     // Bit i set where word i occurs in text.
     TFound Found(std::string_view text) const;
@@ -53,11 +80,7 @@ public:
 
 private:
     std::vector<TTagWord> FWords;
-    TTagNames FNames;
-    // Per first letter, the lengths of the names (one bit each, the last
-    // for 31 and longer): most tags' names are told apart here.
-    uint32_t FNameLengths[256] = {};
-    bool FPrefixFirstLetters[256] = {};
+    TTagNameSet FNames;
 };
 
 // What a scan saw of a tag's words: valid where Words is the list the

@@ -35,43 +35,30 @@ bool Contains(const std::vector<std::string>& entries, std::string_view entry) {
 THTMLParserInterest THTMLParserInterest::FromLists(std::string_view tagNames, std::string_view tagWords,
                                                    std::string_view textsIn) {
     THTMLParserInterest interest;
-    interest.FAllTags = false;
+    TTagNames names;
     for (std::string& name : Entries(tagNames, UpperAscii)) {
         if (name == "*") {
-            interest.FAllTags = true;
+            names.All = true;
         } else if (name.back() == '*') {
             name.pop_back();
-            interest.FPrefixes.push_back(std::move(name));
+            names.Prefixes.push_back(std::move(name));
         } else {
-            interest.FNames.push_back(std::move(name));
+            names.Names.push_back(std::move(name));
         }
     }
-    for (const std::string& name : interest.FNames)
-        if (!name.empty()) interest.FNameLengths[static_cast<unsigned char>(name[0])] |= LengthBit(name.size());
-    for (const std::string& prefix : interest.FPrefixes)
-        if (!prefix.empty()) interest.FPrefixFirstLetters[static_cast<unsigned char>(prefix[0])] = true;
+    interest.FTagNames = TTagNameSet(std::move(names));
     for (std::string& word : Entries(tagWords, LowerAscii)) interest.FWords.emplace_back(std::move(word));
     const std::vector<std::string> elements = Entries(textsIn, UpperAscii);
     interest.FAllTexts = Contains(elements, "*") || elements.size() > kMaxTextElements;
     if (!interest.FAllTexts) interest.FTextElements = elements;
     for (const std::string& element : interest.FTextElements)
-        interest.FTextElementLengths[static_cast<unsigned char>(element[0])] |= LengthBit(element.size());
+        interest.FTextElementLengths[static_cast<unsigned char>(element[0])] |= TTagNameSet::LengthBit(element.size());
     return interest;
 }
 
-bool THTMLParserInterest::NameListed(std::string_view upperName) const {
-    if (Contains(FNames, upperName)) return true;
-    for (const std::string& prefix : FPrefixes)
-        if (upperName.size() >= prefix.size() && upperName.compare(0, prefix.size(), prefix) == 0) return true;
-    return false;
-}
-
 TTagNames THTMLParserInterest::NamesLookedAt() const {
-    TTagNames names;
-    names.All = FAllTags;
-    names.Names = FNames;
+    TTagNames names = FTagNames.Names();
     names.Names.insert(names.Names.end(), FTextElements.begin(), FTextElements.end());
-    names.Prefixes = FPrefixes;
     return names;
 }
 

@@ -32,13 +32,7 @@ public:
     // are taken from what a page scan saw of the tag where it counted them
     // in the list this interest is keyed to.
     bool WantsTag(std::string_view upperName, std::string_view text, const TTagWordsSeen& seen = {}) const {
-        if (FAllTags) return true;
-        if (!upperName.empty()) {
-            const auto first = static_cast<unsigned char>(upperName[0]);
-            if (((FNameLengths[first] & LengthBit(upperName.size())) || FPrefixFirstLetters[first]) &&
-                NameListed(upperName))
-                return true;
-        }
+        if (FTagNames.Contains(upperName)) return true;
         if (seen.Words && seen.Words == FKeyedTo) return (seen.Found & FWordBits) != 0;
         for (const TTagWord& word : FWords)
             if (word.FoundIn(text)) return true;
@@ -59,32 +53,23 @@ public:
     // Asked for every tag: most are told apart by letter and length here.
     uint32_t TextElementBit(std::string_view upperName) const {
         if (upperName.empty() || !(FTextElementLengths[static_cast<unsigned char>(upperName[0])] &
-                                   LengthBit(upperName.size())))
+                                   TTagNameSet::LengthBit(upperName.size())))
             return 0;
         return TextElementBitOf(upperName);
     }
 
 private:
-    // A length's bit in FNameLengths and FTextElementLengths.
-    static uint32_t LengthBit(size_t length) { return uint32_t(1) << (length < 31 ? length : 31); }
     uint32_t TextElementBitOf(std::string_view upperName) const;
-    // The name is among the names or starts with one of the prefixes.
-    bool NameListed(std::string_view upperName) const;
 
-    bool FAllTags = true;
-    std::vector<std::string> FNames;     // upper case
-    std::vector<std::string> FPrefixes;  // upper case, without the "*"
-    // Per first letter, the lengths of the names that start with it (one
-    // bit each, the last for 31 and longer): most tags' names match none.
-    std::array<uint32_t, 256> FNameLengths{};
-    std::bitset<256> FPrefixFirstLetters;
+    TTagNameSet FTagNames{TTagNames{true, {}, {}}};  // every tag, until the plugin says
     std::vector<TTagWord> FWords;
     // The list the bits of FWordBits count in, or null.
     const TTagInterest* FKeyedTo = nullptr;
     TTagInterest::TFound FWordBits = 0;
     bool FAllTexts = true;
     std::vector<std::string> FTextElements;  // upper case
-    std::array<uint32_t, 256> FTextElementLengths{};  // as FNameLengths
+    // Per first letter, the lengths of the text elements' names.
+    std::array<uint32_t, 256> FTextElementLengths{};
 };
 
 } // namespace vorlin
