@@ -1,5 +1,7 @@
 #include "links/HTMLTagReader.h"
 
+#include "platform/StringUtils.h"
+
 #include <cstring>
 
 namespace vorlin {
@@ -8,10 +10,6 @@ namespace {
 
 const char* const kTagNotFound = "Can not find next HTML-Tag";
 const char* const kRemarkNotFound = "Can not find end of HTML-Remark";
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
 
 } // namespace
 

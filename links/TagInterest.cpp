@@ -1,5 +1,7 @@
 #include "links/TagInterest.h"
 
+#include "platform/StringUtils.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,9 +12,6 @@
 namespace vorlin {
 
 namespace {
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Where in a word to look first: its letter that is rarest in pages, by
 // the letters' order of frequency in English text (a character not listed

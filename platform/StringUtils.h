@@ -12,6 +12,9 @@
 
 namespace vorlin {
 
+// One character's ASCII case, for loops that run over every byte of a page.
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string UpperCase(std::string_view s);  // a-z to A-Z only
 std::string LowerCase(std::string_view s);  // A-Z to a-z only
 bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive

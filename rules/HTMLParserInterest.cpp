@@ -1,13 +1,12 @@
 #include "rules/HTMLParserInterest.h"
 
+#include "platform/StringUtils.h"
+
 #include <algorithm>
 
 namespace vorlin {
 
 namespace {
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> Entries(std::string_view list, char (*fold)(char)) {
     std::vector<std::string> entries;
