@@ -115,13 +115,29 @@ bool TArHTTP::ProcessOneMessage() {
 }
 
 void TArHTTP::SetOwnedReceiveStream(std::unique_ptr<TStream> stream) {
+    KeepForReuse(std::move(FOwnedStream));
     FOwnedStream = std::move(stream);
     ReceiveStream = FOwnedStream.get();
 }
 
 void TArHTTP::FreeReceiveStream() {
     ReceiveStream = nullptr;
-    FOwnedStream.reset();
+    KeepForReuse(std::move(FOwnedStream));
+}
+
+void TArHTTP::KeepForReuse(std::unique_ptr<TStream> stream) {
+    // A client fetches page after page of much the same size: a new stream
+    // each time cost an allocation and the copies of its growth per page.
+    auto* memory = dynamic_cast<TMemoryStream*>(stream.get());
+    if (!memory || memory->Capacity() > kKeptMemoryRoom) return;
+    memory->Clear();
+    stream.release();
+    FSpareMemory.reset(memory);
+}
+
+std::unique_ptr<TMemoryStream> TArHTTP::TakeSpareMemory() {
+    if (FSpareMemory) return std::move(FSpareMemory);
+    return std::make_unique<TMemoryStream>();
 }
 
 void TArHTTP::TimeOutHandler() {

@@ -83,6 +83,10 @@ public:
     // over the streams it opens; the time-out handler frees them).
     void SetOwnedReceiveStream(std::unique_ptr<TStream> stream);
     void FreeReceiveStream();
+    // An empty memory stream for the next body: the one this client let go
+    // of last, when it kept it, else a new one.
+    std::unique_ptr<TMemoryStream> TakeSpareMemory();
+    static constexpr size_t kKeptMemoryRoom = 512u << 10;
 
     // RFC 1123 and RFC 850 dates; throws Exception on anything else.
     static TDateTime ParseHttpDate(const std::string& text);
@@ -92,12 +96,16 @@ protected:
 
 private:
     void LowSpeedPeriodEnded();
+    // A memory stream let go of keeps its room for the next page, unless
+    // it grew beyond kKeptMemoryRoom.
+    void KeepForReuse(std::unique_ptr<TStream> stream);
 
     IFetchOwner* FRun;
     bool FTimeOutEnabled = false;
     TStopReason FStopReason = srRunning;
     std::unique_ptr<IClientParser> FParser;
     std::unique_ptr<TStream> FOwnedStream;
+    std::unique_ptr<TMemoryStream> FSpareMemory;
     TTimer FTimeOutTimer;
     TTimer FLowSpeedTimer;
     int64_t FLowSpeedBytes = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/Stream.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace vorlin {
@@ -29,7 +30,11 @@ TMemoryStream* TRunClient::ReceiveMemory() const { return dynamic_cast<TMemorySt
 TFileStream* TRunClient::ReceiveFile() const { return dynamic_cast<TFileStream*>(ReceiveStream); }
 
 TMemoryStream& TRunClient::NewReceiveMemory() {
-    auto stream = std::make_unique<TMemoryStream>();
+    std::unique_ptr<TMemoryStream> stream = TakeSpareMemory();
+    // Room for the announced length, within what a page may hold whole
+    // (a hostile length must not reserve more).
+    if (ContentLength() > 0)
+        stream->Reserve(static_cast<size_t>(std::min<int64_t>(ContentLength(), static_cast<int64_t>(kKeptMemoryRoom))));
     TMemoryStream& result = *stream;
     SetOwnedReceiveStream(std::move(stream));
     return result;

@@ -46,14 +46,22 @@ void TPageStore::Hand(uint64_t ticket, std::string& buffer) {
     std::string spare;
     {
         std::lock_guard<std::mutex> lock(FLock);
-        if (!FSpare.empty()) {
-            spare = std::move(FSpare.back());
-            FSpare.pop_back();
-        }
+        spare = FSpare.Take(buffer.capacity());
     }
     std::string bytes = std::move(buffer);
     buffer = std::move(spare);
     if (!bytes.empty()) Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(bytes)}, false);
+}
+
+void TPageStore::Copy(uint64_t ticket, std::string_view bytes) {
+    if (bytes.empty()) return;
+    std::string copy;
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        copy = FSpare.Take(bytes.size());
+    }
+    copy.assign(bytes);
+    Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(copy)}, false);
 }
 
 void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
@@ -148,7 +156,7 @@ void TPageStore::Work() {
         job = {};  // a large block is let go of outside the lock
         lock.lock();
         FQueuedBytes -= counted;
-        if (spare.capacity() != 0 && FSpare.size() < kSpareBuffers) FSpare.push_back(std::move(spare));
+        FSpare.Give(std::move(spare));
         FWorking = false;
         FChanged.notify_all();
     }

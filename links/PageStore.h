@@ -10,6 +10,8 @@
 // The store is fed and asked from one thread (the run's).
 #pragma once
 
+#include "links/SpareBuffers.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -53,6 +56,10 @@ public:
     // buffer the store wrote before when it has one to spare: a writer
     // that fills a buffer page after page then allocates none.
     void Hand(uint64_t ticket, std::string& buffer);
+    // Appends a copy of bytes, made in the room of a written buffer when
+    // one is spare: a page's copy then costs no allocation here and no
+    // free on the writing thread.
+    void Copy(uint64_t ticket, std::string_view bytes);
     // Closes the file; with a stamp, it bears that modification time.
     void End(uint64_t ticket, int64_t unixSeconds = 0);
     // With wakes batched, an ended page no longer wakes a sleeping writer:
@@ -109,9 +116,11 @@ private:
     std::unordered_map<uint64_t, std::string> FOpenPaths;    // begun, not ended
     std::unordered_map<std::string, int> FEndedUnwritten;  // ended, not yet closed
 
-    // Written buffers kept for Hand, at most kSpareBuffers.
-    std::vector<std::string> FSpare;
-    static constexpr size_t kSpareBuffers = 4;
+    // Written buffers kept for Hand and Copy: enough for the pages handed
+    // over between two wake-ups of the writer (kWakeBytes), which come back
+    // from its thread in a batch.
+    static constexpr size_t kSpareRoom = 4 * kWakeBytes;
+    TSpareBuffers FSpare{kSpareRoom};
     static constexpr size_t kLargestSpare = 256u << 10;
 
     std::vector<TFinished> FFinished;

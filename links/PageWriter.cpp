@@ -53,7 +53,7 @@ void TPageWriter::Flush() {
         // for the next page, and what waits in the store is what pages take,
         // not a buffer's room each.
         if (FBuffer.size() <= kLargestCopy) {
-            FStore->Append(FTicket, std::string(FBuffer));
+            FStore->Copy(FTicket, FBuffer);
             FBuffer.clear();
             return;
         }

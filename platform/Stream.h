@@ -47,6 +47,10 @@ public:
     void SetSize(int64_t size) override;
 
     void Clear() { FData.clear(); FPosition = 0; FOrigin = 0; }
+    // Room for bytes from Origin() on, so that a body of known length is
+    // not copied as it grows.
+    void Reserve(size_t bytes) { FData.reserve(bytes); }
+    size_t Capacity() const { return FData.capacity(); }
     // The bytes held, from Origin() on.
     const char* Memory() const { return FData.data(); }
     char* Memory() { return FData.data(); }

@@ -2,11 +2,13 @@
 #include "engine/RunTexts.h"
 #include "platform/DateTime.h"
 #include "platform/MessageQueue.h"
+#include "platform/Stream.h"
 #include "tests/support/LoopHelpers.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,39 @@ TEST(ArHTTP, TheFirstStopReasonAfterAStartWins) {
     c.SetStopReason(srRunning);
     c.SetStopReason(srRemoved);
     EXPECT_EQ(c.StopReason(), srRemoved);
+}
+
+// A client's next body goes into the memory of its last one, emptied,
+// unless that grew too large to keep.
+TEST(ArHTTP, AMemoryStreamLetGoOfServesTheNextBodyEmpty) {
+    TFakeRun run;
+    TArHTTP c(&run, 1);
+    auto first = std::make_unique<TMemoryStream>();
+    TMemoryStream* memory = first.get();
+    first->WriteBuffer(std::string(10000, 'x').data(), 10000);
+    first->DiscardBefore(4000);
+    c.SetOwnedReceiveStream(std::move(first));
+    c.FreeReceiveStream();
+    EXPECT_EQ(c.ReceiveStream, nullptr);
+    std::unique_ptr<TMemoryStream> next = c.TakeSpareMemory();
+    EXPECT_EQ(next.get(), memory);
+    EXPECT_EQ(next->Size(), 0);
+    EXPECT_EQ(next->Position(), 0);
+    EXPECT_EQ(next->Origin(), 0);
+    next->WriteBuffer("abc", 3);
+    EXPECT_EQ(next->ToString(), "abc");
+    // Replaced by a file-like stream: kept as well.
+    c.SetOwnedReceiveStream(std::move(next));
+    c.SetOwnedReceiveStream(std::make_unique<TMemoryStream>());
+    std::unique_ptr<TMemoryStream> kept = c.TakeSpareMemory();
+    EXPECT_EQ(kept.get(), memory);
+    // Taken once only; one grown too large is let go of.
+    EXPECT_NE(c.TakeSpareMemory().get(), memory);
+    auto large = std::make_unique<TMemoryStream>();
+    large->Reserve(TArHTTP::kKeptMemoryRoom + 1);
+    c.SetOwnedReceiveStream(std::move(large));
+    c.FreeReceiveStream();
+    EXPECT_EQ(c.TakeSpareMemory()->Capacity(), 0u);
 }
 
 TEST(ArHTTP, TimeOutIntervalAndContentType) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <vector>
 
 using namespace vorlin;
 using vorlin::test::FileText;
@@ -170,6 +171,29 @@ TEST(PageStore, EndingTheStoreWritesWhatWasHandedOver) {
         }
     }
     for (int i = 0; i < 50; ++i) EXPECT_EQ(FileText(dir.Path + "p" + std::to_string(i) + ".html"), "page " + std::to_string(i));
+}
+
+// Copies made in the room of written buffers hold exactly their bytes,
+// whichever buffer served them before.
+TEST(PageStore, PagesCopiedIntoSpareBuffersAreWrittenAsHandedOver) {
+    TTempDir dir("vorlin-pagestore");
+    std::vector<std::string> pages;
+    {
+        TPageStore store;
+        store.BatchWakes(true);
+        for (int i = 0; i < 300; ++i) {
+            // Sizes that fall in several classes, large after small ones.
+            const size_t size = 1 + static_cast<size_t>((i * 7919) % 20000);
+            pages.push_back(std::string(size, static_cast<char>('a' + i % 26)) + std::to_string(i));
+            const uint64_t ticket = store.Begin(dir.Path + "p" + std::to_string(i) + ".html", dir.Path);
+            store.Copy(ticket, pages.back().substr(0, size / 2));
+            store.Copy(ticket, pages.back().substr(size / 2));
+            store.End(ticket);
+            if (i % 40 == 0) store.Drain();  // written buffers come back as spares
+        }
+    }
+    for (size_t i = 0; i < pages.size(); ++i)
+        EXPECT_EQ(FileText(dir.Path + "p" + std::to_string(i) + ".html"), pages[i]) << i;
 }
 
 // The writer is woken for a page's end, not for each step of it; what waits
