@@ -49,6 +49,29 @@ const std::string& StoredPathOf(const std::string& localDir, const std::string& 
     return path;
 }
 
+// The way from a page's directory (a host path) to a stored directory
+// name: past the directories both share, up out of each of the page's and
+// down into each of the target's; ends in "/" unless empty.
+std::string WayBetween(std::string_view pageDir, std::string_view targetDirName) {
+    std::string targetDir;
+    AppendHostPath(targetDir, targetDirName);
+    if (!targetDir.empty() && targetDir.back() == '/') targetDir.pop_back();
+    TComponentWalk from(pageDir), to(targetDir);
+    std::string_view a, b;
+    bool hasA = from.Next(a), hasB = to.Next(b);
+    while (hasA && hasB && (a == b || SameText(a, b))) { // most are equal byte for byte
+        hasA = from.Next(a);
+        hasB = to.Next(b);
+    }
+    std::string way;
+    for (; hasA; hasA = from.Next(a)) way += "../";
+    for (; hasB; hasB = to.Next(b)) {
+        way += b;
+        way += '/';
+    }
+    return way;
+}
+
 // The page's path, kept while the same page is rewritten link after link.
 const std::string& PagePathOf(const TDownloadLink& page) {
     struct TLast {
@@ -93,28 +116,29 @@ std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targ
     // out of the comparison. They are compared as they lie on disk: the same
     // replacements that storing them made ("..", ".", over-long names), so
     // that a rewritten link finds the file and never climbs out of the copy.
+    // Stored names map component by component, so the way to the target's
+    // directory is found once per page and directory: a page names many
+    // files of few directories.
+    struct TLastWay {
+        std::string PagePath, TargetDirName, Way;
+    };
+    thread_local TLastWay last;
+    thread_local std::string name;
+    name.assign(targetLocalDir).append(targetLocalFileName);
+    if (targetLocalFileName.empty() || name.back() == '\\') name += "index.html";
+    size_t cut = name.size();  // past the last separator; 0 without a directory
+    while (cut > 0 && name[cut - 1] != '\\' && name[cut - 1] != '/') --cut;
+    const std::string_view dirName = std::string_view(name).substr(0, cut);
     const std::string& pagePath = PagePathOf(page);
-    const std::string& targetPath = StoredPathOf(targetLocalDir, targetLocalFileName);
-    const std::string_view targetDir = DirectoryOf(targetPath);
-    const std::string_view fileName =
-        targetDir.empty() ? std::string_view(targetPath) : std::string_view(targetPath).substr(targetDir.size() + 1);
-    // Past the directories both share, the page climbs out of each of its
-    // own and descends into each of the target's.
-    TComponentWalk from(DirectoryOf(pagePath)), to(targetDir);
-    std::string_view a, b;
-    bool hasA = from.Next(a), hasB = to.Next(b);
-    while (hasA && hasB && (a == b || SameText(a, b))) { // most are equal byte for byte
-        hasA = from.Next(a);
-        hasB = to.Next(b);
+    if (last.PagePath != pagePath || last.TargetDirName != dirName) {
+        last.PagePath = pagePath;
+        last.TargetDirName.assign(dirName);
+        last.Way = WayBetween(DirectoryOf(pagePath), dirName);
     }
     std::string result;
-    result.reserve(targetPath.size() + 16);
-    for (; hasA; hasA = from.Next(a)) result += "../";
-    for (; hasB; hasB = to.Next(b)) {
-        result += b;
-        result += '/';
-    }
-    result += fileName;
+    result.reserve(last.Way.size() + name.size() - cut + 8);
+    result = last.Way;
+    AppendHostPath(result, std::string_view(name).substr(cut));
     return result;
 }
 

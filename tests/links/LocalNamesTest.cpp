@@ -4,11 +4,41 @@
 #include "project/DownloadLinks.h"
 #include "project/DownloadProject.h"
 
+#include "project/LocalPath.h"
+
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace vorlin;
 
 namespace {
+
+// The way from one stored file to another, worked out whole each time:
+// both names mapped to host paths, then up out of the page's directories
+// past those they share, and down into the target's.
+std::string WayWorkedOutWhole(const TDownloadLink& page, const TDownloadLink& target) {
+    auto hostPath = [](const TDownloadLink& link) {
+        std::string name = link.LocalDir() + link.LocalFileName, path;
+        if (link.LocalFileName.empty() || name.back() == '\\') name += "index.html";
+        AppendHostPath(path, name);
+        return path;
+    };
+    auto components = [](const std::string& path) {
+        std::vector<std::string> parts;
+        for (size_t start = 0, slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1)
+            parts.push_back(path.substr(start, slash - start));
+        return parts;
+    };
+    const std::string from = hostPath(page), to = hostPath(target);
+    const std::vector<std::string> a = components(from), b = components(to);
+    size_t shared = 0;
+    while (shared < a.size() && shared < b.size() && SameText(a[shared], b[shared])) ++shared;
+    std::string way;
+    for (size_t i = shared; i < a.size(); ++i) way += "../";
+    for (size_t i = shared; i < b.size(); ++i) way += b[i] + "/";
+    return way + to.substr(to.rfind('/') + 1);
+}
 
 TDownloadLink* StoredLink(TDownloadProject& project, const std::string& server,
                           const std::string& localName, const std::string& anchor = "") {
@@ -155,6 +185,39 @@ TEST(LocalRelativeLink, LeadsToTheFileAsStoredAndNeverClimbsOut) {
     page.LocalFileName = "a\\";
     target.LocalFileName = "img\\x.gif";
     EXPECT_EQ(LocalRelativeLink(page, target, project), "../img/x.gif");
+}
+
+// The way to a directory is kept from link to link of a page: it must be
+// the way worked out whole for every page, directory and name, in any order.
+TEST(LocalRelativeLink, WaysKeptFromLinkToLinkAreThoseWorkedOutWhole) {
+    TDownloadProject project;
+    project.TargetDir = "/t/";
+    const char* servers[] = {"http://host/", "http://Host/", "http://other:8080/"};
+    const std::string longName(300, 'n');  // cut when stored
+    const char* pieces[] = {"a", "A", "b", "..", ".", "", "docs", "x.html", "index.html", "d\\e", longName.c_str()};
+    std::mt19937 random(20261210);
+    auto randomName = [&] {
+        std::string name;
+        const int depth = static_cast<int>(random() % 4);
+        for (int i = 0; i < depth; ++i) name += std::string(pieces[random() % std::size(pieces)]) + (random() % 5 ? "\\" : "/");
+        if (random() % 4) name += pieces[random() % std::size(pieces)];
+        return name;
+    };
+    TDownloadLink page(&project), target(&project);
+    int checked = 0;
+    for (int round = 0; round < 300; ++round) {
+        page.SetServer(servers[random() % std::size(servers)]);
+        page.LocalFileName = randomName();
+        // Runs of targets in a few directories, as a page names them.
+        for (int k = 0; k < 20; ++k) {
+            target.SetServer(servers[random() % std::size(servers)]);
+            target.LocalFileName = k % 3 == 0 ? randomName() : target.LocalFileName + (k % 2 ? "" : "z");
+            ASSERT_EQ(RelativeLocalPath(page, target.LocalDir(), target.LocalFileName), WayWorkedOutWhole(page, target))
+                << page.FullURL() << " [" << page.LocalFileName << "] -> [" << target.LocalFileName << "]";
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 6000);
 }
 
 TEST(LocalRelativeLink, ATargetsNewNamesCountFromTheirChangeOn) {
