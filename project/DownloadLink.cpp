@@ -18,10 +18,14 @@ namespace {
 const char* const kHtml = "text/html";
 
 // From the last "." of the file name on, dot included; empty without one.
-std::string ExtensionOf(const std::string& localName) {
-    size_t p = localName.find_last_of(".\\/:");
-    if (p == std::string::npos || localName[p] != '.') return std::string();
-    return localName.substr(p);
+std::string_view ExtensionOf(std::string_view localName) {
+    // Backwards by hand: asked for every reference a page makes.
+    for (size_t p = localName.size(); p > 0; --p) {
+        const char c = localName[p - 1];
+        if (c == '.') return localName.substr(p - 1);
+        if (c == '\\' || c == '/' || c == ':') break;
+    }
+    return std::string_view();
 }
 
 // Free bytes where the project's files go: the nearest existing directory
@@ -127,10 +131,10 @@ bool TDownloadLink::ExternalTooFar() {
 bool TDownloadLink::ExcludedByExtension() {
     const std::vector<std::string>& excluded = ProjectOf(*this).ExcludeList;
     if (excluded.empty()) return false;
-    const std::string extension = ExtensionOf(LocalFileName);
+    const std::string_view extension = ExtensionOf(LocalFileName);
     // Asked for every reference a page makes: compared in place.
     const std::string_view dotless =
-        !extension.empty() && extension[0] == '.' ? std::string_view(extension).substr(1) : std::string_view();
+        !extension.empty() && extension[0] == '.' ? extension.substr(1) : std::string_view();
     for (const std::string& entry : excluded) {
         // A blank entry would otherwise exclude every name without extension.
         if (entry.empty()) continue;
