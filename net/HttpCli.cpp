@@ -134,7 +134,7 @@ void THttpCli::Head() { DoRequest(THttpRequest::hrHead); }
 
 void THttpCli::DoRequest(THttpRequest kind) {
     if (FState != THttpCliState::hcIdle) throw EHttpException("HTTP component is busy", 1);
-    FReceivedHeader.clear();
+    ForgetReceivedHeader();
     FAuthenticateHeaders.clear();
     FRequestType = kind;
     FRequestDoneError = 0;
@@ -471,8 +471,17 @@ void THttpCli::ProcessReceiveBuffer() {
     }
 }
 
+void THttpCli::ForgetReceivedHeader() {
+    // Every answer has a header of much the same lines: their strings keep
+    // their room, unless a header of many or long lines left too much.
+    size_t room = 0;
+    for (const std::string& line : FReceivedHeader) room += line.capacity();
+    if (room > kKeptHeaderRoom) FReceivedHeader.clear();
+    FReceivedLines = 0;
+}
+
 void THttpCli::HeaderLine(const char* data, int len) {
-    std::string line(data, static_cast<size_t>(len));
+    const std::string_view line(data, static_cast<size_t>(len));
     if (FHeaderLineCount == 0) FireHeaderBegin();
     ++FHeaderLineCount;
     if (StartsText("<HTML>", line)) {
@@ -482,8 +491,10 @@ void THttpCli::HeaderLine(const char* data, int len) {
         if (FContentType.empty()) FContentType = "text/html";
         SetState(THttpCliState::hcReadingBody);
         FNext = &THttpCli::BodyData;
+        // The handler may reuse the receive buffer the line lies in.
+        const std::string body(line);
         FireHeaderEnd();
-        if (FState == THttpCliState::hcReadingBody) BodyData(line.data(), static_cast<int>(line.size()));
+        if (FState == THttpCliState::hcReadingBody) BodyData(body.data(), static_cast<int>(body.size()));
         return;
     }
     if (line.empty()) {
@@ -492,8 +503,14 @@ void THttpCli::HeaderLine(const char* data, int len) {
     }
     // A server that floods us with header lines gets them processed but not
     // all kept, so memory stays bounded.
-    if (FReceivedHeader.size() < kMaxKeptHeaderLines) FReceivedHeader.push_back(line);
-    HeaderField(line);
+    if (FReceivedLines < kMaxKeptHeaderLines) {
+        if (FReceivedLines == FReceivedHeader.size()) FReceivedHeader.emplace_back();
+        std::string& kept = FReceivedHeader[FReceivedLines++];
+        kept.assign(line);
+        HeaderField(kept);
+    } else {
+        HeaderField(std::string(line));
+    }
     if (OnHeaderData) OnHeaderData(*this);
 }
 

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,7 @@ public:
     const std::string& ReasonPhrase() const { return FReasonPhrase; }
     int64_t ContentLength() const { return FContentLength; }
     const std::string& ContentType() const { return FContentType; }
-    const std::vector<std::string>& ReceivedHeader() const { return FReceivedHeader; }
+    std::span<const std::string> ReceivedHeader() const { return {FReceivedHeader.data(), FReceivedLines}; }
     const std::vector<std::string>& AuthenticateHeaders() const { return FAuthenticateHeaders; }
     const std::string& AcceptRanges() const { return FAcceptRanges; }
     TStream* ReceiveStream = nullptr;  // not owned
@@ -230,6 +231,8 @@ private:
     void SendRequest(const std::string& method);
     void ProcessReceiveBuffer();
     void HeaderLine(const char* line, int len);
+    // Lets go of the last answer's header lines before a new request.
+    void ForgetReceivedHeader();
     void HeaderField(const std::string& line);
     void HeaderEnded();
     void AnswerWithoutStoredBody(bool redirect);
@@ -275,7 +278,11 @@ private:
     int FStatusCode = 0;
     std::string FReasonPhrase;
     int64_t FContentLength = -1;
+    // The first FReceivedLines are this answer's lines; the others keep
+    // their room for the next answer's (up to kKeptHeaderRoom in all).
     std::vector<std::string> FReceivedHeader;
+    size_t FReceivedLines = 0;
+    static constexpr size_t kKeptHeaderRoom = 64u << 10;
     std::vector<std::string> FAuthenticateHeaders;
     std::string FAcceptRanges;
     int64_t FReceivedCount = 0;

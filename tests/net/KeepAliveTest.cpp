@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace vorlin;
 using vorlin::test::PumpFor;
 using vorlin::test::PumpUntil;
@@ -74,6 +77,33 @@ TEST_F(KeepAlive, TwoRequestsShareOneConnectionAndNameThePort) {
                     "User-Agent: Mozilla/3.0 (compatible)\r\n"
                     "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n\r\n");
     EXPECT_EQ(pool.ReuseCount(), 1u);
+}
+
+// Each answer's header lines are its own, however many the one before had.
+TEST_F(KeepAlive, EachAnswerHoldsItsOwnHeaderLines) {
+    TScriptedServer server;
+    // More room than is kept from answer to answer: 30 lines of 3,000 bytes.
+    std::string manyLines;
+    for (int i = 0; i < 30; ++i) manyLines += "X-Many: " + std::string(3000, 'm') + "\r\n";
+    server.AddScript(TScript()
+                         .ReadRequest().Send(Answer("first", "X-One: 1\r\nX-Two: 2\r\n"))
+                         .ReadRequest().Send(Answer("second"))
+                         .ReadRequest().Send(Answer("third", manyLines))
+                         .ReadRequest().Send(Answer("fourth", "X-Four: 4\r\n"))
+                         .Silence());
+    auto lines = [&] { return std::vector<std::string>(c.ReceivedHeader().begin(), c.ReceivedHeader().end()); };
+    EXPECT_EQ(Fetch(server.Url("/1")), "first");
+    EXPECT_EQ(lines(), (std::vector<std::string>{"HTTP/1.1 200 OK", "Content-Type: text/plain", "X-One: 1", "X-Two: 2",
+                                                 "Content-Length: 5"}));
+    EXPECT_EQ(Fetch(server.Url("/2")), "second");
+    EXPECT_EQ(lines(), (std::vector<std::string>{"HTTP/1.1 200 OK", "Content-Type: text/plain", "Content-Length: 6"}));
+    EXPECT_EQ(Fetch(server.Url("/3")), "third");
+    EXPECT_EQ(lines().size(), 33u);
+    EXPECT_EQ(lines()[2], "X-Many: " + std::string(3000, 'm'));
+    EXPECT_EQ(Fetch(server.Url("/4")), "fourth");
+    EXPECT_EQ(lines(), (std::vector<std::string>{"HTTP/1.1 200 OK", "Content-Type: text/plain", "X-Four: 4",
+                                                 "Content-Length: 6"}));
+    EXPECT_EQ(server.Connections(), 1);
 }
 
 TEST_F(KeepAlive, ChunkedWinsOverALengthAndItsExtensionsAndTrailersAreSkipped) {
