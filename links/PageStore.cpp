@@ -55,13 +55,10 @@ void TPageStore::Hand(uint64_t ticket, std::string& buffer) {
 
 void TPageStore::Copy(uint64_t ticket, std::string_view bytes) {
     if (bytes.empty()) return;
-    std::string copy;
-    {
-        std::lock_guard<std::mutex> lock(FLock);
-        copy = FSpare.Take(bytes.size());
-    }
+    std::unique_lock<std::mutex> lock(FLock);
+    std::string copy = FSpare.Take(bytes.size());
     copy.assign(bytes);
-    Push({TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(copy)}, false);
+    PushLocked(lock, {TJobKind::jkAppend, ticket, std::string(), std::string(), std::move(copy)}, false);
 }
 
 void TPageStore::End(uint64_t ticket, int64_t unixSeconds) {
@@ -84,6 +81,10 @@ void TPageStore::Nudge() {
 
 void TPageStore::Push(TJob job, bool urgent) {
     std::unique_lock<std::mutex> lock(FLock);
+    PushLocked(lock, std::move(job), urgent);
+}
+
+void TPageStore::PushLocked(std::unique_lock<std::mutex>& lock, TJob job, bool urgent) {
     if (FQueuedBytes > kMaxQueuedBytes) {
         WakeWriterLocked();
         FChanged.wait(lock, [&] { return FQueuedBytes <= kMaxQueuedBytes; });
@@ -131,6 +132,11 @@ std::vector<TPageStore::TFinished> TPageStore::TakeFinished() {
 void TPageStore::Work() {
     // Touched by this thread only.
     std::unordered_map<uint64_t, TOpenFile> open;
+    // The jobs taken at once. This list and the queue trade their room, so
+    // that handing a job over allocates nothing once both have grown (a
+    // queue of blocks allocated on the feeding thread and freed on this one
+    // cost the allocator dearly).
+    std::vector<TJob> batch;
     std::unique_lock<std::mutex> lock(FLock);
     for (;;) {
         // Asleep only while there is nothing to do: jobs handed over
@@ -141,22 +147,25 @@ void TPageStore::Work() {
             FWriterAsleep = false;
         }
         if (FJobs.empty()) break;  // stopping, and all is written
-        TJob job = std::move(FJobs.front());
-        FJobs.pop_front();
+        batch.swap(FJobs);
         FWorking = true;
-        lock.unlock();
-        Perform(job, open);
-        const size_t counted = job.Counted;
-        // A written buffer of a page's size may serve the next page.
-        std::string spare;
-        if (job.Kind == TJobKind::jkAppend && job.Bytes.capacity() <= kLargestSpare) {
-            spare = std::move(job.Bytes);
-            spare.clear();
+        for (TJob& job : batch) {
+            lock.unlock();
+            Perform(job, open);
+            const size_t counted = job.Counted;
+            // A written buffer of a page's size may serve the next page.
+            std::string spare;
+            if (job.Kind == TJobKind::jkAppend && job.Bytes.capacity() <= kLargestSpare) {
+                spare = std::move(job.Bytes);
+                spare.clear();
+            }
+            job = {};  // a large block is let go of outside the lock
+            lock.lock();
+            FQueuedBytes -= counted;
+            FSpare.Give(std::move(spare));
+            FChanged.notify_all();
         }
-        job = {};  // a large block is let go of outside the lock
-        lock.lock();
-        FQueuedBytes -= counted;
-        FSpare.Give(std::move(spare));
+        batch.clear();
         FWorking = false;
         FChanged.notify_all();
     }

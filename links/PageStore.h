@@ -14,7 +14,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -99,6 +98,8 @@ private:
 
     // urgent: wake a sleeping writer now (else only past kWakeBytes).
     void Push(TJob job, bool urgent);
+    // The same with FLock held by lock (let go of on return).
+    void PushLocked(std::unique_lock<std::mutex>& lock, TJob job, bool urgent);
     // Lets a sleeping writer see the jobs that wait; FLock held.
     void WakeWriterLocked();
     void Work();
@@ -106,7 +107,7 @@ private:
 
     std::mutex FLock;
     std::condition_variable FChanged;
-    std::deque<TJob> FJobs;
+    std::vector<TJob> FJobs;
     size_t FQueuedBytes = 0;
     bool FWorking = false;  // the writing thread holds a job
     bool FWriterAsleep = false;  // waiting for work, and not woken yet
