@@ -37,13 +37,19 @@ std::string_view DirectoryOf(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
-// Where a stored file lies below the target directory (a directory's file
-// is its index.html); valid until the next call on this thread.
+// A stored file's name below the target directory, as the link data holds
+// it (a directory's file is its index.html), into name.
+void StoredNameInto(std::string& name, const std::string& localDir, const std::string& localFileName) {
+    name.assign(localDir).append(localFileName);
+    if (localFileName.empty() || name.back() == '\\') name += "index.html";
+}
+
+// Where a stored file lies below the target directory, as a host path;
+// valid until the next call on this thread.
 const std::string& StoredPathOf(const std::string& localDir, const std::string& localFileName) {
     // Kept from call to call: this runs for every rewritten link.
     thread_local std::string name, path;
-    name.assign(localDir).append(localFileName);
-    if (localFileName.empty() || name.back() == '\\') name += "index.html";
+    StoredNameInto(name, localDir, localFileName);
     path.clear();
     AppendHostPath(path, name);
     return path;
@@ -124,12 +130,11 @@ std::string RelativeLocalPath(const TDownloadLink& page, const std::string& targ
     };
     thread_local TLastWay last;
     thread_local std::string name;
-    name.assign(targetLocalDir).append(targetLocalFileName);
-    if (targetLocalFileName.empty() || name.back() == '\\') name += "index.html";
+    StoredNameInto(name, targetLocalDir, targetLocalFileName);
+    const std::string& pagePath = PagePathOf(page);
     size_t cut = name.size();  // past the last separator; 0 without a directory
     while (cut > 0 && name[cut - 1] != '\\' && name[cut - 1] != '/') --cut;
     const std::string_view dirName = std::string_view(name).substr(0, cut);
-    const std::string& pagePath = PagePathOf(page);
     if (last.PagePath != pagePath || last.TargetDirName != dirName) {
         last.PagePath = pagePath;
         last.TargetDirName.assign(dirName);

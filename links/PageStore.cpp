@@ -153,13 +153,14 @@ void TPageStore::Work() {
             lock.unlock();
             Perform(job, open);
             const size_t counted = job.Counted;
-            // A written buffer of a page's size may serve the next page.
+            // A written buffer of a page's size may serve the next page; a
+            // larger block is let go of here, outside the lock.
             std::string spare;
-            if (job.Kind == TJobKind::jkAppend && job.Bytes.capacity() <= kLargestSpare) {
+            if (job.Kind == TJobKind::jkAppend && TSpareBuffers::KeepsRoom(job.Bytes.capacity())) {
                 spare = std::move(job.Bytes);
                 spare.clear();
             }
-            job = {};  // a large block is let go of outside the lock
+            job = {};
             lock.lock();
             FQueuedBytes -= counted;
             FSpare.Give(std::move(spare));

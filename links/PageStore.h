@@ -51,9 +51,9 @@ public:
     // (counted by the room they take),
     // so a hostile page can't fill the memory faster than the disk drains it.
     void Append(uint64_t ticket, std::string bytes);
-    // Appends what buffer holds and leaves it empty, with the room of a
-    // buffer the store wrote before when it has one to spare: a writer
-    // that fills a buffer page after page then allocates none.
+    // Appends what buffer holds and leaves it empty, with at least its room:
+    // a buffer the store wrote before when it has one to spare, so that a
+    // writer that fills a buffer page after page allocates none.
     void Hand(uint64_t ticket, std::string& buffer);
     // Appends a copy of bytes, made in the room of a written buffer when
     // one is spare: a page's copy then costs no allocation here and no
@@ -109,7 +109,7 @@ private:
     std::condition_variable FChanged;
     std::vector<TJob> FJobs;
     size_t FQueuedBytes = 0;
-    bool FWorking = false;  // the writing thread holds a job
+    bool FWorking = false;  // the writing thread holds jobs taken from FJobs
     bool FWriterAsleep = false;  // waiting for work, and not woken yet
     bool FStopping = false;
     bool FBatchWakes = false;  // touched by the feeding thread only
@@ -122,7 +122,6 @@ private:
     // from its thread in a batch.
     static constexpr size_t kSpareRoom = 4 * kWakeBytes;
     TSpareBuffers FSpare{kSpareRoom};
-    static constexpr size_t kLargestSpare = 256u << 10;
 
     std::vector<TFinished> FFinished;
     TOnFinished FOnFinished;

@@ -26,9 +26,9 @@ std::string TSpareBuffers::Take(size_t bytes) {
 
 void TSpareBuffers::Give(std::string&& buffer) {
     const size_t room = buffer.capacity();
+    if (!KeepsRoom(room) || FRoom + room > FMaxRoom) return;
     // The class whose least room this buffer has: 2^k <= room.
     const unsigned k = static_cast<unsigned>(std::bit_width(room)) - 1;
-    if (k < kSmallestClass || k > kLargestClass || FRoom + room > FMaxRoom) return;
     buffer.clear();
     FRoom += room;
     FClasses[k - kSmallestClass].push_back(std::move(buffer));

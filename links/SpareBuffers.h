@@ -25,6 +25,10 @@ public:
     // Keeps buffer, emptied, while there is room for it; else lets it go.
     void Give(std::string&& buffer);
     size_t Room() const { return FRoom; }
+    // Whether a buffer of this room falls in a class that is kept.
+    static bool KeepsRoom(size_t room) {
+        return room >= (size_t{1} << kSmallestClass) && room < (size_t{1} << (kLargestClass + 1));
+    }
 
     // Classes from 1 KB to 256 KB; other buffers are not kept.
     static constexpr unsigned kSmallestClass = 10;
