@@ -1,5 +1,6 @@
 #include "tests/support/LoopbackListener.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -89,17 +90,23 @@ bool TLoopbackListener::PlaySteps(TServerStream& stream, const TScript& script,
                                   const std::function<bool()>& readRequest,
                                   const std::function<void(const char*, size_t)>& received) const {
     const int fd = stream.Fd();
-    for (const TScript::TStep& step : script.Steps) {
+    for (auto step = script.Steps.begin(); step != script.Steps.end(); ++step) {
         if (FStop) return false;
-        switch (step.Kind) {
+        switch (step->Kind) {
         case TScript::TStepKind::skReadRequest:
             if (!readRequest()) return false;
             break;
         case TScript::TStepKind::skSend:
-            if (!stream.SendAll(step.Bytes, FStop)) return false;
+            // A client that aborts (a hard close) before the server is
+            // through sending has gone away as surely as one that closes
+            // while the server keeps silent.
+            if (!stream.SendAll(step->Bytes, FStop))
+                return !FStop && std::any_of(step, script.Steps.end(), [](const TScript::TStep& later) {
+                    return later.Kind == TScript::TStepKind::skSilence;
+                });
             break;
         case TScript::TStepKind::skPause:
-            if (!Wait(step.Ms)) return false;
+            if (!Wait(step->Ms)) return false;
             break;
         case TScript::TStepKind::skClose:
             stream.Close();

@@ -52,7 +52,8 @@ public:
     // Plays the steps after the request was read. readRequest serves a
     // ReadRequest step (false: the client went away); received gets what
     // arrives while the server keeps silent. Answers true when a Silence
-    // step ended because the client closed.
+    // step ended because the client closed, or the client was gone (its
+    // connection reset) before the server got to that Silence step.
     bool PlaySteps(TServerStream& stream, const TScript& script, const std::function<bool()>& readRequest,
                    const std::function<void(const char*, size_t)>& received) const;
     // Closes the connection; after anything but a reset it first waits
