@@ -7,6 +7,7 @@
 #include "platform/DateTime.h"
 #include "links/LinkTypes.h"
 #include "project/CriticalSection.h"
+#include "project/LinkPool.h"
 #include "project/SharedServerRoot.h"
 
 #include <cstdint>
@@ -26,6 +27,9 @@ class TDownloadLink {
 public:
     explicit TDownloadLink(TDownloadProject* project) : Project(project) {}
     TDownloadLink(const TDownloadLink&) = delete;
+    // Links live in their own pool (project/LinkPool.h).
+    static void* operator new(size_t size) { return TLinkPool::Take(size); }
+    static void operator delete(void* block, size_t size) noexcept { TLinkPool::Give(block, size); }
     TDownloadLink& operator=(const TDownloadLink&) = delete;
 
     // Fields in their stored order (see the link data file), but for the
