@@ -16,6 +16,7 @@
 
 namespace vorlin {
 
+#ifndef VORLIN_LINK_POOL_OFF
 namespace {
 
 struct TFreeBlock {
@@ -78,6 +79,7 @@ TPool& Pool() {
 }
 
 } // namespace
+#endif
 
 void* TLinkPool::Take(size_t blockSize) {
 #ifdef VORLIN_LINK_POOL_OFF
