@@ -31,9 +31,13 @@ constexpr size_t RoundedSize(size_t blockSize) {
 
 class TPool {
 public:
+    // Null for a size other than the pool's (set by the first call): the
+    // free list holds blocks of one size only.
     void* Take(size_t blockSize) {
         const size_t size = RoundedSize(blockSize);
         std::lock_guard<std::mutex> lock(FLock);
+        if (FBlockSize == 0) FBlockSize = size;
+        if (size != FBlockSize) return nullptr;
         if (FFree) {
             TFreeBlock* block = FFree;
             FFree = block->Next;
@@ -46,15 +50,19 @@ public:
         return block;
     }
 
-    void Give(void* block) noexcept {
+    // False for a block not of the pool's size: it came from new.
+    bool Give(void* block, size_t blockSize) noexcept {
         std::lock_guard<std::mutex> lock(FLock);
+        if (RoundedSize(blockSize) != FBlockSize) return false;
         auto* free = static_cast<TFreeBlock*>(block);
         free->Next = FFree;
         FFree = free;
+        return true;
     }
 
 private:
     void NewChunk() {
+        FChunks.reserve(FChunks.size() + 1);
         // Aligned to its size, so that the kernel can map it with huge pages.
         void* chunk = std::aligned_alloc(TLinkPool::kChunkBytes, TLinkPool::kChunkBytes);
         if (!chunk) throw std::bad_alloc();
@@ -66,6 +74,7 @@ private:
     }
 
     std::mutex FLock;
+    size_t FBlockSize = 0;
     TFreeBlock* FFree = nullptr;
     char* FNext = nullptr;
     size_t FLeft = 0;
@@ -86,7 +95,8 @@ void* TLinkPool::Take(size_t blockSize) {
     return ::operator new(blockSize);
 #else
     if (blockSize > kLargestBlock) return ::operator new(blockSize);
-    return Pool().Take(blockSize);
+    void* block = Pool().Take(blockSize);
+    return block ? block : ::operator new(blockSize);
 #endif
 }
 
@@ -95,11 +105,7 @@ void TLinkPool::Give(void* block, size_t blockSize) noexcept {
 #ifdef VORLIN_LINK_POOL_OFF
     ::operator delete(block, blockSize);
 #else
-    if (blockSize > kLargestBlock) {
-        ::operator delete(block, blockSize);
-        return;
-    }
-    Pool().Give(block);
+    if (blockSize > kLargestBlock || !Pool().Give(block, blockSize)) ::operator delete(block, blockSize);
 #endif
 }
 

@@ -16,8 +16,9 @@ namespace vorlin {
 
 class TLinkPool {
 public:
-    // Room for one object of blockSize bytes (at most kLargestBlock);
-    // blockSize must be the same on every call. Throws std::bad_alloc.
+    // Room for one object of blockSize bytes. The pool serves one size, that
+    // of its first call (at most kLargestBlock); other sizes come from new.
+    // Throws std::bad_alloc.
     static void* Take(size_t blockSize);
     static void Give(void* block, size_t blockSize) noexcept;
 
