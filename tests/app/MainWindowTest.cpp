@@ -432,7 +432,9 @@ void MainWindowTest::RunEndsStartTheNextProjectUnlessStopped() {
     w.Actions().miAutoCheckUpdate->setChecked(false);
     w.PutInQueue();  // starts A
     QVERIFY(w.RunExists());
-    QTRY_COMPARE(finished, 2);  // A, then B started by itself
+    // Each run is a thread of its own: on a busy machine its end may take
+    // longer than the default wait of 5 s.
+    QTRY_COMPARE_WITH_TIMEOUT(finished, 2, 30000);  // A, then B started by itself
     QVERIFY(!w.RunExists());
     QCOMPARE(w.Queue().Count(), 1);
     QCOMPARE(w.Queue().Item(0).Caption, std::string("C"));
@@ -444,7 +446,7 @@ void MainWindowTest::RunEndsStartTheNextProjectUnlessStopped() {
     QCOMPARE(w.ClientRows().Count(), 0);
     // Starting by hand runs the rest.
     w.Actions().acStartDownload->trigger();
-    QTRY_COMPARE(finished, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(finished, 3, 30000);
     QCOMPARE(w.Queue().Count(), 0);
 }
 
