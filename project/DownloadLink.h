@@ -27,10 +27,10 @@ class TDownloadLink {
 public:
     explicit TDownloadLink(TDownloadProject* project) : Project(project) {}
     TDownloadLink(const TDownloadLink&) = delete;
+    TDownloadLink& operator=(const TDownloadLink&) = delete;
     // Links live in their own pool (project/LinkPool.h).
     static void* operator new(size_t size) { return TLinkPool::Take(size); }
     static void operator delete(void* block, size_t size) noexcept { TLinkPool::Give(block, size); }
-    TDownloadLink& operator=(const TDownloadLink&) = delete;
 
     // Fields in their stored order (see the link data file), but for the
     // flags, which fill the bytes after the small integers: a run holds a
